@@ -1,0 +1,3 @@
+#include "skeleton/demo_state.h"
+
+DemoState demoState;

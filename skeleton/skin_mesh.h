@@ -1,0 +1,35 @@
+#pragma once
+
+#include "skeleton/math3d.h"
+
+// The built-in limb: a tapered tube 3 units tall along +Y, a top point and six rings of eight,
+// closed at the top and open at the bottom.
+
+struct SkinVertex {
+    Vector3 position;  // deformed, model space; rewritten every frame
+    Vector3 normal;    // deformed, not renormalised
+    float u, v;        // texture coordinates, projected straight down onto X-Z
+    int boneIndex[2];  // -1 means no bone
+    float weight;      // share of the first bone's own transform in the blend
+};
+
+const int SkinVertexCount = 49;
+const int SkinTriangleCount = 88;
+
+extern const Vector3 restPositions[SkinVertexCount];
+extern const Triangle modelTriangles[SkinTriangleCount];
+
+extern Triangle skinTriangles[SkinTriangleCount];  // the renderer draws from this copy
+extern Vector3 restNormals[SkinVertexCount];
+extern SkinVertex skinVertices[SkinVertexCount];
+
+// Smooth vertex normals: each vertex gets the normalised mean of the unit face normals of the
+// triangles it belongs to. Stored corners run clockwise seen from outside, so these normals
+// point into the tube. Returns 1, or 0 when the scratch memory cannot be had.
+int ComputeVertexNormals(const Vector3 *positions, int vertexCount, const Triangle *triangles,
+                         int triangleCount, Vector3 *outNormals);
+
+// The skeleton's share of the one-time scene set-up: triangles, vertex data, weights, bones and
+// rest normals. Needs no window, so tests and tools can build the scene on their own. Ends the
+// process with exit code 1, silently, if the normal computation cannot get memory.
+void InitSkinAndBones();

@@ -1,0 +1,53 @@
+#!/bin/sh
+# One-step set-up for a fresh Debian 12 machine.
+#   sh tools/setup.sh demo   install what the demo needs, build it, run it
+#   sh tools/setup.sh test   install what the tests need, build everything, run every test
+# Environment knobs (used by CI): BUILD_DIR (default build), CMAKE_ARGS (extra -D options),
+# SKIP_INSTALL=1 (packages already present).
+set -eu
+
+mode=${1:-}
+here=$(cd "$(dirname "$0")/.." && pwd)
+build_dir=${BUILD_DIR:-build}
+cmake_args=${CMAKE_ARGS:-}
+
+demo_packages="build-essential cmake pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev
+  libgl1-mesa-dri libegl-mesa0 libgtest-dev libbenchmark-dev"
+test_packages="$demo_packages xvfb xauth xdotool imagemagick x11-utils openbox wmctrl
+  clang libclang-rt-14-dev"
+
+as_root() {
+    if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+install_packages() {
+    [ "${SKIP_INSTALL:-0}" = 1 ] && return 0
+    as_root apt-get update
+    # shellcheck disable=SC2086
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $1
+}
+
+build() {
+    # shellcheck disable=SC2086
+    cmake -S "$here" -B "$here/$build_dir" $cmake_args
+    cmake --build "$here/$build_dir" -j "$(nproc)"
+}
+
+case "$mode" in
+demo)
+    install_packages "$demo_packages"
+    build
+    # The textures are read from the working directory.
+    cd "$here/assets"
+    exec "$here/$build_dir/app/skinning_demo"
+    ;;
+test)
+    install_packages "$test_packages"
+    build
+    ctest --test-dir "$here/$build_dir" --output-on-failure -j "$(nproc)"
+    ;;
+*)
+    echo "usage: sh tools/setup.sh demo|test" >&2
+    exit 2
+    ;;
+esac
