@@ -1,0 +1,34 @@
+#pragma once
+
+// Scripted key presses for unattended runs: each entry presses or releases one key just
+// before the timer tick with the given number (the first tick is 1).
+//
+// Text form: entries separated by spaces or commas, each TICK then one of
+//   ":KEY"  press and release (key-down then key-up before the same tick)
+//   "+KEY"  press and hold (key-down only)
+//   "-KEY"  release (key-up only)
+// KEY is a letter (A-Z), Escape, PageUp, PageDown, End, Home, Left, Up, Right, Down, Plus or
+// Minus (the numeric-pad keys), or #CODE for any virtual-key code from 1 to 255. Names are
+// not case-sensitive. Example: "1:I 2:Up 3:Up 10+Left 30-Left".
+
+const int MaxScriptedKeys = 1024;
+
+struct ScriptedKey {
+    int tick;
+    int keyCode;
+    int down; // 1 key-down, 0 key-up
+};
+
+struct KeyScript {
+    int count;
+    ScriptedKey keys[MaxScriptedKeys];
+};
+
+// Parses text into script (appending). Returns 1, or 0 with a message in error.
+int ParseKeyScript(const char *text, KeyScript &script, char *error, int errorSize);
+
+// The virtual-key code named by name (see above), or 0 when there is none.
+int KeyCodeFromName(const char *name, int length);
+
+// The largest tick number in the script, 0 when it is empty.
+int LastScriptedTick(const KeyScript &script);

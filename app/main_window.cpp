@@ -1,0 +1,211 @@
+#include "app/main_window.h"
+
+#include "app/bmp_writer.h"
+#include "app/keyboard.h"
+#include "app/scene.h"
+#include "app/tick.h"
+#include "app/window_size.h"
+#include "render/gl_state.h"
+#include "render/renderer.h"
+#include "skeleton/demo_state.h"
+
+#include <GL/gl.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+const char MainWindowTitle[] = "Mesh Skinning - Curlwhip Demo";
+
+namespace {
+
+// 24 colour bits, a 32-bit depth buffer where the display has one (24 otherwise), double
+// buffered.
+const PixelFormatRequest pixelFormat = {24, 32, 24, 1};
+
+// The requested timer period; the platform raises it to its 10 ms floor.
+const int FrameTimerPeriodMs = 1;
+
+const DemoOptions *runOptions = nullptr;
+
+struct RunCounters {
+    long ticks;
+    long frames;
+    double startSeconds;
+    std::clock_t startCpu;
+};
+
+RunCounters counters;
+
+// The last frame read back for --screenshot, bottom row first, tightly packed RGB.
+struct FrameCapture {
+    unsigned char *pixels;
+    int width;
+    int height;
+};
+
+FrameCapture capture;
+
+int CaptureWanted() {
+    if (!runOptions->screenshotFile)
+        return 0;
+    // An open-ended run cannot know which frame is its last, so it keeps each one.
+    return runOptions->frames == 0 || counters.ticks >= runOptions->frames;
+}
+
+void CaptureBackBuffer() {
+    int width = demoState.clientWidth, height = demoState.clientHeight;
+    if (width <= 0 || height <= 0)
+        return;
+    if (width != capture.width || height != capture.height) {
+        std::free(capture.pixels);
+        capture.pixels = (unsigned char *)std::malloc((size_t)width * (size_t)height * 3);
+        capture.width = capture.pixels ? width : 0;
+        capture.height = capture.pixels ? height : 0;
+        if (!capture.pixels)
+            return;
+    }
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, capture.pixels);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+}
+
+// Handed to the renderer, which calls it once the frame is complete in the back buffer.
+void PresentFrame() {
+    if (CaptureWanted())
+        CaptureBackBuffer();
+    PlatformSwapBuffers();
+}
+
+// Keys scripted for this tick go through the same path as typed ones.
+void PressScriptedKeys(long tick) {
+    const KeyScript &script = runOptions->keys;
+    for (int i = 0; i < script.count; ++i) {
+        const ScriptedKey &key = script.keys[i];
+        if (key.tick != tick)
+            continue;
+        PlatformEvent event;
+        std::memset(&event, 0, sizeof event);
+        event.type = key.down ? EventKeyDown : EventKeyUp;
+        event.keyCode = key.keyCode;
+        MainWndProc(event);
+    }
+}
+
+void OnTimer() {
+    ++counters.ticks;
+    PressScriptedKeys(counters.ticks);
+    AnimationTick();
+    PlatformInvalidate();
+}
+
+void OnPaint() {
+    RenderScene(PresentFrame, demoState.viewAngle);
+    ++counters.frames;
+    if (runOptions->frames > 0 && counters.ticks >= runOptions->frames)
+        PlatformDestroyWindow();
+}
+
+int SaveScreenshot(const char *programName) {
+    if (!runOptions->screenshotFile)
+        return 1;
+    if (!capture.pixels) {
+        std::fprintf(stderr, "%s: no frame was drawn, so there is no screenshot\n", programName);
+        return 0;
+    }
+    errno = 0;
+    if (!WriteBmp24(runOptions->screenshotFile, capture.width, capture.height, capture.pixels)) {
+        std::fprintf(stderr, "%s: cannot write %s: %s\n", programName, runOptions->screenshotFile,
+                     errno ? std::strerror(errno) : "write failed");
+        return 0;
+    }
+    return 1;
+}
+
+void PrintStats() {
+    double seconds = PlatformSeconds() - counters.startSeconds;
+    double cpuSeconds = (double)(std::clock() - counters.startCpu) / CLOCKS_PER_SEC;
+    double perSecond = seconds > 0.0 ? 1.0 / seconds : 0.0;
+    std::printf("ticks %ld (%.1f/s), frames %ld (%.1f/s), wall %.2f s, cpu %.2f s "
+                "(%.3f cpu s per wall s), depth bits %d\n",
+                counters.ticks, counters.ticks * perSecond, counters.frames,
+                counters.frames * perSecond, seconds, cpuSeconds, cpuSeconds * perSecond,
+                PlatformDepthBits());
+}
+
+} // namespace
+
+void MainWndProc(const PlatformEvent &event) {
+    switch (event.type) {
+    case EventCreate:
+        InitGlState();
+        PlatformStartTimer(FrameTimerPeriodMs);
+        break;
+    case EventSize:
+        demoState.clientWidth = event.width;
+        demoState.clientHeight = event.height;
+        break;
+    case EventPaint:
+        OnPaint();
+        break;
+    case EventTimer:
+        OnTimer();
+        break;
+    case EventKeyDown:
+        if (HandleKeyDown(event.keyCode))
+            PlatformDestroyWindow();
+        break;
+    case EventKeyUp:
+        HandleKeyUp(event.keyCode);
+        break;
+    case EventDestroy:
+        PlatformReleaseGlContext();
+        PlatformStopTimer();
+        PlatformPostQuit(0);
+        break;
+    default:
+        break;
+    }
+}
+
+int RunDemo(const DemoOptions &options) {
+    const char *programName = "skinning_demo";
+    runOptions = &options;
+    if (!PlatformInit(options.headless)) {
+        std::fprintf(stderr, "%s: %s\n", programName, PlatformLastError());
+        return 1;
+    }
+    counters.startSeconds = PlatformSeconds();
+    counters.startCpu = std::clock();
+
+    int screenWidth = 0, screenHeight = 0;
+    PlatformScreenSize(screenWidth, screenHeight);
+    ClampWindowToScreen(screenWidth, screenHeight);
+
+    // Deterministic runs tick as fast as frames can be drawn instead of by the clock.
+    PlatformSetUnpacedTimer(options.frames > 0);
+    if (!PlatformCreateWindow(MainWindowTitle, demoState.windowWidth, demoState.windowHeight,
+                              pixelFormat, MainWndProc)) {
+        std::fprintf(stderr, "%s: %s\n", programName, PlatformLastError());
+        PlatformShutdown();
+        return 1;
+    }
+    PlatformShowWindow();
+    PlatformUpdateWindow(); // the first frame, before the scene exists
+    InitScene();
+
+    PlatformEvent event;
+    while (PlatformGetMessage(event))
+        MainWndProc(event);
+
+    int exitCode = event.exitCode;
+    if (!SaveScreenshot(programName) && exitCode == 0)
+        exitCode = 1;
+    if (options.stats)
+        PrintStats();
+    std::free(capture.pixels);
+    capture.pixels = nullptr;
+    PlatformShutdown();
+    return exitCode;
+}

@@ -1,0 +1,143 @@
+#include "app/options.h"
+
+#include <cstring>
+
+namespace {
+
+const char usageText[] =
+    "Usage: %s [OPTION]...\n"
+    "Mesh skinning demonstration: a two-bone skeleton deforms a limb-shaped mesh.\n"
+    "Reads floor.bmp and curlwhip.bmp from the working directory when present.\n"
+    "\n"
+    "Options:\n"
+    "  --help             show this text and exit\n"
+    "  --headless         render without a display (no window is shown)\n"
+    "  --frames N         run exactly N timer ticks, each followed by one frame, as fast as\n"
+    "                     possible, then exit; the frame drawn at start-up comes first\n"
+    "  --keys SCRIPT      press and release keys before given ticks (repeatable):\n"
+    "                     entries TICK:KEY (press and release), TICK+KEY (press and hold),\n"
+    "                     TICK-KEY (release), separated by spaces or commas; ticks count\n"
+    "                     from 1; KEY is a letter, Escape, PageUp, PageDown, End, Home,\n"
+    "                     Left, Up, Right, Down, Plus or Minus (numeric pad), or #CODE\n"
+    "                     (a virtual-key code); example: --keys \"1:I 2:Up 3:Up\"\n"
+    "  --screenshot FILE  save the last frame as a 24-bit BMP\n"
+    "  --stats            print ticks, frames and CPU time at exit\n"
+    "\n"
+    "Keys:\n"
+    "  Escape                quit\n"
+    "  P                     play animation on/off\n"
+    "  F                     forward kinematics: arrows and Page Up/Down turn the joints\n"
+    "  I                     inverse kinematics: arrows and Page Up/Down move the target\n"
+    "  Left, Right           forward: turn bone 0 about X; inverse: target z\n"
+    "  Up, Down              forward: turn bone 1 about X; inverse: target y\n"
+    "  Page Up, Page Down    forward: turn bone 1 about Z; inverse: target x\n"
+    "  T                     wireframe on/off\n"
+    "  B                     bone markers on/off (shown in wireframe only)\n"
+    "  N                     vertex normals on/off\n"
+    "  O                     textures on/off\n"
+    "  R                     camera rotation on/off\n"
+    "  numeric-pad + and -   speed and target step up and down\n";
+
+const int MaxFrames = 1000000000;
+
+// Accepts "--name value" and "--name=value". Returns the value, or null (with error set) when
+// it is missing; *matched tells whether argv[index] names this option at all.
+const char *OptionValue(int argc, char **argv, int &index, const char *name, int &matched,
+                        char *error, int errorSize) {
+    const char *arg = argv[index];
+    size_t nameLength = std::strlen(name);
+    matched = 0;
+    if (std::strncmp(arg, name, nameLength) != 0)
+        return nullptr;
+    if (arg[nameLength] == '=') {
+        matched = 1;
+        return arg + nameLength + 1;
+    }
+    if (arg[nameLength] != '\0')
+        return nullptr;
+    matched = 1;
+    if (index + 1 >= argc) {
+        std::snprintf(error, errorSize, "option %s needs a value", name);
+        return nullptr;
+    }
+    return argv[++index];
+}
+
+int ParseFrameCount(const char *text, int &frames) {
+    long long value = 0;
+    if (!*text)
+        return 0;
+    for (const char *p = text; *p; ++p) {
+        if (*p < '0' || *p > '9')
+            return 0;
+        value = value * 10 + (*p - '0');
+        if (value > MaxFrames)
+            return 0;
+    }
+    if (value < 1)
+        return 0;
+    frames = (int)value;
+    return 1;
+}
+
+int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, char *error,
+                     int errorSize) {
+    int matched = 0;
+    const char *value = OptionValue(argc, argv, index, "--frames", matched, error, errorSize);
+    if (matched) {
+        if (value && !ParseFrameCount(value, options.frames)) {
+            std::snprintf(error, errorSize, "--frames needs a whole number from 1 to %d, not '%s'",
+                          MaxFrames, value);
+            return 0;
+        }
+        return value != nullptr;
+    }
+    value = OptionValue(argc, argv, index, "--keys", matched, error, errorSize);
+    if (matched) {
+        char reason[200] = "";
+        if (value && !ParseKeyScript(value, options.keys, reason, sizeof reason)) {
+            std::snprintf(error, errorSize, "--keys: %s", reason);
+            return 0;
+        }
+        return value != nullptr;
+    }
+    value = OptionValue(argc, argv, index, "--screenshot", matched, error, errorSize);
+    if (matched) {
+        if (value && !*value) {
+            std::snprintf(error, errorSize, "--screenshot needs a file name");
+            return 0;
+        }
+        options.screenshotFile = value;
+        return value != nullptr;
+    }
+    std::snprintf(error, errorSize, "unknown option '%s'", argv[index]);
+    return 0;
+}
+
+} // namespace
+
+int ParseOptions(int argc, char **argv, DemoOptions &options, char *error, int errorSize) {
+    std::memset(&options, 0, sizeof options);
+    for (int i = 1; i < argc; ++i) {
+        const char *arg = argv[i];
+        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)
+            return OptionsHelp;
+        if (std::strcmp(arg, "--headless") == 0)
+            options.headless = 1;
+        else if (std::strcmp(arg, "--stats") == 0)
+            options.stats = 1;
+        else if (!ParseValueOption(argc, argv, i, options, error, errorSize))
+            return OptionsInvalid;
+    }
+    int lastTick = LastScriptedTick(options.keys);
+    if (options.frames > 0 && lastTick > options.frames) {
+        std::snprintf(error, errorSize, "--keys: tick %d comes after the last one (--frames %d)",
+                      lastTick, options.frames);
+        return OptionsInvalid;
+    }
+    return OptionsRun;
+}
+
+void PrintUsage(std::FILE *out, const char *programName) {
+    std::fprintf(out, usageText, programName);
+}

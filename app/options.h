@@ -1,0 +1,24 @@
+#pragma once
+
+#include "app/key_script.h"
+
+#include <cstdio>
+
+// Command-line options. With none the program runs interactively and prints nothing.
+struct DemoOptions {
+    int headless;               // render without a display
+    int frames;                 // > 0: exactly this many ticks, each followed by one frame
+    int stats;                  // print tick, frame and CPU figures at exit
+    const char *screenshotFile; // save the last frame here as a 24-bit BMP
+    KeyScript keys;
+};
+
+enum OptionsOutcome {
+    OptionsRun,
+    OptionsHelp,
+    OptionsInvalid, // error holds the reason
+};
+
+int ParseOptions(int argc, char **argv, DemoOptions &options, char *error, int errorSize);
+
+void PrintUsage(std::FILE *out, const char *programName);

@@ -1,0 +1,52 @@
+#include "app/tick.h"
+
+#include "app/keyboard.h"
+#include "skeleton/bones.h"
+#include "skeleton/demo_state.h"
+
+namespace {
+
+// Reversal points of the play animation, degrees. A joint may overshoot one by less than its
+// velocity before it turns back.
+struct SwingLimits {
+    double high;
+    double low;
+};
+
+const SwingLimits LowerBendLimits = {17.0, -17.0};  // bone 0 about X
+const SwingLimits UpperBendLimits = {95.0, -35.0};  // bone 1 about X
+const SwingLimits UpperTwistLimits = {10.0, -15.0}; // bone 1 about Z
+
+void Swing(double &angle, int &velocity, const SwingLimits &limits, int reversalStep) {
+    if (angle >= limits.high)
+        velocity = -reversalStep;
+    if (angle <= limits.low)
+        velocity = reversalStep;
+    angle += velocity;
+}
+
+} // namespace
+
+int ReversalStep(double speed) {
+    return TruncToInt(speed + 0.5);
+}
+
+void AnimationTick() {
+    if (demoState.rotateView)
+        demoState.viewAngle += demoState.speed;
+    if (demoState.viewAngle >= 360.0)
+        demoState.viewAngle -= 360.0;
+
+    int *velocity = demoState.jointVelocity;
+    if (demoState.fkMode) {
+        bones[0].rotX += velocity[0];
+        bones[1].rotX += velocity[1];
+        bones[1].rotZ += velocity[2];
+    }
+    if (demoState.playAnimation) {
+        int r = ReversalStep(demoState.speed);
+        Swing(bones[0].rotX, velocity[0], LowerBendLimits, r);
+        Swing(bones[1].rotX, velocity[1], UpperBendLimits, r);
+        Swing(bones[1].rotZ, velocity[2], UpperTwistLimits, r);
+    }
+}

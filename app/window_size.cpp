@@ -1,0 +1,10 @@
+#include "app/window_size.h"
+
+#include "skeleton/demo_state.h"
+
+void ClampWindowToScreen(int screenWidth, int screenHeight) {
+    if (screenWidth > 0 && demoState.windowWidth > screenWidth)
+        demoState.windowWidth = screenWidth;
+    if (screenHeight > 0 && demoState.windowHeight > screenHeight)
+        demoState.windowHeight = screenHeight;
+}

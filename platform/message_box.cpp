@@ -1,0 +1,26 @@
+#include "platform/message_box.h"
+
+#include <SDL.h>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Drivers that render without a screen can show no box (and a box opened on some other
+// display would wait for a click that never comes).
+int RunsWithoutDisplay() {
+    if (!SDL_WasInit(SDL_INIT_VIDEO))
+        return 0;
+    const char *driver = SDL_GetCurrentVideoDriver();
+    return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+} // namespace
+
+void ShowErrorMessage(const char *text) {
+    if (!text)
+        text = "";
+    if (RunsWithoutDisplay() ||
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", text, SDL_GetKeyboardFocus()) != 0)
+        std::fprintf(stderr, "Error: %s\n", text);
+}

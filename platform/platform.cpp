@@ -1,0 +1,402 @@
+#include "platform/platform.h"
+
+#include <SDL.h>
+#include <cstring>
+
+namespace {
+
+// Desktop window timers never fire faster than this; the animation's speed assumes it.
+const int MinimumTimerPeriodMs = 10;
+
+struct PlatformWindow {
+    SDL_Window *window;
+    SDL_GLContext context;
+    WindowProcedure procedure;
+    int outerWidth;
+    int outerHeight;
+    int sentWidth; // last size sent to the procedure, so repeats can be skipped
+    int sentHeight;
+    int minimised;
+    int depthBits;
+};
+
+struct PlatformTimer {
+    int running;
+    int unpaced;
+    Uint32 periodMs;
+    Uint64 nextDueMs;
+};
+
+PlatformWindow mainWindow;
+PlatformTimer frameTimer;
+int paintPending = 0;
+int quitPosted = 0;
+int quitCode = 0;
+Uint64 startCounter = 0;
+char lastError[256] = "";
+
+void RememberError(const char *what) {
+    SDL_snprintf(lastError, sizeof lastError, "%s: %s", what, SDL_GetError());
+}
+
+PlatformEvent MakeEvent(int type) {
+    PlatformEvent event;
+    std::memset(&event, 0, sizeof event);
+    event.type = type;
+    return event;
+}
+
+void Send(const PlatformEvent &event) {
+    if (mainWindow.procedure)
+        mainWindow.procedure(event);
+}
+
+PlatformEvent SizeEvent(int width, int height) {
+    PlatformEvent event = MakeEvent(EventSize);
+    event.width = width;
+    event.height = height;
+    mainWindow.sentWidth = width;
+    mainWindow.sentHeight = height;
+    return event;
+}
+
+// The drawable size, which differs from the window size on high-density screens.
+PlatformEvent CurrentSizeEvent() {
+    int width = 0, height = 0;
+    SDL_GL_GetDrawableSize(mainWindow.window, &width, &height);
+    return SizeEvent(width, height);
+}
+
+void SendSizeIfChanged() {
+    int width = 0, height = 0;
+    SDL_GL_GetDrawableSize(mainWindow.window, &width, &height);
+    if (width != mainWindow.sentWidth || height != mainWindow.sentHeight)
+        Send(SizeEvent(width, height));
+}
+
+int VirtualKeyOf(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z)
+        return 'A' + (key - SDLK_a);
+    if (key >= SDLK_0 && key <= SDLK_9)
+        return '0' + (key - SDLK_0);
+    if (key >= SDLK_F1 && key <= SDLK_F12)
+        return KeyF1 + (key - SDLK_F1);
+    if (key >= SDLK_KP_1 && key <= SDLK_KP_9)
+        return KeyPad0 + 1 + (key - SDLK_KP_1);
+    switch (key) {
+    case SDLK_ESCAPE:
+        return KeyEscape;
+    case SDLK_PAGEUP:
+        return KeyPageUp;
+    case SDLK_PAGEDOWN:
+        return KeyPageDown;
+    case SDLK_END:
+        return KeyEnd;
+    case SDLK_HOME:
+        return KeyHome;
+    case SDLK_LEFT:
+        return KeyLeft;
+    case SDLK_UP:
+        return KeyUp;
+    case SDLK_RIGHT:
+        return KeyRight;
+    case SDLK_DOWN:
+        return KeyDown;
+    case SDLK_KP_PLUS:
+        return KeyPadPlus;
+    case SDLK_KP_MINUS:
+        return KeyPadMinus;
+    case SDLK_KP_MULTIPLY:
+        return KeyPadMultiply;
+    case SDLK_KP_DIVIDE:
+        return KeyPadDivide;
+    case SDLK_KP_PERIOD:
+        return KeyPadDecimal;
+    case SDLK_KP_0:
+        return KeyPad0;
+    case SDLK_BACKSPACE:
+        return KeyBackspace;
+    case SDLK_TAB:
+        return KeyTab;
+    case SDLK_RETURN:
+        return KeyReturn;
+    case SDLK_SPACE:
+        return KeySpace;
+    case SDLK_INSERT:
+        return KeyInsert;
+    case SDLK_DELETE:
+        return KeyDelete;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT:
+        return KeyShift;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL:
+        return KeyControl;
+    case SDLK_LALT:
+    case SDLK_RALT:
+        return KeyAlt;
+    default:
+        return KeyNone;
+    }
+}
+
+// Turns one window event into a program event. Returns 1 when event was filled.
+int TranslateWindowEvent(const SDL_WindowEvent &window, PlatformEvent &event) {
+    switch (window.event) {
+    case SDL_WINDOWEVENT_CLOSE:
+        PlatformDestroyWindow(); // what the default close handling does on the desktop
+        return 0;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        paintPending = 1; // a resize repaints the whole client area
+        event = CurrentSizeEvent();
+        return 1;
+    case SDL_WINDOWEVENT_MINIMIZED:
+        mainWindow.minimised = 1;
+        event = SizeEvent(0, 0);
+        return 1;
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+        mainWindow.minimised = 0;
+        paintPending = 1;
+        event = CurrentSizeEvent();
+        return 1;
+    case SDL_WINDOWEVENT_EXPOSED:
+        // Unpaced runs paint exactly once per tick; the next tick's frame covers the damage.
+        if (!frameTimer.unpaced)
+            paintPending = 1;
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+int Translate(const SDL_Event &sdlEvent, PlatformEvent &event) {
+    if (!mainWindow.window)
+        return 0;
+    switch (sdlEvent.type) {
+    case SDL_QUIT: // the last window was closed, or the process was asked to end
+        PlatformDestroyWindow();
+        return 0;
+    case SDL_WINDOWEVENT:
+        return TranslateWindowEvent(sdlEvent.window, event);
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        event = MakeEvent(sdlEvent.type == SDL_KEYDOWN ? EventKeyDown : EventKeyUp);
+        event.keyCode = VirtualKeyOf(sdlEvent.key.keysym.sym);
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+int TimerDue(Uint64 now) {
+    if (!frameTimer.running)
+        return 0;
+    return frameTimer.unpaced || now >= frameTimer.nextDueMs;
+}
+
+// A late tick keeps the timer's phase; ticks missed while busy merge into the one delivered.
+void ScheduleNextTick(Uint64 now) {
+    frameTimer.nextDueMs += frameTimer.periodMs;
+    if (frameTimer.nextDueMs <= now)
+        frameTimer.nextDueMs = now + frameTimer.periodMs;
+}
+
+void SetPixelFormatAttributes(const PixelFormatRequest &format, int depthBits) {
+    int channelBits = format.colorBits / 3;
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channelBits);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, channelBits);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channelBits);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, format.doubleBuffer ? 1 : 0);
+    // The renderer uses the fixed-function pipeline.
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+}
+
+// On X11 the visual is fixed when the window is made and elsewhere when the context is, so
+// each depth is tried with a fresh window and context together.
+int CreateWindowAndContext(const char *title, int width, int height, int depthBits,
+                           const PixelFormatRequest &format) {
+    SetPixelFormatAttributes(format, depthBits);
+    Uint32 flags =
+        SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+    mainWindow.window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                         width, height, flags);
+    if (!mainWindow.window) {
+        RememberError("cannot create the window");
+        return 0;
+    }
+    mainWindow.context = SDL_GL_CreateContext(mainWindow.window);
+    if (!mainWindow.context) {
+        RememberError("cannot create the GL context");
+        SDL_DestroyWindow(mainWindow.window);
+        mainWindow.window = nullptr;
+        return 0;
+    }
+    mainWindow.depthBits = depthBits;
+    return 1;
+}
+
+} // namespace
+
+int PlatformInit(int headless) {
+    if (headless)
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        RememberError("cannot start the video system");
+        return 0;
+    }
+    startCounter = SDL_GetPerformanceCounter();
+    return 1;
+}
+
+const char *PlatformLastError() {
+    return lastError;
+}
+
+void PlatformScreenSize(int &width, int &height) {
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) {
+        width = height = 0;
+        return;
+    }
+    width = mode.w;
+    height = mode.h;
+}
+
+int PlatformCreateWindow(const char *title, int outerWidth, int outerHeight,
+                         const PixelFormatRequest &format, WindowProcedure procedure) {
+    std::memset(&mainWindow, 0, sizeof mainWindow);
+    if (!CreateWindowAndContext(title, outerWidth, outerHeight, format.depthBits, format) &&
+        !(format.fallbackDepthBits != format.depthBits &&
+          CreateWindowAndContext(title, outerWidth, outerHeight, format.fallbackDepthBits, format)))
+        return 0;
+    if (SDL_GL_MakeCurrent(mainWindow.window, mainWindow.context) != 0) {
+        RememberError("cannot make the GL context current");
+        return 0;
+    }
+    // The timer paces the frames; waiting for the display's refresh would slow the ticks.
+    SDL_GL_SetSwapInterval(0);
+    SDL_StopTextInput();
+    mainWindow.procedure = procedure;
+    mainWindow.outerWidth = outerWidth;
+    mainWindow.outerHeight = outerHeight;
+    paintPending = 1; // a new window has everything still to paint
+    Send(MakeEvent(EventCreate));
+    Send(CurrentSizeEvent());
+    return 1;
+}
+
+int PlatformDepthBits() {
+    return mainWindow.depthBits;
+}
+
+void PlatformShowWindow() {
+    if (!mainWindow.window)
+        return;
+    SDL_ShowWindow(mainWindow.window);
+    // The requested size includes the frame; only a mapped window knows its borders.
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (SDL_GetWindowBordersSize(mainWindow.window, &top, &left, &bottom, &right) == 0 &&
+        top + left + bottom + right > 0) {
+        int width = SDL_max(1, mainWindow.outerWidth - left - right);
+        int height = SDL_max(1, mainWindow.outerHeight - top - bottom);
+        SDL_SetWindowSize(mainWindow.window, width, height);
+    }
+    SendSizeIfChanged();
+}
+
+void PlatformUpdateWindow() {
+    if (paintPending && mainWindow.window && !mainWindow.minimised) {
+        paintPending = 0;
+        Send(MakeEvent(EventPaint));
+    }
+}
+
+void PlatformInvalidate() {
+    paintPending = 1;
+}
+
+void PlatformSetUnpacedTimer(int unpaced) {
+    frameTimer.unpaced = unpaced;
+}
+
+void PlatformStartTimer(int periodMilliseconds) {
+    frameTimer.periodMs = (Uint32)SDL_max(periodMilliseconds, MinimumTimerPeriodMs);
+    frameTimer.nextDueMs = SDL_GetTicks64() + frameTimer.periodMs;
+    frameTimer.running = 1;
+}
+
+void PlatformStopTimer() {
+    frameTimer.running = 0;
+}
+
+int PlatformGetMessage(PlatformEvent &event) {
+    for (;;) {
+        if (quitPosted) {
+            event = MakeEvent(EventQuit);
+            event.exitCode = quitCode;
+            return 0;
+        }
+        SDL_Event sdlEvent;
+        while (SDL_PollEvent(&sdlEvent))
+            if (Translate(sdlEvent, event))
+                return 1;
+        if (quitPosted)
+            continue;
+        // Paints and ticks come only when nothing else is waiting, paints first.
+        if (paintPending && mainWindow.window && !mainWindow.minimised) {
+            paintPending = 0;
+            event = MakeEvent(EventPaint);
+            return 1;
+        }
+        Uint64 now = frameTimer.unpaced ? 0 : SDL_GetTicks64();
+        if (TimerDue(now)) {
+            if (!frameTimer.unpaced)
+                ScheduleNextTick(now);
+            event = MakeEvent(EventTimer);
+            return 1;
+        }
+        if (frameTimer.running)
+            SDL_WaitEventTimeout(nullptr, (int)(frameTimer.nextDueMs - now));
+        else
+            SDL_WaitEvent(nullptr);
+    }
+}
+
+void PlatformDestroyWindow() {
+    if (!mainWindow.window)
+        return;
+    Send(MakeEvent(EventDestroy));
+    SDL_DestroyWindow(mainWindow.window);
+    mainWindow.window = nullptr;
+    mainWindow.procedure = nullptr;
+    paintPending = 0;
+}
+
+void PlatformReleaseGlContext() {
+    if (!mainWindow.context)
+        return;
+    SDL_GL_MakeCurrent(mainWindow.window, nullptr);
+    SDL_GL_DeleteContext(mainWindow.context);
+    mainWindow.context = nullptr;
+}
+
+void PlatformPostQuit(int exitCode) {
+    quitPosted = 1;
+    quitCode = exitCode;
+}
+
+void PlatformSwapBuffers() {
+    if (mainWindow.window)
+        SDL_GL_SwapWindow(mainWindow.window);
+}
+
+double PlatformSeconds() {
+    return (double)(SDL_GetPerformanceCounter() - startCounter) /
+           (double)SDL_GetPerformanceFrequency();
+}
+
+void PlatformShutdown() {
+    SDL_Quit();
+}
