@@ -18,6 +18,8 @@ struct PlatformWindow {
     int sentHeight;
     int minimised;
     int depthBits;
+    int outerSizeFitted;  // the frame was subtracted from the requested size
+    double shownAt;       // seconds, PlatformSeconds() when shown
 };
 
 struct PlatformTimer {
@@ -189,6 +191,24 @@ int Translate(const SDL_Event &sdlEvent, PlatformEvent &event) {
     }
 }
 
+// A window manager reports the frame only some time after the window is mapped, so the fit is
+// retried for a moment after showing. Without a window manager there is no frame to fit.
+const double FrameReportWaitSeconds = 1.0;
+
+void FitOuterSize() {
+    if (!mainWindow.window || mainWindow.outerSizeFitted ||
+        PlatformSeconds() - mainWindow.shownAt > FrameReportWaitSeconds)
+        return;
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (SDL_GetWindowBordersSize(mainWindow.window, &top, &left, &bottom, &right) != 0 ||
+        top + left + bottom + right == 0)
+        return;
+    mainWindow.outerSizeFitted = 1;
+    int width = SDL_max(1, mainWindow.outerWidth - left - right);
+    int height = SDL_max(1, mainWindow.outerHeight - top - bottom);
+    SDL_SetWindowSize(mainWindow.window, width, height);
+}
+
 int TimerDue(Uint64 now) {
     if (!frameTimer.running)
         return 0;
@@ -295,14 +315,8 @@ void PlatformShowWindow() {
     if (!mainWindow.window)
         return;
     SDL_ShowWindow(mainWindow.window);
-    // The requested size includes the frame; only a mapped window knows its borders.
-    int top = 0, left = 0, bottom = 0, right = 0;
-    if (SDL_GetWindowBordersSize(mainWindow.window, &top, &left, &bottom, &right) == 0 &&
-        top + left + bottom + right > 0) {
-        int width = SDL_max(1, mainWindow.outerWidth - left - right);
-        int height = SDL_max(1, mainWindow.outerHeight - top - bottom);
-        SDL_SetWindowSize(mainWindow.window, width, height);
-    }
+    mainWindow.shownAt = PlatformSeconds();
+    FitOuterSize();
     SendSizeIfChanged();
 }
 
@@ -338,6 +352,7 @@ int PlatformGetMessage(PlatformEvent &event) {
             event.exitCode = quitCode;
             return 0;
         }
+        FitOuterSize();
         SDL_Event sdlEvent;
         while (SDL_PollEvent(&sdlEvent))
             if (Translate(sdlEvent, event))
