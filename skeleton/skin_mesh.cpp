@@ -21,27 +21,35 @@ const RingBinding ringBindings[RingCount] = {
 };
 
 // Eight vertices at height y: on the axes at radius r and on the diagonals at (+-d, +-d).
-#define RING(y, r, d)                                                                             \
+#define RING(y, r, d)                                                                              \
     {r, y, 0.0f}, {d, y, d}, {0.0f, y, r}, {-(d), y, d}, {-(r), y, 0.0f}, {-(d), y, -(d)},         \
-        {0.0f, y, -(r)}, {d, y, -(d)}
+        {0.0f, y, -(r)}, {                                                                         \
+        d, y, -(d)                                                                                 \
+    }
 
-#define FAN(j) {{0, j, j + 1}}
-#define QUAD(a, j, k) {{a + j, a + 8 + j, a + 8 + k}}, {{a + j, a + 8 + k, a + k}}
-#define BAND(a)                                                                                   \
+#define FAN(j)                                                                                     \
+    {                                                                                              \
+        { 0, j, j + 1 }                                                                            \
+    }
+#define QUAD(a, j, k)                                                                              \
+    {{a + j, a + 8 + j, a + 8 + k}}, {                                                             \
+        { a + j, a + 8 + k, a + k }                                                                \
+    }
+#define BAND(a)                                                                                    \
     QUAD(a, 0, 1), QUAD(a, 1, 2), QUAD(a, 2, 3), QUAD(a, 3, 4), QUAD(a, 4, 5), QUAD(a, 5, 6),      \
         QUAD(a, 6, 7), QUAD(a, 7, 0)
 
 } // namespace
 
 const Vector3 restPositions[SkinVertexCount] = {
-    {0.0f, 3.0f, 0.0f},        RING(2.9f, 0.1f, 0.07f),  RING(2.0f, 0.24f, 0.18f),
-    RING(1.5f, 0.33f, 0.23f),  RING(1.0f, 0.44f, 0.31f), RING(0.2f, 0.62f, 0.44f),
+    {0.0f, 3.0f, 0.0f},       RING(2.9f, 0.1f, 0.07f),  RING(2.0f, 0.24f, 0.18f),
+    RING(1.5f, 0.33f, 0.23f), RING(1.0f, 0.44f, 0.31f), RING(0.2f, 0.62f, 0.44f),
     RING(0.0f, 0.75f, 0.53f),
 };
 
 const Triangle modelTriangles[SkinTriangleCount] = {
-    FAN(1), FAN(2), FAN(3), FAN(4), FAN(5), FAN(6), FAN(7), {{0, 8, 1}},
-    BAND(1), BAND(9), BAND(17), BAND(25), BAND(33),
+    FAN(1),      FAN(2),  FAN(3),  FAN(4),   FAN(5),   FAN(6),   FAN(7),
+    {{0, 8, 1}}, BAND(1), BAND(9), BAND(17), BAND(25), BAND(33),
 };
 
 #undef RING
@@ -99,7 +107,7 @@ int ComputeVertexNormals(const Vector3 *positions, int vertexCount, const Triang
             }
         }
         if (count == 0) {
-            outNormals[j] = Vector3{0.0f, 0.0f, 0.0f};  // a loose vertex has no surface to face
+            outNormals[j] = Vector3{0.0f, 0.0f, 0.0f}; // a loose vertex has no surface to face
             continue;
         }
         Vector3 mean = {sum.x / count, sum.y / count, sum.z / count};
