@@ -18,8 +18,8 @@ struct PlatformWindow {
     int sentHeight;
     int minimised;
     int depthBits;
-    int outerSizeFitted;  // the frame was subtracted from the requested size
-    double shownAt;       // seconds, PlatformSeconds() when shown
+    int outerSizeFitted; // the frame was subtracted from the requested size
+    double shownAt;      // seconds, PlatformSeconds() when shown
 };
 
 struct PlatformTimer {
