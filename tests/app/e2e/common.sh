@@ -1,0 +1,118 @@
+# Shared by the end-to-end scripts: a private X server on a display of its own, an optional
+# window manager, the demo started in a scratch folder (no textures there), screenshots and
+# clean-up of exactly the processes started here. Usage from a script:
+#   . "$(dirname "$0")/common.sh" DEMO_BINARY IMAGE_PROBE
+set -u
+DEMO=$1
+PROBE=$2
+TITLE='Mesh Skinning - Curlwhip Demo'
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/skinning_e2e.XXXXXX")
+XVFB_PID=
+WM_PID=
+DEMO_PID=
+WID=
+
+cleanup() {
+    for pid in $DEMO_PID $WM_PID $XVFB_PID; do
+        kill "$pid" 2>/dev/null
+    done
+    wait 2>/dev/null
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    if [ -s "$WORK/demo.err" ]; then
+        echo "--- demo stderr:" >&2
+        cat "$WORK/demo.err" >&2
+    fi
+    exit 1
+}
+
+# Waits up to $1 tenths of a second for the command in the remaining arguments to succeed.
+wait_for() {
+    tries=$1
+    shift
+    while ! "$@" >/dev/null 2>&1; do
+        tries=$((tries - 1))
+        [ "$tries" -gt 0 ] || return 1
+        sleep 0.1
+    done
+}
+
+# start_x WIDTHxHEIGHT: the server picks a free display number and reports it when ready.
+start_x() {
+    Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
+    XVFB_PID=$!
+    wait_for 200 test -s "$WORK/display" || fail "Xvfb did not start"
+    DISPLAY=:$(cat "$WORK/display")
+    export DISPLAY
+}
+
+start_wm() {
+    openbox --sm-disable >"$WORK/wm.log" 2>&1 &
+    WM_PID=$!
+    wait_for 200 wmctrl -m || fail "openbox did not start"
+}
+
+# start_demo [OPTIONS]: runs the demo in the scratch folder and waits for its window.
+start_demo() {
+    (cd "$WORK" && exec "$DEMO" "$@") >"$WORK/demo.out" 2>"$WORK/demo.err" &
+    DEMO_PID=$!
+    find_window() {
+        WID=$(xdotool search --onlyvisible --name "^$TITLE\$" | head -n 1)
+        [ -n "$WID" ]
+    }
+    tries=300
+    while ! find_window 2>/dev/null; do
+        kill -0 "$DEMO_PID" 2>/dev/null || fail "the demo ended before showing its window"
+        tries=$((tries - 1))
+        [ "$tries" -gt 0 ] || fail "no window titled '$TITLE'"
+        sleep 0.1
+    done
+    # Only the timer's frames show the scene; give the first ones time to arrive.
+    sleep 0.5
+}
+
+focus_demo() {
+    if [ -n "$WM_PID" ]; then
+        xdotool windowactivate --sync "$WID"
+    else
+        xdotool windowfocus --sync "$WID"
+    fi
+    xdotool mousemove --window "$WID" 5 5
+}
+
+# wait_exit SECONDS: waits for the demo to end and sets EXIT_CODE.
+wait_exit() {
+    tries=$(($1 * 10))
+    while kill -0 "$DEMO_PID" 2>/dev/null; do
+        tries=$((tries - 1))
+        [ "$tries" -gt 0 ] || fail "the demo did not end within $1 s"
+        sleep 0.1
+    done
+    EXIT_CODE=0
+    wait "$DEMO_PID" || EXIT_CODE=$?
+    DEMO_PID=
+}
+
+# window_geometry: sets X, Y, WIDTH and HEIGHT of the demo's window (client area, on screen).
+window_geometry() {
+    eval "$(xdotool getwindowgeometry --shell "$WID")"
+}
+
+# shot NAME: the whole screen, as NAME.ppm in the scratch folder.
+shot() {
+    import -window root -depth 8 "$WORK/$1.ppm" || fail "screenshot $1 failed"
+}
+
+# count NAME CLASS X Y W H: pixels of CLASS in a rectangle given in window coordinates.
+count() {
+    window_geometry
+    "$PROBE" count "$WORK/$1.ppm" "$2" $((X + $3)) $((Y + $4)) "$5" "$6"
+}
+
+differences() {
+    "$PROBE" diff "$WORK/$1.ppm" "$WORK/$2.ppm"
+}
