@@ -123,6 +123,16 @@ TEST_F(SceneTest, MarkersFollowTheBoneAngles) {
     EXPECT_EQ(CountPixels(frame, straightUp, IsSecondMarkerBlue), 0);
 }
 
+TEST_F(SceneTest, SkinIsDrawnInThisFramesPose) {
+    bones[1].rotZ = 90.0; // the skin still holds the straight pose of the last update
+    demoState.hideBones = 1;
+    Frame frame = DrawFrame();
+    ScreenBox bent = ProjectModelBox({-1.4f, 1.2f, -0.3f}, {-0.8f, 1.8f, 0.3f});
+    ScreenBox straightUp = ProjectModelBox({-0.1f, 2.5f, -0.1f}, {0.1f, 3.0f, 0.1f});
+    EXPECT_GT(CountPixels(frame, bent, IsLimbGreen), 50);
+    EXPECT_EQ(CountPixels(frame, straightUp, IsLimbGreen), 0);
+}
+
 TEST_F(SceneTest, FilledLimbIsTexturedUnlessTexturesOff) {
     skinTexture = SolidTexture(255, 0, 0);
     floorTexture = SolidTexture(0, 0, 255);
@@ -162,7 +172,9 @@ TEST_F(SceneTest, FilledLimbWithoutLoadedTexturesShowsMaterial3) {
 TEST_F(SceneTest, IkModeDrawsRedLineFromChainEndToTargetAndTickAboveTarget) {
     demoState.ikMode = 1;
     demoState.playAnimation = 0;
+    demoState.hideBones = 1;
     demoState.target = Vector3{1.2f, 2.6f, 0.3f};
+    bones[0].rotZ = 20.0; // leaning left, away from the target
     Frame frame = DrawFrame();
 
     // The frame's solver pass has already moved the chain; the line starts at its new end.
