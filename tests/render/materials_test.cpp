@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
+#include <string>
 
 #include "render/gl_check.h"
 #include "render/gl_state.h"
@@ -123,4 +124,18 @@ TEST_F(GlStateTest, TakeGlErrorReportsTheFirstFlagAndClearsThem) {
     glMatrixMode(0x4321);
     EXPECT_EQ(TakeGlError(), (unsigned int)GL_INVALID_ENUM);
     EXPECT_EQ(TakeGlError(), (unsigned int)GL_NO_ERROR);
+}
+
+TEST_F(GlStateTest, FrameCheckReportsErrorsOnlyInDebugBuilds) {
+    glEnable(0x1234);
+    testing::internal::CaptureStderr();
+    CheckGlAfterFrame();
+    std::string report = testing::internal::GetCapturedStderr();
+#ifndef NDEBUG
+    EXPECT_NE(report.find("GL error 0x0500"), std::string::npos) << report;
+    EXPECT_EQ(TakeGlError(), (unsigned int)GL_NO_ERROR);
+#else
+    EXPECT_EQ(report, "");
+    EXPECT_EQ(TakeGlError(), (unsigned int)GL_INVALID_ENUM); // left for whoever asks
+#endif
 }
