@@ -5,6 +5,7 @@
 #include "app/scene.h"
 #include "app/tick.h"
 #include "app/window_size.h"
+#include "render/gl_check.h"
 #include "render/gl_state.h"
 #include "render/renderer.h"
 #include "skeleton/demo_state.h"
@@ -102,6 +103,7 @@ void OnTimer() {
 
 void OnPaint() {
     RenderScene(PresentFrame, demoState.viewAngle);
+    CheckGlAfterFrame();
     ++counters.frames;
     if (runOptions->frames > 0 && counters.ticks >= runOptions->frames)
         PlatformDestroyWindow();

@@ -90,8 +90,8 @@ bool ReadImage(const char *path, Image &image) {
 }
 
 bool ParseColourClass(const std::string &name, ColourClass &colour) {
-    const char *names[] = {"red", "black", "lit", "greenish", "grey"};
-    for (int i = 0; i < 5; ++i)
+    const char *names[] = {"red", "black", "lit", "greenish", "grey", "blue"};
+    for (int i = 0; i < 6; ++i)
         if (name == names[i]) {
             colour = (ColourClass)i;
             return true;
@@ -112,6 +112,8 @@ bool InClass(Pixel p, ColourClass colour) {
         return g >= 60 && g > r + 30;
     case ColourGrey:
         return r >= 40 && std::abs(r - g) <= 12 && std::abs(g - b) <= 12;
+    case ColourBlue:
+        return b >= 150 && r <= 80 && b > g + 40;
     }
     return false;
 }

@@ -27,7 +27,7 @@ std::vector<unsigned char> ReadWholeFile(const char *path);
 bool ReadImage(const char *path, Image &image);
 
 // Colour classes, loose enough for lit and antialiased pixels.
-enum ColourClass { ColourRed, ColourBlack, ColourLit, ColourGreenish, ColourGrey };
+enum ColourClass { ColourRed, ColourBlack, ColourLit, ColourGreenish, ColourGrey, ColourBlue };
 bool ParseColourClass(const std::string &name, ColourClass &colour);
 bool InClass(Pixel p, ColourClass colour);
 

@@ -2,7 +2,8 @@
 //   image_probe count FILE CLASS X Y W H   prints how many pixels of CLASS lie in the rectangle
 //   image_probe size FILE                  prints WIDTH HEIGHT
 //   image_probe diff FILE1 FILE2           prints how many pixels differ
-// CLASS is red, black, lit, greenish or grey. Exit code 2 on bad arguments or unreadable files.
+// CLASS is red, black, lit, greenish, grey or blue. Exit code 2 on bad arguments or unreadable
+// files.
 #include "tests/app/image_file.h"
 
 #include <cstdio>

@@ -111,4 +111,55 @@ TEST_F(Program, UnwritableScreenshotFailsWithAMessage) {
     EXPECT_TRUE(Contains(result.err, "/nonexistent-dir/shot.bmp")) << result.err;
 }
 
+// Regions of the 800 x 600 frame, in screen coordinates (y down).
+struct Region {
+    int x, y, width, height;
+};
+const Region wholeFrame = {0, 0, 800, 600};
+const Region aboveTheLimb = {380, 0, 40, 100}; // where the chain's end meets a raised target
+const Region topLeftCorner = {0, 0, 150, 150};
+const Region topRightCorner = {650, 0, 150, 150};
+const Region floorFront = {250, 540, 300, 60}; // in front of the limb at any camera angle
+const Region middle = {250, 60, 300, 420};
+
+int Count(const Image &image, ColourClass colour, const Region &r) {
+    return CountPixels(image, colour, r.x, r.y, r.width, r.height);
+}
+
+TEST_F(Program, StartSceneShowsFloorWireframeLimbAndMarkersOnBlack) {
+    Image image = Frames(40, "");
+    EXPECT_EQ(Count(image, ColourLit, topLeftCorner), 0);
+    EXPECT_EQ(Count(image, ColourLit, topRightCorner), 0);
+    EXPECT_GT(Count(image, ColourGrey, floorFront), 300 * 60 * 9 / 10);
+    EXPECT_GT(Count(image, ColourGreenish, middle), 1500); // the wireframe's lines
+    EXPECT_GT(Count(image, ColourBlue, middle), 500);      // the two bone markers
+    EXPECT_EQ(Count(image, ColourRed, wholeFrame), 0);
+}
+
+TEST_F(Program, FilledLimbHidesMarkersAndCoversMoreOfTheMiddle) {
+    Image wire = Frames(20, "");
+    Image filled = Frames(20, "1:T");
+    EXPECT_EQ(Count(filled, ColourBlue, middle), 0);
+    EXPECT_GT(Count(filled, ColourGreenish, middle), 2 * Count(wire, ColourGreenish, middle));
+}
+
+TEST_F(Program, RaisedIkTargetDrawsARedLineAboveTheLimbOnly) {
+    Image atEnd = Frames(12, "1:I");
+    Image raised = Frames(12, "1:I 2:Up 3:Up 4:Up 5:Up 6:Up");
+    EXPECT_LE(Count(atEnd, ColourRed, wholeFrame), 2);
+    int red = Count(raised, ColourRed, aboveTheLimb);
+    EXPECT_GT(red, 40);
+    EXPECT_EQ(Count(raised, ColourRed, wholeFrame), red);
+}
+
+TEST_F(Program, HeldForwardKeyTurnsAJointUntilReleased) {
+    Image still = Frames(20, "1:F");
+    Image held = Frames(20, "1:F 2+Left");
+    EXPECT_GT(CountDifferences(still, held), 500);
+    Image releasedEarly = Frames(10, "1:F 2+Left 6-Left");
+    Image releasedLate = Frames(30, "1:F 2+Left 6-Left");
+    EXPECT_EQ(CountDifferences(releasedEarly, releasedLate), 0);
+    EXPECT_GT(CountDifferences(still, releasedLate), 100);
+}
+
 } // namespace
