@@ -30,9 +30,12 @@ class Program : public ::testing::Test {
     void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
 
     // Runs the program in the temporary folder (no textures there, so it draws untextured).
-    RunResult Run(const std::string &arguments) {
-        std::string command =
-            "cd '" + dir + "' && '" DEMO_BINARY "' " + arguments + " >out.txt 2>err.txt";
+    RunResult Run(const std::string &arguments) { return RunWithPrefix("", arguments); }
+
+    // As Run, with prefix (an env call, say) in front of the program.
+    RunResult RunWithPrefix(const std::string &prefix, const std::string &arguments) {
+        std::string command = "cd '" + dir + "' && " + prefix + "'" DEMO_BINARY "' " + arguments +
+                              " >out.txt 2>err.txt";
         int status = std::system(command.c_str());
         RunResult result;
         result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -103,6 +106,13 @@ TEST_F(Program, ScreenshotIsTheWholeWindowAndRepeatsExactly) {
     EXPECT_EQ(first.width, 800);
     EXPECT_EQ(first.height, 600);
     EXPECT_EQ(CountDifferences(first, second), 0);
+}
+
+TEST_F(Program, NoDisplayIsReportedInsteadOfCrashing) {
+    std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 ";
+    RunResult failed = RunWithPrefix(command, "--frames 1");
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_TRUE(Contains(failed.err, "skinning_demo: cannot start the video system")) << failed.err;
 }
 
 TEST_F(Program, UnwritableScreenshotFailsWithAMessage) {

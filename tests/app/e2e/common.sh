@@ -12,11 +12,22 @@ WM_PID=
 DEMO_PID=
 WID=
 
+# Ends each process started here, forcibly if it has not gone within five seconds.
+stop() {
+    kill "$1" 2>/dev/null || return 0
+    tries=50
+    while kill -0 "$1" 2>/dev/null && [ "$tries" -gt 0 ]; do
+        tries=$((tries - 1))
+        sleep 0.1
+    done
+    kill -9 "$1" 2>/dev/null
+    wait "$1" 2>/dev/null
+}
+
 cleanup() {
     for pid in $DEMO_PID $WM_PID $XVFB_PID; do
-        kill "$pid" 2>/dev/null
+        stop "$pid"
     done
-    wait 2>/dev/null
     rm -rf "$WORK"
 }
 trap cleanup EXIT
