@@ -61,7 +61,7 @@ const Picture pictures[] = {
      }},
     {"noise", 33, 32,
      [](int x, int y) {
-         uint32_t h = (uint32_t)(x * 73856093) ^ (uint32_t)(y * 19349663);
+         uint32_t h = (uint32_t)x * 73856093u ^ (uint32_t)y * 19349663u;
          h = (h ^ (h >> 13)) * 0x5bd1e995u;
          return BmpColour{(unsigned char)h, (unsigned char)(h >> 8), (unsigned char)(h >> 16)};
      }},

@@ -16,7 +16,8 @@
 #endif
 #endif
 #ifdef IMAGE_TESTS_ASAN
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtime's own count (declared here: GCC ships no header for it).
+extern "C" size_t __sanitizer_get_current_allocated_bytes(void);
 #endif
 
 std::vector<std::string> shownMessages;
