@@ -17,59 +17,6 @@ namespace {
 const char unknownFormat[] = "Unknown DIB file format.";
 const char conversionError[] = "Image file conversion error.";
 
-// A test file and the red-green-blue bytes the loader must return for it, bottom row first.
-struct TestFile {
-    Bytes bytes;
-    int width, height;
-    Bytes expectedRgb;
-};
-
-BmpColour PaletteColour(uint32_t index) {
-    return BmpColour{(unsigned char)(index * 37 + 11), (unsigned char)(index * 91 + 5),
-                     (unsigned char)(255 - index * 13)};
-}
-
-BmpColour TrueColour(int x, int y) {
-    return BmpColour{(unsigned char)(x * 40 + y), (unsigned char)(y * 60 + 7),
-                     (unsigned char)(x * y * 17 + 3)};
-}
-
-// A picture in the given form: palette pictures use every entry of a full table, 24-bit ones a
-// gradient. Rows go into the file in storage order (top first when topDown).
-TestFile MakeTestFile(uint32_t bitCount, uint32_t headerSize, int fileHeader, int width = 5,
-                      int height = 3, int topDown = 0) {
-    BmpLayout layout;
-    layout.width = width;
-    layout.height = topDown ? -height : height;
-    layout.bitCount = bitCount;
-    layout.headerSize = headerSize;
-    layout.fileHeader = fileHeader;
-    uint32_t entries = bitCount <= 8 ? 1u << bitCount : 0;
-    for (uint32_t i = 0; i < entries; ++i)
-        layout.palette.push_back(PaletteColour(i));
-
-    TestFile file{{}, width, height, Bytes((size_t)width * height * 3)};
-    std::vector<uint32_t> values((size_t)width * height);
-    for (int storedRow = 0; storedRow < height; ++storedRow) {
-        int y = topDown ? height - 1 - storedRow : storedRow; // picture row from the bottom
-        for (int x = 0; x < width; ++x) {
-            BmpColour colour = TrueColour(x, y);
-            uint32_t value = (uint32_t)colour.red << 16 | colour.green << 8 | colour.blue;
-            if (entries) {
-                value = (uint32_t)(x * 5 + y * 3 + 1) % entries;
-                colour = PaletteColour(value);
-            }
-            values[(size_t)storedRow * width + x] = value;
-            unsigned char *rgb = &file.expectedRgb[((size_t)y * width + x) * 3];
-            rgb[0] = colour.red;
-            rgb[1] = colour.green;
-            rgb[2] = colour.blue;
-        }
-    }
-    file.bytes = BuildBmp(layout, PackPixelRows(width, height, bitCount, values));
-    return file;
-}
-
 Bytes Rgb(const RgbImage *image) {
     return Bytes(image->pixels, image->pixels + (size_t)image->width * image->height * 3);
 }
@@ -85,14 +32,22 @@ RgbImage *Load(const Bytes &bytes) {
     return image;
 }
 
-void ExpectLoads(const TestFile &file) {
-    RgbImage *image = Load(file.bytes);
+// Loads file and expects exactly these red-green-blue bytes (and this size, when given) and no
+// message.
+void ExpectPixels(const Bytes &file, const Bytes &rgb, int width = -1, int height = -1) {
+    RgbImage *image = Load(file);
     ASSERT_NE(image, nullptr) << (shownMessages.empty() ? "" : shownMessages[0]);
-    EXPECT_EQ(image->width, file.width);
-    EXPECT_EQ(image->height, file.height);
-    EXPECT_EQ(Rgb(image), file.expectedRgb);
+    if (width >= 0) {
+        EXPECT_EQ(image->width, width);
+        EXPECT_EQ(image->height, height);
+    }
+    EXPECT_EQ(Rgb(image), rgb);
     EXPECT_TRUE(shownMessages.empty());
     FreeRgbImage(image);
+}
+
+void ExpectLoads(const TestFile &file) {
+    ExpectPixels(file.bytes, file.expectedRgb, file.width, file.height);
 }
 
 void ExpectRefused(const Bytes &bytes, const std::string &message) {
@@ -139,10 +94,7 @@ TEST(CountPaletteColors, FollowsBitCountUnlessColoursUsedIsSet) {
 
 TEST(BmpLoader, TurnsBlueGreenRedIntoRedGreenBlue) {
     BmpLayout layout;
-    RgbImage *image = Load(BuildBmp(layout, Bytes{0x10, 0x20, 0x30, 0}));
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(Rgb(image), (Bytes{0x30, 0x20, 0x10}));
-    FreeRgbImage(image);
+    ExpectPixels(BuildBmp(layout, Bytes{0x10, 0x20, 0x30, 0}), Bytes{0x30, 0x20, 0x10});
 }
 
 TEST(BmpLoader, LoadsEveryRequiredDepthThroughBothHeadersWithAndWithoutFileHeader) {
@@ -189,10 +141,7 @@ TEST(BmpLoader, CarriesColoursUsedEntriesAndFindsPixelsAfterThem) {
         layout.fileHeader = fileHeader;
         Bytes file = BuildBmp(layout, pixels);
         EXPECT_EQ(file.size(), (fileHeader ? 14u : 0u) + 40 + 64 + 4);
-        RgbImage *image = Load(file);
-        ASSERT_NE(image, nullptr);
-        EXPECT_EQ(Rgb(image), expected);
-        FreeRgbImage(image);
+        ExpectPixels(file, expected);
     }
 
     // A 24-bit file with a 3-entry table skips it before the pixels.
@@ -200,10 +149,8 @@ TEST(BmpLoader, CarriesColoursUsedEntriesAndFindsPixelsAfterThem) {
     trueColour.fileHeader = 0;
     trueColour.coloursUsed = 3;
     trueColour.palette = {BmpColour{1, 2, 3}, BmpColour{4, 5, 6}, BmpColour{7, 8, 9}};
-    RgbImage *image = Load(BuildBmp(trueColour, PackPixelRows(1, 1, 24, {0xA0B0C0})));
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(Rgb(image), (Bytes{0xA0, 0xB0, 0xC0}));
-    FreeRgbImage(image);
+    ExpectPixels(BuildBmp(trueColour, PackPixelRows(1, 1, 24, {0xA0B0C0})),
+                 Bytes{0xA0, 0xB0, 0xC0});
 }
 
 TEST(BmpLoader, ReadsThreeByteColourEntriesAfterTwelveByteHeader) {
@@ -216,20 +163,14 @@ TEST(BmpLoader, ReadsThreeByteColourEntriesAfterTwelveByteHeader) {
         layout.fileHeader = fileHeader;
         Bytes file = BuildBmp(layout, PackPixelRows(3, 1, 1, {1, 0, 1}));
         EXPECT_EQ(file.size(), (fileHeader ? 14u : 0u) + 12 + 2 * 3 + 4);
-        RgbImage *image = Load(file);
-        ASSERT_NE(image, nullptr);
-        EXPECT_EQ(Rgb(image), (Bytes{1, 2, 3, 200, 100, 50, 1, 2, 3}));
-        FreeRgbImage(image);
+        ExpectPixels(file, Bytes{1, 2, 3, 200, 100, 50, 1, 2, 3});
     }
 }
 
 TEST(BmpLoader, TakesPixelDataFromTheFileHeadersOffset) {
     BmpLayout layout;
     layout.gapBeforePixels = 6;
-    RgbImage *image = Load(BuildBmp(layout, PackPixelRows(1, 1, 24, {0x123456})));
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(Rgb(image), (Bytes{0x12, 0x34, 0x56}));
-    FreeRgbImage(image);
+    ExpectPixels(BuildBmp(layout, PackPixelRows(1, 1, 24, {0x123456})), Bytes{0x12, 0x34, 0x56});
 }
 
 TEST(BmpLoader, GivesBlackForIndicesBeyondTheColourTable) {
@@ -238,19 +179,14 @@ TEST(BmpLoader, GivesBlackForIndicesBeyondTheColourTable) {
     layout.bitCount = 8;
     layout.coloursUsed = 2;
     layout.palette = {BmpColour{9, 9, 9}, BmpColour{200, 210, 220}};
-    RgbImage *image = Load(BuildBmp(layout, PackPixelRows(4, 1, 8, {1, 2, 255, 0})));
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(Rgb(image), (Bytes{200, 210, 220, 0, 0, 0, 0, 0, 0, 9, 9, 9}));
-    FreeRgbImage(image);
+    ExpectPixels(BuildBmp(layout, PackPixelRows(4, 1, 8, {1, 2, 255, 0})),
+                 Bytes{200, 210, 220, 0, 0, 0, 0, 0, 0, 9, 9, 9});
 
     // 65536 colours used keeps no entries at all (its low 16 bits are 0): every pixel is black.
     layout.coloursUsed = 65536;
     layout.palette.clear();
     layout.bitCount = 4;
-    image = Load(BuildBmp(layout, PackPixelRows(4, 1, 4, {1, 2, 15, 0})));
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(Rgb(image), Bytes(12, 0));
-    FreeRgbImage(image);
+    ExpectPixels(BuildBmp(layout, PackPixelRows(4, 1, 4, {1, 2, 15, 0})), Bytes(12, 0));
 }
 
 TEST(BmpLoader, LoadsSixteenAndThirtyTwoBitPixelsPlainAndWithBitFields) {
@@ -276,10 +212,7 @@ TEST(BmpLoader, LoadsSixteenAndThirtyTwoBitPixelsPlainAndWithBitFields) {
             layout.compression = c.compression;
             layout.fileHeader = fileHeader;
             std::copy(c.masks, c.masks + 3, layout.masks);
-            RgbImage *image = Load(BuildBmp(layout, PackPixelRows(1, 1, c.bitCount, {c.pixel})));
-            ASSERT_NE(image, nullptr);
-            EXPECT_EQ(Rgb(image), c.rgb);
-            FreeRgbImage(image);
+            ExpectPixels(BuildBmp(layout, PackPixelRows(1, 1, c.bitCount, {c.pixel})), c.rgb);
         }
 }
 
@@ -322,21 +255,13 @@ const Bytes rle4Data = {
 const std::vector<int> rle4Picture = {1, 2, 1, 2, 3, 1, 2, 9, 3, 3, 3, 9};
 
 TEST(BmpLoader, DecodesRunLengthData) {
-    RgbImage *image = Load(BuildBmp(RunLengthLayout(8, 4, 4), rle8Data));
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(Rgb(image), IndexedRgb(rle8Picture));
-    FreeRgbImage(image);
+    ExpectPixels(BuildBmp(RunLengthLayout(8, 4, 4), rle8Data), IndexedRgb(rle8Picture));
 
-    image = Load(BuildBmp(RunLengthLayout(4, 4, 3), rle4Data));
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(Rgb(image), IndexedRgb(rle4Picture));
-    FreeRgbImage(image);
+    ExpectPixels(BuildBmp(RunLengthLayout(4, 4, 3), rle4Data), IndexedRgb(rle4Picture));
 
     // Rows completed by end-of-line markers alone need no end-of-bitmap marker.
-    image = Load(BuildBmp(RunLengthLayout(8, 2, 2), Bytes{2, 1, 0, 0, 2, 3, 0, 0}));
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(Rgb(image), IndexedRgb({1, 1, 3, 3}));
-    FreeRgbImage(image);
+    ExpectPixels(BuildBmp(RunLengthLayout(8, 2, 2), Bytes{2, 1, 0, 0, 2, 3, 0, 0}),
+                 IndexedRgb({1, 1, 3, 3}));
 }
 
 TEST(BmpLoader, RefusesHeaderSizesOtherThanTwelveAndForty) {
@@ -463,15 +388,7 @@ TEST(BmpLoader, ReleasesTheFileAndEveryBlockOnEveryPath) {
     }
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-#define LOADER_TESTS_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define LOADER_TESTS_ASAN 1
-#endif
-#endif
-
-#ifndef LOADER_TESTS_ASAN
+#ifndef IMAGE_TESTS_ASAN
 // Runs in a child process whose address space is capped just above its current size, so that
 // the 24-bit image of a large (but accepted) run-length picture cannot be had.
 void LoadWithCappedAddressSpace(const Bytes &file) {
@@ -491,7 +408,7 @@ void LoadWithCappedAddressSpace(const Bytes &file) {
 #endif
 
 TEST(BmpLoaderDeathTest, ReportsOutOfMemory) {
-#ifdef LOADER_TESTS_ASAN
+#ifdef IMAGE_TESTS_ASAN
     GTEST_SKIP() << "AddressSanitizer reserves more address space than any cap allows";
 #else
     // 16384 x 4096 pixels: 192 MiB for the 24-bit image alone.

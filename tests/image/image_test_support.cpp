@@ -8,13 +8,6 @@
 
 #include "platform/message_box.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define IMAGE_TESTS_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define IMAGE_TESTS_ASAN 1
-#endif
-#endif
 #ifdef IMAGE_TESTS_ASAN
 // The sanitizer runtime's own count (declared here: GCC ships no header for it).
 extern "C" size_t __sanitizer_get_current_allocated_bytes(void);
@@ -27,6 +20,11 @@ void ShowErrorMessage(const char *text) {
 }
 
 namespace {
+
+BmpColour TrueColour(int x, int y) {
+    return BmpColour{(unsigned char)(x * 40 + y), (unsigned char)(y * 60 + 7),
+                     (unsigned char)(x * y * 17 + 3)};
+}
 
 std::string ReadLink(const std::string &link) {
     char target[4096];
@@ -69,6 +67,45 @@ void RemoveTree(const std::string &path) {
 }
 
 } // namespace
+
+BmpColour PaletteColour(uint32_t index) {
+    return BmpColour{(unsigned char)(index * 37 + 11), (unsigned char)(index * 91 + 5),
+                     (unsigned char)(255 - index * 13)};
+}
+
+TestFile MakeTestFile(uint32_t bitCount, uint32_t headerSize, int fileHeader, int width, int height,
+                      int topDown) {
+    BmpLayout layout;
+    layout.width = width;
+    layout.height = topDown ? -height : height;
+    layout.bitCount = bitCount;
+    layout.headerSize = headerSize;
+    layout.fileHeader = fileHeader;
+    uint32_t entries = bitCount <= 8 ? 1u << bitCount : 0;
+    for (uint32_t i = 0; i < entries; ++i)
+        layout.palette.push_back(PaletteColour(i));
+
+    TestFile file{{}, width, height, Bytes((size_t)width * height * 3)};
+    std::vector<uint32_t> values((size_t)width * height);
+    for (int storedRow = 0; storedRow < height; ++storedRow) {
+        int y = topDown ? height - 1 - storedRow : storedRow; // picture row from the bottom
+        for (int x = 0; x < width; ++x) {
+            BmpColour colour = TrueColour(x, y);
+            uint32_t value = (uint32_t)colour.red << 16 | colour.green << 8 | colour.blue;
+            if (entries) {
+                value = (uint32_t)(x * 5 + y * 3 + 1) % entries;
+                colour = PaletteColour(value);
+            }
+            values[(size_t)storedRow * width + x] = value;
+            unsigned char *rgb = &file.expectedRgb[((size_t)y * width + x) * 3];
+            rgb[0] = colour.red;
+            rgb[1] = colour.green;
+            rgb[2] = colour.blue;
+        }
+    }
+    file.bytes = BuildBmp(layout, PackPixelRows(width, height, bitCount, values));
+    return file;
+}
 
 int IsFileOpenOrMapped(const std::string &path) {
     char resolved[4096];

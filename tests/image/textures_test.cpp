@@ -13,30 +13,11 @@
 
 namespace {
 
-// A 24-bit picture whose pixels tell where they are: red = x, green = y from the bottom,
-// blue = tag, so a texture read back shows size, row order and which file it came from.
-std::vector<uint32_t> TaggedValues(int width, int height, unsigned char tag) {
-    std::vector<uint32_t> values;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            values.push_back((uint32_t)(x & 0xFF) << 16 | (uint32_t)(y & 0xFF) << 8 | tag);
-    return values;
-}
-
-Bytes TaggedRgb(int width, int height, unsigned char tag) {
-    Bytes rgb;
-    for (uint32_t value : TaggedValues(width, height, tag))
-        rgb.insert(rgb.end(), {(unsigned char)(value >> 16), (unsigned char)(value >> 8), tag});
-    return rgb;
-}
-
-void WriteTaggedBmp(const char *name, int width, int height, unsigned char tag) {
-    BmpLayout layout;
-    layout.width = width;
-    layout.height = height;
-    Bytes file =
-        BuildBmp(layout, PackPixelRows(width, height, 24, TaggedValues(width, height, tag)));
-    ASSERT_TRUE(WriteBytesToFile(name, file));
+// A 24-bit picture of the given size as name; returns what its texture must hold.
+TestFile WriteTestBmp(const char *name, int width, int height) {
+    TestFile file = MakeTestFile(24, 40, 1, width, height);
+    EXPECT_TRUE(WriteBytesToFile(name, file.bytes));
+    return file;
 }
 
 struct TextureContents {
@@ -56,13 +37,13 @@ TextureContents ReadTexture(unsigned int name) {
     return contents;
 }
 
-void ExpectTaggedTexture(unsigned int name, int width, int height, unsigned char tag) {
+void ExpectTexture(unsigned int name, const TestFile &file) {
     ASSERT_NE(name, 0u);
     EXPECT_TRUE(glIsTexture(name));
     TextureContents contents = ReadTexture(name);
-    EXPECT_EQ(contents.width, width);
-    EXPECT_EQ(contents.height, height);
-    EXPECT_EQ(contents.rgb, TaggedRgb(width, height, tag));
+    EXPECT_EQ(contents.width, file.width);
+    EXPECT_EQ(contents.height, file.height);
+    EXPECT_EQ(contents.rgb, file.expectedRgb);
     GLint minFilter = 0, magFilter = 0;
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
@@ -87,11 +68,11 @@ class TextureLoading : public testing::Test {
 };
 
 TEST_F(TextureLoading, BothFilesMakeTwoTexturesSkinFirst) {
-    WriteTaggedBmp("curlwhip.bmp", 8, 4, 1);
-    WriteTaggedBmp("floor.bmp", 16, 8, 2);
+    TestFile skin = WriteTestBmp("curlwhip.bmp", 8, 4);
+    TestFile floor = WriteTestBmp("floor.bmp", 16, 8);
     EXPECT_EQ(LoadTextures(), 1);
-    ExpectTaggedTexture(skinTexture, 8, 4, 1);
-    ExpectTaggedTexture(floorTexture, 16, 8, 2);
+    ExpectTexture(skinTexture, skin);
+    ExpectTexture(floorTexture, floor);
     EXPECT_LT(skinTexture, floorTexture);
     EXPECT_TRUE(shownMessages.empty());
 }
@@ -104,19 +85,19 @@ TEST_F(TextureLoading, NeitherFileMeansNoTexturesAndNoMessage) {
 }
 
 TEST_F(TextureLoading, OnlyFloorLeavesSkinUntextured) {
-    WriteTaggedBmp("floor.bmp", 4, 4, 2);
+    TestFile floor = WriteTestBmp("floor.bmp", 4, 4);
     EXPECT_EQ(LoadTextures(), 1);
     EXPECT_EQ(skinTexture, 0u);
-    ExpectTaggedTexture(floorTexture, 4, 4, 2);
+    ExpectTexture(floorTexture, floor);
     EXPECT_TRUE(shownMessages.empty());
 }
 
 TEST_F(TextureLoading, EmptySkinFileIsReportedAndFloorStillLoads) {
     ASSERT_TRUE(WriteBytesToFile("curlwhip.bmp", {}));
-    WriteTaggedBmp("floor.bmp", 4, 2, 2);
+    TestFile floor = WriteTestBmp("floor.bmp", 4, 2);
     EXPECT_EQ(LoadTextures(), 1);
     EXPECT_EQ(skinTexture, 0u);
-    ExpectTaggedTexture(floorTexture, 4, 2, 2);
+    ExpectTexture(floorTexture, floor);
     EXPECT_EQ(shownMessages, std::vector<std::string>{"Failed to open DIB file curlwhip.bmp.\n"});
 }
 
@@ -129,25 +110,24 @@ TEST_F(TextureLoading, FloorWithLaterHeaderIsRefused) {
     EXPECT_EQ(shownMessages, std::vector<std::string>{"Unknown DIB file format."});
 
     shownMessages.clear();
-    WriteTaggedBmp("curlwhip.bmp", 2, 2, 1);
+    TestFile skin = WriteTestBmp("curlwhip.bmp", 2, 2);
     EXPECT_EQ(LoadTextures(), 1);
-    ExpectTaggedTexture(skinTexture, 2, 2, 1);
+    ExpectTexture(skinTexture, skin);
     EXPECT_EQ(floorTexture, 0u);
     EXPECT_EQ(shownMessages, std::vector<std::string>{"Unknown DIB file format."});
 }
 
 TEST_F(TextureLoading, UploadsTheWholeImage) {
-    WriteTaggedBmp("floor.bmp", 64, 32, 7);
+    TestFile floor = WriteTestBmp("floor.bmp", 64, 32);
     EXPECT_EQ(LoadTextures(), 1);
-    TextureContents contents = ReadTexture(floorTexture);
-    EXPECT_EQ(contents.rgb.size(), 6144u);
-    ExpectTaggedTexture(floorTexture, 64, 32, 7);
+    EXPECT_EQ(floor.expectedRgb.size(), 6144u);
+    ExpectTexture(floorTexture, floor);
 }
 
 TEST_F(TextureLoading, LeavesNoImageMemoryBehind) {
     // 256 x 256 pictures: any image left over would be 192 KiB.
-    WriteTaggedBmp("curlwhip.bmp", 256, 256, 1);
-    WriteTaggedBmp("floor.bmp", 256, 256, 2);
+    WriteTestBmp("curlwhip.bmp", 256, 256);
+    WriteTestBmp("floor.bmp", 256, 256);
     ASSERT_EQ(LoadTextures(), 1); // the GL's one-time set-up is not counted
     TearDown();
     size_t heapBefore = HeapBytesInUse();
@@ -161,14 +141,14 @@ TEST_F(TextureLoading, LeavesNoImageMemoryBehind) {
 TEST_F(TextureLoading, UploadsAnyWidthWithoutReadingPastThePixels) {
     for (int width : {1, 2, 3, 5, 6, 7}) {
         SCOPED_TRACE(testing::Message() << "width " << width);
-        Bytes rgb = TaggedRgb(width, 3, 9);
-        RgbImage image{width, 3, (unsigned char *)std::malloc(rgb.size())};
-        std::copy(rgb.begin(), rgb.end(), image.pixels);
+        TestFile file = MakeTestFile(24, 40, 1, width, 3);
+        RgbImage image{width, 3, (unsigned char *)std::malloc(file.expectedRgb.size())};
+        std::copy(file.expectedRgb.begin(), file.expectedRgb.end(), image.pixels);
         glGenTextures(1, &floorTexture);
         glBindTexture(GL_TEXTURE_2D, floorTexture);
         UploadTexture(&image);
         std::free(image.pixels);
-        ExpectTaggedTexture(floorTexture, width, 3, 9);
+        ExpectTexture(floorTexture, file);
         GLint alignment = 0;
         glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
         EXPECT_EQ(alignment, 4);
