@@ -94,7 +94,12 @@ Colour SkinTexel(int x, int y) {
     const double pi = 3.14159265358979323846;
     const double rowHeight = 0.13, scaleWidth = 0.17;
     double dx = (x + 0.5) / (skinSize / 2) - 1, dy = (y + 0.5) / (skinSize / 2) - 1;
-    double radius = std::sqrt(dx * dx + dy * dy);
+    double angle = std::atan2(dy, dx) + pi; // 0..2 pi around the limb
+    // Each ring of the limb has eight vertices and flat faces between them, so a ring's texture
+    // coordinates run along a regular octagon, not a circle: measure the radius octagonally so
+    // that the rows stay level across each face instead of bending into chevrons.
+    double offFaceCentre = std::fmod(angle, pi / 4) - pi / 8;
+    double radius = std::sqrt(dx * dx + dy * dy) * std::cos(offFaceCentre) / std::cos(pi / 8);
     double depth = 3.0 - Interpolate(limbRadii, limbHeights, radius); // below the top point
     int row = (int)(depth / rowHeight);
     double t = depth / rowHeight - row; // 0 at the row's top, 1 at its lower edge
@@ -102,7 +107,7 @@ Colour SkinTexel(int x, int y) {
     int perRow = (int)(2 * pi * rowRadius / scaleWidth + 0.5);
     if (perRow < 3)
         perRow = 3;
-    double turn = (std::atan2(dy, dx) + pi) / (2 * pi); // 0..1 around the limb
+    double turn = angle / (2 * pi); // 0..1 around the limb
     double across = turn * perRow + (row % 2 ? 0.5 : 0.0);
     int column = (int)across % perRow;
     double s = across - std::floor(across) - 0.5; // -0.5..0.5 across the scale
