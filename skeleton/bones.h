@@ -5,15 +5,15 @@
 // One joint of the two-bone chain. Angles are degrees; points are model space.
 struct Bone {
     double rotX;
-    double rotY;  // never changed after set-up, but part of every matrix and marker
+    double rotY; // never changed after set-up, but part of every matrix and marker
     double rotZ;
-    Vector3 pivot;   // joint position; the rotations turn space about it
-    Vector3 tip;     // offset from this bone's start to its end, summed along the chain
-    Vector3 xAxis;   // point the solver turns about X
-    Vector3 zAxis;   // point the solver turns about Z
-    int material;    // marker material index
-    Matrix4 matrix;  // this bone's own transform (parent not included)
-    int parent;      // -1 for the root
+    Vector3 pivot;  // joint position; the rotations turn space about it
+    Vector3 tip;    // offset from this bone's start to its end, summed along the chain
+    Vector3 xAxis;  // point the solver turns about X
+    Vector3 zAxis;  // point the solver turns about Z
+    int material;   // marker material index
+    Matrix4 matrix; // this bone's own transform (parent not included)
+    int parent;     // -1 for the root
 };
 
 const int BoneCount = 2;

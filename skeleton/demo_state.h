@@ -6,27 +6,27 @@
 // shell, but it sits at the bottom of the dependency graph so that the solver can read the
 // IK mode and target without knowing anything about windows. Flags are ints used as booleans.
 struct DemoState {
-    int windowWidth = 800;  // outer size at start-up, lowered to the screen size if larger
+    int windowWidth = 800; // outer size at start-up, lowered to the screen size if larger
     int windowHeight = 600;
-    int clientWidth = 0;    // drawable size in pixels, from every resize
+    int clientWidth = 0; // drawable size in pixels, from every resize
     int clientHeight = 0;
-    double aspect = 0.0;    // clientWidth / clientHeight, recomputed every frame
+    double aspect = 0.0; // clientWidth / clientHeight, recomputed every frame
 
-    int wireframe = 1;      // skin drawn as outlines; bone markers only shown in this mode
+    int wireframe = 1; // skin drawn as outlines; bone markers only shown in this mode
     int hideBones = 0;
     int showNormals = 0;
     int texturesOff = 0;
     int rotateView = 1;
 
-    int playAnimation = 1;  // at most one of these three is on after any mode key
+    int playAnimation = 1; // at most one of these three is on after any mode key
     int fkMode = 0;
     int ikMode = 0;
 
-    double speed = 1.0;                // degrees per tick; 0.5 to 4.0 in steps of 0.5
-    double targetStep = (double)0.1f;  // scene units per key press; 0.01 to 0.25
-    int jointVelocity[3] = {1, 1, 1};  // whole degrees per tick: bone 0 X, bone 1 X, bone 1 Z
-    double viewAngle = 0.0;            // camera yaw, degrees, kept below 360
-    Vector3 target = {0.0f, 0.0f, 0.0f};  // IK target, model space
+    double speed = 1.0;                  // degrees per tick; 0.5 to 4.0 in steps of 0.5
+    double targetStep = (double)0.1f;    // scene units per key press; 0.01 to 0.25
+    int jointVelocity[3] = {1, 1, 1};    // whole degrees per tick: bone 0 X, bone 1 X, bone 1 Z
+    double viewAngle = 0.0;              // camera yaw, degrees, kept below 360
+    Vector3 target = {0.0f, 0.0f, 0.0f}; // IK target, model space
 };
 
 extern DemoState demoState;

@@ -47,8 +47,8 @@ double IkAngleStep(const Vector3 &axisPoint, const Vector3 &tipPoint, const Vect
     Vector3 cross = CrossProduct(axisPoint, tipPoint);
     float length = (float)VectorLength(cross);
     Vector3 planeNormal = {cross.x / length, cross.y / length, cross.z / length};
-    double step = VectorLength(toTarget) * SinAngle(axisPoint, toTarget) *
-                  SinAngle(tipPoint, toTarget);
+    double step =
+        VectorLength(toTarget) * SinAngle(axisPoint, toTarget) * SinAngle(tipPoint, toTarget);
     return SignOf(CosAngle(planeNormal, toTarget)) * step * 0.25;
 }
 

@@ -26,7 +26,9 @@ double SinAngle(const Vector3 &a, const Vector3 &b) {
     return (double)lengthCross / ((double)lengthA * lengthB);
 }
 
-int SignOf(double x) { return x >= 0.0 ? 1 : -1; }
+int SignOf(double x) {
+    return x >= 0.0 ? 1 : -1;
+}
 
 void MultMatrix(Matrix4 &out, const Matrix4 &a, const Matrix4 &b) {
     for (int column = 0; column < 4; ++column) {

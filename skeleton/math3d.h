@@ -46,8 +46,12 @@ void TransformPoint(Vector4 &out, const Matrix4 &m, const Vector4 &p);
 
 Matrix4 IdentityMatrix();
 
-inline Vector4 AsPoint(const Vector3 &v) { return Vector4{v.x, v.y, v.z, 1.0f}; }
-inline Vector3 DropW(const Vector4 &v) { return Vector3{v.x, v.y, v.z}; }
+inline Vector4 AsPoint(const Vector3 &v) {
+    return Vector4{v.x, v.y, v.z, 1.0f};
+}
+inline Vector3 DropW(const Vector4 &v) {
+    return Vector3{v.x, v.y, v.z};
+}
 inline Vector3 Add(const Vector3 &a, const Vector3 &b) {
     return Vector3{a.x + b.x, a.y + b.y, a.z + b.z};
 }

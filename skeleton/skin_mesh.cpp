@@ -20,34 +20,66 @@ const RingBinding ringBindings[RingCount] = {
     {0.0f, 1}, {0.3f, 1}, {0.5f, 1}, {0.6f, 1}, {1.0f, 1}, {1.0f, 0},
 };
 
-// Eight vertices at height y: on the axes at radius r and on the diagonals at (+-d, +-d).
-#define RING(y, r, d)                                                                             \
-    {r, y, 0.0f}, {d, y, d}, {0.0f, y, r}, {-(d), y, d}, {-(r), y, 0.0f}, {-(d), y, -(d)},         \
-        {0.0f, y, -(r)}, {d, y, -(d)}
-
-#define FAN(j) {{0, j, j + 1}}
-#define QUAD(a, j, k) {{a + j, a + 8 + j, a + 8 + k}}, {{a + j, a + 8 + k, a + k}}
-#define BAND(a)                                                                                   \
-    QUAD(a, 0, 1), QUAD(a, 1, 2), QUAD(a, 2, 3), QUAD(a, 3, 4), QUAD(a, 4, 5), QUAD(a, 5, 6),      \
-        QUAD(a, 6, 7), QUAD(a, 7, 0)
-
 } // namespace
 
+// clang-format off
 const Vector3 restPositions[SkinVertexCount] = {
-    {0.0f, 3.0f, 0.0f},        RING(2.9f, 0.1f, 0.07f),  RING(2.0f, 0.24f, 0.18f),
-    RING(1.5f, 0.33f, 0.23f),  RING(1.0f, 0.44f, 0.31f), RING(0.2f, 0.62f, 0.44f),
-    RING(0.0f, 0.75f, 0.53f),
+    // top point
+    {0.0f, 3.0f, 0.0f},
+    // ring 1: y 2.9, axes at 0.1, diagonals at 0.07
+    {0.1f, 2.9f, 0.0f}, {0.07f, 2.9f, 0.07f}, {0.0f, 2.9f, 0.1f}, {-0.07f, 2.9f, 0.07f},
+    {-0.1f, 2.9f, 0.0f}, {-0.07f, 2.9f, -0.07f}, {0.0f, 2.9f, -0.1f}, {0.07f, 2.9f, -0.07f},
+    // ring 2: y 2.0, axes at 0.24, diagonals at 0.18
+    {0.24f, 2.0f, 0.0f}, {0.18f, 2.0f, 0.18f}, {0.0f, 2.0f, 0.24f}, {-0.18f, 2.0f, 0.18f},
+    {-0.24f, 2.0f, 0.0f}, {-0.18f, 2.0f, -0.18f}, {0.0f, 2.0f, -0.24f}, {0.18f, 2.0f, -0.18f},
+    // ring 3: y 1.5, axes at 0.33, diagonals at 0.23
+    {0.33f, 1.5f, 0.0f}, {0.23f, 1.5f, 0.23f}, {0.0f, 1.5f, 0.33f}, {-0.23f, 1.5f, 0.23f},
+    {-0.33f, 1.5f, 0.0f}, {-0.23f, 1.5f, -0.23f}, {0.0f, 1.5f, -0.33f}, {0.23f, 1.5f, -0.23f},
+    // ring 4: y 1.0, axes at 0.44, diagonals at 0.31
+    {0.44f, 1.0f, 0.0f}, {0.31f, 1.0f, 0.31f}, {0.0f, 1.0f, 0.44f}, {-0.31f, 1.0f, 0.31f},
+    {-0.44f, 1.0f, 0.0f}, {-0.31f, 1.0f, -0.31f}, {0.0f, 1.0f, -0.44f}, {0.31f, 1.0f, -0.31f},
+    // ring 5: y 0.2, axes at 0.62, diagonals at 0.44
+    {0.62f, 0.2f, 0.0f}, {0.44f, 0.2f, 0.44f}, {0.0f, 0.2f, 0.62f}, {-0.44f, 0.2f, 0.44f},
+    {-0.62f, 0.2f, 0.0f}, {-0.44f, 0.2f, -0.44f}, {0.0f, 0.2f, -0.62f}, {0.44f, 0.2f, -0.44f},
+    // ring 6: y 0.0, axes at 0.75, diagonals at 0.53
+    {0.75f, 0.0f, 0.0f}, {0.53f, 0.0f, 0.53f}, {0.0f, 0.0f, 0.75f}, {-0.53f, 0.0f, 0.53f},
+    {-0.75f, 0.0f, 0.0f}, {-0.53f, 0.0f, -0.53f}, {0.0f, 0.0f, -0.75f}, {0.53f, 0.0f, -0.53f},
 };
 
+// Seen from outside the tube, each triangle's corners run clockwise. For each band and each
+// j with j' = (j + 1) mod 8, the upper ring at a and the lower ring at b = a + 8 give
+// (a + j, b + j, b + j') and (a + j, b + j', a + j'). The bottom ring is left open.
 const Triangle modelTriangles[SkinTriangleCount] = {
-    FAN(1), FAN(2), FAN(3), FAN(4), FAN(5), FAN(6), FAN(7), {{0, 8, 1}},
-    BAND(1), BAND(9), BAND(17), BAND(25), BAND(33),
+    // top fan
+    {{0, 1, 2}}, {{0, 2, 3}}, {{0, 3, 4}}, {{0, 4, 5}},
+    {{0, 5, 6}}, {{0, 6, 7}}, {{0, 7, 8}}, {{0, 8, 1}},
+    // band between rings 1 and 2
+    {{1, 9, 10}}, {{1, 10, 2}}, {{2, 10, 11}}, {{2, 11, 3}},
+    {{3, 11, 12}}, {{3, 12, 4}}, {{4, 12, 13}}, {{4, 13, 5}},
+    {{5, 13, 14}}, {{5, 14, 6}}, {{6, 14, 15}}, {{6, 15, 7}},
+    {{7, 15, 16}}, {{7, 16, 8}}, {{8, 16, 9}}, {{8, 9, 1}},
+    // band between rings 2 and 3
+    {{9, 17, 18}}, {{9, 18, 10}}, {{10, 18, 19}}, {{10, 19, 11}},
+    {{11, 19, 20}}, {{11, 20, 12}}, {{12, 20, 21}}, {{12, 21, 13}},
+    {{13, 21, 22}}, {{13, 22, 14}}, {{14, 22, 23}}, {{14, 23, 15}},
+    {{15, 23, 24}}, {{15, 24, 16}}, {{16, 24, 17}}, {{16, 17, 9}},
+    // band between rings 3 and 4
+    {{17, 25, 26}}, {{17, 26, 18}}, {{18, 26, 27}}, {{18, 27, 19}},
+    {{19, 27, 28}}, {{19, 28, 20}}, {{20, 28, 29}}, {{20, 29, 21}},
+    {{21, 29, 30}}, {{21, 30, 22}}, {{22, 30, 31}}, {{22, 31, 23}},
+    {{23, 31, 32}}, {{23, 32, 24}}, {{24, 32, 25}}, {{24, 25, 17}},
+    // band between rings 4 and 5
+    {{25, 33, 34}}, {{25, 34, 26}}, {{26, 34, 35}}, {{26, 35, 27}},
+    {{27, 35, 36}}, {{27, 36, 28}}, {{28, 36, 37}}, {{28, 37, 29}},
+    {{29, 37, 38}}, {{29, 38, 30}}, {{30, 38, 39}}, {{30, 39, 31}},
+    {{31, 39, 40}}, {{31, 40, 32}}, {{32, 40, 33}}, {{32, 33, 25}},
+    // band between rings 5 and 6
+    {{33, 41, 42}}, {{33, 42, 34}}, {{34, 42, 43}}, {{34, 43, 35}},
+    {{35, 43, 44}}, {{35, 44, 36}}, {{36, 44, 45}}, {{36, 45, 37}},
+    {{37, 45, 46}}, {{37, 46, 38}}, {{38, 46, 47}}, {{38, 47, 39}},
+    {{39, 47, 48}}, {{39, 48, 40}}, {{40, 48, 41}}, {{40, 41, 33}},
 };
-
-#undef RING
-#undef FAN
-#undef QUAD
-#undef BAND
+// clang-format on
 
 Triangle skinTriangles[SkinTriangleCount];
 Vector3 restNormals[SkinVertexCount];
@@ -99,7 +131,7 @@ int ComputeVertexNormals(const Vector3 *positions, int vertexCount, const Triang
             }
         }
         if (count == 0) {
-            outNormals[j] = Vector3{0.0f, 0.0f, 0.0f};  // a loose vertex has no surface to face
+            outNormals[j] = Vector3{0.0f, 0.0f, 0.0f}; // a loose vertex has no surface to face
             continue;
         }
         Vector3 mean = {sum.x / count, sum.y / count, sum.z / count};

@@ -6,11 +6,11 @@
 // closed at the top and open at the bottom.
 
 struct SkinVertex {
-    Vector3 position;  // deformed, model space; rewritten every frame
-    Vector3 normal;    // deformed, not renormalised
-    float u, v;        // texture coordinates, projected straight down onto X-Z
-    int boneIndex[2];  // -1 means no bone
-    float weight;      // share of the first bone's own transform in the blend
+    Vector3 position; // deformed, model space; rewritten every frame
+    Vector3 normal;   // deformed, not renormalised
+    float u, v;       // texture coordinates, projected straight down onto X-Z
+    int boneIndex[2]; // -1 means no bone
+    float weight;     // share of the first bone's own transform in the blend
 };
 
 const int SkinVertexCount = 49;
@@ -19,7 +19,7 @@ const int SkinTriangleCount = 88;
 extern const Vector3 restPositions[SkinVertexCount];
 extern const Triangle modelTriangles[SkinTriangleCount];
 
-extern Triangle skinTriangles[SkinTriangleCount];  // the renderer draws from this copy
+extern Triangle skinTriangles[SkinTriangleCount]; // the renderer draws from this copy
 extern Vector3 restNormals[SkinVertexCount];
 extern SkinVertex skinVertices[SkinVertexCount];
 

@@ -28,8 +28,8 @@ const Matrix4 &ChainMatrix(ChainCache &cache, int first, int second) {
     return cache.chain;
 }
 
-void SkinVertexFromRest(SkinVertex &vertex, const Vector3 &restPosition,
-                        const Vector3 &restNormal, ChainCache &cache) {
+void SkinVertexFromRest(SkinVertex &vertex, const Vector3 &restPosition, const Vector3 &restNormal,
+                        ChainCache &cache) {
     Vector4 p = AsPoint(restPosition);
     Vector4 n = AsPoint(restNormal);
     Vector4 firstP = p, firstN = n, chainP = p, chainN = n;

@@ -1,0 +1,155 @@
+// Milliseconds per frame at 800 x 600 on the headless context: RenderScene in three flag
+// combinations next to a baseline frame that only clears and presents, all in one run, and
+// each frame's ratio to the baseline.
+//
+// Every frame ends with glFinish before the swap so the rasteriser's work is counted, not
+// just queued; times are wall-clock because the rasteriser runs on threads of its own.
+
+#include <benchmark/benchmark.h>
+
+#include <GL/gl.h>
+#include <SDL.h>
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "render/gl_check.h"
+#include "render/gl_state.h"
+#include "render/renderer.h"
+#include "skeleton/demo_state.h"
+#include "tests/render/scene_support.h"
+#include "tests/support/offscreen_gl.h"
+
+namespace {
+
+const char *const BaselineName = "ClearAndPresent";
+
+void FinishAndPresent() {
+    glFinish();
+    SDL_GL_SwapWindow(SDL_GL_GetCurrentWindow());
+}
+
+// Start state with textures loaded: the two surfaces get 256 x 256 checkers, as large as
+// typical texture files.
+void SetUpScene(benchmark::State &state) {
+    if (!UseOffscreenGl()) {
+        state.SkipWithError("no GL context");
+        return;
+    }
+    InitGlState();
+    ResetScene();
+    skinTexture = MakeCheckerTexture(256, Colour{255, 230, 200}, Colour{200, 120, 90});
+    floorTexture = MakeCheckerTexture(256, Colour{230, 230, 230}, Colour{90, 90, 110});
+}
+
+void TearDownScene(benchmark::State &state) {
+    if (TakeGlError() != GL_NO_ERROR)
+        state.SkipWithError("GL error during the run");
+    glDeleteTextures(1, &skinTexture);
+    glDeleteTextures(1, &floorTexture);
+    ResetScene();
+}
+
+void ClearAndPresent(benchmark::State &state) {
+    SetUpScene(state);
+    for (auto _ : state) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glFlush();
+        FinishAndPresent();
+    }
+    TearDownScene(state);
+}
+
+// The camera turns a degree a frame, as in the running demo.
+void RenderFrames(benchmark::State &state) {
+    double viewAngle = 0.0;
+    for (auto _ : state) {
+        RenderScene(FinishAndPresent, viewAngle);
+        viewAngle = viewAngle >= 359.0 ? 0.0 : viewAngle + 1.0;
+    }
+}
+
+void StartState(benchmark::State &state) {
+    SetUpScene(state);
+    RenderFrames(state);
+    TearDownScene(state);
+}
+
+void FilledTextured(benchmark::State &state) {
+    SetUpScene(state);
+    demoState.wireframe = 0;
+    RenderFrames(state);
+    TearDownScene(state);
+}
+
+// Every overlay: markers, normals, the IK tick and line, with the solver working each frame
+// toward a target it cannot reach exactly.
+void AllOverlays(benchmark::State &state) {
+    SetUpScene(state);
+    demoState.showNormals = 1;
+    demoState.ikMode = 1;
+    demoState.playAnimation = 0;
+    demoState.target = Vector3{1.2f, 2.6f, 0.3f};
+    RenderFrames(state);
+    TearDownScene(state);
+}
+
+// Prints the usual table, then each frame's time as a multiple of the baseline's: the mean
+// over repetitions when they were asked for, else the one measurement.
+class RatioReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run> &runs) override {
+        for (const Run &run : runs) {
+            bool mean = run.run_type == Run::RT_Aggregate && run.aggregate_name == "mean";
+            if (run.error_occurred || (run.run_type != Run::RT_Iteration && !mean))
+                continue;
+            std::string name = run.run_name.function_name;
+            if (std::find(order.begin(), order.end(), name) == order.end())
+                order.push_back(name);
+            if (mean || !msPerFrame.count(name))
+                msPerFrame[name] = run.GetAdjustedRealTime();
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void PrintRatios() const {
+        auto baseline = msPerFrame.find(BaselineName);
+        if (baseline == msPerFrame.end() || baseline->second <= 0.0)
+            return;
+        std::printf("\nms per frame at %d x %d, and ratio to %s:\n", OffscreenWidth,
+                    OffscreenHeight, BaselineName);
+        for (const std::string &name : order) {
+            double ms = msPerFrame.at(name);
+            std::printf("  %-18s %8.3f ms  x%.2f\n", name.c_str(), ms, ms / baseline->second);
+        }
+    }
+
+  private:
+    std::map<std::string, double> msPerFrame;
+    std::vector<std::string> order;
+};
+
+} // namespace
+
+int main(int argc, char **argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    const std::pair<const char *, void (*)(benchmark::State &)> frames[] = {
+        {BaselineName, ClearAndPresent},
+        {"StartState", StartState},
+        {"FilledTextured", FilledTextured},
+        {"AllOverlays", AllOverlays},
+    };
+    for (const auto &frame : frames)
+        benchmark::RegisterBenchmark(frame.first, frame.second)
+            ->UseRealTime()
+            ->Unit(benchmark::kMillisecond);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatios();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,142 @@
+#include "tests/render/scene_support.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "render/renderer.h"
+#include "skeleton/bones.h"
+#include "skeleton/demo_state.h"
+#include "skeleton/skin_mesh.h"
+#include "tests/support/offscreen_gl.h"
+
+void ResetScene(bool zeroSkeleton) {
+    demoState = DemoState{};
+    demoState.clientWidth = OffscreenWidth;
+    demoState.clientHeight = OffscreenHeight;
+    skinTexture = 0;
+    floorTexture = 0;
+    for (Bone &bone : bones)
+        bone = Bone{};
+    for (int i = 0; i < SkinVertexCount; ++i) {
+        skinVertices[i] = SkinVertex{};
+        restNormals[i] = Vector3{};
+    }
+    for (Triangle &triangle : skinTriangles)
+        triangle = Triangle{};
+    if (!zeroSkeleton)
+        InitSkinAndBones();
+}
+
+void KeepInBackBuffer() {}
+
+Frame ReadFrame() {
+    Frame frame;
+    frame.width = OffscreenWidth;
+    frame.height = OffscreenHeight;
+    frame.rgb.resize((size_t)frame.width * frame.height * 3);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, frame.width, frame.height, GL_RGB, GL_UNSIGNED_BYTE, frame.rgb.data());
+    return frame;
+}
+
+Colour PixelAt(const Frame &frame, int x, int y) {
+    if (x < 0 || y < 0 || x >= frame.width || y >= frame.height)
+        return Colour{0, 0, 0};
+    const unsigned char *p = &frame.rgb[((size_t)y * frame.width + x) * 3];
+    return Colour{p[0], p[1], p[2]};
+}
+
+WindowPoint ProjectModelPoint(const Vector3 &model) {
+    GLdouble modelView[16], projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    WindowPoint window = {0.0, 0.0, 0.0};
+    gluProject(model.x, model.y, model.z, modelView, projection, viewport, &window.x, &window.y,
+               &window.z);
+    return window;
+}
+
+ScreenBox ProjectModelBox(const Vector3 &low, const Vector3 &high) {
+    ScreenBox box = {OffscreenWidth, OffscreenHeight, -1, -1};
+    for (int corner = 0; corner < 8; ++corner) {
+        Vector3 model = {(corner & 1) ? high.x : low.x, (corner & 2) ? high.y : low.y,
+                         (corner & 4) ? high.z : low.z};
+        WindowPoint window = ProjectModelPoint(model);
+        box.x0 = std::min(box.x0, (int)std::floor(window.x));
+        box.y0 = std::min(box.y0, (int)std::floor(window.y));
+        box.x1 = std::max(box.x1, (int)std::ceil(window.x));
+        box.y1 = std::max(box.y1, (int)std::ceil(window.y));
+    }
+    box.x0 = std::max(box.x0, 0);
+    box.y0 = std::max(box.y0, 0);
+    box.x1 = std::min(box.x1, OffscreenWidth - 1);
+    box.y1 = std::min(box.y1, OffscreenHeight - 1);
+    return box;
+}
+
+int CountPixels(const Frame &frame, const ScreenBox &box, bool (*matches)(Colour)) {
+    int count = 0;
+    for (int y = box.y0; y <= box.y1; ++y)
+        for (int x = box.x0; x <= box.x1; ++x)
+            count += matches(PixelAt(frame, x, y)) ? 1 : 0;
+    return count;
+}
+
+bool AnyPixelNear(const Frame &frame, const WindowPoint &at, int radius, bool (*matches)(Colour)) {
+    int x = (int)std::floor(at.x), y = (int)std::floor(at.y);
+    return CountPixels(frame, ScreenBox{x - radius, y - radius, x + radius, y + radius}, matches) >
+           0;
+}
+
+namespace {
+
+unsigned int UploadRgb(int size, const std::vector<unsigned char> &rgb) {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, size, size, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return name;
+}
+
+} // namespace
+
+unsigned int MakeSolidTexture(unsigned char r, unsigned char g, unsigned char b) {
+    return MakeCheckerTexture(2, Colour{r, g, b}, Colour{r, g, b});
+}
+
+unsigned int MakeCheckerTexture(int size, Colour light, Colour dark) {
+    std::vector<unsigned char> rgb((size_t)size * size * 3);
+    int check = size >= 8 ? size / 8 : 1;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const Colour &c = ((x / check + y / check) % 2) ? dark : light;
+            unsigned char *p = &rgb[((size_t)y * size + x) * 3];
+            p[0] = (unsigned char)c.r;
+            p[1] = (unsigned char)c.g;
+            p[2] = (unsigned char)c.b;
+        }
+    }
+    return UploadRgb(size, rgb);
+}
+
+int WritePpm(const Frame &frame, const char *path) {
+    FILE *file = std::fopen(path, "wb");
+    if (!file)
+        return 0;
+    std::fprintf(file, "P6\n%d %d\n255\n", frame.width, frame.height);
+    size_t rowBytes = (size_t)frame.width * 3;
+    int ok = 1;
+    for (int y = frame.height - 1; y >= 0 && ok; --y)
+        ok = std::fwrite(&frame.rgb[(size_t)y * rowBytes], 1, rowBytes, file) == rowBytes;
+    return std::fclose(file) == 0 && ok;
+}
