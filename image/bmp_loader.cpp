@@ -139,8 +139,9 @@ void CopyRowsAsRgb(const unsigned char *image24, int32_t width, int64_t rows,
     }
 }
 
-// The load proper. Returns the failure's message, or null when attempt->image was made.
-const char *Decode(LoadAttempt *attempt) {
+// Locates the DIB header, normalises it with its colour table and finds the pixel data in the
+// file (source). Returns the failure's message, or null.
+const char *DescribeDib(LoadAttempt *attempt, ByteView *source) {
     DibLocation location;
     if (!LocateDib(attempt->file, &location))
         return unknownFormatText;
@@ -149,7 +150,8 @@ const char *Decode(LoadAttempt *attempt) {
     if (!CountColoursIn(header, &count))
         return unknownFormatText;
 
-    // One spare entry, so that even an empty table is a real block.
+    // The colour count and its block come before the header size is judged. One spare entry,
+    // so that even an empty table is a real block.
     attempt->colourBlock = (unsigned char *)std::malloc(4 * ((size_t)count + 1));
     if (!attempt->colourBlock)
         return outOfMemoryText;
@@ -168,11 +170,19 @@ const char *Decode(LoadAttempt *attempt) {
     // Without a file header the pixel data follows the colour table directly.
     uint64_t pixelOffset =
         location.hasFileHeader ? location.pixelOffset : location.headerOffset + tableEnd;
-    const DibFormat &format = attempt->format;
-    ByteView source = ViewFrom(attempt->file, pixelOffset);
-    if (!HasBytes(attempt->file, pixelOffset, 0) || !DibSourceFits(format, source.length))
+    if (!HasBytes(attempt->file, pixelOffset, 0))
         return conversionErrorText;
+    *source = ViewFrom(attempt->file, pixelOffset);
+    return nullptr;
+}
 
+// Converts the pixel data into the 24-bit image, copies that out as the picture and makes the
+// record. Returns the failure's message, or null.
+const char *ConvertAndCopy(LoadAttempt *attempt, ByteView source) {
+    const DibFormat &format = attempt->format;
+    // Refused forms, sizes beyond the bound and short pixel data fail before any allocation.
+    if (!DibSourceFits(format, source.length))
+        return conversionErrorText;
     const int64_t rows = format.height < 0 ? -(int64_t)format.height : format.height;
     const size_t image24Bytes = (size_t)(Dib24RowBytes(format.width) * (uint64_t)rows);
     // Runs may skip pixels, which must then read as black.
@@ -265,7 +275,10 @@ unsigned short CountPaletteColors(const unsigned char *dibHeader) {
 RgbImage *LoadBmpFromMemory(const unsigned char *bytes, size_t length) {
     LoadAttempt attempt{};
     attempt.file = ByteView{bytes, bytes ? length : 0};
-    const char *failure = Decode(&attempt);
+    ByteView source{nullptr, 0};
+    const char *failure = DescribeDib(&attempt, &source);
+    if (!failure)
+        failure = ConvertAndCopy(&attempt, source);
     // The message goes up while the attempt still holds its blocks; they are released after.
     if (failure)
         ShowErrorMessage(failure);
