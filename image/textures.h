@@ -8,6 +8,7 @@ RgbImage *LoadImageIfPresent(const char *fileName);
 
 // Loads "curlwhip.bmp" into skinTexture and "floor.bmp" into floorTexture from the working
 // directory. Returns 1 when at least one texture was created. Needs a current GL context.
+// The caller turns textures off (demoState.texturesOff = 1) when this returns 0.
 int LoadTextures();
 
 // Defines the image of the texture bound to GL_TEXTURE_2D and sets linear filtering.
