@@ -1,6 +1,6 @@
 #include "app/main_window.h"
 
-#include "app/bmp_writer.h"
+#include "image/bmp_writer.h"
 #include "app/keyboard.h"
 #include "app/scene.h"
 #include "app/tick.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/bmp_builder.h"
+#include "image/bmp_writer.h"
 
 namespace {
 
@@ -127,20 +127,17 @@ Colour SkinTexel(int x, int y) {
 }
 
 int WriteTexture(const std::string &path, int size, Colour (*texelAt)(int x, int y)) {
-    std::vector<uint32_t> values;
-    values.reserve((size_t)size * size);
-    // Rows in storage order: bottom row first, as the picture's y runs upwards.
+    // Red, green, blue bytes, bottom row first, as the picture's y runs upwards.
+    std::vector<unsigned char> rgb;
+    rgb.reserve((size_t)size * size * 3);
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             Colour c = texelAt(x, y);
-            values.push_back((uint32_t)Clamp(c.red) << 16 | (uint32_t)Clamp(c.green) << 8 |
-                             (uint32_t)Clamp(c.blue));
+            rgb.push_back((unsigned char)Clamp(c.red));
+            rgb.push_back((unsigned char)Clamp(c.green));
+            rgb.push_back((unsigned char)Clamp(c.blue));
         }
-    BmpLayout layout;
-    layout.width = size;
-    layout.height = size;
-    Bytes file = BuildBmp(layout, PackPixelRows(size, size, 24, values));
-    if (!WriteBytesToFile(path.c_str(), file)) {
+    if (!WriteBmp24(path.c_str(), size, size, rgb.data())) {
         std::fprintf(stderr, "make_textures: cannot write %s\n", path.c_str());
         return 0;
     }

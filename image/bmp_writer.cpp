@@ -1,4 +1,4 @@
-#include "app/bmp_writer.h"
+#include "image/bmp_writer.h"
 
 #include <cstdio>
 #include <cstdlib>
