@@ -1,10 +1,10 @@
 #include "app/main_window.h"
 
-#include "image/bmp_writer.h"
 #include "app/keyboard.h"
 #include "app/scene.h"
 #include "app/tick.h"
 #include "app/window_size.h"
+#include "image/bmp_writer.h"
 #include "render/gl_check.h"
 #include "render/gl_state.h"
 #include "render/renderer.h"
