@@ -27,16 +27,21 @@ install_packages() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $1
 }
 
+# Builds everything, or only the targets named.
 build() {
     # shellcheck disable=SC2086
     cmake -S "$here" -B "$here/$build_dir" $cmake_args
-    cmake --build "$here/$build_dir" -j "$(nproc)"
+    if [ $# -eq 0 ]; then
+        cmake --build "$here/$build_dir" -j "$(nproc)"
+    else
+        cmake --build "$here/$build_dir" -j "$(nproc)" --target "$@"
+    fi
 }
 
 case "$mode" in
 demo)
     install_packages "$demo_packages"
-    build
+    build skinning_demo
     # The textures are read from the working directory.
     cd "$here/assets"
     exec "$here/$build_dir/app/skinning_demo"
