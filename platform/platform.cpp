@@ -225,6 +225,19 @@ void ScheduleNextTick(Uint64 now) {
         frameTimer.nextDueMs = now + frameTimer.periodMs;
 }
 
+// Sleeps until the next tick is due, or one timer period at most, and lets the caller poll.
+// SDL's own blocking wait is not used: on X11 it wakes itself by sending an event to the
+// window through a second display connection, and when the window is destroyed (Escape, or a
+// close from the window manager) while such an event is still on its way, the X server
+// reports a bad window on that connection, which Xlib treats as fatal (exit code 1). Events
+// that arrive during the sleep wait at most one timer period, 10 ms.
+void SleepUntilTickDue(Uint64 now) {
+    Uint64 wait = MinimumTimerPeriodMs;
+    if (frameTimer.running && frameTimer.nextDueMs > now && frameTimer.nextDueMs - now < wait)
+        wait = frameTimer.nextDueMs - now;
+    SDL_Delay((Uint32)wait);
+}
+
 void SetPixelFormatAttributes(const PixelFormatRequest &format, int depthBits) {
     int channelBits = format.colorBits / 3;
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channelBits);
@@ -381,10 +394,7 @@ int PlatformGetMessage(PlatformEvent &event) {
             event = MakeEvent(EventTimer);
             return 1;
         }
-        if (frameTimer.running)
-            SDL_WaitEventTimeout(nullptr, (int)(frameTimer.nextDueMs - now));
-        else
-            SDL_WaitEvent(nullptr);
+        SleepUntilTickDue(now);
     }
 }
 
