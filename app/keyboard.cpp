@@ -54,18 +54,24 @@ void ReturnToPlay() {
     SetAllJointVelocities(TruncToInt(demoState.speed));
 }
 
+// Either manual mode (forward when forward is 1, inverse otherwise) stops the animation, holds
+// the joints and aims the camera from the side.
+void EnterManualMode(int forward) {
+    demoState.fkMode = forward;
+    demoState.ikMode = !forward;
+    demoState.playAnimation = 0;
+    demoState.rotateView = 0;
+    demoState.viewAngle = SideViewAngle;
+    SetAllJointVelocities(0);
+}
+
 void ToggleForwardMode() {
     if (demoState.fkMode) {
         demoState.fkMode = 0;
         ReturnToPlay();
         return;
     }
-    demoState.fkMode = 1;
-    demoState.ikMode = 0;
-    demoState.playAnimation = 0;
-    demoState.rotateView = 0;
-    demoState.viewAngle = SideViewAngle;
-    SetAllJointVelocities(0);
+    EnterManualMode(1);
 }
 
 void ToggleInverseMode() {
@@ -74,12 +80,7 @@ void ToggleInverseMode() {
         ReturnToPlay();
         return;
     }
-    demoState.fkMode = 0;
-    demoState.ikMode = 1;
-    demoState.playAnimation = 0;
-    demoState.rotateView = 0;
-    demoState.viewAngle = SideViewAngle;
-    SetAllJointVelocities(0);
+    EnterManualMode(0);
     demoState.target = Vector3{0.0f, 3.0f, 0.0f};
     for (Bone &bone : bones)
         bone.rotX = bone.rotY = bone.rotZ = 0.0;
