@@ -14,7 +14,8 @@ struct Vector3 {
     float x, y, z;
 };
 
-// A point with its homogeneous coordinate; the skeleton always passes w = 1 and never divides.
+// A homogeneous vector: w = 1 for a point, which matrices translate, and w = 0 for a direction
+// (a normal), which they only turn. Nothing divides by w.
 struct Vector4 {
     float x, y, z, w;
 };
@@ -48,6 +49,9 @@ Matrix4 IdentityMatrix();
 
 inline Vector4 AsPoint(const Vector3 &v) {
     return Vector4{v.x, v.y, v.z, 1.0f};
+}
+inline Vector4 AsDirection(const Vector3 &v) {
+    return Vector4{v.x, v.y, v.z, 0.0f};
 }
 inline Vector3 DropW(const Vector4 &v) {
     return Vector3{v.x, v.y, v.z};

@@ -114,11 +114,14 @@ int ComputeVertexNormals(const Vector3 *positions, int vertexCount, const Triang
     if (!faceNormals)
         return 0;
 
+    // Stored corners run clockwise seen from outside the tube, so crossing the edges as
+    // (P1 - P2) x (P0 - P1) gives the normal of the side the renderer shows as the front: out
+    // of the tube, where the light has to find it.
     for (int t = 0; t < triangleCount; ++t) {
         const Vector3 &p0 = positions[triangles[t].index[0]];
         const Vector3 &p1 = positions[triangles[t].index[1]];
         const Vector3 &p2 = positions[triangles[t].index[2]];
-        faceNormals[t] = Normalised(CrossProduct(Subtract(p0, p1), Subtract(p1, p2)));
+        faceNormals[t] = Normalised(CrossProduct(Subtract(p1, p2), Subtract(p0, p1)));
     }
 
     for (int j = 0; j < vertexCount; ++j) {

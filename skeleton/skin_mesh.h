@@ -24,8 +24,9 @@ extern Vector3 restNormals[SkinVertexCount];
 extern SkinVertex skinVertices[SkinVertexCount];
 
 // Smooth vertex normals: each vertex gets the normalised mean of the unit face normals of the
-// triangles it belongs to. Stored corners run clockwise seen from outside, so these normals
-// point into the tube. Returns 1, or 0 when the scratch memory cannot be had.
+// triangles it belongs to. Each face normal points to the side from which its stored corners
+// run clockwise, which for the limb is out of the tube (the top point gets (0, 1, 0)).
+// Returns 1, or 0 when the scratch memory cannot be had.
 int ComputeVertexNormals(const Vector3 *positions, int vertexCount, const Triangle *triangles,
                          int triangleCount, Vector3 *outNormals);
 

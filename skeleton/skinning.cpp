@@ -31,7 +31,7 @@ const Matrix4 &ChainMatrix(ChainCache &cache, int first, int second) {
 void SkinVertexFromRest(SkinVertex &vertex, const Vector3 &restPosition, const Vector3 &restNormal,
                         ChainCache &cache) {
     Vector4 p = AsPoint(restPosition);
-    Vector4 n = AsPoint(restNormal);
+    Vector4 n = AsDirection(restNormal);
     Vector4 firstP = p, firstN = n, chainP = p, chainN = n;
     int first = vertex.boneIndex[0];
     int second = vertex.boneIndex[1];

@@ -5,6 +5,6 @@
 void UpdateSkeletonAndSkin();
 
 // Blends each vertex between its first bone's transform and the chain first-bone-then-second,
-// by its weight. Normals go through the same matrices (translation included, as homogeneous
-// points with w = 1) and are not renormalised.
+// by its weight. Normals are directions: they go through the same blend of the same matrices
+// with w = 0, so the bones' translations never reach them. They are not renormalised.
 void SkinMesh();

@@ -14,8 +14,7 @@
 
 namespace {
 
-// What the scene's materials look like under its one light (the limb's normals face into the
-// tube, so its outside shows the ambient and emission terms).
+// What the scene's materials look like under its one light.
 bool IsBlack(Colour c) {
     return c.r == 0 && c.g == 0 && c.b == 0;
 }

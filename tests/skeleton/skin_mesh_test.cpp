@@ -53,11 +53,11 @@ TEST_F(SkinMeshSetUp, StoredWindingIsClockwiseFromOutside) {
     }
 }
 
-TEST_F(SkinMeshSetUp, RestNormalsAreUnitAndPointIntoTheTube) {
-    EXPECT_VEC_NEAR(restNormals[0], 0, -1, 0, 1e-6);
+TEST_F(SkinMeshSetUp, RestNormalsAreUnitAndPointOutOfTheTube) {
+    EXPECT_VEC_NEAR(restNormals[0], 0, 1, 0, 1e-6);
     for (int i = 1; i < SkinVertexCount; ++i) {
         EXPECT_NEAR(VectorLength(restNormals[i]), 1.0, 1e-5) << i;
-        EXPECT_LT(Dot(restNormals[i], Radial(restPositions[i])), 0.0f) << i;
+        EXPECT_GT(Dot(restNormals[i], Radial(restPositions[i])), 0.0f) << i;
         EXPECT_VEC_NEAR(skinVertices[i].normal, restNormals[i].x, restNormals[i].y,
                         restNormals[i].z, 0);
     }
@@ -99,7 +99,8 @@ TEST(VertexNormals, LooseVertexGetsZeroNormal) {
     const Triangle triangles[1] = {{{0, 1, 2}}};
     Vector3 normals[4];
     ASSERT_EQ(ComputeVertexNormals(positions, 4, triangles, 1, normals), 1);
-    EXPECT_VEC_NEAR(normals[0], 0, 0, 1, 1e-6);
+    // The corners run clockwise seen from -z, the side the normal takes.
+    EXPECT_VEC_NEAR(normals[0], 0, 0, -1, 1e-6);
     EXPECT_VEC_NEAR(normals[3], 0, 0, 0, 0);
 }
 

@@ -60,17 +60,67 @@ TEST_F(Skinning, UpperBoneBendsTheTopAndBlendsTheMiddle) {
     ExpectBottomRingAtRest();
 }
 
-TEST_F(Skinning, NormalsGoThroughTheWholeBoneTransform) {
-    bones[0].rotX = 90.0;
-    UpdateSkeletonAndSkin();
-    // The top point's normal (0, -1, 0) turned a quarter about X becomes (0, 0, -1).
-    EXPECT_VEC_NEAR(skinVertices[0].normal, 0, 0, -1, 1e-5);
-    // Normals are sent through as points (w = 1): a bone turning about a raised pivot also
-    // shifts them by that turn's translation, (0, 1.5, 0) - R (0, 1.5, 0) = (0, 1.5, -1.5).
-    bones[0].rotX = 0.0;
-    bones[1].rotX = 90.0;
-    UpdateSkeletonAndSkin();
-    EXPECT_VEC_NEAR(skinVertices[0].normal, 0, 1.5, -2.5, 1e-5);
+// A bone's turn worked out here in double precision, independently of the bone matrices:
+// Y outermost, then X, then Z, as the markers turn.
+struct Turn {
+    double y, x, z; // degrees
+};
+
+Vector3 Rotated(const Turn &turn, const Vector3 &v) {
+    double cz = std::cos(turn.z * DegreesToRadians), sz = std::sin(turn.z * DegreesToRadians);
+    double cx = std::cos(turn.x * DegreesToRadians), sx = std::sin(turn.x * DegreesToRadians);
+    double cy = std::cos(turn.y * DegreesToRadians), sy = std::sin(turn.y * DegreesToRadians);
+    double x1 = cz * v.x - sz * v.y, y1 = sz * v.x + cz * v.y, z1 = v.z;
+    double y2 = cx * y1 - sx * z1, z2 = sx * y1 + cx * z1;
+    return Vector3{(float)(cy * x1 + sy * z2), (float)y2, (float)(-sy * x1 + cy * z2)};
+}
+
+// A point turned about a pivot.
+Vector3 Moved(const Turn &turn, const Vector3 &pivot, const Vector3 &p) {
+    return Add(pivot, Rotated(turn, Subtract(p, pivot)));
+}
+
+Vector3 Mix(float w, const Vector3 &a, const Vector3 &b) {
+    return Vector3{w * a.x + (1 - w) * b.x, w * a.y + (1 - w) * b.y, w * a.z + (1 - w) * b.z};
+}
+
+float Dot(const Vector3 &a, const Vector3 &b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+
+TEST_F(Skinning, NormalsTurnWithTheirBonesAndStandOutOfTheSurface) {
+    const Turn poses[][2] = {
+        {{0, 0, 0}, {0, 0, 0}},    {{0, 90, 0}, {0, 0, 0}},    {{0, 0, 0}, {0, 90, 0}},
+        {{0, 17, 0}, {0, 95, 10}}, {{0, -17, 0}, {0, -35, -15}}, {{30, 12, -8}, {-20, 60, 25}},
+    };
+    const Vector3 lowerPivot = {0, 0, 0}, upperPivot = {0, 1.5f, 0};
+    for (const auto &pose : poses) {
+        bones[0].rotY = pose[0].y, bones[0].rotX = pose[0].x, bones[0].rotZ = pose[0].z;
+        bones[1].rotY = pose[1].y, bones[1].rotX = pose[1].x, bones[1].rotZ = pose[1].z;
+        UpdateSkeletonAndSkin();
+        for (int i = 0; i < SkinVertexCount; ++i) {
+            SCOPED_TRACE(::testing::Message() << "vertex " << i << ", lower bone X " << pose[0].x
+                                              << ", upper bone X " << pose[1].x);
+            const SkinVertex &vertex = skinVertices[i];
+            // Blend of the bones' rotations only: no translation reaches a normal.
+            Vector3 expected = restNormals[i];
+            if (vertex.boneIndex[0] >= 0) {
+                Vector3 byLower = Rotated(pose[0], restNormals[i]);
+                Vector3 byChain = Rotated(pose[0], Rotated(pose[1], restNormals[i]));
+                expected = Mix(vertex.weight, byLower, byChain);
+            }
+            EXPECT_VEC_NEAR(vertex.normal, expected.x, expected.y, expected.z, 1e-5);
+
+            // Away from the tube's axis: from the skinned centre of the vertex's ring (for the
+            // top point, of the ring below it) out to the vertex.
+            int ringStart = i == 0 ? 1 : 1 + (i - 1) / 8 * 8;
+            Vector3 centre = {0, restPositions[ringStart].y, 0};
+            if (vertex.boneIndex[0] >= 0)
+                centre = Mix(vertex.weight, Moved(pose[0], lowerPivot, centre),
+                             Moved(pose[0], lowerPivot, Moved(pose[1], upperPivot, centre)));
+            EXPECT_GT(Dot(vertex.normal, Subtract(vertex.position, centre)), 0.0f);
+        }
+    }
 }
 
 TEST_F(Skinning, EachFrameStartsFromRest) {
