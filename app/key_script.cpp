@@ -34,20 +34,6 @@ int IsSeparator(char c) {
     return c == ' ' || c == ',' || c == '\t' || c == '\n';
 }
 
-// Reads a decimal number of at most MaxTick; returns the characters used, 0 if none.
-int ReadNumber(const char *text, int &value) {
-    int used = 0;
-    long long number = 0;
-    while (std::isdigit((unsigned char)text[used])) {
-        number = number * 10 + (text[used] - '0');
-        if (number > MaxTick)
-            return 0;
-        ++used;
-    }
-    value = (int)number;
-    return used;
-}
-
 int Append(KeyScript &script, int tick, int keyCode, int down) {
     if (script.count >= MaxScriptedKeys)
         return 0;
@@ -57,7 +43,7 @@ int Append(KeyScript &script, int tick, int keyCode, int down) {
 
 int ParseEntry(const char *entry, int length, KeyScript &script, char *error, int errorSize) {
     int tick = 0;
-    int used = ReadNumber(entry, tick);
+    int used = ReadCappedDecimal(entry, MaxTick, tick);
     if (used == 0 || tick < 1 || used >= length) {
         std::snprintf(error, errorSize, "'%.*s' does not start with a tick number from 1", length,
                       entry);
@@ -82,12 +68,26 @@ int ParseEntry(const char *entry, int length, KeyScript &script, char *error, in
 
 } // namespace
 
+int ReadCappedDecimal(const char *text, int maxValue, int &value) {
+    int used = 0;
+    long long number = 0;
+    while (std::isdigit((unsigned char)text[used])) {
+        number = number * 10 + (text[used] - '0');
+        if (number > maxValue)
+            return 0;
+        ++used;
+    }
+    if (used > 0)
+        value = (int)number;
+    return used;
+}
+
 int KeyCodeFromName(const char *name, int length) {
     if (length == 1 && std::isalpha((unsigned char)name[0]))
         return std::toupper((unsigned char)name[0]);
     if (length > 1 && name[0] == '#') {
         int code = 0;
-        if (ReadNumber(name + 1, code) != length - 1 || code < 1 || code > 255)
+        if (ReadCappedDecimal(name + 1, 255, code) != length - 1 || code < 1)
             return 0;
         return code;
     }

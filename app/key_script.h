@@ -30,5 +30,10 @@ int ParseKeyScript(const char *text, KeyScript &script, char *error, int errorSi
 // The virtual-key code named by name (see above), or 0 when there is none.
 int KeyCodeFromName(const char *name, int length);
 
+// Reads the decimal digits at the start of text as a number no larger than maxValue (which is
+// at most INT_MAX). Returns how many characters it used, or 0 when text starts with no digit or
+// the number is too large; value is set only on success.
+int ReadCappedDecimal(const char *text, int maxValue, int &value);
+
 // The largest tick number in the script, 0 when it is empty.
 int LastScriptedTick(const KeyScript &script);

@@ -6,11 +6,11 @@
 #include "app/window_size.h"
 #include "image/bmp_writer.h"
 #include "render/gl_check.h"
+#include "render/frame_readback.h"
 #include "render/gl_state.h"
 #include "render/renderer.h"
 #include "skeleton/demo_state.h"
 
-#include <GL/gl.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -67,9 +67,7 @@ void CaptureBackBuffer() {
         if (!capture.pixels)
             return;
     }
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, capture.pixels);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    ReadBackFrame(width, height, capture.pixels);
 }
 
 // Handed to the renderer, which calls it once the frame is complete in the back buffer.

@@ -64,19 +64,11 @@ const char *OptionValue(int argc, char **argv, int &index, const char *name, int
 }
 
 int ParseFrameCount(const char *text, int &frames) {
-    long long value = 0;
-    if (!*text)
+    int value = 0;
+    int used = ReadCappedDecimal(text, MaxFrames, value);
+    if (used == 0 || text[used] != '\0' || value < 1)
         return 0;
-    for (const char *p = text; *p; ++p) {
-        if (*p < '0' || *p > '9')
-            return 0;
-        value = value * 10 + (*p - '0');
-        if (value > MaxFrames)
-            return 0;
-    }
-    if (value < 1)
-        return 0;
-    frames = (int)value;
+    frames = value;
     return 1;
 }
 

@@ -11,9 +11,14 @@
 
 #include "image/byte_reader.h"
 #include "image/dib_convert.h"
-#include "platform/message_box.h"
 
 namespace {
+
+ImageErrorReporter errorReporter = PrintImageError;
+
+void Report(const char *fileName, const char *text) {
+    errorReporter(fileName, text);
+}
 
 const uint64_t fileHeaderBytes = 14;
 const uint32_t coreHeaderBytes = 12;
@@ -183,7 +188,7 @@ const char *ConvertAndCopy(LoadAttempt *attempt, ByteView source) {
     // Refused forms, sizes beyond the bound and short pixel data fail before any allocation.
     if (!DibSourceFits(format, source.length))
         return conversionErrorText;
-    const int64_t rows = format.height < 0 ? -(int64_t)format.height : format.height;
+    const int64_t rows = DibRowCount(format);
     const size_t image24Bytes = (size_t)(Dib24RowBytes(format.width) * (uint64_t)rows);
     // Runs may skip pixels, which must then read as black.
     int zeroFill = format.compression == DibRle8 || format.compression == DibRle4;
@@ -249,19 +254,19 @@ void ShowOpenFailure(const char *fileName) {
     size_t needed = std::strlen(fileName) + sizeof textWithoutName;
     if (needed <= sizeof text) {
         std::snprintf(text, sizeof text, format, fileName);
-        ShowErrorMessage(text);
+        Report(fileName, text);
         return;
     }
     char *longText = (char *)std::malloc(needed);
     if (longText) {
         std::snprintf(longText, needed, format, fileName);
-        ShowErrorMessage(longText);
+        Report(fileName, longText);
         std::free(longText);
         return;
     }
     int nameRoom = (int)(sizeof text - sizeof textWithoutName);
     std::snprintf(text, sizeof text, "Failed to open DIB file %.*s.\n", nameRoom, fileName);
-    ShowErrorMessage(text);
+    Report(fileName, text);
 }
 
 } // namespace
@@ -272,7 +277,10 @@ unsigned short CountPaletteColors(const unsigned char *dibHeader) {
     return (unsigned short)count;
 }
 
-RgbImage *LoadBmpFromMemory(const unsigned char *bytes, size_t length) {
+namespace {
+
+// fileName only goes with the message.
+RgbImage *LoadNamedBmpFromMemory(const unsigned char *bytes, size_t length, const char *fileName) {
     LoadAttempt attempt{};
     attempt.file = ByteView{bytes, bytes ? length : 0};
     ByteView source{nullptr, 0};
@@ -281,12 +289,33 @@ RgbImage *LoadBmpFromMemory(const unsigned char *bytes, size_t length) {
         failure = ConvertAndCopy(&attempt, source);
     // The message goes up while the attempt still holds its blocks; they are released after.
     if (failure)
-        ShowErrorMessage(failure);
+        Report(fileName, failure);
     std::free(attempt.image24);
     std::free(attempt.colourBlock);
     if (!attempt.image)
         std::free(attempt.pixels);
     return attempt.image;
+}
+
+} // namespace
+
+void SetImageErrorReporter(ImageErrorReporter reporter) {
+    errorReporter = reporter ? reporter : PrintImageError;
+}
+
+void PrintImageError(const char *fileName, const char *text) {
+    // The open failure's text ends in a line break of its own; the line gets exactly one.
+    int length = (int)std::strlen(text);
+    while (length > 0 && text[length - 1] == '\n')
+        --length;
+    if (fileName && !std::strstr(text, fileName))
+        std::fprintf(stderr, "%s: %.*s\n", fileName, length, text);
+    else
+        std::fprintf(stderr, "%.*s\n", length, text);
+}
+
+RgbImage *LoadBmpFromMemory(const unsigned char *bytes, size_t length) {
+    return LoadNamedBmpFromMemory(bytes, length, nullptr);
 }
 
 RgbImage *LoadBmpImage(const char *fileName) {
@@ -297,7 +326,8 @@ RgbImage *LoadBmpImage(const char *fileName) {
         ShowOpenFailure(fileName);
         return nullptr;
     }
-    RgbImage *image = LoadBmpFromMemory((const unsigned char *)file.address, file.length);
+    RgbImage *image =
+        LoadNamedBmpFromMemory((const unsigned char *)file.address, file.length, fileName);
     UnmapFile(&file);
     return image;
 }

@@ -10,12 +10,24 @@ struct RgbImage {
     unsigned char *pixels;
 };
 
-// Reads a BMP file. Returns a new image, or null after showing at most one error message.
+// Where the loader's error messages go. text is the message as a person sees it in the error
+// box; fileName is the file it concerns, or null for a load from memory.
+typedef void (*ImageErrorReporter)(const char *fileName, const char *text);
+
+// Sends every later message to reporter; null restores the default, PrintImageError.
+void SetImageErrorReporter(ImageErrorReporter reporter);
+
+// The default reporter: the message as one line on standard error, led by the file's name when
+// the text does not name it ("floor.bmp: Unknown DIB file format.").
+void PrintImageError(const char *fileName, const char *text);
+
+// Reads a BMP file. Returns a new image, or null after reporting at most one error message.
 // The file is read in place through a read-only memory mapping.
 RgbImage *LoadBmpImage(const char *fileName);
 
 // The same for a BMP file already in memory (length bytes at bytes), with the same messages
-// except the open failure, which only a file can have. Never reads outside the buffer.
+// except the open failure, which only a file can have, and no file name with them. Never reads
+// outside the buffer.
 RgbImage *LoadBmpFromMemory(const unsigned char *bytes, size_t length);
 
 // Frees the pixels, then the record. Does nothing for null.

@@ -4,10 +4,6 @@
 
 namespace {
 
-int64_t RowCount(const DibFormat &format) {
-    return format.height < 0 ? -(int64_t)format.height : (int64_t)format.height;
-}
-
 // A source row holds width x bitCount bits, padded to a multiple of four bytes.
 uint64_t SourceRowBytes(const DibFormat &format) {
     return ((uint64_t)format.width * format.bitCount + 31) / 32 * 4;
@@ -42,7 +38,7 @@ int IsFormAccepted(const DibFormat &format) {
 }
 
 int IsSizeAccepted(const DibFormat &format) {
-    int64_t rows = RowCount(format);
+    int64_t rows = DibRowCount(format);
     return format.width > 0 && format.width <= DibMaxSide && rows > 0 && rows <= DibMaxSide &&
            (uint64_t)format.width * (uint64_t)rows <= DibMaxPixels;
 }
@@ -137,7 +133,7 @@ int ConvertUncompressed(const DibFormat &format, ByteView source, unsigned char 
     if (format.bitCount <= 8)
         BuildPalette(format, &palette);
     const PackedLayout layout = MakePackedLayout(format);
-    const int64_t rows = RowCount(format);
+    const int64_t rows = DibRowCount(format);
     const uint64_t sourceRowBytes = SourceRowBytes(format);
     const uint64_t targetRowBytes = Dib24RowBytes(format.width);
     for (int64_t storedRow = 0; storedRow < rows; ++storedRow) {
@@ -218,6 +214,10 @@ int ConvertRunLength(const DibFormat &format, ByteView source, unsigned char *im
 
 } // namespace
 
+int64_t DibRowCount(const DibFormat &format) {
+    return format.height < 0 ? -(int64_t)format.height : (int64_t)format.height;
+}
+
 uint64_t Dib24RowBytes(int32_t width) {
     return (uint64_t)width * 3 + (uint64_t)width % 4;
 }
@@ -227,7 +227,7 @@ int DibSourceFits(const DibFormat &format, uint64_t sourceLength) {
         return 0;
     if (IsRunLength(format))
         return 1;
-    return SourceRowBytes(format) * (uint64_t)RowCount(format) <= sourceLength;
+    return SourceRowBytes(format) * (uint64_t)DibRowCount(format) <= sourceLength;
 }
 
 int ConvertDibTo24Bit(const DibFormat &format, ByteView source, unsigned char *image24) {

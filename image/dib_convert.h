@@ -30,6 +30,9 @@ struct DibFormat {
     uint32_t colourCount;
 };
 
+// Number of rows, whichever order the file stores them in.
+int64_t DibRowCount(const DibFormat &format);
+
 // Bytes per row of the 24-bit image: 3 per pixel, then (width mod 4) filler bytes, which makes
 // every row a multiple of four bytes long.
 uint64_t Dib24RowBytes(int32_t width);

@@ -3,8 +3,6 @@
 #include <GL/gl.h>
 #include <cstdio>
 
-#include "render/renderer.h"
-
 namespace {
 
 // One surface: a file that loads becomes a new texture object named in *textureName, and its
@@ -33,11 +31,11 @@ RgbImage *LoadImageIfPresent(const char *fileName) {
     return LoadBmpImage(fileName);
 }
 
-int LoadTextures() {
+int LoadTextures(unsigned int *skinName, unsigned int *floorName) {
     int result = 0;
-    if (LoadTextureFile("curlwhip.bmp", &skinTexture))
+    if (LoadTextureFile("curlwhip.bmp", skinName))
         result = 1;
-    if (LoadTextureFile("floor.bmp", &floorTexture))
+    if (LoadTextureFile("floor.bmp", floorName))
         result = 1;
     return result;
 }

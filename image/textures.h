@@ -6,10 +6,12 @@
 // or the loader fails (after its message).
 RgbImage *LoadImageIfPresent(const char *fileName);
 
-// Loads "curlwhip.bmp" into skinTexture and "floor.bmp" into floorTexture from the working
-// directory. Returns 1 when at least one texture was created. Needs a current GL context.
-// The caller turns textures off (demoState.texturesOff = 1) when this returns 0.
-int LoadTextures();
+// Loads "curlwhip.bmp" and "floor.bmp" from the working directory, each into a new texture
+// object whose name goes into *skinName and *floorName (the renderer's skinTexture and
+// floorTexture); a name whose file did not load is left as it was. Returns 1 when at least one
+// texture was created. Needs a current GL context. The caller turns textures off
+// (demoState.texturesOff = 1) when this returns 0.
+int LoadTextures(unsigned int *skinName, unsigned int *floorName);
 
 // Defines the image of the texture bound to GL_TEXTURE_2D and sets linear filtering.
 void UploadTexture(const RgbImage *image);

@@ -1,7 +1,6 @@
 #include "platform/message_box.h"
 
 #include <SDL.h>
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -17,10 +16,9 @@ int RunsWithoutDisplay() {
 
 } // namespace
 
-void ShowErrorMessage(const char *text) {
-    if (!text)
-        text = "";
-    if (RunsWithoutDisplay() ||
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", text, SDL_GetKeyboardFocus()) != 0)
-        std::fprintf(stderr, "Error: %s\n", text);
+int ShowErrorBox(const char *text) {
+    if (RunsWithoutDisplay())
+        return 0;
+    return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", text ? text : "",
+                                    SDL_GetKeyboardFocus()) == 0;
 }

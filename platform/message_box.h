@@ -1,9 +1,6 @@
 #pragma once
 
 // Shows a modal error box captioned "Error" with one OK button, owned by the window that has
-// the keyboard focus. Without a display the text goes to standard error instead.
-//
-// Declared here, defined by the platform library. Code below the platform layer (the image
-// loader) only includes this header; whoever links the final program supplies the definition,
-// which lets tests link their own recorder instead of opening a box.
-void ShowErrorMessage(const char *text);
+// the keyboard focus, and waits until it is closed. Returns 1 when the box was shown, 0 when
+// there is no display to show it on (a headless run), so the caller can report another way.
+int ShowErrorBox(const char *text);

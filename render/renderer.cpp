@@ -68,17 +68,16 @@ void DrawMarker(const Bone &bone) {
     glEnd();
 }
 
-// The markers show the pose as it stands before this frame's update. Bone 1's marker sits on
-// its pivot, 1.5 up bone 0's marker, and turns with both bones.
-void DrawBoneMarkers() {
+// Bone 1's marker sits on its pivot, 1.5 up bone 0's marker, and turns with both bones.
+void DrawBoneMarkers(const Bone *pose) {
     glPushMatrix();
-    RotateLikeBone(bones[0]);
-    DrawMarker(bones[0]);
+    RotateLikeBone(pose[0]);
+    DrawMarker(pose[0]);
     glPushMatrix();
     glTranslatef(0.0f, 1.5f, 0.0f);
     glPushMatrix();
-    RotateLikeBone(bones[1]);
-    DrawMarker(bones[1]);
+    RotateLikeBone(pose[1]);
+    DrawMarker(pose[1]);
     glPopMatrix();
     glPopMatrix();
     glPopMatrix();
@@ -152,25 +151,39 @@ void DrawIkOverlays() {
     DrawLine(EndEffectorPosition(), target);
 }
 
+int HasPixels() {
+    return demoState.clientWidth > 0 && demoState.clientHeight > 0;
+}
+
 } // namespace
 
-void RenderScene(void (*presentFrame)(void), double viewAngle) {
-    // Skipped rather than clamped: with no pixels there is nothing to see, and the aspect
-    // quotient would be undefined (height 0) or degenerate (width 0).
-    if (demoState.clientWidth <= 0 || demoState.clientHeight <= 0)
+void DrawScene(double viewAngle, const Bone *markerPose) {
+    // With no pixels there is nothing to see, and the aspect quotient would be undefined
+    // (height 0) or degenerate (width 0).
+    if (!HasPixels())
         return;
-
     SetProjection();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); // to the default black
     SetCamera((float)viewAngle);
     DrawFloor();
     if (demoState.wireframe && !demoState.hideBones)
-        DrawBoneMarkers();
-    UpdateSkeletonAndSkin();
+        DrawBoneMarkers(markerPose);
     DrawSkin();
     DrawNormals();
     if (demoState.ikMode)
         DrawIkOverlays();
+}
+
+void RenderScene(void (*presentFrame)(void), double viewAngle) {
+    // Skipped whole rather than clamped: no update, no drawing, no present.
+    if (!HasPixels())
+        return;
+    // The markers show the pose as it stood before this frame's update moved it.
+    Bone markerPose[BoneCount];
+    for (int b = 0; b < BoneCount; ++b)
+        markerPose[b] = bones[b];
+    UpdateSkeletonAndSkin();
+    DrawScene(viewAngle, markerPose);
     glFlush();
     if (presentFrame)
         presentFrame();

@@ -1,14 +1,21 @@
 #pragma once
 
+#include "skeleton/bones.h"
+
 // GL texture names of the two surfaces; 0 (the default texture, no image) until loaded, and
 // binding 0 leaves a surface untextured.
 extern unsigned int skinTexture;
 extern unsigned int floorTexture;
 
-// Draws one complete frame into the current GL context, flushes it and then calls presentFrame
-// (the platform's buffer swap; null presents nothing) to show it. viewAngle is the camera yaw in
-// degrees. Runs the per-frame skeleton and skin update between the bone markers and the skin, and
-// sets demoState.aspect.
+// Draws the scene as it stands, without moving anything: floor, bone markers (in wireframe,
+// unless hidden) turned by the angles of markerPose (BoneCount records), the skin as last
+// skinned, the normals and the IK overlays. viewAngle is the camera yaw in degrees. Sets
+// demoState.aspect. Draws nothing when the client area has no pixels.
+void DrawScene(double viewAngle, const Bone *markerPose);
+
+// One complete frame: the per-frame skeleton and skin update (which runs the IK pass), then
+// DrawScene with the markers in the pose from before that update, then a flush and
+// presentFrame (the platform's buffer swap; null presents nothing).
 //
 // A client area with no pixels (a minimised window reports height 0) has nothing to show: the
 // frame is skipped whole, with no GL call, no update and no present.

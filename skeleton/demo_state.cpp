@@ -1,3 +1,18 @@
 #include "skeleton/demo_state.h"
 
+#include "skeleton/bones.h"
+#include "skeleton/skin_mesh.h"
+
 DemoState demoState;
+
+void ResetDemoGlobals() {
+    demoState = DemoState();
+    for (Bone &bone : bones)
+        bone = Bone{};
+    for (Triangle &triangle : skinTriangles)
+        triangle = Triangle{};
+    for (int i = 0; i < SkinVertexCount; ++i) {
+        restNormals[i] = Vector3{};
+        skinVertices[i] = SkinVertex{};
+    }
+}

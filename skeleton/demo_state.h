@@ -30,3 +30,8 @@ struct DemoState {
 };
 
 extern DemoState demoState;
+
+// Puts every global of the skeleton layer back as the program starts, before the scene set-up:
+// demoState at its start values; the bones, the skin's triangles, rest normals and vertices all
+// zero. For tests, which share these globals between cases.
+void ResetDemoGlobals();

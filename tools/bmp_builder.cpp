@@ -114,3 +114,16 @@ int WriteBytesToFile(const char *path, const Bytes &bytes) {
     int closed = std::fclose(file) == 0;
     return closed && written == bytes.size();
 }
+
+Bytes ReadBytesFromFile(const char *path) {
+    Bytes bytes;
+    FILE *file = std::fopen(path, "rb");
+    if (!file)
+        return bytes;
+    unsigned char buffer[65536];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + got);
+    std::fclose(file);
+    return bytes;
+}

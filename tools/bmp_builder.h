@@ -42,3 +42,6 @@ void PutU32(Bytes *out, uint32_t value);
 
 // Writes bytes to path, replacing it. Returns 1 on success.
 int WriteBytesToFile(const char *path, const Bytes &bytes);
+
+// The whole of the file at path; empty when it cannot be read.
+Bytes ReadBytesFromFile(const char *path);

@@ -12,12 +12,7 @@
 #include <vector>
 
 #include "image/bmp_loader.h"
-#include "platform/message_box.h"
 #include "tools/bmp_builder.h"
-
-void ShowErrorMessage(const char *text) {
-    std::fprintf(stderr, "%s\n", text);
-}
 
 namespace {
 

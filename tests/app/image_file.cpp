@@ -67,21 +67,8 @@ bool ReadPpm(const std::vector<unsigned char> &bytes, Image &image) {
 
 } // namespace
 
-std::vector<unsigned char> ReadWholeFile(const char *path) {
-    std::vector<unsigned char> bytes;
-    std::FILE *file = std::fopen(path, "rb");
-    if (!file)
-        return bytes;
-    unsigned char buffer[65536];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + got);
-    std::fclose(file);
-    return bytes;
-}
-
 bool ReadImage(const char *path, Image &image) {
-    std::vector<unsigned char> bytes = ReadWholeFile(path);
+    std::vector<unsigned char> bytes = ReadBytesFromFile(path);
     if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
         return ReadBmp(bytes, image);
     if (bytes.size() >= 2 && bytes[0] == 'P' && bytes[1] == '6')

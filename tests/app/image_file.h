@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/bmp_builder.h"
+
 // Screenshots for the tests: the program's 24-bit BMPs and ImageMagick's binary PPMs (P6),
 // held top row first so coordinates read like the screen (x right, y down).
 
@@ -20,8 +22,6 @@ struct Image {
         return Pixel{p[0], p[1], p[2]};
     }
 };
-
-std::vector<unsigned char> ReadWholeFile(const char *path);
 
 // Reads a BMP (uncompressed, 24 bits) or a PPM (P6, maxval 255). Returns false otherwise.
 bool ReadImage(const char *path, Image &image);

@@ -1,7 +1,8 @@
 #include "app/keyboard.h"
 
 #include "platform/key_codes.h"
-#include "tests/app/demo_reset.h"
+#include "skeleton/bones.h"
+#include "skeleton/demo_state.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,7 @@ namespace {
 
 class Keyboard : public ::testing::Test {
   protected:
-    void SetUp() override { ResetDemo(); }
+    void SetUp() override { ResetDemoGlobals(); }
 
     static void Press(int key, int times = 1) {
         for (int i = 0; i < times; ++i)
@@ -42,7 +43,7 @@ TEST_F(Keyboard, SpeedStepsByHalfBetweenHalfAndFour) {
         Press(KeyPadPlus);
         EXPECT_DOUBLE_EQ(demoState.speed, expected);
     }
-    ResetDemo();
+    ResetDemoGlobals();
     Press(KeyPadMinus);
     EXPECT_DOUBLE_EQ(demoState.speed, 0.5);
     Press(KeyPadMinus);
@@ -198,7 +199,7 @@ TEST_F(Keyboard, PlayFreezesAndResumesWithoutTouchingTheCamera) {
     ExpectVelocities(1, 1, 1);
 
     for (int mode : {'F', 'I'}) {
-        ResetDemo();
+        ResetDemoGlobals();
         Press(mode);
         Press(KeyPadPlus, 4); // speed 3.0
         Press('P');
@@ -232,7 +233,7 @@ TEST_F(Keyboard, WireframeTogglesMarkersWithItAndTogglesComeBack) {
     Press('T'); // wireframe back on shows the markers again
     EXPECT_EQ(demoState.hideBones, 0);
 
-    ResetDemo();
+    ResetDemoGlobals();
     Press('N');
     Press('O');
     Press('R');
@@ -254,7 +255,7 @@ TEST_F(Keyboard, EscapeAsksToQuitFromEveryModeAndOtherKeysAreIgnored) {
     Press('I');
     EXPECT_EQ(HandleKeyDown(KeyEscape), 1);
 
-    ResetDemo();
+    ResetDemoGlobals();
     const int ignored[] = {0, 1, KeyEnd, KeyHome, 'A', 'Z', '1', KeyPadDecimal, 108, 110, 200, -5};
     for (int key : ignored) {
         Press(key);

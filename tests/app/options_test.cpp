@@ -2,7 +2,7 @@
 #include "app/options.h"
 #include "app/window_size.h"
 #include "platform/key_codes.h"
-#include "tests/app/demo_reset.h"
+#include "skeleton/demo_state.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -110,7 +110,7 @@ TEST(WindowSize, ClampsEachDimensionToTheScreenAndNeverEnlarges) {
         {700, 900, 700, 600},  {1920, 400, 800, 400}, {0, 0, 800, 600},
     };
     for (const auto &screen : screens) {
-        ResetDemo();
+        ResetDemoGlobals();
         ClampWindowToScreen(screen[0], screen[1]);
         EXPECT_EQ(demoState.windowWidth, screen[2]) << screen[0] << "x" << screen[1];
         EXPECT_EQ(demoState.windowHeight, screen[3]) << screen[0] << "x" << screen[1];

@@ -16,7 +16,7 @@ struct RunResult {
 };
 
 std::string ReadText(const std::string &path) {
-    std::vector<unsigned char> bytes = ReadWholeFile(path.c_str());
+    std::vector<unsigned char> bytes = ReadBytesFromFile(path.c_str());
     return std::string(bytes.begin(), bytes.end());
 }
 

@@ -2,7 +2,8 @@
 
 #include "app/keyboard.h"
 #include "platform/key_codes.h"
-#include "tests/app/demo_reset.h"
+#include "skeleton/bones.h"
+#include "skeleton/demo_state.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -11,7 +12,7 @@ namespace {
 
 class Tick : public ::testing::Test {
   protected:
-    void SetUp() override { ResetDemo(); }
+    void SetUp() override { ResetDemoGlobals(); }
 
     static void Run(int ticks) {
         for (int i = 0; i < ticks; ++i)
@@ -109,7 +110,7 @@ TEST_F(Tick, ViewAngleWrapsBelowThreeHundredSixtyWhateverTheFlag) {
 
 TEST_F(Tick, SideCameraStaysAtNinetyInTheManualModes) {
     for (int mode : {'F', 'I'}) {
-        ResetDemo();
+        ResetDemoGlobals();
         HandleKeyDown(mode);
         Run(25);
         EXPECT_EQ(demoState.viewAngle, 90);

@@ -6,8 +6,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <tuple>
@@ -24,11 +22,6 @@ int HaveConvert() {
 
 int RunConvert(const std::string &arguments) {
     return std::system(("convert " + arguments + " 2> /dev/null").c_str()) == 0;
-}
-
-Bytes ReadWholeFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 uint32_t FieldU32(const Bytes &bytes, size_t offset) {
@@ -160,14 +153,14 @@ TEST(BmpCrossCheck, MatchesImageMagickPixelForPixel) {
             ASSERT_TRUE(RunConvert("'" + source + "' " + form.options + " " + form.coder + ":'" +
                                    bmp + "'"));
             ASSERT_TRUE(RunConvert("'" + bmp + "' -depth 8 rgb:'" + raw + "'"));
-            Bytes file = ReadWholeFile(bmp);
+            Bytes file = ReadBytesFromFile(bmp.c_str());
             ASSERT_GT(file.size(), 54u);
             if (FieldU32(file, 14) > 40)
                 file = WithInformationHeader(file);
             uint32_t headerSize = FieldU32(file, 14);
             formsSeen.insert({headerSize, FieldU16(file, headerSize == 12 ? 24 : 28),
                               headerSize == 12 ? 0 : FieldU32(file, 30)});
-            Bytes reference = ReadWholeFile(raw);
+            Bytes reference = ReadBytesFromFile(raw.c_str());
             ExpectSamePixels(file, reference, picture.width, picture.height);
             Bytes headerless;
             if (StripFileHeader(file, &headerless))

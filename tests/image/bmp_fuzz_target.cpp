@@ -7,19 +7,21 @@
 #include <cstdlib>
 
 #include "image/bmp_loader.h"
-#include "platform/message_box.h"
 
 namespace {
-int messageCount = 0;
-}
 
-void ShowErrorMessage(const char *) {
+int messageCount = 0;
+
+void CountMessage(const char *, const char *) {
     ++messageCount;
 }
+
+} // namespace
 
 // Besides what the sanitizers catch, a load must yield either a sound image and no message or
 // no image and exactly one message.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    SetImageErrorReporter(CountMessage);
     messageCount = 0;
     RgbImage *image = LoadBmpFromMemory(data, size);
     if (image ? messageCount != 0 || image->width <= 0 || image->height <= 0 || !image->pixels

@@ -14,18 +14,6 @@ std::string TempPath(const char *name) {
     return ::testing::TempDir() + "bmp_writer_" + std::to_string(getpid()) + "_" + name;
 }
 
-std::vector<unsigned char> ReadWholeFile(const std::string &path) {
-    std::vector<unsigned char> bytes;
-    std::FILE *file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return bytes;
-    int c;
-    while ((c = std::fgetc(file)) != EOF)
-        bytes.push_back((unsigned char)c);
-    std::fclose(file);
-    return bytes;
-}
-
 unsigned ReadU32(const std::vector<unsigned char> &bytes, size_t at) {
     return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | (unsigned)bytes[at + 3] << 24;
 }
@@ -36,7 +24,7 @@ TEST(BmpWriter, WritesPaddedBottomUpBgrRowsWithAConsistentHeader) {
                                  255, 255, 255, 0, 0,   0, 128, 128, 128};
     std::string path = TempPath("small.bmp");
     ASSERT_EQ(WriteBmp24(path.c_str(), 3, 2, rgb), 1);
-    std::vector<unsigned char> bytes = ReadWholeFile(path);
+    std::vector<unsigned char> bytes = ReadBytesFromFile(path.c_str());
     std::remove(path.c_str());
     ASSERT_EQ(bytes.size(), 54u + 2 * 12); // rows of 9 bytes padded to 12
     EXPECT_EQ(bytes[0], 'B');

@@ -15,8 +15,8 @@
 #endif
 #endif
 
-// Every text passed to ShowErrorMessage, in order. The image test executables link this
-// recorder in place of the platform's message box.
+// Every message the loader reported, in order: the image test executables that link this file
+// have the loader report to a recorder instead of standard error.
 extern std::vector<std::string> shownMessages;
 
 // A test file and the red-green-blue bytes the loader must return for it, bottom row first.

@@ -6,12 +6,19 @@
 #include <vector>
 
 #include "image/textures.h"
-#include "render/renderer.h"
 #include "tests/image/image_test_support.h"
 #include "tests/support/offscreen_gl.h"
 #include "tools/bmp_builder.h"
 
 namespace {
+
+// The names LoadTextures fills, as the renderer's two globals would be.
+unsigned int skinTexture = 0;
+unsigned int floorTexture = 0;
+
+int LoadBothTextures() {
+    return LoadTextures(&skinTexture, &floorTexture);
+}
 
 // A 24-bit picture of the given size as name; returns what its texture must hold.
 TestFile WriteTestBmp(const char *name, int width, int height) {
@@ -70,7 +77,7 @@ class TextureLoading : public testing::Test {
 TEST_F(TextureLoading, BothFilesMakeTwoTexturesSkinFirst) {
     TestFile skin = WriteTestBmp("curlwhip.bmp", 8, 4);
     TestFile floor = WriteTestBmp("floor.bmp", 16, 8);
-    EXPECT_EQ(LoadTextures(), 1);
+    EXPECT_EQ(LoadBothTextures(), 1);
     ExpectTexture(skinTexture, skin);
     ExpectTexture(floorTexture, floor);
     EXPECT_LT(skinTexture, floorTexture);
@@ -78,7 +85,7 @@ TEST_F(TextureLoading, BothFilesMakeTwoTexturesSkinFirst) {
 }
 
 TEST_F(TextureLoading, NeitherFileMeansNoTexturesAndNoMessage) {
-    EXPECT_EQ(LoadTextures(), 0);
+    EXPECT_EQ(LoadBothTextures(), 0);
     EXPECT_EQ(skinTexture, 0u);
     EXPECT_EQ(floorTexture, 0u);
     EXPECT_TRUE(shownMessages.empty());
@@ -86,7 +93,7 @@ TEST_F(TextureLoading, NeitherFileMeansNoTexturesAndNoMessage) {
 
 TEST_F(TextureLoading, OnlyFloorLeavesSkinUntextured) {
     TestFile floor = WriteTestBmp("floor.bmp", 4, 4);
-    EXPECT_EQ(LoadTextures(), 1);
+    EXPECT_EQ(LoadBothTextures(), 1);
     EXPECT_EQ(skinTexture, 0u);
     ExpectTexture(floorTexture, floor);
     EXPECT_TRUE(shownMessages.empty());
@@ -95,7 +102,7 @@ TEST_F(TextureLoading, OnlyFloorLeavesSkinUntextured) {
 TEST_F(TextureLoading, EmptySkinFileIsReportedAndFloorStillLoads) {
     ASSERT_TRUE(WriteBytesToFile("curlwhip.bmp", {}));
     TestFile floor = WriteTestBmp("floor.bmp", 4, 2);
-    EXPECT_EQ(LoadTextures(), 1);
+    EXPECT_EQ(LoadBothTextures(), 1);
     EXPECT_EQ(skinTexture, 0u);
     ExpectTexture(floorTexture, floor);
     EXPECT_EQ(shownMessages, std::vector<std::string>{"Failed to open DIB file curlwhip.bmp.\n"});
@@ -105,13 +112,13 @@ TEST_F(TextureLoading, FloorWithLaterHeaderIsRefused) {
     BmpLayout layout;
     layout.headerSize = 108;
     ASSERT_TRUE(WriteBytesToFile("floor.bmp", BuildBmp(layout, Bytes(4, 0))));
-    EXPECT_EQ(LoadTextures(), 0);
+    EXPECT_EQ(LoadBothTextures(), 0);
     EXPECT_EQ(floorTexture, 0u);
     EXPECT_EQ(shownMessages, std::vector<std::string>{"Unknown DIB file format."});
 
     shownMessages.clear();
     TestFile skin = WriteTestBmp("curlwhip.bmp", 2, 2);
-    EXPECT_EQ(LoadTextures(), 1);
+    EXPECT_EQ(LoadBothTextures(), 1);
     ExpectTexture(skinTexture, skin);
     EXPECT_EQ(floorTexture, 0u);
     EXPECT_EQ(shownMessages, std::vector<std::string>{"Unknown DIB file format."});
@@ -119,7 +126,7 @@ TEST_F(TextureLoading, FloorWithLaterHeaderIsRefused) {
 
 TEST_F(TextureLoading, UploadsTheWholeImage) {
     TestFile floor = WriteTestBmp("floor.bmp", 64, 32);
-    EXPECT_EQ(LoadTextures(), 1);
+    EXPECT_EQ(LoadBothTextures(), 1);
     EXPECT_EQ(floor.expectedRgb.size(), 6144u);
     ExpectTexture(floorTexture, floor);
 }
@@ -128,10 +135,10 @@ TEST_F(TextureLoading, LeavesNoImageMemoryBehind) {
     // 256 x 256 pictures: any image left over would be 192 KiB.
     WriteTestBmp("curlwhip.bmp", 256, 256);
     WriteTestBmp("floor.bmp", 256, 256);
-    ASSERT_EQ(LoadTextures(), 1); // the GL's one-time set-up is not counted
+    ASSERT_EQ(LoadBothTextures(), 1); // the GL's one-time set-up is not counted
     TearDown();
     size_t heapBefore = HeapBytesInUse();
-    ASSERT_EQ(LoadTextures(), 1);
+    ASSERT_EQ(LoadBothTextures(), 1);
     TearDown();
     EXPECT_LT(HeapBytesInUse(), heapBefore + 64 * 1024);
 }

@@ -13,19 +13,11 @@
 #include "tests/support/offscreen_gl.h"
 
 void ResetScene(bool zeroSkeleton) {
-    demoState = DemoState{};
+    ResetDemoGlobals();
     demoState.clientWidth = OffscreenWidth;
     demoState.clientHeight = OffscreenHeight;
     skinTexture = 0;
     floorTexture = 0;
-    for (Bone &bone : bones)
-        bone = Bone{};
-    for (int i = 0; i < SkinVertexCount; ++i) {
-        skinVertices[i] = SkinVertex{};
-        restNormals[i] = Vector3{};
-    }
-    for (Triangle &triangle : skinTriangles)
-        triangle = Triangle{};
     if (!zeroSkeleton)
         InitSkinAndBones();
 }

@@ -114,7 +114,7 @@ TEST_F(Kinematics, SolverLeavesYAnglesAlone) {
 
 TEST(KinematicsBeforeSetUp, WalkEndsOnZeroBones) {
     // Both parents are 0 before set-up; the walk must still terminate and change nothing.
-    ResetSkeletonGlobals();
+    ResetDemoGlobals();
     demoState.ikMode = 1;
     demoState.target = Vector3{1.0f, 1.0f, 0.0f};
     UpdateSkeletonAndSkin();

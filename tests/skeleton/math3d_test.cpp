@@ -84,7 +84,7 @@ TEST_F(BoneMatrices, AnglesAreNotWrapped) {
 }
 
 TEST(BoneMatricesBeforeSetUp, ZeroBonesGiveIdentity) {
-    ResetSkeletonGlobals();
+    ResetDemoGlobals();
     BuildBoneMatrices();
     EXPECT_VEC_NEAR(Apply(bones[0].matrix, Vector3{1, 2, 3}), 1, 2, 3, 0);
     EXPECT_VEC_NEAR(Apply(bones[1].matrix, Vector3{1, 2, 3}), 1, 2, 3, 0);

@@ -133,7 +133,7 @@ TEST_F(Skinning, EachFrameStartsFromRest) {
 }
 
 TEST(SkinningBeforeSetUp, ZeroStateYieldsRestPositionsAndZeroNormals) {
-    ResetSkeletonGlobals();
+    ResetDemoGlobals();
     UpdateSkeletonAndSkin();
     for (int i = 0; i < SkinVertexCount; ++i) {
         EXPECT_VEC_NEAR(skinVertices[i].position, restPositions[i].x, restPositions[i].y,
