@@ -90,7 +90,7 @@ float Dot(const Vector3 &a, const Vector3 &b) {
 
 TEST_F(Skinning, NormalsTurnWithTheirBonesAndStandOutOfTheSurface) {
     const Turn poses[][2] = {
-        {{0, 0, 0}, {0, 0, 0}},    {{0, 90, 0}, {0, 0, 0}},    {{0, 0, 0}, {0, 90, 0}},
+        {{0, 0, 0}, {0, 0, 0}},    {{0, 90, 0}, {0, 0, 0}},      {{0, 0, 0}, {0, 90, 0}},
         {{0, 17, 0}, {0, 95, 10}}, {{0, -17, 0}, {0, -35, -15}}, {{30, 12, -8}, {-20, 60, 25}},
     };
     const Vector3 lowerPivot = {0, 0, 0}, upperPivot = {0, 1.5f, 0};
