@@ -99,10 +99,18 @@ void OnTimer() {
     PlatformInvalidate();
 }
 
-void OnPaint() {
-    RenderScene(PresentFrame, demoState.viewAngle);
-    CheckGlAfterFrame();
-    ++counters.frames;
+// Set when the frame on screen may no longer show everything: the scene was just set up, or a
+// key was pressed.
+int redrawNeeded = 1;
+
+void OnPaint(const PlatformEvent &event) {
+    // Deterministic runs draw every tick's frame, so screenshots and key scripts see each one.
+    int mustDraw = event.pictureLost || redrawNeeded || runOptions->frames > 0;
+    redrawNeeded = 0;
+    if (RenderSceneIfChanged(PresentFrame, demoState.viewAngle, mustDraw)) {
+        CheckGlAfterFrame();
+        ++counters.frames;
+    }
     if (runOptions->frames > 0 && counters.ticks >= runOptions->frames)
         PlatformDestroyWindow();
 }
@@ -147,16 +155,18 @@ void MainWndProc(const PlatformEvent &event) {
         demoState.clientHeight = event.height;
         break;
     case EventPaint:
-        OnPaint();
+        OnPaint(event);
         break;
     case EventTimer:
         OnTimer();
         break;
     case EventKeyDown:
+        redrawNeeded = 1;
         if (HandleKeyDown(event.keyCode))
             PlatformDestroyWindow();
         break;
     case EventKeyUp:
+        redrawNeeded = 1;
         HandleKeyUp(event.keyCode);
         break;
     case EventDestroy:
@@ -194,6 +204,7 @@ int RunDemo(const DemoOptions &options) {
     PlatformShowWindow();
     PlatformUpdateWindow(); // the first frame, before the scene exists
     InitScene();
+    redrawNeeded = 1;
 
     PlatformEvent event;
     while (PlatformGetMessage(event))

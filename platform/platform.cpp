@@ -35,6 +35,7 @@ struct PlatformTimer {
 PlatformWindow mainWindow;
 PlatformTimer frameTimer;
 int paintPending = 0;
+int pictureLost = 0; // the window system dropped what was on screen; the next paint redraws
 int quitPosted = 0;
 int quitCode = 0;
 Uint64 startCounter = 0;
@@ -54,6 +55,19 @@ PlatformEvent MakeEvent(int type) {
 void Send(const PlatformEvent &event) {
     if (mainWindow.procedure)
         mainWindow.procedure(event);
+}
+
+void LosePicture() {
+    paintPending = 1;
+    pictureLost = 1;
+}
+
+PlatformEvent TakePaintEvent() {
+    PlatformEvent event = MakeEvent(EventPaint);
+    event.pictureLost = pictureLost;
+    paintPending = 0;
+    pictureLost = 0;
+    return event;
 }
 
 PlatformEvent SizeEvent(int width, int height) {
@@ -152,7 +166,7 @@ int TranslateWindowEvent(const SDL_WindowEvent &window, PlatformEvent &event) {
         PlatformDestroyWindow(); // what the default close handling does on the desktop
         return 0;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
-        paintPending = 1; // a resize repaints the whole client area
+        LosePicture(); // a resize repaints the whole client area
         event = CurrentSizeEvent();
         return 1;
     case SDL_WINDOWEVENT_MINIMIZED:
@@ -162,13 +176,13 @@ int TranslateWindowEvent(const SDL_WindowEvent &window, PlatformEvent &event) {
     case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_MAXIMIZED:
         mainWindow.minimised = 0;
-        paintPending = 1;
+        LosePicture();
         event = CurrentSizeEvent();
         return 1;
     case SDL_WINDOWEVENT_EXPOSED:
         // Unpaced runs paint exactly once per tick; the next tick's frame covers the damage.
         if (!frameTimer.unpaced)
-            paintPending = 1;
+            LosePicture();
         return 0;
     default:
         return 0;
@@ -323,7 +337,7 @@ int PlatformCreateWindow(const char *title, int outerWidth, int outerHeight,
     mainWindow.procedure = procedure;
     mainWindow.outerWidth = outerWidth;
     mainWindow.outerHeight = outerHeight;
-    paintPending = 1; // a new window has everything still to paint
+    LosePicture(); // a new window has everything still to paint
     Send(MakeEvent(EventCreate));
     Send(CurrentSizeEvent());
     return 1;
@@ -343,10 +357,8 @@ void PlatformShowWindow() {
 }
 
 void PlatformUpdateWindow() {
-    if (paintPending && mainWindow.window && !mainWindow.minimised) {
-        paintPending = 0;
-        Send(MakeEvent(EventPaint));
-    }
+    if (paintPending && mainWindow.window && !mainWindow.minimised)
+        Send(TakePaintEvent());
 }
 
 void PlatformInvalidate() {
@@ -383,8 +395,7 @@ int PlatformGetMessage(PlatformEvent &event) {
             continue;
         // Paints and ticks come only when nothing else is waiting, paints first.
         if (paintPending && mainWindow.window && !mainWindow.minimised) {
-            paintPending = 0;
-            event = MakeEvent(EventPaint);
+            event = TakePaintEvent();
             return 1;
         }
         Uint64 now = frameTimer.unpaced ? 0 : SDL_GetTicks64();
@@ -406,6 +417,7 @@ void PlatformDestroyWindow() {
     mainWindow.window = nullptr;
     mainWindow.procedure = nullptr;
     paintPending = 0;
+    pictureLost = 0;
 }
 
 void PlatformReleaseGlContext() {

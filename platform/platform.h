@@ -9,7 +9,8 @@
 enum PlatformEventType {
     EventCreate = 1, // window and GL context exist, context current (sent from CreateWindow)
     EventSize,       // width and height: the drawable size in pixels (0 x 0 when minimised)
-    EventPaint,      // one frame is wanted; at most one per invalidation
+    EventPaint,      // one frame is wanted; at most one per invalidation. pictureLost: the
+                     // window system has not kept the last frame (new, resized, uncovered)
     EventTimer,      // one timer tick; never more than one pending
     EventKeyDown,    // keyCode; auto-repeat delivers further key-downs
     EventKeyUp,      // keyCode
@@ -23,6 +24,7 @@ struct PlatformEvent {
     int width;
     int height;
     int exitCode;
+    int pictureLost;
 };
 
 typedef void (*WindowProcedure)(const PlatformEvent &event);

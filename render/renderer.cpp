@@ -151,6 +151,64 @@ void DrawIkOverlays() {
     DrawLine(EndEffectorPosition(), target);
 }
 
+// Everything the picture is drawn from besides the data fixed at set-up. Drawing is
+// deterministic, so equal inputs draw the same picture.
+const int MaxFrameInputs = 64;
+
+struct FrameInputs {
+    int valid; // 0: compares unequal to anything, so the frame is drawn
+    double values[MaxFrameInputs];
+    int count;
+};
+
+FrameInputs lastDrawn = {0, {}, 0};
+
+void Put(FrameInputs &inputs, double value) {
+    if (inputs.count == MaxFrameInputs) {
+        inputs.valid = 0; // better a frame too many than a change missed
+        return;
+    }
+    inputs.values[inputs.count++] = value;
+}
+
+void PutAngles(FrameInputs &inputs, const Bone &bone) {
+    Put(inputs, bone.rotX);
+    Put(inputs, bone.rotY);
+    Put(inputs, bone.rotZ);
+    Put(inputs, bone.material);
+}
+
+void GatherFrameInputs(FrameInputs &inputs, double viewAngle, const Bone *markerPose) {
+    inputs.valid = 1;
+    inputs.count = 0;
+    Put(inputs, demoState.clientWidth);
+    Put(inputs, demoState.clientHeight);
+    Put(inputs, demoState.wireframe);
+    Put(inputs, demoState.hideBones);
+    Put(inputs, demoState.showNormals);
+    Put(inputs, demoState.texturesOff);
+    Put(inputs, demoState.ikMode);
+    Put(inputs, demoState.target.x);
+    Put(inputs, demoState.target.y);
+    Put(inputs, demoState.target.z);
+    Put(inputs, (float)viewAngle); // applied as a float
+    Put(inputs, skinTexture);
+    Put(inputs, floorTexture);
+    for (int b = 0; b < BoneCount; ++b) {
+        PutAngles(inputs, markerPose[b]); // the markers
+        PutAngles(inputs, bones[b]);      // the skin, the normals and the chain's end
+    }
+}
+
+int SameFrameInputs(const FrameInputs &a, const FrameInputs &b) {
+    if (!a.valid || !b.valid || a.count != b.count)
+        return 0;
+    for (int i = 0; i < a.count; ++i)
+        if (a.values[i] != b.values[i])
+            return 0;
+    return 1;
+}
+
 int HasPixels() {
     return demoState.clientWidth > 0 && demoState.clientHeight > 0;
 }
@@ -174,17 +232,28 @@ void DrawScene(double viewAngle, const Bone *markerPose) {
         DrawIkOverlays();
 }
 
-void RenderScene(void (*presentFrame)(void), double viewAngle) {
+int RenderSceneIfChanged(void (*presentFrame)(void), double viewAngle, int mustDraw) {
     // Skipped whole rather than clamped: no update, no drawing, no present.
     if (!HasPixels())
-        return;
+        return 0;
     // The markers show the pose as it stood before this frame's update moved it.
     Bone markerPose[BoneCount];
     for (int b = 0; b < BoneCount; ++b)
         markerPose[b] = bones[b];
     UpdateSkeletonAndSkin();
+
+    FrameInputs inputs;
+    GatherFrameInputs(inputs, viewAngle, markerPose);
+    if (!mustDraw && SameFrameInputs(inputs, lastDrawn))
+        return 0;
     DrawScene(viewAngle, markerPose);
     glFlush();
     if (presentFrame)
         presentFrame();
+    lastDrawn = inputs;
+    return 1;
+}
+
+void RenderScene(void (*presentFrame)(void), double viewAngle) {
+    RenderSceneIfChanged(presentFrame, viewAngle, 1);
 }

@@ -20,3 +20,14 @@ void DrawScene(double viewAngle, const Bone *markerPose);
 // A client area with no pixels (a minimised window reports height 0) has nothing to show: the
 // frame is skipped whole, with no GL call, no update and no present.
 void RenderScene(void (*presentFrame)(void), double viewAngle);
+
+// RenderScene for a frame on screen that may stay: the update always runs (so the solver keeps
+// its pace), but when nothing the picture is drawn from has changed since the last frame drawn
+// (the drawing flags, the IK target, the client size, the camera, the texture names and the
+// bones' angles before and after the update), and mustDraw is 0, nothing is drawn or presented
+// and the picture on screen stays. Returns 1 when a frame was drawn and presented.
+//
+// Data that only the scene set-up changes (the bones' pivots, the skin's triangles and rest
+// data) is not compared: pass mustDraw = 1 for the first frame after the set-up, and whenever the
+// window system has lost the picture on screen.
+int RenderSceneIfChanged(void (*presentFrame)(void), double viewAngle, int mustDraw);

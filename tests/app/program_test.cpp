@@ -100,6 +100,18 @@ TEST_F(Program, DeterministicRunPrintsNothingAndCountsTicksAndFrames) {
     EXPECT_TRUE(Contains(escaped.out, "ticks 3 ")) << escaped.out;
 }
 
+// A paced run (no --frames) skips frames that would repeat the one on screen, but keeps ticking.
+TEST_F(Program, PausedSceneIsNotRedrawnEveryTick) {
+    RunResult paused = Run("--headless --stats --keys '1:P 1:R 60:Escape'");
+    EXPECT_EQ(paused.exitCode, 0);
+    EXPECT_TRUE(Contains(paused.out, "ticks 60 ")) << paused.out;
+    // The frame before the scene set-up, then one after the first tick (set-up and keys).
+    EXPECT_TRUE(Contains(paused.out, "frames 2 ")) << paused.out;
+
+    RunResult playing = Run("--headless --stats --keys '60:Escape'");
+    EXPECT_TRUE(Contains(playing.out, "frames 60 ")) << playing.out;
+}
+
 TEST_F(Program, ScreenshotIsTheWholeWindowAndRepeatsExactly) {
     Image first = Frames(30, "5:T");
     Image second = Frames(30, "5:T");

@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "render/renderer.h"
+#include "skeleton/bones.h"
+#include "skeleton/demo_state.h"
+#include "tests/render/scene_test.h"
+
+namespace {
+
+int presents = 0;
+
+void CountPresent() {
+    ++presents;
+}
+
+// The bones' angles after each of 3000 frames in the IK mode: the target starts on the chain's
+// end (nothing moves), is then put within reach (the solver works every frame) and finally out
+// of reach (the solver stops). Returns the frames presented.
+int RunIk(bool skipIdleFrames, std::vector<double> &path) {
+    ResetScene();
+    demoState.clientWidth = 80; // small, to keep 6000 frames quick; the size does not matter
+    demoState.clientHeight = 60;
+    demoState.ikMode = 1;
+    demoState.target = Vector3{0.0f, 3.0f, 0.0f};
+    presents = 0;
+    for (int frame = 0; frame < 3000; ++frame) {
+        if (frame == 100)
+            demoState.target = Vector3{1.0f, 2.5f, 0.0f};
+        if (frame == 2000)
+            demoState.target = Vector3{-2.5f, 1.0f, -2.5f};
+        if (skipIdleFrames)
+            RenderSceneIfChanged(CountPresent, 90.0, frame == 0);
+        else
+            RenderScene(CountPresent, 90.0);
+        for (const Bone &bone : bones) {
+            path.push_back(bone.rotX);
+            path.push_back(bone.rotZ);
+        }
+    }
+    return presents;
+}
+
+TEST_F(SceneTest, IdleFramesAreSkippedWithoutSlowingTheSolver) {
+    std::vector<double> everyFrame, skipping;
+    EXPECT_EQ(RunIk(false, everyFrame), 3000);
+    int presented = RunIk(true, skipping);
+    EXPECT_EQ(skipping, everyFrame); // exactly, angle by angle
+    // Drawn while the target moves the chain, skipped while nothing changes.
+    EXPECT_GT(presented, 100);
+    EXPECT_LT(presented, 2000);
+
+    // Nothing has changed, but a frame that must be drawn is.
+    presents = 0;
+    EXPECT_EQ(RenderSceneIfChanged(CountPresent, 90.0, 0), 0);
+    EXPECT_EQ(RenderSceneIfChanged(CountPresent, 90.0, 1), 1);
+    // Any drawing input counts: here the camera.
+    EXPECT_EQ(RenderSceneIfChanged(CountPresent, 91.0, 0), 1);
+    demoState.showNormals = 1;
+    EXPECT_EQ(RenderSceneIfChanged(CountPresent, 91.0, 0), 1);
+    EXPECT_EQ(presents, 3);
+}
+
+} // namespace
