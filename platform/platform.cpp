@@ -8,7 +8,8 @@ extern "C" void __lsan_do_leak_check(void) __attribute__((weak));
 
 namespace {
 
-// Desktop window timers never fire faster than this; the animation's speed assumes it.
+// The animation advances one step per tick and is tuned for 100 ticks a second, so no period
+// asked for may tick faster than this.
 const int MinimumTimerPeriodMs = 10;
 
 struct PlatformWindow {
@@ -149,7 +150,9 @@ int VirtualKeyOf(SDL_Keycode key) {
 int TranslateWindowEvent(const SDL_WindowEvent &window, PlatformEvent &event) {
     switch (window.event) {
     case SDL_WINDOWEVENT_CLOSE:
-        PlatformDestroyWindow(); // what the default close handling does on the desktop
+        // A close request ends the program the same way Escape does: the window procedure
+        // gets EventDestroy and releases what it holds.
+        PlatformDestroyWindow();
         return 0;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
         paintPending = 1; // a resize repaints the whole client area
