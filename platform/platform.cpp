@@ -441,4 +441,11 @@ void PlatformShutdown() {
     if (__lsan_do_leak_check)
         __lsan_do_leak_check();
     SDL_Quit();
+    // Back to the state before PlatformInit, so a later start gets a working message loop
+    // rather than the quit posted when the previous window ended.
+    std::memset(&mainWindow, 0, sizeof mainWindow);
+    std::memset(&frameTimer, 0, sizeof frameTimer);
+    paintPending = 0;
+    quitPosted = 0;
+    quitCode = 0;
 }

@@ -92,5 +92,6 @@ void PlatformSwapBuffers();
 // Monotonic wall-clock seconds since PlatformInit.
 double PlatformSeconds();
 
-// Undoes PlatformInit.
+// Undoes PlatformInit and forgets the window, the timer and any posted quit, so the layer can
+// be started again in the same process.
 void PlatformShutdown();
