@@ -1,8 +1,8 @@
 #pragma once
 
-// Key identity throughout the program: the desktop's virtual-key numbering, so the key tables
-// read the same whatever keyboard layer delivers the presses. Letters and digits are their
-// upper-case ASCII codes.
+// Key identity throughout the program: a fixed numbering of our own, so the key tables read the
+// same whatever keyboard layer delivers the presses (the platform layer translates into it).
+// Letters and digits are their upper-case ASCII codes.
 enum VirtualKey {
     KeyNone = 0,
     KeyBackspace = 8,

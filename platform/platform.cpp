@@ -8,7 +8,8 @@ extern "C" void __lsan_do_leak_check(void) __attribute__((weak));
 
 namespace {
 
-// Desktop window timers never fire faster than this; the animation's speed assumes it.
+// The animation advances one step per tick and is tuned for 100 ticks a second, so no period
+// asked for may tick faster than this.
 const int MinimumTimerPeriodMs = 10;
 
 struct PlatformWindow {
@@ -163,7 +164,9 @@ int VirtualKeyOf(SDL_Keycode key) {
 int TranslateWindowEvent(const SDL_WindowEvent &window, PlatformEvent &event) {
     switch (window.event) {
     case SDL_WINDOWEVENT_CLOSE:
-        PlatformDestroyWindow(); // what the default close handling does on the desktop
+        // A close request ends the program the same way Escape does: the window procedure
+        // gets EventDestroy and releases what it holds.
+        PlatformDestroyWindow();
         return 0;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
         LosePicture(); // a resize repaints the whole client area
@@ -450,4 +453,11 @@ void PlatformShutdown() {
     if (__lsan_do_leak_check)
         __lsan_do_leak_check();
     SDL_Quit();
+    // Back to the state before PlatformInit, so a later start gets a working message loop
+    // rather than the quit posted when the previous window ended.
+    std::memset(&mainWindow, 0, sizeof mainWindow);
+    std::memset(&frameTimer, 0, sizeof frameTimer);
+    paintPending = 0;
+    quitPosted = 0;
+    quitCode = 0;
 }

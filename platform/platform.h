@@ -65,8 +65,9 @@ void PlatformUpdateWindow();
 // Asks for one paint; requests made before it is delivered merge into one.
 void PlatformInvalidate();
 
-// Starts the periodic timer. Periods below 10 ms are raised to 10 ms, the finest that desktop
-// window timers deliver, so per-tick animation keeps its intended speed.
+// Starts the periodic timer. Periods below 10 ms are raised to 10 ms: the animation advances
+// one step per tick and is tuned for 100 ticks a second, so asking for a shorter period must
+// not speed it up.
 void PlatformStartTimer(int periodMilliseconds);
 
 // Unpaced: a tick is due whenever nothing else is waiting, without reading the clock, so
@@ -93,5 +94,6 @@ void PlatformSwapBuffers();
 // Monotonic wall-clock seconds since PlatformInit.
 double PlatformSeconds();
 
-// Undoes PlatformInit.
+// Undoes PlatformInit and forgets the window, the timer and any posted quit, so the layer can
+// be started again in the same process.
 void PlatformShutdown();
