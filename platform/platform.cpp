@@ -458,6 +458,7 @@ void PlatformShutdown() {
     std::memset(&mainWindow, 0, sizeof mainWindow);
     std::memset(&frameTimer, 0, sizeof frameTimer);
     paintPending = 0;
+    pictureLost = 0;
     quitPosted = 0;
     quitCode = 0;
 }
