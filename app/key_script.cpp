@@ -14,9 +14,13 @@ struct NamedKey {
 };
 
 const NamedKey namedKeys[] = {
-    {"escape", KeyEscape}, {"esc", KeyEscape}, {"pageup", KeyPageUp}, {"pagedown", KeyPageDown},
-    {"end", KeyEnd},       {"home", KeyHome},  {"left", KeyLeft},     {"up", KeyUp},
-    {"right", KeyRight},   {"down", KeyDown},  {"plus", KeyPadPlus},  {"minus", KeyPadMinus},
+    {"escape", KeyEscape},     {"esc", KeyEscape},
+    {"pageup", KeyPageUp},     {"pagedown", KeyPageDown},
+    {"end", KeyEnd},           {"home", KeyHome},
+    {"left", KeyLeft},         {"up", KeyUp},
+    {"right", KeyRight},       {"down", KeyDown},
+    {"plus", KeyPadPlus},      {"minus", KeyPadMinus},
+    {"mainplus", KeyMainPlus}, {"mainminus", KeyMainMinus},
 };
 
 const int MaxTick = 1000000000;
@@ -85,6 +89,10 @@ int ReadCappedDecimal(const char *text, int maxValue, int &value) {
 int KeyCodeFromName(const char *name, int length) {
     if (length == 1 && std::isalpha((unsigned char)name[0]))
         return std::toupper((unsigned char)name[0]);
+    int function = 0;
+    if ((length == 2 || length == 3) && std::tolower((unsigned char)name[0]) == 'f' &&
+        ReadCappedDecimal(name + 1, 12, function) == length - 1 && function >= 1)
+        return KeyF1 + function - 1;
     if (length > 1 && name[0] == '#') {
         int code = 0;
         if (ReadCappedDecimal(name + 1, 255, code) != length - 1 || code < 1)

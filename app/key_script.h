@@ -8,8 +8,9 @@
 //   "+KEY"  press and hold (key-down only)
 //   "-KEY"  release (key-up only)
 // KEY is a letter (A-Z), Escape, PageUp, PageDown, End, Home, Left, Up, Right, Down, Plus or
-// Minus (the numeric-pad keys), or #CODE for any virtual-key code from 1 to 255. Names are
-// not case-sensitive. Example: "1:I 2:Up 3:Up 10+Left 30-Left".
+// Minus (the numeric-pad keys), MainPlus or MainMinus (the main row's), F1 to F12, or #CODE
+// for any virtual-key code from 1 to 255. Names are not case-sensitive. Example: "1:I 2:Up 3:Up
+// 10+Left 30-Left".
 
 const int MaxScriptedKeys = 1024;
 

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/keyboard.h"
+#include "app/mouse.h"
 #include "app/scene.h"
 #include "app/tick.h"
 #include "app/window_size.h"
@@ -115,6 +116,24 @@ void OnPaint(const PlatformEvent &event) {
         PlatformDestroyWindow();
 }
 
+void OnMouse(const PlatformEvent &event) {
+    int overPanel = 0;
+    switch (event.type) {
+    case EventMouseDown:
+        HandleMouseDown(event.button, event.clicks, event.x, event.y, overPanel);
+        break;
+    case EventMouseUp:
+        HandleMouseUp(event.button);
+        break;
+    case EventMouseMove:
+        HandleMouseMove(event.x, event.y);
+        break;
+    default:
+        HandleMouseWheel(event.wheel, overPanel);
+        break;
+    }
+}
+
 int SaveScreenshot(const char *programName) {
     if (!runOptions->screenshotFile)
         return 1;
@@ -168,6 +187,13 @@ void MainWndProc(const PlatformEvent &event) {
     case EventKeyUp:
         redrawNeeded = 1;
         HandleKeyUp(event.keyCode);
+        break;
+    case EventMouseDown:
+    case EventMouseUp:
+    case EventMouseMove:
+    case EventMouseWheel:
+        redrawNeeded = 1;
+        OnMouse(event);
         break;
     case EventDestroy:
         PlatformReleaseGlContext();

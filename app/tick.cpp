@@ -1,6 +1,6 @@
 #include "app/tick.h"
 
-#include "app/keyboard.h"
+#include "app/commands.h"
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
 
@@ -32,7 +32,8 @@ int ReversalStep(double speed) {
 }
 
 void AnimationTick() {
-    if (demoState.rotateView)
+    // A camera the mouse is orbiting waits for the button's release.
+    if (demoState.rotateView && !demoState.cameraDragging)
         demoState.viewAngle += demoState.speed;
     if (demoState.viewAngle >= 360.0)
         demoState.viewAngle -= 360.0;

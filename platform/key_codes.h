@@ -30,4 +30,7 @@ enum VirtualKey {
     KeyPadDecimal = 110,
     KeyPadDivide = 111,
     KeyF1 = 112, // function keys run from 112 to 123
+    KeyF12 = 123,
+    KeyMainPlus = 187,  // the main row's + (unshifted =), beside Backspace
+    KeyMainMinus = 189, // the main row's -
 };

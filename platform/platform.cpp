@@ -126,6 +126,11 @@ int VirtualKeyOf(SDL_Keycode key) {
         return KeyPadPlus;
     case SDLK_KP_MINUS:
         return KeyPadMinus;
+    case SDLK_EQUALS: // the + key, unshifted
+    case SDLK_PLUS:
+        return KeyMainPlus;
+    case SDLK_MINUS:
+        return KeyMainMinus;
     case SDLK_KP_MULTIPLY:
         return KeyPadMultiply;
     case SDLK_KP_DIVIDE:
@@ -157,6 +162,52 @@ int VirtualKeyOf(SDL_Keycode key) {
         return KeyAlt;
     default:
         return KeyNone;
+    }
+}
+
+// Window coordinates to drawable pixels, which differ on high-density screens.
+void ToDrawablePixels(int windowX, int windowY, PlatformEvent &event) {
+    int windowWidth = 0, windowHeight = 0, width = 0, height = 0;
+    SDL_GetWindowSize(mainWindow.window, &windowWidth, &windowHeight);
+    SDL_GL_GetDrawableSize(mainWindow.window, &width, &height);
+    event.x = windowWidth > 0 ? windowX * width / windowWidth : windowX;
+    event.y = windowHeight > 0 ? windowY * height / windowHeight : windowY;
+}
+
+int MouseButtonOf(Uint8 button) {
+    switch (button) {
+    case SDL_BUTTON_LEFT:
+        return MouseLeft;
+    case SDL_BUTTON_MIDDLE:
+        return MouseMiddle;
+    case SDL_BUTTON_RIGHT:
+        return MouseRight;
+    default:
+        return 0;
+    }
+}
+
+int TranslateMouseEvent(const SDL_Event &sdlEvent, PlatformEvent &event) {
+    switch (sdlEvent.type) {
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        event = MakeEvent(sdlEvent.type == SDL_MOUSEBUTTONDOWN ? EventMouseDown : EventMouseUp);
+        event.button = MouseButtonOf(sdlEvent.button.button);
+        event.clicks = sdlEvent.button.clicks;
+        ToDrawablePixels(sdlEvent.button.x, sdlEvent.button.y, event);
+        return event.button != 0;
+    case SDL_MOUSEMOTION:
+        event = MakeEvent(EventMouseMove);
+        ToDrawablePixels(sdlEvent.motion.x, sdlEvent.motion.y, event);
+        return 1;
+    default: { // the wheel
+        event = MakeEvent(EventMouseWheel);
+        int notches = sdlEvent.wheel.y;
+        if (sdlEvent.wheel.direction == SDL_MOUSEWHEEL_FLIPPED)
+            notches = -notches;
+        event.wheel = notches;
+        return notches != 0;
+    }
     }
 }
 
@@ -206,6 +257,11 @@ int Translate(const SDL_Event &sdlEvent, PlatformEvent &event) {
         event = MakeEvent(sdlEvent.type == SDL_KEYDOWN ? EventKeyDown : EventKeyUp);
         event.keyCode = VirtualKeyOf(sdlEvent.key.keysym.sym);
         return 1;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEWHEEL:
+        return TranslateMouseEvent(sdlEvent, event);
     default:
         return 0;
     }

@@ -16,6 +16,16 @@ enum PlatformEventType {
     EventKeyUp,      // keyCode
     EventDestroy,    // the window is going away; release what was acquired at create
     EventQuit,       // returned by PlatformGetMessage only; exitCode holds the posted code
+    EventMouseDown,  // button, clicks (2 for a double click), x, y
+    EventMouseUp,    // button, x, y
+    EventMouseMove,  // x, y
+    EventMouseWheel, // wheel: notches, positive away from the user
+};
+
+enum MouseButton {
+    MouseLeft = 1,
+    MouseMiddle = 2,
+    MouseRight = 3,
 };
 
 struct PlatformEvent {
@@ -25,6 +35,10 @@ struct PlatformEvent {
     int height;
     int exitCode;
     int pictureLost;
+    int x, y; // mouse position in drawable pixels from the top left
+    int button;
+    int clicks;
+    double wheel;
 };
 
 typedef void (*WindowProcedure)(const PlatformEvent &event);

@@ -6,6 +6,7 @@
 #include "render/materials.h"
 #include "render/static_models.h"
 #include "skeleton/bones.h"
+#include "skeleton/camera.h"
 #include "skeleton/demo_state.h"
 #include "skeleton/kinematics.h"
 #include "skeleton/skin_mesh.h"
@@ -16,26 +17,22 @@ unsigned int floorTexture = 0;
 
 namespace {
 
-const double FieldOfViewDegrees = 60.0; // vertical
-const double NearPlane = 1.0;
-const double FarPlane = 30.0;
-const float SceneScale = 2.5f; // scene units to eye units; also shortens normals to 0.4
-
 void SetProjection() {
     demoState.aspect = (double)demoState.clientWidth / (double)demoState.clientHeight;
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(FieldOfViewDegrees, demoState.aspect, NearPlane, FarPlane);
+    gluPerspective(CameraFieldOfView, demoState.aspect, CameraNearPlane, CameraFarPlane);
     glViewport(0, 0, demoState.clientWidth, demoState.clientHeight);
 }
 
-// Back 12 and down 3, tilted 15 degrees to look down on the floor, then turned by the yaw.
+// Back by the distance (12 at start) and down 3, tilted to look down on the floor (15 degrees
+// at start), then turned by the yaw.
 void SetCamera(float viewAngle) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glTranslatef(0.0f, 0.0f, -12.0f);
-    glTranslatef(0.0f, -3.0f, 0.0f);
-    glRotatef(15.0f, 1.0f, 0.0f, 0.0f);
+    glTranslatef(0.0f, 0.0f, (float)-demoState.viewDistance);
+    glTranslatef(0.0f, (float)-CameraHeight, 0.0f);
+    glRotatef((float)demoState.viewTilt, 1.0f, 0.0f, 0.0f);
     glRotatef(viewAngle, 0.0f, 1.0f, 0.0f);
     glScalef(SceneScale, SceneScale, SceneScale);
 }
@@ -192,6 +189,8 @@ void GatherFrameInputs(FrameInputs &inputs, double viewAngle, const Bone *marker
     Put(inputs, demoState.target.y);
     Put(inputs, demoState.target.z);
     Put(inputs, (float)viewAngle); // applied as a float
+    Put(inputs, (float)demoState.viewTilt);
+    Put(inputs, (float)demoState.viewDistance);
     Put(inputs, skinTexture);
     Put(inputs, floorTexture);
     for (int b = 0; b < BoneCount; ++b) {

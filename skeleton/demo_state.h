@@ -1,5 +1,6 @@
 #pragma once
 
+#include "skeleton/camera.h"
 #include "skeleton/math3d.h"
 
 // Every setting and mode of the demonstration in one record. It belongs to the application
@@ -27,6 +28,12 @@ struct DemoState {
     int jointVelocity[3] = {1, 1, 1};    // whole degrees per tick: bone 0 X, bone 1 X, bone 1 Z
     double viewAngle = 0.0;              // camera yaw, degrees, kept below 360
     Vector3 target = {0.0f, 0.0f, 0.0f}; // IK target, model space
+
+    // Mouse camera and on-screen panel; left at these values, the demo is as the keys make it.
+    double viewTilt = CameraStartTilt;         // degrees the camera looks down
+    double viewDistance = CameraStartDistance; // eye units from the camera to the scene
+    int cameraDragging = 0; // the mouse is orbiting the camera: its rotation waits
+    int panelOpen = 0;      // the panel shows its controls, not just its title bar
 };
 
 extern DemoState demoState;

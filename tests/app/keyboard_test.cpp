@@ -278,3 +278,43 @@ TEST_F(Keyboard, ReleasingLeftInPlayStopsThatJointsVelocity) {
 }
 
 } // namespace
+
+namespace {
+
+// Keys added for keyboards without a numeric pad, and for the camera, panel and screenshots.
+TEST_F(Keyboard, MainRowPlusAndMinusMatchTheNumericPad) {
+    const int sequence[][2] = {{KeyPadPlus, KeyMainPlus}, {KeyPadMinus, KeyMainMinus}};
+    for (const auto &pair : sequence) {
+        for (int times : {1, 3, 9}) {
+            ResetDemoGlobals();
+            Press(pair[0], times);
+            DemoState byPad = demoState;
+            ResetDemoGlobals();
+            Press(pair[1], times);
+            EXPECT_EQ(demoState.speed, byPad.speed) << pair[1] << " x " << times;
+            EXPECT_EQ(demoState.targetStep, byPad.targetStep) << pair[1] << " x " << times;
+        }
+    }
+}
+
+TEST_F(Keyboard, HomeResetsTheCameraF1TogglesThePanelF12AsksForAScreenshot) {
+    OrbitCamera(30.0, 40.0);
+    ZoomCamera(3.0);
+    Press(KeyHome);
+    EXPECT_EQ(demoState.viewTilt, 15.0);
+    EXPECT_EQ(demoState.viewDistance, 12.0);
+    EXPECT_EQ(demoState.viewAngle, 30.0); // the yaw is the rotation's, and stays
+
+    EXPECT_EQ(demoState.panelOpen, 0);
+    Press(KeyF1);
+    EXPECT_EQ(demoState.panelOpen, 1);
+    Press(KeyF1);
+    EXPECT_EQ(demoState.panelOpen, 0);
+
+    EXPECT_EQ(TakeScreenshotRequest(), 0);
+    Press(KeyF12);
+    EXPECT_EQ(TakeScreenshotRequest(), 1);
+    EXPECT_EQ(TakeScreenshotRequest(), 0); // once per press
+}
+
+} // namespace

@@ -1,0 +1,195 @@
+#include "app/commands.h"
+
+#include <cmath>
+
+#include "skeleton/bones.h"
+#include "skeleton/camera.h"
+#include "skeleton/demo_state.h"
+
+namespace {
+
+const double SpeedStep = 0.5;
+const double MinSpeed = 0.5;
+const double MaxSpeed = 4.0;
+const double TargetStepStep = 0.05;
+const double MinTargetStep = (double)0.01f;
+const double MaxTargetStep = 0.25;
+
+// Mode switches aim the camera from the side so manual poses are easy to read.
+const double SideViewAngle = 90.0;
+
+// Each notch of the wheel moves the camera a tenth of its distance.
+const double ZoomPerNotch = 0.9;
+
+int screenshotRequested = 0;
+
+double Clamped(double value, double low, double high) {
+    return value < low ? low : value > high ? high : value;
+}
+
+void SetAllJointVelocities(int velocity) {
+    for (int &v : demoState.jointVelocity)
+        v = velocity;
+}
+
+void ReturnToPlay() {
+    demoState.playAnimation = 1;
+    demoState.rotateView = 1;
+    demoState.viewAngle = 0.0;
+    SetAllJointVelocities(TruncToInt(demoState.speed));
+}
+
+// Either manual mode (forward when forward is 1, inverse otherwise) stops the animation, holds
+// the joints and aims the camera from the side.
+void EnterManualMode(int forward) {
+    demoState.fkMode = forward;
+    demoState.ikMode = !forward;
+    demoState.playAnimation = 0;
+    demoState.rotateView = 0;
+    demoState.viewAngle = SideViewAngle;
+    SetAllJointVelocities(0);
+}
+
+void ToggleForwardMode() {
+    if (demoState.fkMode) {
+        demoState.fkMode = 0;
+        ReturnToPlay();
+        return;
+    }
+    EnterManualMode(1);
+}
+
+void ToggleInverseMode() {
+    if (demoState.ikMode) {
+        demoState.ikMode = 0;
+        ReturnToPlay();
+        return;
+    }
+    EnterManualMode(0);
+    demoState.target = Vector3{0.0f, 3.0f, 0.0f};
+    for (Bone &bone : bones)
+        bone.rotX = bone.rotY = bone.rotZ = 0.0;
+}
+
+void TogglePlay() {
+    if (demoState.playAnimation) {
+        demoState.playAnimation = 0; // freezes the pose; the camera keeps whatever it does
+        return;
+    }
+    demoState.playAnimation = 1;
+    demoState.ikMode = 0;
+    demoState.fkMode = 0;
+    SetAllJointVelocities(TruncToInt(demoState.speed));
+}
+
+void ToggleWireframe() {
+    demoState.wireframe = !demoState.wireframe;
+    demoState.hideBones = !demoState.wireframe; // markers show only over the wireframe
+}
+
+void ChangeSpeed(int direction) {
+    double speed = demoState.speed + direction * SpeedStep;
+    double step = demoState.targetStep + direction * TargetStepStep;
+    demoState.speed = Clamped(speed, MinSpeed, MaxSpeed);
+    demoState.targetStep = Clamped(step, MinTargetStep, MaxTargetStep);
+}
+
+// The joints the keys and the play animation drive: bone 0 about X, bone 1 about X and Z.
+void SetJointAngle(int joint, double degrees) {
+    if (joint == 0)
+        bones[0].rotX = degrees;
+    else if (joint == 1)
+        bones[1].rotX = degrees;
+    else if (joint == 2)
+        bones[1].rotZ = degrees;
+}
+
+void Toggle(int &flag) {
+    flag = !flag;
+}
+
+} // namespace
+
+int RunCommand(const DemoCommand &command) {
+    switch (command.type) {
+    case CommandQuit:
+        return 1;
+    case CommandTogglePlay:
+        TogglePlay();
+        break;
+    case CommandToggleForward:
+        ToggleForwardMode();
+        break;
+    case CommandToggleInverse:
+        ToggleInverseMode();
+        break;
+    case CommandToggleWireframe:
+        ToggleWireframe();
+        break;
+    case CommandToggleBones:
+        Toggle(demoState.hideBones);
+        break;
+    case CommandToggleNormals:
+        Toggle(demoState.showNormals);
+        break;
+    case CommandToggleTextures:
+        Toggle(demoState.texturesOff);
+        break;
+    case CommandToggleRotation:
+        Toggle(demoState.rotateView);
+        break;
+    case CommandFaster:
+        ChangeSpeed(+1);
+        break;
+    case CommandSlower:
+        ChangeSpeed(-1);
+        break;
+    case CommandTogglePanel:
+        Toggle(demoState.panelOpen);
+        break;
+    case CommandResetCamera:
+        demoState.viewTilt = CameraStartTilt;
+        demoState.viewDistance = CameraStartDistance;
+        break;
+    case CommandSaveScreenshot:
+        screenshotRequested = 1;
+        break;
+    case CommandSetJointAngle:
+        SetJointAngle(command.index, command.value);
+        break;
+    case CommandSetTarget:
+        SetTargetWithinBounds(command.point);
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+int RunSimpleCommand(int type) {
+    DemoCommand command = {type, 0, 0.0, Vector3{0.0f, 0.0f, 0.0f}};
+    return RunCommand(command);
+}
+
+void OrbitCamera(double yaw, double tilt) {
+    double angle = std::fmod(demoState.viewAngle + yaw, 360.0);
+    demoState.viewAngle = angle < 0.0 ? angle + 360.0 : angle;
+    demoState.viewTilt = Clamped(demoState.viewTilt + tilt, CameraMinTilt, CameraMaxTilt);
+}
+
+void ZoomCamera(double notches) {
+    double distance = demoState.viewDistance * std::pow(ZoomPerNotch, notches);
+    demoState.viewDistance = Clamped(distance, CameraMinDistance, CameraMaxDistance);
+}
+
+void SetTargetWithinBounds(const Vector3 &target) {
+    demoState.target = Vector3{(float)Clamped(target.x, TargetMinXZ, TargetMaxXZ),
+                               (float)Clamped(target.y, TargetMinY, TargetMaxY),
+                               (float)Clamped(target.z, TargetMinXZ, TargetMaxXZ)};
+}
+
+int TakeScreenshotRequest() {
+    int requested = screenshotRequested;
+    screenshotRequested = 0;
+    return requested;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+// Mouse gestures on the scene: a left drag orbits the camera (horizontal: the yaw that camera
+// rotation turns; vertical: the tilt), the wheel zooms, a double click resets tilt and distance,
+// and in the IK mode a right drag moves the target in the plane that faces the camera. All of
+// them change the demo through the same functions and bounds as the keys.
+//
+// overPanel tells that the on-screen panel has the mouse: the gesture is the panel's, and no
+// drag starts. Coordinates are drawable pixels from the top left.
+
+void HandleMouseDown(int button, int clicks, int x, int y, int overPanel);
+void HandleMouseUp(int button);
+void HandleMouseMove(int x, int y);
+void HandleMouseWheel(double notches, int overPanel);
+
+// Degrees per pixel of a left drag.
+const double OrbitYawPerPixel = 0.5;
+const double OrbitTiltPerPixel = 0.3;

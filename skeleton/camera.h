@@ -1,0 +1,33 @@
+#pragma once
+
+#include "skeleton/math3d.h"
+
+// The camera that looks at the scene, in numbers shared by the renderer (which hands them to
+// GL) and by the mouse controls (which work out what a drag means in the scene).
+//
+// Eye space from model space: scale the scene by SceneScale, turn it by the yaw about Y
+// (demoState.viewAngle), tilt it by demoState.viewTilt about X, move it down CameraHeight and
+// away demoState.viewDistance along the line of sight (-Z).
+
+const double CameraFieldOfView = 60.0; // vertical, degrees
+const double CameraNearPlane = 1.0;
+const double CameraFarPlane = 30.0;
+const double CameraHeight = 3.0; // eye units the scene is lowered by
+const float SceneScale = 2.5f;   // scene units to eye units; also shortens normals to 0.4
+
+const double CameraStartTilt = 15.0; // degrees, looking down on the floor
+const double CameraMinTilt = 5.0;
+const double CameraMaxTilt = 80.0;
+const double CameraStartDistance = 12.0; // eye units
+// Close enough that the limb fills the view, far enough that the floor's far corner stays in
+// front of the far plane whatever the tilt.
+const double CameraMinDistance = 5.0;
+const double CameraMaxDistance = 22.0;
+
+// Where the model point p lies in eye space for the camera in demoState.
+Vector3 ModelToEye(const Vector3 &p);
+
+// The model-space offset that moves a point at model position p by (dx, dy) pixels on screen
+// (x right, y down) while keeping its distance from the image plane: a move in the plane that
+// faces the camera through p. viewportHeight is the height of the view in pixels.
+Vector3 ModelOffsetForPixels(const Vector3 &p, double dx, double dy, int viewportHeight);

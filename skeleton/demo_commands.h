@@ -1,0 +1,49 @@
+#pragma once
+
+#include "skeleton/math3d.h"
+
+// What a key, a mouse gesture or a control of the on-screen panel asks the demo to do. Whoever
+// asks only names the command; the application runs every command the same way, so a click on
+// the panel and the matching key press have exactly the same effect.
+enum DemoCommandType {
+    CommandNone = 0,
+    CommandQuit,
+    CommandTogglePlay,
+    CommandToggleForward,
+    CommandToggleInverse,
+    CommandToggleWireframe,
+    CommandToggleBones,
+    CommandToggleNormals,
+    CommandToggleTextures,
+    CommandToggleRotation,
+    CommandFaster, // speed and target step one step up
+    CommandSlower, // and down
+    CommandTogglePanel,
+    CommandResetCamera,    // tilt and distance back to their start values
+    CommandSaveScreenshot, // the frame on screen into a new numbered file
+    CommandSetJointAngle,  // index: 0 bone 0 about X, 1 bone 1 about X, 2 bone 1 about Z;
+                           // value: degrees
+    CommandSetTarget,      // point: the IK target, kept inside the target's box
+};
+
+struct DemoCommand {
+    int type;
+    int index;
+    double value;
+    Vector3 point;
+};
+
+// Commands collected while the panel is built, run by the application afterwards.
+const int MaxQueuedCommands = 16;
+
+struct DemoCommandQueue {
+    int count;
+    DemoCommand commands[MaxQueuedCommands];
+};
+
+// Appends command; a full queue keeps the commands it has (the rest wait for the next frame's
+// clicks, which a person cannot outpace).
+inline void QueueCommand(DemoCommandQueue &queue, const DemoCommand &command) {
+    if (queue.count < MaxQueuedCommands)
+        queue.commands[queue.count++] = command;
+}

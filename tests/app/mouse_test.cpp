@@ -1,0 +1,96 @@
+#include "app/mouse.h"
+
+#include "app/commands.h"
+#include "app/tick.h"
+#include "platform/platform.h"
+#include "skeleton/camera.h"
+#include "skeleton/demo_state.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class Mouse : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetDemoGlobals();
+        demoState.clientWidth = 800;
+        demoState.clientHeight = 600;
+    }
+    void TearDown() override {
+        HandleMouseUp(MouseLeft);
+        HandleMouseUp(MouseRight);
+    }
+
+    static void Drag(int button, int fromX, int fromY, int toX, int toY) {
+        HandleMouseDown(button, 1, fromX, fromY, 0);
+        HandleMouseMove(toX, toY);
+        HandleMouseUp(button);
+    }
+};
+
+TEST_F(Mouse, LeftDragOrbitsWithinTheTiltBoundsAndHoldsTheRotationMeanwhile) {
+    HandleMouseDown(MouseLeft, 1, 100, 100, 0);
+    HandleMouseMove(140, 110);
+    EXPECT_DOUBLE_EQ(demoState.viewAngle, 40 * OrbitYawPerPixel);
+    EXPECT_DOUBLE_EQ(demoState.viewTilt, 15 + 10 * OrbitTiltPerPixel);
+    double heldAngle = demoState.viewAngle;
+    AnimationTick(); // rotation is on, but the drag holds the camera
+    EXPECT_EQ(demoState.viewAngle, heldAngle);
+    HandleMouseMove(140, 2000);
+    EXPECT_EQ(demoState.viewTilt, 80.0);
+    HandleMouseMove(140, -2000);
+    EXPECT_EQ(demoState.viewTilt, 5.0);
+    HandleMouseMove(140 - 1000, -2000); // the yaw wraps into [0, 360)
+    EXPECT_GE(demoState.viewAngle, 0.0);
+    EXPECT_LT(demoState.viewAngle, 360.0);
+    HandleMouseUp(MouseLeft);
+    heldAngle = demoState.viewAngle;
+    AnimationTick(); // released: the rotation resumes
+    EXPECT_DOUBLE_EQ(demoState.viewAngle, heldAngle + demoState.speed);
+}
+
+TEST_F(Mouse, WheelZoomsWithinBoundsAndDoubleClickResets) {
+    HandleMouseWheel(1, 0);
+    EXPECT_DOUBLE_EQ(demoState.viewDistance, 12 * 0.9);
+    HandleMouseWheel(100, 0);
+    EXPECT_EQ(demoState.viewDistance, 5.0);
+    HandleMouseWheel(-100, 0);
+    EXPECT_EQ(demoState.viewDistance, 22.0);
+    Drag(MouseLeft, 0, 0, 0, 50);
+    HandleMouseDown(MouseLeft, 2, 10, 10, 0);
+    HandleMouseUp(MouseLeft);
+    EXPECT_EQ(demoState.viewDistance, 12.0);
+    EXPECT_EQ(demoState.viewTilt, 15.0);
+}
+
+TEST_F(Mouse, RightDragMovesTheIkTargetOnlyInTheIkModeAndInsideItsBox) {
+    Drag(MouseRight, 400, 300, 450, 250);
+    EXPECT_FLOAT_EQ(demoState.target.y, 0.0f); // not in the IK mode
+
+    RunSimpleCommand(CommandToggleInverse); // target (0, 3, 0), camera from the side
+    float depth = ModelToEye(demoState.target).z;
+    Drag(MouseRight, 400, 300, 400, 340); // down the screen
+    EXPECT_LT(demoState.target.y, 3.0f);
+    EXPECT_NEAR(ModelToEye(demoState.target).z, depth, 1e-4); // in the plane facing the camera
+    Drag(MouseRight, 400, 300, 400, -5000);
+    EXPECT_EQ(demoState.target.y, 3.5f);
+    Drag(MouseRight, 400, 300, 9000, 300);
+    EXPECT_EQ(demoState.target.z, 2.5f); // the yaw of 90 turns +z to the right
+    Drag(MouseLeft, 400, 300, 400, 340); // the left button still orbits
+    EXPECT_NE(demoState.viewTilt, 15.0);
+}
+
+TEST_F(Mouse, GesturesThatStartOnThePanelAreThePanels) {
+    HandleMouseDown(MouseLeft, 2, 10, 10, 1);
+    HandleMouseMove(200, 200);
+    HandleMouseUp(MouseLeft);
+    HandleMouseWheel(3, 1);
+    DemoState start;
+    EXPECT_EQ(demoState.viewAngle, start.viewAngle);
+    EXPECT_EQ(demoState.viewTilt, start.viewTilt);
+    EXPECT_EQ(demoState.viewDistance, start.viewDistance);
+    EXPECT_EQ(demoState.cameraDragging, 0);
+}
+
+} // namespace
