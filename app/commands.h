@@ -1,13 +1,7 @@
 #pragma once
 
 #include "skeleton/demo_commands.h"
-
-// The IK target's box, model space: inside the floor's square, between the floor's
-// neighbourhood and just above the limb's reach. Keys, mouse and panel keep the target in it.
-const float TargetMinXZ = -2.5f;
-const float TargetMaxXZ = 2.5f;
-const float TargetMinY = 1.0f;
-const float TargetMaxY = 3.5f;
+#include "skeleton/demo_state.h"
 
 // Runs one command on demoState (and, for the modes and joint angles, on the bones). Every way
 // of asking (keys, mouse, panel) goes through here or through the functions below, so they all

@@ -2,6 +2,7 @@
 
 #include "app/keyboard.h"
 #include "app/mouse.h"
+#include "app/panel_frame.h"
 #include "app/scene.h"
 #include "app/tick.h"
 #include "app/window_size.h"
@@ -73,6 +74,7 @@ void CaptureBackBuffer() {
 
 // Handed to the renderer, which calls it once the frame is complete in the back buffer.
 void PresentFrame() {
+    DrawPanelOverFrame();
     if (CaptureWanted())
         CaptureBackBuffer();
     PlatformSwapBuffers();
@@ -106,10 +108,16 @@ int redrawNeeded = 1;
 
 void OnPaint(const PlatformEvent &event) {
     // Deterministic runs draw every tick's frame, so screenshots and key scripts see each one.
-    int mustDraw = event.pictureLost || redrawNeeded || runOptions->frames > 0;
+    int panelChanged = 0;
+    if (UpdatePanel(&panelChanged)) {
+        PlatformDestroyWindow();
+        return;
+    }
+    int mustDraw = event.pictureLost || redrawNeeded || panelChanged || runOptions->frames > 0;
     redrawNeeded = 0;
     if (RenderSceneIfChanged(PresentFrame, demoState.viewAngle, mustDraw)) {
         CheckGlAfterFrame();
+        CountPanelFrame();
         ++counters.frames;
     }
     if (runOptions->frames > 0 && counters.ticks >= runOptions->frames)
@@ -117,7 +125,7 @@ void OnPaint(const PlatformEvent &event) {
 }
 
 void OnMouse(const PlatformEvent &event) {
-    int overPanel = 0;
+    int overPanel = PanelHasMouse();
     switch (event.type) {
     case EventMouseDown:
         HandleMouseDown(event.button, event.clicks, event.x, event.y, overPanel);
@@ -167,6 +175,8 @@ void MainWndProc(const PlatformEvent &event) {
     switch (event.type) {
     case EventCreate:
         InitGlState();
+        if (!runOptions->noUi)
+            OpenPanel(runOptions->headless || runOptions->frames > 0);
         PlatformStartTimer(FrameTimerPeriodMs);
         break;
     case EventSize:
@@ -196,6 +206,7 @@ void MainWndProc(const PlatformEvent &event) {
         OnMouse(event);
         break;
     case EventDestroy:
+        ClosePanel();
         PlatformReleaseGlContext();
         PlatformStopTimer();
         PlatformPostQuit(0);

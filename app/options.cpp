@@ -22,6 +22,7 @@ const char usageText[] =
     "                     (a virtual-key code); example: --keys \"1:I 2:Up 3:Up\"\n"
     "  --screenshot FILE  save the last frame as a 24-bit BMP\n"
     "  --stats            print ticks, frames and CPU time at exit\n"
+    "  --no-ui            no on-screen panel (F1 then does nothing)\n"
     "\n"
     "Keys:\n"
     "  Escape                quit\n"
@@ -118,6 +119,8 @@ int ParseOptions(int argc, char **argv, DemoOptions &options, char *error, int e
             options.headless = 1;
         else if (std::strcmp(arg, "--stats") == 0)
             options.stats = 1;
+        else if (std::strcmp(arg, "--no-ui") == 0)
+            options.noUi = 1;
         else if (!ParseValueOption(argc, argv, i, options, error, errorSize))
             return OptionsInvalid;
     }

@@ -1,6 +1,7 @@
 #include "platform/platform.h"
 
 #include <SDL.h>
+#include <backends/imgui_impl_sdl.h>
 #include <cstring>
 
 // Present in sanitizer builds only (weak: null otherwise).
@@ -35,6 +36,7 @@ struct PlatformTimer {
 
 PlatformWindow mainWindow;
 PlatformTimer frameTimer;
+int panelInput = 0; // the on-screen panel gets the mouse too
 int paintPending = 0;
 int pictureLost = 0; // the window system dropped what was on screen; the next paint redraws
 int quitPosted = 0;
@@ -243,9 +245,27 @@ int TranslateWindowEvent(const SDL_WindowEvent &window, PlatformEvent &event) {
     }
 }
 
+// The panel sees the mouse and the window's focus, never the keys: they keep their meaning
+// whatever the pointer is over.
+void FeedPanel(const SDL_Event &sdlEvent) {
+    switch (sdlEvent.type) {
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEWHEEL:
+    case SDL_WINDOWEVENT:
+        ImGui_ImplSDL2_ProcessEvent(&sdlEvent);
+        break;
+    default:
+        break;
+    }
+}
+
 int Translate(const SDL_Event &sdlEvent, PlatformEvent &event) {
     if (!mainWindow.window)
         return 0;
+    if (panelInput)
+        FeedPanel(sdlEvent);
     switch (sdlEvent.type) {
     case SDL_QUIT: // the last window was closed, or the process was asked to end
         PlatformDestroyWindow();
@@ -468,6 +488,25 @@ int PlatformGetMessage(PlatformEvent &event) {
     }
 }
 
+int PlatformStartPanelInput() {
+    if (!mainWindow.window || panelInput)
+        return 0;
+    panelInput = ImGui_ImplSDL2_InitForOpenGL(mainWindow.window, mainWindow.context) ? 1 : 0;
+    return panelInput;
+}
+
+void PlatformStopPanelInput() {
+    if (!panelInput)
+        return;
+    ImGui_ImplSDL2_Shutdown();
+    panelInput = 0;
+}
+
+void PlatformBeginPanelFrame() {
+    if (panelInput)
+        ImGui_ImplSDL2_NewFrame();
+}
+
 void PlatformDestroyWindow() {
     if (!mainWindow.window)
         return;
@@ -513,6 +552,7 @@ void PlatformShutdown() {
     // rather than the quit posted when the previous window ended.
     std::memset(&mainWindow, 0, sizeof mainWindow);
     std::memset(&frameTimer, 0, sizeof frameTimer);
+    panelInput = 0;
     paintPending = 0;
     pictureLost = 0;
     quitPosted = 0;

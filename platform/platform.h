@@ -94,6 +94,14 @@ void PlatformStopTimer();
 // (EventDestroy goes to the window procedure), as Escape does.
 int PlatformGetMessage(PlatformEvent &event);
 
+// The on-screen panel's mouse: from PlatformStartPanelInput until PlatformStopPanelInput the
+// panel's context (which must exist) sees every mouse and window event as well, and
+// PlatformBeginPanelFrame gives it the window's size, the pointer and the time for the frame it
+// is about to build. Keys never reach it. Start needs the window; returns 1.
+int PlatformStartPanelInput();
+void PlatformStopPanelInput();
+void PlatformBeginPanelFrame();
+
 // Sends EventDestroy to the window procedure, then closes the window.
 void PlatformDestroyWindow();
 

@@ -3,6 +3,13 @@
 #include "skeleton/camera.h"
 #include "skeleton/math3d.h"
 
+// The IK target's box, model space: inside the floor's square, between the floor's
+// neighbourhood and just above the limb's reach. Keys, mouse and panel keep the target in it.
+const float TargetMinXZ = -2.5f;
+const float TargetMaxXZ = 2.5f;
+const float TargetMinY = 1.0f;
+const float TargetMaxY = 3.5f;
+
 // Every setting and mode of the demonstration in one record. It belongs to the application
 // shell, but it sits at the bottom of the dependency graph so that the solver can read the
 // IK mode and target without knowing anything about windows. Flags are ints used as booleans.

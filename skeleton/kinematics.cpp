@@ -17,6 +17,23 @@ Vector3 TransformedPoint(const Matrix4 &m, const Vector3 &p) {
 
 } // namespace
 
+int IkTargetStatusFor(const Vector3 &end, const Vector3 &toTarget) {
+    double distance = VectorLength(toTarget);
+    if (!(distance > 0.0))
+        return IkTargetOnEnd;
+    if (!(distance < MaxReach))
+        return IkTargetOutOfReach;
+    // A NaN sine (a zero-length end) fails the comparison too.
+    if (!(SinAngle(end, toTarget) > MinSineOffLine))
+        return IkTargetOnLine;
+    return IkTargetPursued;
+}
+
+int IkTargetStatus() {
+    Vector3 end = EndEffectorPosition();
+    return IkTargetStatusFor(end, Subtract(demoState.target, end));
+}
+
 void FindEndEffector(int b, Vector3 &position, Matrix4 &accum) {
     int parent = ParentOf(b);
     if (b == EndBone && parent >= 0) {
@@ -62,9 +79,7 @@ void SolveIkStep() {
         Vector3 xPoint = TransformedPoint(bone.matrix, bone.xAxis);
         Vector3 zPoint = TransformedPoint(bone.matrix, bone.zAxis);
 
-        double distance = VectorLength(toTarget);
-        // A NaN sine (zero-length end or offset) fails the comparison and leaves the bone be.
-        if (distance > 0.0 && distance < MaxReach && SinAngle(end, toTarget) > MinSineOffLine) {
+        if (IkTargetStatusFor(end, toTarget) == IkTargetPursued) {
             bone.rotX += IkAngleStep(xPoint, tipPoint, toTarget);
             bone.rotZ += IkAngleStep(zPoint, tipPoint, toTarget);
         }

@@ -10,6 +10,20 @@ void FindEndEffector(int b, Vector3 &position, Matrix4 &accum);
 // The chain's end in model space for the current bone matrices.
 Vector3 EndEffectorPosition();
 
+// Whether the solver works toward the target or ignores it, and why.
+enum IkTargetState {
+    IkTargetPursued,
+    IkTargetOnEnd,      // the chain's end is on the target already
+    IkTargetOutOfReach, // 3 or more units from the end
+    IkTargetOnLine,     // on the line from the origin through the end, where no turn helps
+};
+
+// The state for a chain's end at end and the offset toTarget from it to the target.
+int IkTargetStatusFor(const Vector3 &end, const Vector3 &toTarget);
+
+// The same for the current bone matrices and demoState.target.
+int IkTargetStatus();
+
 // One corrective pass from the end bone to the root, nudging each bone's X and Z angles toward
 // demoState.target. Ignores targets on the end, 3 or more units away, or on the line from the
 // origin through the end. Rebuilds the bone matrices after each bone.

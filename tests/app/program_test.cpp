@@ -44,10 +44,11 @@ class Program : public ::testing::Test {
         return result;
     }
 
-    // A headless deterministic run that must succeed, returning its last frame.
-    Image Frames(int frames, const std::string &keys) {
-        std::string arguments =
-            "--headless --frames " + std::to_string(frames) + " --screenshot shot.bmp";
+    // A headless deterministic run that must succeed, returning its last frame: the scene
+    // alone, unless extra options say otherwise.
+    Image Frames(int frames, const std::string &keys, const std::string &extra = "--no-ui") {
+        std::string arguments = "--headless --frames " + std::to_string(frames) +
+                                " --screenshot shot.bmp " + extra;
         if (!keys.empty())
             arguments += " --keys '" + keys + "'";
         RunResult result = Run(arguments);

@@ -47,7 +47,7 @@ int UseOffscreenGl() {
 Rgb ReadPixel(int x, int y) {
     unsigned char rgba[4] = {0, 0, 0, 0};
     glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    // Four bytes a pixel: any pack alignment fits, so the GL's setting is left alone.
     glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
     return Rgb{rgba[0], rgba[1], rgba[2]};
 }

@@ -1,0 +1,27 @@
+#pragma once
+
+// The on-screen panel in the main window's life: made with the window, built before each
+// frame's scene, drawn over the scene before the frame is presented, gone with the window.
+// Nothing here runs when the panel is off (--no-ui), so those frames are the scene alone.
+
+// Makes the panel, its mouse feed and its drawing; needs the window and its current GL
+// context. deterministic: every frame gets the same time step and the frame rate is not shown,
+// so runs repeat exactly.
+void OpenPanel(int deterministic);
+
+// Undoes OpenPanel; needs the GL context still current.
+void ClosePanel();
+
+// Builds this frame's panel and runs the commands its controls ask for. Returns 1 when one of
+// them asks the program to end; *changed is set when the panel's readout changed on its own
+// (the frame rate), so the frame is worth drawing.
+int UpdatePanel(int *changed);
+
+// Draws the panel built last over the frame in the back buffer.
+void DrawPanelOverFrame();
+
+// 1 while the mouse belongs to the panel.
+int PanelHasMouse();
+
+// Counts a frame drawn, for the frame rate the panel shows.
+void CountPanelFrame();

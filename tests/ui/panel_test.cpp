@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+#include <imgui.h>
+#include <imgui_internal.h>
+#include <map>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/keyboard.h"
+#include "platform/key_codes.h"
+#include "render/gl_state.h"
+#include "render/panel_drawing.h"
+#include "render/renderer.h"
+#include "skeleton/bones.h"
+#include "skeleton/demo_state.h"
+#include "skeleton/skin_mesh.h"
+#include "tests/support/offscreen_gl.h"
+#include "ui/panel.h"
+
+namespace {
+
+const char PanelTitle[] = "Controls (F1)";
+
+// The panel with a mouse of its own: each frame places the pointer and the button as a person
+// would, then builds the panel and runs what it asks for, as the program does.
+class Panel : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetDemoGlobals();
+        ASSERT_TRUE(CreatePanel());
+        ImGuiIO &io = ImGui::GetIO();
+        io.DisplaySize = ImVec2(800, 600);
+        unsigned char *pixels = nullptr;
+        int width = 0, height = 0;
+        io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height); // no renderer: build the font
+        SetPanelFixedStep(0.01);
+    }
+    void TearDown() override { DestroyPanel(); }
+
+    // One frame with the pointer at (x, y) and the left button down or up. Returns the number
+    // of commands the panel asked for, after running them.
+    static int Frame(float x, float y, bool down) {
+        ImGuiIO &io = ImGui::GetIO();
+        io.MousePos = ImVec2(x, y);
+        io.MouseDown[0] = down;
+        DemoCommandQueue commands = {};
+        BuildPanel(PanelReadout{0.0, 0}, commands);
+        for (int i = 0; i < commands.count; ++i)
+            RunCommand(commands.commands[i]);
+        return commands.count;
+    }
+
+    // Where each control of the open panel can be pointed at, found by moving the pointer over
+    // the panel and asking which control it is over.
+    static std::map<ImGuiID, ImVec2> FindControls() {
+        std::map<ImGuiID, ImVec2> found;
+        for (int settle = 0; settle < 3; ++settle) // a window fits its contents a frame late
+            Frame(-100, -100, false);
+        ImRect panel = ImGui::FindWindowByName(PanelTitle)->Rect();
+        for (float y = panel.Min.y; y < panel.Max.y; y += 3)
+            for (float x = panel.Min.x; x < panel.Max.x; x += 6) {
+                Frame(x, y, false);
+                Frame(x, y, false); // hovering settles over two frames
+                ImGuiID hovered = ImGui::GetCurrentContext()->HoveredId;
+                if (hovered && !found.count(hovered))
+                    found[hovered] = ImVec2(x, y);
+            }
+        Frame(-100, -100, false);
+        return found;
+    }
+
+    static ImGuiID ControlId(const char *label) {
+        return ImGui::FindWindowByName(PanelTitle)->GetID(label);
+    }
+
+    // Presses and releases the left button on the control; returns the commands it gave.
+    static int Click(const ImVec2 &at) {
+        int commands = Frame(at.x, at.y, false);
+        commands += Frame(at.x, at.y, true);
+        commands += Frame(at.x, at.y, false);
+        commands += Frame(-100, -100, false);
+        return commands;
+    }
+};
+
+// Everything a toggle or a mode switch can change.
+struct Observed {
+    DemoState state;
+    double angles[2][3];
+};
+
+Observed Observe() {
+    Observed seen = {demoState, {}};
+    for (int b = 0; b < 2; ++b) {
+        seen.angles[b][0] = bones[b].rotX;
+        seen.angles[b][1] = bones[b].rotY;
+        seen.angles[b][2] = bones[b].rotZ;
+    }
+    return seen;
+}
+
+void ExpectSame(const Observed &clicked, const Observed &pressed) {
+    const DemoState &s = clicked.state, &t = pressed.state;
+    EXPECT_EQ(s.wireframe, t.wireframe);
+    EXPECT_EQ(s.hideBones, t.hideBones);
+    EXPECT_EQ(s.showNormals, t.showNormals);
+    EXPECT_EQ(s.texturesOff, t.texturesOff);
+    EXPECT_EQ(s.rotateView, t.rotateView);
+    EXPECT_EQ(s.playAnimation, t.playAnimation);
+    EXPECT_EQ(s.fkMode, t.fkMode);
+    EXPECT_EQ(s.ikMode, t.ikMode);
+    EXPECT_EQ(s.speed, t.speed);
+    EXPECT_EQ(s.targetStep, t.targetStep);
+    for (int j = 0; j < 3; ++j)
+        EXPECT_EQ(s.jointVelocity[j], t.jointVelocity[j]);
+    EXPECT_EQ(s.viewAngle, t.viewAngle);
+    EXPECT_EQ(s.target.x, t.target.x);
+    EXPECT_EQ(s.target.y, t.target.y);
+    EXPECT_EQ(s.target.z, t.target.z);
+    EXPECT_EQ(s.panelOpen, t.panelOpen);
+    for (int b = 0; b < 2; ++b)
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(clicked.angles[b][k], pressed.angles[b][k]);
+}
+
+// A state to start from that each control visibly changes: bent, faster, in some mode.
+void StartFrom(int modeKey) {
+    ResetDemoGlobals();
+    demoState.panelOpen = 1;
+    bones[0].rotX = 12;
+    bones[1].rotX = -20;
+    bones[1].rotZ = 7;
+    HandleKeyDown(KeyPadPlus);
+    if (modeKey)
+        HandleKeyDown(modeKey);
+}
+
+TEST_F(Panel, EachToggleAndModeClickDoesWhatItsKeyDoes) {
+    struct Control {
+        const char *label;
+        int key;
+    };
+    const Control controls[] = {
+        {"Play (P)", 'P'},      {"Forward (F)", 'F'},       {"Inverse (I)", 'I'},
+        {"Wireframe (T)", 'T'}, {"Bone markers (B)", 'B'},  {"Normals (N)", 'N'},
+        {"Textures (O)", 'O'},  {"Rotate camera (R)", 'R'}, {" + ", KeyPadPlus},
+        {" - ", KeyPadMinus},
+    };
+    for (int modeKey : {0, (int)'F', (int)'I', (int)'P'}) {
+        StartFrom(modeKey);
+        std::map<ImGuiID, ImVec2> where = FindControls();
+        for (const Control &control : controls) {
+            SCOPED_TRACE(::testing::Message() << control.label << " from mode key " << modeKey);
+            auto at = where.find(ControlId(control.label));
+            ASSERT_NE(at, where.end()) << "no control to click";
+
+            StartFrom(modeKey);
+            HandleKeyDown(control.key);
+            HandleKeyUp(control.key);
+            Observed byKey = Observe();
+
+            StartFrom(modeKey);
+            EXPECT_EQ(Click(at->second), 1);
+            ExpectSame(Observe(), byKey);
+        }
+    }
+}
+
+TEST_F(Panel, TitleBarArrowAndF1OpenAndCloseTheSamePanel) {
+    Frame(-100, -100, false);
+    ImGuiWindow *window = ImGui::FindWindowByName(PanelTitle);
+    EXPECT_TRUE(window->Collapsed); // a title bar only, at the top left
+    EXPECT_LT(window->Pos.x, 20);
+    EXPECT_LT(window->Pos.y, 20);
+    HandleKeyDown(KeyF1);
+    Frame(-100, -100, false);
+    EXPECT_FALSE(window->Collapsed);
+    // The arrow at the title bar's left end collapses it again, through the same command.
+    ImVec2 arrow(window->Pos.x + ImGui::GetStyle().FramePadding.x + 4,
+                 window->Pos.y + window->TitleBarHeight() / 2);
+    Click(arrow);
+    EXPECT_EQ(demoState.panelOpen, 0);
+    Frame(-100, -100, false);
+    EXPECT_TRUE(window->Collapsed);
+}
+
+// The fixed GL state the scene relies on, as a list of numbers.
+std::vector<double> FixedGlState() {
+    std::vector<double> state;
+    const GLenum capabilities[] = {GL_LIGHTING,     GL_LIGHT0,         GL_DEPTH_TEST,
+                                   GL_CULL_FACE,    GL_BLEND,          GL_SCISSOR_TEST,
+                                   GL_TEXTURE_2D,   GL_COLOR_MATERIAL, GL_NORMALIZE,
+                                   GL_STENCIL_TEST, GL_ALPHA_TEST,     GL_VERTEX_ARRAY,
+                                   GL_NORMAL_ARRAY, GL_COLOR_ARRAY,    GL_TEXTURE_COORD_ARRAY};
+    for (GLenum capability : capabilities)
+        state.push_back(glIsEnabled(capability));
+    const GLenum integers[] = {GL_CULL_FACE_MODE,
+                               GL_SHADE_MODEL,
+                               GL_MATRIX_MODE,
+                               GL_TEXTURE_BINDING_2D,
+                               GL_DEPTH_FUNC,
+                               GL_BLEND_SRC,
+                               GL_BLEND_DST,
+                               GL_UNPACK_ALIGNMENT,
+                               GL_PACK_ALIGNMENT,
+                               GL_MODELVIEW_STACK_DEPTH,
+                               GL_PROJECTION_STACK_DEPTH,
+                               GL_LIGHT_MODEL_TWO_SIDE};
+    for (GLenum name : integers) {
+        GLint value = 0;
+        glGetIntegerv(name, &value);
+        state.push_back(value);
+    }
+    GLint pair[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_POLYGON_MODE, pair);
+    state.insert(state.end(), pair, pair + 2);
+    glGetIntegerv(GL_VIEWPORT, pair);
+    state.insert(state.end(), pair, pair + 4);
+    GLint environment = 0;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &environment);
+    state.push_back(environment);
+    GLfloat light[4];
+    for (GLenum parameter : {GL_AMBIENT, GL_DIFFUSE, GL_SPECULAR, GL_POSITION}) {
+        glGetLightfv(GL_LIGHT0, parameter, light);
+        state.insert(state.end(), light, light + 4);
+    }
+    return state;
+}
+
+void DrawSceneFrame() {
+    RenderScene(nullptr, 30.0);
+}
+
+TEST_F(Panel, DrawingTheOpenPanelLeavesTheFixedGlStateAsItWas) {
+    ASSERT_TRUE(UseOffscreenGl());
+    InitGlState();
+    InitSkinAndBones();
+    demoState.clientWidth = OffscreenWidth;
+    demoState.clientHeight = OffscreenHeight;
+    demoState.panelOpen = 1;
+    DrawSceneFrame();
+    std::vector<double> before = FixedGlState();
+
+    Rgb sceneOnly = ReadPixel(40, OffscreenHeight - 60);
+
+    ASSERT_TRUE(StartPanelDrawing());
+    for (int settle = 0; settle < 3; ++settle) { // a window fits its contents a frame late
+        BeginPanelDrawingFrame();
+        Frame(-100, -100, false);
+    }
+    DrawSceneFrame();
+    DrawPanel();
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+    EXPECT_EQ(FixedGlState(), before);
+    // The panel was really drawn: it covers the black above the floor at the top left.
+    Rgb withPanel = ReadPixel(40, OffscreenHeight - 60);
+    EXPECT_NE(withPanel.r + withPanel.g + withPanel.b, sceneOnly.r + sceneOnly.g + sceneOnly.b);
+    StopPanelDrawing();
+}
+
+} // namespace

@@ -1,0 +1,188 @@
+#include "ui/panel.h"
+
+#include <imgui.h>
+
+#include "skeleton/bones.h"
+#include "skeleton/demo_state.h"
+#include "skeleton/kinematics.h"
+
+namespace {
+
+const char PanelTitle[] = "Controls (F1)";
+const float PanelMargin = 8.0f;
+const float PanelWidth = 330.0f;
+const float CollapsedWidth = 130.0f; // just the title
+
+// Joint angles the sliders offer, degrees; the keys may turn a joint further.
+const float JointSliderRange = 180.0f;
+
+double fixedStep = 0.0;
+
+void Queue(DemoCommandQueue &commands, int type, int index = 0, double value = 0.0,
+           Vector3 point = Vector3{0.0f, 0.0f, 0.0f}) {
+    QueueCommand(commands, DemoCommand{type, index, value, point});
+}
+
+// A check box that shows flag and asks for command when clicked.
+void ToggleBox(const char *label, int flag, int command, DemoCommandQueue &commands) {
+    bool shown = flag != 0;
+    if (ImGui::Checkbox(label, &shown))
+        Queue(commands, command);
+}
+
+void ModeRow(DemoCommandQueue &commands) {
+    ImGui::TextUnformatted("Mode");
+    ToggleBox("Play (P)", demoState.playAnimation, CommandTogglePlay, commands);
+    ImGui::SameLine();
+    ToggleBox("Forward (F)", demoState.fkMode, CommandToggleForward, commands);
+    ImGui::SameLine();
+    ToggleBox("Inverse (I)", demoState.ikMode, CommandToggleInverse, commands);
+}
+
+void DisplayToggles(DemoCommandQueue &commands) {
+    ToggleBox("Wireframe (T)", demoState.wireframe, CommandToggleWireframe, commands);
+    ImGui::SameLine(PanelWidth / 2);
+    ToggleBox("Bone markers (B)", !demoState.hideBones, CommandToggleBones, commands);
+    ToggleBox("Normals (N)", demoState.showNormals, CommandToggleNormals, commands);
+    ImGui::SameLine(PanelWidth / 2);
+    ToggleBox("Textures (O)", !demoState.texturesOff, CommandToggleTextures, commands);
+    ToggleBox("Rotate camera (R)", demoState.rotateView, CommandToggleRotation, commands);
+}
+
+void SpeedRow(DemoCommandQueue &commands) {
+    if (ImGui::Button(" - "))
+        Queue(commands, CommandSlower);
+    ImGui::SameLine();
+    if (ImGui::Button(" + "))
+        Queue(commands, CommandFaster);
+    ImGui::SameLine();
+    ImGui::Text("Speed %.1f, target step %.2f", demoState.speed, demoState.targetStep);
+}
+
+void JointSlider(const char *label, int joint, double angle, DemoCommandQueue &commands) {
+    float degrees = (float)angle;
+    if (ImGui::SliderFloat(label, &degrees, -JointSliderRange, JointSliderRange, "%.1f deg"))
+        Queue(commands, CommandSetJointAngle, joint, degrees);
+}
+
+void ForwardControls(DemoCommandQueue &commands) {
+    JointSlider("Lower bone X", 0, bones[0].rotX, commands);
+    JointSlider("Upper bone X", 1, bones[1].rotX, commands);
+    JointSlider("Upper bone Z", 2, bones[1].rotZ, commands);
+}
+
+const char *SolverText(int status) {
+    switch (status) {
+    case IkTargetPursued:
+        return "Solver: bending toward the target";
+    case IkTargetOnEnd:
+        return "Solver: done, the end is on the target";
+    case IkTargetOutOfReach:
+        return "Solver: ignores it, 3 or more units away";
+    default:
+        return "Solver: ignores it, in line with the end";
+    }
+}
+
+void InverseControls(DemoCommandQueue &commands) {
+    Vector3 target = demoState.target;
+    bool changed = ImGui::SliderFloat("Target x", &target.x, TargetMinXZ, TargetMaxXZ, "%.2f");
+    changed |= ImGui::SliderFloat("Target y", &target.y, TargetMinY, TargetMaxY, "%.2f");
+    changed |= ImGui::SliderFloat("Target z", &target.z, TargetMinXZ, TargetMaxXZ, "%.2f");
+    if (changed)
+        Queue(commands, CommandSetTarget, 0, 0.0, target);
+    Vector3 end = EndEffectorPosition();
+    ImGui::Text("Distance from the chain's end: %.3f",
+                VectorLength(Subtract(demoState.target, end)));
+    ImGui::TextUnformatted(SolverText(IkTargetStatus()));
+}
+
+void HelpList() {
+    if (!ImGui::CollapsingHeader("Keys and mouse"))
+        return;
+    static const char *const lines[] = {
+        "Escape            quit",
+        "P / F / I         play, forward, inverse",
+        "Left, Right       fwd: lower bone X; inv: target z",
+        "Up, Down          fwd: upper bone X; inv: target y",
+        "Page Up, Down     fwd: upper bone Z; inv: target x",
+        "T / B / N         wireframe, bone markers, normals",
+        "O / R             textures, camera rotation",
+        "+ / -             speed and target step",
+        "                  (numeric pad or main row)",
+        "Home              camera tilt and distance reset",
+        "F1                this panel",
+        "F12               screenshot (skinning-demo-NNN.png)",
+        "Left drag         orbit the camera",
+        "Wheel             zoom",
+        "Double click      camera tilt and distance reset",
+        "Right drag        inverse: move the target",
+    };
+    for (const char *line : lines)
+        ImGui::TextUnformatted(line);
+}
+
+void PanelContents(const PanelReadout &readout, DemoCommandQueue &commands) {
+    ModeRow(commands);
+    ImGui::Separator();
+    DisplayToggles(commands);
+    SpeedRow(commands);
+    if (demoState.fkMode) {
+        ImGui::Separator();
+        ForwardControls(commands);
+    }
+    if (demoState.ikMode) {
+        ImGui::Separator();
+        InverseControls(commands);
+    }
+    if (readout.showRate) {
+        ImGui::Separator();
+        ImGui::Text("Frames per second: %.0f", readout.framesPerSecond);
+    }
+    ImGui::Separator();
+    HelpList();
+}
+
+} // namespace
+
+int CreatePanel() {
+    if (ImGui::GetCurrentContext())
+        return 0;
+    ImGui::CreateContext();
+    ImGuiIO &io = ImGui::GetIO();
+    io.IniFilename = nullptr; // nothing written into the working directory
+    io.LogFilename = nullptr;
+    ImGui::StyleColorsDark();
+    return 1;
+}
+
+void DestroyPanel() {
+    if (ImGui::GetCurrentContext())
+        ImGui::DestroyContext();
+}
+
+void SetPanelFixedStep(double seconds) {
+    fixedStep = seconds;
+}
+
+void BuildPanel(const PanelReadout &readout, DemoCommandQueue &commands) {
+    if (fixedStep > 0.0)
+        ImGui::GetIO().DeltaTime = (float)fixedStep;
+    ImGui::NewFrame();
+    ImGui::SetNextWindowPos(ImVec2(PanelMargin, PanelMargin), ImGuiCond_FirstUseEver);
+    float width = demoState.panelOpen ? PanelWidth : CollapsedWidth;
+    ImGui::SetNextWindowSize(ImVec2(width, 0.0f), ImGuiCond_Always); // 0: fit the height
+    ImGui::SetNextWindowCollapsed(!demoState.panelOpen, ImGuiCond_Always);
+    bool expanded = ImGui::Begin(PanelTitle, nullptr, ImGuiWindowFlags_NoSavedSettings);
+    // Collapsing or expanding by the title bar's arrow is the same as F1.
+    if (ImGui::IsWindowCollapsed() == (demoState.panelOpen != 0))
+        Queue(commands, CommandTogglePanel);
+    if (expanded)
+        PanelContents(readout, commands);
+    ImGui::End();
+    ImGui::Render();
+}
+
+int PanelWantsMouse() {
+    return ImGui::GetCurrentContext() && ImGui::GetIO().WantCaptureMouse;
+}
