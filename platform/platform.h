@@ -42,10 +42,11 @@ struct PixelFormatRequest {
 // it fails. Returns 1, or 0 with PlatformLastError() telling why.
 int PlatformInit(int headless);
 
+const char *PlatformLastError();
+
 // Non-zero when the environment names somewhere to show a window: DISPLAY, WAYLAND_DISPLAY, or
 // a video driver in SDL_VIDEODRIVER. Without one, only a headless start can succeed.
 int PlatformDisplayNamed();
-const char *PlatformLastError();
 
 // Size of the primary screen in pixels.
 void PlatformScreenSize(int &width, int &height);
