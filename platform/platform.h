@@ -41,7 +41,6 @@ struct PixelFormatRequest {
 // WAYLAND_DISPLAY name are tried, or the one SDL_VIDEODRIVER names, and with none of these set
 // it fails. Returns 1, or 0 with PlatformLastError() telling why.
 int PlatformInit(int headless);
-
 const char *PlatformLastError();
 
 // Non-zero when the environment names somewhere to show a window: DISPLAY, WAYLAND_DISPLAY, or
