@@ -18,6 +18,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 const char MainWindowTitle[] = "Mesh Skinning - Curlwhip Demo";
 
@@ -142,6 +145,42 @@ void OnMouse(const PlatformEvent &event) {
     }
 }
 
+// Whether the screenshot's file was made by this run (and so is removed again when no picture
+// goes into it) and whether the picture went in.
+struct ScreenshotFile {
+    int created;
+    int written;
+};
+
+ScreenshotFile screenshotFile;
+
+// Opens the screenshot's file for writing once at start-up, so that a path that cannot be
+// written fails before the run instead of after it. A file already there is opened without
+// being truncated: it keeps its contents unless a screenshot replaces them. Non-blocking, so
+// that a pipe with no reader fails instead of waiting for one.
+int ClaimScreenshotFile(const char *programName) {
+    const char *name = runOptions->screenshotFile;
+    screenshotFile = ScreenshotFile{0, 0};
+    if (!name)
+        return 1;
+    struct stat status;
+    int existed = stat(name, &status) == 0;
+    int descriptor = open(name, O_WRONLY | O_CLOEXEC | O_NONBLOCK | (existed ? 0 : O_CREAT), 0666);
+    if (descriptor < 0) {
+        std::fprintf(stderr, "%s: cannot write %s: %s\n", programName, name, std::strerror(errno));
+        return 0;
+    }
+    close(descriptor);
+    screenshotFile.created = !existed;
+    return 1;
+}
+
+// A file made at start-up for a screenshot that never came is not left behind, empty.
+void ReleaseScreenshotFile() {
+    if (screenshotFile.created && !screenshotFile.written)
+        std::remove(runOptions->screenshotFile);
+}
+
 int SaveScreenshot(const char *programName) {
     if (!runOptions->screenshotFile)
         return 1;
@@ -155,6 +194,7 @@ int SaveScreenshot(const char *programName) {
                      errno ? std::strerror(errno) : "write failed");
         return 0;
     }
+    screenshotFile.written = 1;
     return 1;
 }
 
@@ -216,9 +256,17 @@ void MainWndProc(const PlatformEvent &event) {
     }
 }
 
-int RunDemo(const DemoOptions &options) {
-    const char *programName = "skinning_demo";
-    runOptions = &options;
+namespace {
+
+// The run itself, from starting the windowing system to shutting it down. Returns the exit code.
+int RunWindow(const DemoOptions &options, const char *programName) {
+    if (!options.headless && !PlatformDisplayNamed()) {
+        std::fprintf(stderr,
+                     "%s: no display found (DISPLAY and WAYLAND_DISPLAY are unset); --headless "
+                     "renders without one\n",
+                     programName);
+        return 1;
+    }
     if (!PlatformInit(options.headless)) {
         std::fprintf(stderr, "%s: %s\n", programName, PlatformLastError());
         return 1;
@@ -255,5 +303,18 @@ int RunDemo(const DemoOptions &options) {
     std::free(capture.pixels);
     capture.pixels = nullptr;
     PlatformShutdown();
+    return exitCode;
+}
+
+} // namespace
+
+int RunDemo(const DemoOptions &options) {
+    const char *programName = "skinning_demo";
+    runOptions = &options;
+    // A screenshot path that cannot be written is a bad option: exit code 2, nothing run.
+    if (!ClaimScreenshotFile(programName))
+        return 2;
+    int exitCode = RunWindow(options, programName);
+    ReleaseScreenshotFile();
     return exitCode;
 }

@@ -1,7 +1,8 @@
 #include "image/textures.h"
 
 #include <GL/gl.h>
-#include <cstdio>
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace {
 
@@ -23,11 +24,14 @@ int LoadTextureFile(const char *fileName, unsigned int *textureName) {
 RgbImage *LoadImageIfPresent(const char *fileName) {
     if (!fileName)
         return nullptr;
-    // Only a probe: a file that cannot be opened is skipped without a message.
-    FILE *file = std::fopen(fileName, "r");
-    if (!file)
+    // Only a name that leads to nothing is skipped without a message: no such file, or a part
+    // of the path that is not a folder. The probe looks the name up without opening it, since
+    // opening a pipe for reading waits for a writer. Whatever else is there, a pipe, a device,
+    // a folder, a symbolic-link loop or a file this user may not read, goes to the loader, which
+    // opens without waiting, takes regular files only and reports what it cannot open.
+    struct stat status;
+    if (stat(fileName, &status) != 0 && (errno == ENOENT || errno == ENOTDIR))
         return nullptr;
-    std::fclose(file);
     return LoadBmpImage(fileName);
 }
 

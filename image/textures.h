@@ -2,8 +2,9 @@
 
 #include "image/bmp_loader.h"
 
-// The image in fileName, or null when the name is null, the file cannot be opened (silently)
-// or the loader fails (after its message).
+// The image in fileName, or null when the name is null, there is no such file (silently) or
+// the loader fails (after its message, "Failed to open DIB file NAME." for anything there that
+// is not a readable regular file). Never waits: a pipe by that name is reported, not opened.
 RgbImage *LoadImageIfPresent(const char *fileName);
 
 // Loads "curlwhip.bmp" and "floor.bmp" from the working directory, each into a new texture

@@ -366,11 +366,49 @@ int CreateWindowAndContext(const char *title, int width, int height, int depthBi
     return 1;
 }
 
+int NamedInEnvironment(const char *name) {
+    const char *value = SDL_getenv(name);
+    return value && *value;
+}
+
+// The video drivers for the displays the environment names, in SDL's own order, or "" for none.
+// Only these are tried: left to itself SDL probes every driver it has, and with no display
+// anywhere it ends on its off-screen one, where the window is never seen; on the way, its
+// Wayland probe without a Wayland display makes the Wayland client library print a line of its
+// own on standard error.
+const char *DriversForNamedDisplays() {
+    int x11 = NamedInEnvironment("DISPLAY");
+    int wayland = NamedInEnvironment("WAYLAND_DISPLAY");
+    if (x11 && wayland)
+        return "x11,wayland";
+    if (x11)
+        return "x11";
+    return wayland ? "wayland" : "";
+}
+
+// A driver the user chose with SDL_VIDEODRIVER is tried as asked, whatever it is.
+int DriverChosenByUser() {
+    return NamedInEnvironment("SDL_VIDEODRIVER");
+}
+
 } // namespace
 
+int PlatformDisplayNamed() {
+    return DriverChosenByUser() || *DriversForNamedDisplays();
+}
+
 int PlatformInit(int headless) {
-    if (headless)
+    if (headless) {
         SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
+    } else if (!DriverChosenByUser()) {
+        const char *drivers = DriversForNamedDisplays();
+        if (!*drivers) {
+            SDL_snprintf(lastError, sizeof lastError,
+                         "no display found (DISPLAY and WAYLAND_DISPLAY are unset)");
+            return 0;
+        }
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers);
+    }
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         RememberError("cannot start the video system");
         return 0;

@@ -53,9 +53,15 @@ struct PixelFormatRequest {
 };
 
 // Starts the windowing system. headless selects a driver that needs no display (rendering
-// still happens, off screen). Returns 1, or 0 with PlatformLastError() telling why.
+// still happens, off screen). Otherwise only the drivers for the displays that DISPLAY and
+// WAYLAND_DISPLAY name are tried, or the one SDL_VIDEODRIVER names, and with none of these set
+// it fails. Returns 1, or 0 with PlatformLastError() telling why.
 int PlatformInit(int headless);
 const char *PlatformLastError();
+
+// Non-zero when the environment names somewhere to show a window: DISPLAY, WAYLAND_DISPLAY, or
+// a video driver in SDL_VIDEODRIVER. Without one, only a headless start can succeed.
+int PlatformDisplayNamed();
 
 // Size of the primary screen in pixels.
 void PlatformScreenSize(int &width, int &height);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -121,17 +122,100 @@ TEST_F(Program, ScreenshotIsTheWholeWindowAndRepeatsExactly) {
     EXPECT_EQ(CountDifferences(first, second), 0);
 }
 
-TEST_F(Program, NoDisplayIsReportedInsteadOfCrashing) {
-    std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 ";
-    RunResult failed = RunWithPrefix(command, "--frames 1");
-    EXPECT_EQ(failed.exitCode, 1);
-    EXPECT_TRUE(Contains(failed.err, "skinning_demo: cannot start the video system")) << failed.err;
+// Runs that could wait for ever when broken are stopped after this, failing with code 124.
+const char stopIfStuck[] = "timeout 60 ";
+
+TEST_F(Program, WithoutADisplayTheInteractiveRunStopsWithOneLine) {
+    // A plain remote shell: no display of either kind and no driver chosen.
+    RunResult plain =
+        RunWithPrefix(std::string(stopIfStuck) + "env -u DISPLAY -u WAYLAND_DISPLAY -u "
+                                                 "SDL_VIDEODRIVER ",
+                      "");
+    EXPECT_EQ(plain.exitCode, 1);
+    EXPECT_EQ(plain.out, "");
+    EXPECT_EQ(plain.err, "skinning_demo: no display found (DISPLAY and WAYLAND_DISPLAY are "
+                         "unset); --headless renders without one\n");
+
+    // A display that is named but not there is tried alone, and fails alone.
+    RunResult absent = RunWithPrefix(
+        std::string(stopIfStuck) + "env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY=:65000 ", "");
+    EXPECT_EQ(absent.exitCode, 1);
+    EXPECT_EQ(absent.err, "skinning_demo: cannot start the video system: x11 not available\n");
+
+    // A driver the user names is tried as asked.
+    RunResult x11 =
+        RunWithPrefix("env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 ", "--frames 1");
+    EXPECT_EQ(x11.exitCode, 1);
+    EXPECT_TRUE(Contains(x11.err, "skinning_demo: cannot start the video system")) << x11.err;
+    RunResult offscreen = RunWithPrefix(
+        std::string(stopIfStuck) + "env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=offscreen ",
+        "--frames 1");
+    EXPECT_EQ(offscreen.exitCode, 0) << offscreen.err;
 }
 
-TEST_F(Program, UnwritableScreenshotFailsWithAMessage) {
-    RunResult result = Run("--headless --frames 1 --screenshot /nonexistent-dir/shot.bmp");
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(Contains(result.err, "/nonexistent-dir/shot.bmp")) << result.err;
+// Root may write anywhere; an unprivileged user is needed to meet a read-only folder. Returns
+// the prefix that runs the program as one, or false when there is no way to.
+bool UnprivilegedPrefix(std::string &prefix) {
+    prefix = "";
+    if (geteuid() != 0)
+        return true;
+    prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    return std::system("setpriv --reuid=65534 --regid=65534 --clear-groups true") == 0;
+}
+
+TEST_F(Program, UnwritableScreenshotStopsTheRunBeforeItStarts) {
+    // So many frames that a check left until the end would not come before the guard's timeout.
+    std::string run = "--headless --frames 100000000 --screenshot ";
+    RunResult missingFolder = RunWithPrefix(stopIfStuck, run + "/nonexistent-dir/shot.bmp");
+    EXPECT_EQ(missingFolder.exitCode, 2);
+    EXPECT_EQ(missingFolder.err, "skinning_demo: cannot write /nonexistent-dir/shot.bmp: No such "
+                                 "file or directory\n");
+    RunResult folder = RunWithPrefix(stopIfStuck, run + "'" + dir + "'");
+    EXPECT_EQ(folder.exitCode, 2);
+    EXPECT_EQ(folder.err, "skinning_demo: cannot write " + dir + ": Is a directory\n");
+
+    std::string prefix;
+    if (!UnprivilegedPrefix(prefix))
+        GTEST_SKIP() << "cannot run as an unprivileged user";
+    ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
+    std::string locked = dir + "/locked";
+    ASSERT_EQ(mkdir(locked.c_str(), 0555), 0);
+    RunResult readOnly = RunWithPrefix(stopIfStuck + prefix, run + "'" + locked + "/shot.bmp'");
+    EXPECT_EQ(readOnly.exitCode, 2);
+    EXPECT_EQ(readOnly.err,
+              "skinning_demo: cannot write " + locked + "/shot.bmp: Permission denied\n");
+}
+
+TEST_F(Program, ScreenshotFileIsLeftAsItWasWhenTheRunFails) {
+    // Without a display the run fails after the screenshot's file was checked.
+    std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER ";
+    ASSERT_TRUE(WriteBytesToFile((dir + "/kept.bmp").c_str(), {'k', 'e', 'p', 't'}));
+    EXPECT_EQ(RunWithPrefix(noDisplay, "--screenshot kept.bmp").exitCode, 1);
+    EXPECT_EQ(ReadText(dir + "/kept.bmp"), "kept");
+    EXPECT_EQ(RunWithPrefix(noDisplay, "--screenshot new.bmp").exitCode, 1);
+    EXPECT_NE(access((dir + "/new.bmp").c_str(), F_OK), 0);
+}
+
+// Every texture problem is one line on standard error, naming its file, in loading order, and
+// the run goes on.
+TEST_F(Program, TextureProblemsAreOneLineEachAndTheRunGoesOn) {
+    BmpLayout laterHeader;
+    laterHeader.headerSize = 108;
+    ASSERT_TRUE(WriteBytesToFile((dir + "/floor.bmp").c_str(), BuildBmp(laterHeader, Bytes(4, 0))));
+    ASSERT_TRUE(WriteBytesToFile((dir + "/curlwhip.bmp").c_str(), {}));
+    RunResult unreadable = Run("--headless --frames 2");
+    EXPECT_EQ(unreadable.exitCode, 0);
+    EXPECT_EQ(unreadable.out, "");
+    EXPECT_EQ(unreadable.err,
+              "Failed to open DIB file curlwhip.bmp.\nfloor.bmp: Unknown DIB file format.\n");
+
+    // A pipe is reported, not opened: opening it for reading would wait for a writer.
+    ASSERT_EQ(std::remove((dir + "/curlwhip.bmp").c_str()), 0);
+    ASSERT_EQ(std::remove((dir + "/floor.bmp").c_str()), 0);
+    ASSERT_EQ(mkfifo((dir + "/floor.bmp").c_str(), 0644), 0);
+    RunResult pipe = RunWithPrefix(stopIfStuck, "--headless --frames 2");
+    EXPECT_EQ(pipe.exitCode, 0);
+    EXPECT_EQ(pipe.err, "Failed to open DIB file floor.bmp.\n");
 }
 
 // Regions of the 800 x 600 frame, in screen coordinates (y down).

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
+#include <cstdio>
 #include <cstdlib>
+#include <grp.h>
 #include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #include "image/textures.h"
@@ -88,7 +93,71 @@ TEST_F(TextureLoading, NeitherFileMeansNoTexturesAndNoMessage) {
     EXPECT_EQ(LoadBothTextures(), 0);
     EXPECT_EQ(skinTexture, 0u);
     EXPECT_EQ(floorTexture, 0u);
+    // A path through something that is not a folder leads to no file either.
+    ASSERT_TRUE(WriteBytesToFile("plain", {}));
+    EXPECT_EQ(LoadImageIfPresent("plain/floor.bmp"), nullptr);
     EXPECT_TRUE(shownMessages.empty());
+}
+
+const std::vector<std::string> floorOpenFailure{"Failed to open DIB file floor.bmp.\n"};
+
+// Loads floor.bmp in a child process that has given up root, which reads any file whatever its
+// mode. Returns 1 when the child saw the open failure alone, 0 when not, -1 when it could not
+// give up root.
+int FloorFailsForAnUnprivilegedUser() {
+    pid_t child = fork();
+    if (child == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(2);
+        RgbImage *image = LoadImageIfPresent("floor.bmp");
+        _exit(!image && shownMessages == floorOpenFailure ? 0 : 1);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return 0;
+    return WEXITSTATUS(status) == 2 ? -1 : WEXITSTATUS(status) == 0;
+}
+
+// Only a missing file is skipped silently; anything else by that name is reported and the other
+// texture still loads. Opening a pipe for reading would wait for a writer that never comes.
+TEST_F(TextureLoading, NamesThatAreNoReadableFileAreReportedWithoutWaiting) {
+    alarm(60); // a load that waits ends the test program instead of hanging it
+    TestFile skin = WriteTestBmp("curlwhip.bmp", 2, 2);
+    const struct {
+        const char *what;
+        int (*make)();
+    } kinds[] = {
+        {"pipe", [] { return mkfifo("floor.bmp", 0644); }},
+        {"device", [] { return symlink("/dev/null", "floor.bmp"); }},
+        {"folder", [] { return mkdir("floor.bmp", 0755); }},
+        {"symbolic-link loop", [] { return symlink("floor.bmp", "floor.bmp"); }},
+    };
+    for (const auto &kind : kinds) {
+        SCOPED_TRACE(kind.what);
+        ASSERT_EQ(kind.make(), 0);
+        shownMessages.clear();
+        EXPECT_EQ(LoadBothTextures(), 1);
+        ExpectTexture(skinTexture, skin);
+        EXPECT_EQ(floorTexture, 0u);
+        EXPECT_EQ(shownMessages, floorOpenFailure);
+        ASSERT_EQ(std::remove("floor.bmp"), 0);
+        glDeleteTextures(1, &skinTexture);
+    }
+    alarm(0);
+
+    shownMessages.clear();
+    WriteTestBmp("floor.bmp", 2, 2);
+    ASSERT_EQ(chmod("floor.bmp", 0), 0);
+    if (geteuid() != 0) {
+        EXPECT_EQ(LoadImageIfPresent("floor.bmp"), nullptr);
+        EXPECT_EQ(shownMessages, floorOpenFailure);
+        return;
+    }
+    ASSERT_EQ(chmod(".", 0755), 0); // the child reaches the file, but may not read it
+    int unreadable = FloorFailsForAnUnprivilegedUser();
+    if (unreadable < 0)
+        GTEST_SKIP() << "cannot give up root";
+    EXPECT_EQ(unreadable, 1);
 }
 
 TEST_F(TextureLoading, OnlyFloorLeavesSkinUntextured) {
