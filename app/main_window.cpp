@@ -203,10 +203,10 @@ void PrintStats() {
     double cpuSeconds = (double)(std::clock() - counters.startCpu) / CLOCKS_PER_SEC;
     double perSecond = seconds > 0.0 ? 1.0 / seconds : 0.0;
     std::printf("ticks %ld (%.1f/s), frames %ld (%.1f/s), wall %.2f s, cpu %.2f s "
-                "(%.3f cpu s per wall s), depth bits %d\n",
+                "(%.3f cpu s per wall s), depth bits %d, speed %.1f\n",
                 counters.ticks, counters.ticks * perSecond, counters.frames,
                 counters.frames * perSecond, seconds, cpuSeconds, cpuSeconds * perSecond,
-                PlatformDepthBits());
+                PlatformDepthBits(), demoState.speed);
 }
 
 } // namespace

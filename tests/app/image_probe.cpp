@@ -2,6 +2,9 @@
 //   image_probe count FILE CLASS X Y W H   prints how many pixels of CLASS lie in the rectangle
 //   image_probe size FILE                  prints WIDTH HEIGHT
 //   image_probe diff FILE1 FILE2           prints how many pixels differ
+//   image_probe centre FILE CLASS X Y W H  prints the mean x and y (whole pixels, relative to
+//                                          the rectangle) of the pixels of CLASS in it, or
+//                                          "none" when there are none
 // CLASS is red, black, lit, greenish, grey or blue. Exit code 2 on bad arguments or unreadable
 // files.
 #include "tests/app/image_file.h"
@@ -38,6 +41,23 @@ int main(int argc, char **argv) {
         return 0;
     }
     ColourClass colour;
+    if (command == "centre" && argc == 8 && ParseColourClass(argv[3], colour)) {
+        int x0 = std::atoi(argv[4]), y0 = std::atoi(argv[5]);
+        int width = std::atoi(argv[6]), height = std::atoi(argv[7]);
+        long sumX = 0, sumY = 0, count = 0;
+        for (int y = y0; y < y0 + height && y < image.height; ++y)
+            for (int x = x0; x < x0 + width && x < image.width; ++x)
+                if (x >= 0 && y >= 0 && InClass(image.At(x, y), colour)) {
+                    sumX += x - x0;
+                    sumY += y - y0;
+                    ++count;
+                }
+        if (count == 0)
+            std::printf("none\n");
+        else
+            std::printf("%ld %ld\n", sumX / count, sumY / count);
+        return 0;
+    }
     if (command == "count" && argc == 8 && ParseColourClass(argv[3], colour)) {
         std::printf("%d\n", CountPixels(image, colour, std::atoi(argv[4]), std::atoi(argv[5]),
                                         std::atoi(argv[6]), std::atoi(argv[7])));

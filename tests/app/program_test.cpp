@@ -1,6 +1,7 @@
 // The real program, run headless: options, exit codes, and what deterministic runs draw.
 #include "tests/app/image_file.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
@@ -48,8 +49,8 @@ class Program : public ::testing::Test {
     // A headless deterministic run that must succeed, returning its last frame: the scene
     // alone, unless extra options say otherwise.
     Image Frames(int frames, const std::string &keys, const std::string &extra = "--no-ui") {
-        std::string arguments = "--headless --frames " + std::to_string(frames) +
-                                " --screenshot shot.bmp " + extra;
+        std::string arguments =
+            "--headless --frames " + std::to_string(frames) + " --screenshot shot.bmp " + extra;
         if (!keys.empty())
             arguments += " --keys '" + keys + "'";
         RunResult result = Run(arguments);
@@ -241,6 +242,48 @@ TEST_F(Program, StartSceneShowsFloorWireframeLimbAndMarkersOnBlack) {
     EXPECT_GT(Count(image, ColourGreenish, middle), 1500); // the wireframe's lines
     EXPECT_GT(Count(image, ColourBlue, middle), 500);      // the two bone markers
     EXPECT_EQ(Count(image, ColourRed, wholeFrame), 0);
+}
+
+// The smallest rectangle holding every pixel that differs between a and b (same size), or an
+// empty one (width 0) when none does.
+Region DifferingRegion(const Image &a, const Image &b) {
+    int x0 = a.width, y0 = a.height, x1 = -1, y1 = -1;
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x) {
+            Pixel p = a.At(x, y), q = b.At(x, y);
+            if (p.r != q.r || p.g != q.g || p.b != q.b) {
+                x0 = std::min(x0, x);
+                y0 = std::min(y0, y);
+                x1 = std::max(x1, x);
+                y1 = std::max(y1, y);
+            }
+        }
+    return x1 < 0 ? Region{0, 0, 0, 0} : Region{x0, y0, x1 - x0 + 1, y1 - y0 + 1};
+}
+
+// The panel is drawn over the scene and nowhere else: a title bar at the top left, the whole
+// panel below it after F1. Without it (--no-ui) the frame is the scene alone.
+TEST_F(Program, PanelCoversOnlyTheTopLeftOfTheScene) {
+    Image scene = Frames(20, "");
+    Image titleBar = Frames(20, "", "");
+    Image open = Frames(20, "2:F1", "");
+    ASSERT_EQ(titleBar.width, scene.width);
+
+    Region bar = DifferingRegion(scene, titleBar);
+    EXPECT_GE(bar.x, 4);
+    EXPECT_GE(bar.y, 4);
+    EXPECT_LE(bar.x + bar.width, 150);
+    EXPECT_LE(bar.y + bar.height, 32);
+    EXPECT_GT(Count(titleBar, ColourGrey, bar), 20); // the title's letters
+
+    Region panel = DifferingRegion(scene, open);
+    EXPECT_EQ(panel.x, bar.x);
+    EXPECT_EQ(panel.y, bar.y);
+    EXPECT_GT(panel.width, 2 * bar.width);
+    EXPECT_GT(panel.height, 8 * bar.height);
+    EXPECT_LE(panel.x + panel.width, 400);
+    EXPECT_GT(Count(open, ColourBlue, panel), 100);               // check marks
+    EXPECT_EQ(CountDifferences(open, Frames(20, "2:F1", "")), 0); // repeatable
 }
 
 TEST_F(Program, FilledLimbHidesMarkersAndCoversMoreOfTheMiddle) {

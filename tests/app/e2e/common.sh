@@ -124,6 +124,26 @@ count() {
     "$PROBE" count "$WORK/$1.ppm" "$2" $((X + $3)) $((Y + $4)) "$5" "$6"
 }
 
+# centre NAME CLASS X Y W H: mean position of the pixels of CLASS in the rectangle (window
+# coordinates), as "X Y" relative to the rectangle, or "none".
+centre() {
+    window_geometry
+    "$PROBE" centre "$WORK/$1.ppm" "$2" $((X + $3)) $((Y + $4)) "$5" "$6"
+}
+
+# drag BUTTON FROM_X FROM_Y TO_X TO_Y: presses, moves in steps and releases, window coordinates.
+drag() {
+    xdotool mousemove --window "$WID" "$2" "$3" mousedown "$1"
+    steps=10
+    i=1
+    while [ "$i" -le "$steps" ]; do
+        xdotool mousemove --window "$WID" $(($2 + ($4 - $2) * i / steps)) $(($3 + ($5 - $3) * i / steps))
+        sleep 0.02
+        i=$((i + 1))
+    done
+    xdotool mouseup "$1"
+}
+
 differences() {
     "$PROBE" diff "$WORK/$1.ppm" "$WORK/$2.ppm"
 }
