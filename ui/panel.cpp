@@ -12,6 +12,7 @@ const char PanelTitle[] = "Controls (F1)";
 const float PanelMargin = 8.0f;
 const float PanelWidth = 330.0f;
 const float CollapsedWidth = 130.0f; // just the title
+const float HelpInputWidth = 100.0f;
 
 // Joint angles the sliders offer, degrees; the keys may turn a joint further.
 const float JointSliderRange = 180.0f;
@@ -97,29 +98,44 @@ void InverseControls(DemoCommandQueue &commands) {
     ImGui::TextUnformatted(SolverText(IkTargetStatus()));
 }
 
+struct HelpLine {
+    const char *input;
+    const char *action;
+};
+
+const HelpLine helpLines[] = {
+    {"Escape", "quit"},
+    {"P, F, I", "play, forward, inverse mode"},
+    {"Left, Right", "forward: lower bone X; inverse: target z"},
+    {"Up, Down", "forward: upper bone X; inverse: target y"},
+    {"Page Up, Down", "forward: upper bone Z; inverse: target x"},
+    {"T, B, N", "wireframe, bone markers, normals"},
+    {"O, R", "textures, camera rotation"},
+    {"+, -", "speed and target step (numeric pad or main row)"},
+    {"Home", "camera tilt and distance back to the start"},
+    {"F1", "this panel"},
+    {"F12", "save the picture as skinning-demo-NNN.png"},
+    {"Left drag", "orbit the camera"},
+    {"Wheel", "zoom"},
+    {"Double click", "camera tilt and distance back to the start"},
+    {"Right drag", "inverse: move the target"},
+};
+
 void HelpList() {
     if (!ImGui::CollapsingHeader("Keys and mouse"))
         return;
-    static const char *const lines[] = {
-        "Escape            quit",
-        "P / F / I         play, forward, inverse",
-        "Left, Right       fwd: lower bone X; inv: target z",
-        "Up, Down          fwd: upper bone X; inv: target y",
-        "Page Up, Down     fwd: upper bone Z; inv: target x",
-        "T / B / N         wireframe, bone markers, normals",
-        "O / R             textures, camera rotation",
-        "+ / -             speed and target step",
-        "                  (numeric pad or main row)",
-        "Home              camera tilt and distance reset",
-        "F1                this panel",
-        "F12               screenshot (skinning-demo-NNN.png)",
-        "Left drag         orbit the camera",
-        "Wheel             zoom",
-        "Double click      camera tilt and distance reset",
-        "Right drag        inverse: move the target",
-    };
-    for (const char *line : lines)
-        ImGui::TextUnformatted(line);
+    if (!ImGui::BeginTable("help", 2))
+        return;
+    ImGui::TableSetupColumn("input", ImGuiTableColumnFlags_WidthFixed, HelpInputWidth);
+    ImGui::TableSetupColumn("action", ImGuiTableColumnFlags_WidthStretch);
+    for (const HelpLine &line : helpLines) {
+        ImGui::TableNextRow();
+        ImGui::TableNextColumn();
+        ImGui::TextUnformatted(line.input);
+        ImGui::TableNextColumn();
+        ImGui::TextWrapped("%s", line.action);
+    }
+    ImGui::EndTable();
 }
 
 void PanelContents(const PanelReadout &readout, DemoCommandQueue &commands) {
@@ -172,6 +188,9 @@ void BuildPanel(const PanelReadout &readout, DemoCommandQueue &commands) {
     ImGui::SetNextWindowPos(ImVec2(PanelMargin, PanelMargin), ImGuiCond_FirstUseEver);
     float width = demoState.panelOpen ? PanelWidth : CollapsedWidth;
     ImGui::SetNextWindowSize(ImVec2(width, 0.0f), ImGuiCond_Always); // 0: fit the height
+    // No taller than the window: a panel that does not fit scrolls.
+    float tallest = ImGui::GetIO().DisplaySize.y - 2 * PanelMargin;
+    ImGui::SetNextWindowSizeConstraints(ImVec2(width, 0.0f), ImVec2(width, tallest));
     ImGui::SetNextWindowCollapsed(!demoState.panelOpen, ImGuiCond_Always);
     bool expanded = ImGui::Begin(PanelTitle, nullptr, ImGuiWindowFlags_NoSavedSettings);
     // Collapsing or expanding by the title bar's arrow is the same as F1.
