@@ -17,10 +17,15 @@
 
 #include "render/gl_check.h"
 #include "render/gl_state.h"
+#include "render/panel_drawing.h"
 #include "render/renderer.h"
 #include "skeleton/demo_state.h"
 #include "tests/render/scene_support.h"
 #include "tests/support/offscreen_gl.h"
+#include "ui/panel.h"
+
+#include <imgui.h>
+#include <imgui_internal.h>
 
 namespace {
 
@@ -96,6 +101,47 @@ void AllOverlays(benchmark::State &state) {
     TearDownScene(state);
 }
 
+void DrawPanelAndPresent() {
+    DrawPanel();
+    FinishAndPresent();
+}
+
+// The start state with the panel drawn over it each frame, as the program does: built, then
+// drawn after the scene. open: the whole panel, with its key list unfolded; otherwise its title
+// bar only.
+void WithPanel(benchmark::State &state, int open) {
+    SetUpScene(state);
+    CreatePanel();
+    ImGui::GetIO().DisplaySize = ImVec2((float)OffscreenWidth, (float)OffscreenHeight);
+    SetPanelFixedStep(0.01);
+    StartPanelDrawing();
+    demoState.panelOpen = open;
+    double viewAngle = 0.0;
+    int frame = 0;
+    for (auto _ : state) {
+        BeginPanelDrawingFrame();
+        DemoCommandQueue commands = {};
+        BuildPanel(PanelReadout{100.0, 1}, commands);
+        if (open && frame++ == 0) { // the window exists now: unfold its key list
+            ImGuiWindow *panel = ImGui::FindWindowByName("Controls (F1)");
+            panel->StateStorage.SetInt(panel->GetID("Keys and mouse"), 1);
+        }
+        RenderScene(DrawPanelAndPresent, viewAngle);
+        viewAngle = viewAngle >= 359.0 ? 0.0 : viewAngle + 1.0;
+    }
+    StopPanelDrawing();
+    DestroyPanel();
+    TearDownScene(state);
+}
+
+void PanelClosed(benchmark::State &state) {
+    WithPanel(state, 0);
+}
+
+void PanelOpen(benchmark::State &state) {
+    WithPanel(state, 1);
+}
+
 // Prints the usual table, then each frame's time as a multiple of the baseline's: the mean
 // over repetitions when they were asked for, else the one measurement.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -138,10 +184,9 @@ int main(int argc, char **argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
     const std::pair<const char *, void (*)(benchmark::State &)> frames[] = {
-        {BaselineName, ClearAndPresent},
-        {"StartState", StartState},
-        {"FilledTextured", FilledTextured},
-        {"AllOverlays", AllOverlays},
+        {BaselineName, ClearAndPresent},    {"StartState", StartState},
+        {"FilledTextured", FilledTextured}, {"AllOverlays", AllOverlays},
+        {"PanelClosed", PanelClosed},       {"PanelOpen", PanelOpen},
     };
     for (const auto &frame : frames)
         benchmark::RegisterBenchmark(frame.first, frame.second)
