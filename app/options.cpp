@@ -37,7 +37,19 @@ const char usageText[] =
     "  N                     vertex normals on/off\n"
     "  O                     textures on/off\n"
     "  R                     camera rotation on/off\n"
-    "  numeric-pad + and -   speed and target step up and down\n";
+    "  numeric-pad + and -   speed and target step up and down\n"
+    "  + (=) and - on the main row, the same\n"
+    "  Home                  camera tilt and distance back to the start\n"
+    "  F1                    on-screen panel open/closed\n"
+    "  F12                   save the picture as skinning-demo-NNN.png\n"
+    "\n"
+    "Mouse:\n"
+    "  left drag             orbit the camera (turn and tilt)\n"
+    "  wheel                 zoom\n"
+    "  double click          camera tilt and distance back to the start\n"
+    "  right drag            inverse kinematics: move the target\n"
+    "The panel (title bar \"Controls (F1)\" at the top left) shows the mode and settings\n"
+    "and changes them as the keys do.\n";
 
 const int MaxFrames = 1000000000;
 

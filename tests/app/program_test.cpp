@@ -72,7 +72,8 @@ TEST_F(Program, HelpListsOptionsAndKeys) {
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_TRUE(result.err.empty());
     for (const char *part : {"Usage", "--headless", "--frames", "--keys", "--screenshot", "--stats",
-                             "Escape", "Page Up", "numeric-pad"})
+                             "--no-ui", "Escape", "Page Up", "numeric-pad", "main row", "F1", "F12",
+                             "left drag", "wheel", "right drag", "Controls (F1)"})
         EXPECT_TRUE(Contains(result.out, part)) << part;
 }
 
