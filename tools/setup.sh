@@ -12,7 +12,7 @@ build_dir=${BUILD_DIR:-build}
 cmake_args=${CMAKE_ARGS:-}
 
 demo_packages="build-essential cmake pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev
-  libgl1-mesa-dri libegl-mesa0 libgtest-dev libbenchmark-dev"
+  libgl1-mesa-dri libegl-mesa0 libimgui-dev libstb-dev libgtest-dev libbenchmark-dev"
 test_packages="$demo_packages xvfb xauth xdotool imagemagick x11-utils openbox wmctrl
   clang libclang-rt-14-dev"
 
