@@ -17,10 +17,11 @@ const char usageText[] =
     "  --keys SCRIPT      press and release keys before given ticks (repeatable):\n"
     "                     entries TICK:KEY (press and release), TICK+KEY (press and hold),\n"
     "                     TICK-KEY (release), separated by spaces or commas; ticks count\n"
-    "                     from 1; KEY is a letter, Escape, PageUp, PageDown, End, Home,\n"
-    "                     Left, Up, Right, Down, Plus or Minus (numeric pad), or #CODE\n"
-    "                     (a virtual-key code); example: --keys \"1:I 2:Up 3:Up\"\n"
-    "  --screenshot FILE  save the last frame as a 24-bit BMP\n"
+    "                     from 1; KEY is a letter, F1 to F12, Escape, PageUp, PageDown,\n"
+    "                     End, Home, Left, Up, Right, Down, Plus or Minus (numeric pad),\n"
+    "                     or #CODE (a virtual-key code); example: --keys \"1:I 2:Up 3:Up\"\n"
+    "  --screenshot FILE  save the last frame: as PNG when FILE ends in .png (any case),\n"
+    "                     otherwise as a 24-bit BMP\n"
     "  --stats            print ticks, frames and CPU time at exit\n"
     "  --no-ui            no on-screen panel (F1 then does nothing)\n"
     "\n"
@@ -37,7 +38,9 @@ const char usageText[] =
     "  N                     vertex normals on/off\n"
     "  O                     textures on/off\n"
     "  R                     camera rotation on/off\n"
-    "  numeric-pad + and -   speed and target step up and down\n";
+    "  numeric-pad + and -   speed and target step up and down\n"
+    "  F12                   save the frame on screen as skinning-demo-NNN.png in the\n"
+    "                        working directory, NNN the next number not yet taken\n";
 
 const int MaxFrames = 1000000000;
 

@@ -48,8 +48,8 @@ class Program : public ::testing::Test {
     // A headless deterministic run that must succeed, returning its last frame: the scene
     // alone, unless extra options say otherwise.
     Image Frames(int frames, const std::string &keys, const std::string &extra = "--no-ui") {
-        std::string arguments = "--headless --frames " + std::to_string(frames) +
-                                " --screenshot shot.bmp " + extra;
+        std::string arguments =
+            "--headless --frames " + std::to_string(frames) + " --screenshot shot.bmp " + extra;
         if (!keys.empty())
             arguments += " --keys '" + keys + "'";
         RunResult result = Run(arguments);
@@ -267,6 +267,76 @@ TEST_F(Program, HeldForwardKeyTurnsAJointUntilReleased) {
     Image releasedLate = Frames(30, "1:F 2+Left 6-Left");
     EXPECT_EQ(CountDifferences(releasedEarly, releasedLate), 0);
     EXPECT_GT(CountDifferences(still, releasedLate), 100);
+}
+
+// What ImageMagick, a reader from outside the program, makes of a file: its format ("PNG",
+// "BMP") and its pixels. False when it cannot read it.
+bool ReadWithImageMagick(const std::string &path, std::string &format, Image &image) {
+    std::string formatFile = path + ".format", ppm = path + ".ppm";
+    std::string command = "identify -format %m '" + path + "' >'" + formatFile +
+                          "' 2>/dev/null && convert '" + path + "' -depth 8 ppm:'" + ppm +
+                          "' 2>/dev/null";
+    if (std::system(command.c_str()) != 0)
+        return false;
+    format = ReadText(formatFile);
+    return ReadImage(ppm.c_str(), image);
+}
+
+void ExpectPngOf(const std::string &path, const Image &expected) {
+    std::string format;
+    Image image;
+    ASSERT_TRUE(ReadWithImageMagick(path, format, image)) << path;
+    EXPECT_EQ(format, "PNG") << path;
+    EXPECT_EQ(image.width, 800) << path;
+    EXPECT_EQ(image.height, 600) << path;
+    EXPECT_EQ(CountDifferences(image, expected), 0) << path;
+}
+
+// The numbered file F12 writes and a --screenshot name ending in .png (any case) hold the frame's
+// pixels the right way up, exactly as the 24-bit BMP of the same frame does.
+TEST_F(Program, PngScreenshotsHoldTheSamePixelsAsTheBmp) {
+    Image bmp = Frames(5, "1:T 5:F12"); // F12 before the last tick: the frame --screenshot keeps
+    ExpectPngOf(dir + "/skinning-demo-001.png", bmp);
+    RunResult png = Run("--headless --frames 5 --no-ui --keys 1:T --screenshot SHOT.Png");
+    EXPECT_EQ(png.exitCode, 0) << png.err;
+    ExpectPngOf(dir + "/SHOT.Png", bmp);
+}
+
+std::string Numbered(int number) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/skinning-demo-%03d.png", number);
+    return name;
+}
+
+// F12 never replaces a file: it takes the next free number, and gives up with one line when
+// every number up to 999 is taken. The scene is paused, so frames are skipped, yet each press
+// gets its own frame.
+TEST_F(Program, NumberedScreenshotsTakeTheNextFreeNameOnly) {
+    ASSERT_TRUE(WriteBytesToFile((dir + Numbered(1)).c_str(), {'k', 'e', 'p', 't'}));
+    RunResult run = Run("--headless --no-ui --stats --keys '1:P 1:R 20:F12 40:F12 60:Escape'");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(
+        run.out.rfind("saved skinning-demo-002.png\nsaved skinning-demo-003.png\nticks 60 ", 0), 0u)
+        << run.out;
+    EXPECT_TRUE(Contains(run.out, "frames 4 ")) << run.out; // two at start-up, one per press
+    EXPECT_EQ(ReadText(dir + Numbered(1)), "kept");
+    Image second, third;
+    std::string format;
+    ASSERT_TRUE(ReadWithImageMagick(dir + Numbered(2), format, second));
+    ASSERT_TRUE(ReadWithImageMagick(dir + Numbered(3), format, third));
+    EXPECT_EQ(CountDifferences(second, third), 0);
+    EXPECT_GT(Count(second, ColourLit, wholeFrame), 800 * 600 / 4);
+
+    for (int number = 4; number <= 999; ++number)
+        ASSERT_TRUE(WriteBytesToFile((dir + Numbered(number)).c_str(), {}));
+    RunResult full = Run("--headless --frames 2 --no-ui --keys 1:F12");
+    EXPECT_EQ(full.exitCode, 0);
+    EXPECT_EQ(full.out, "");
+    EXPECT_EQ(full.err, "skinning_demo: no screenshot saved: skinning-demo-001.png to "
+                        "skinning-demo-999.png all exist\n");
+    EXPECT_EQ(ReadText(dir + Numbered(1)), "kept");
+    EXPECT_EQ(ReadText(dir + Numbered(999)), "");
 }
 
 } // namespace
