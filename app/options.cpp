@@ -7,7 +7,8 @@ namespace {
 const char usageText[] =
     "Usage: %s [OPTION]...\n"
     "Mesh skinning demonstration: a two-bone skeleton deforms a limb-shaped mesh.\n"
-    "Reads floor.bmp and curlwhip.bmp from the working directory when present.\n"
+    "Reads the textures floor.bmp and curlwhip.bmp from the working directory, else from\n"
+    "the source tree's assets/, else from share/skinning_demo/ beside the program's bin/.\n"
     "\n"
     "Options:\n"
     "  --help             show this text and exit\n"

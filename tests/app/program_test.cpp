@@ -30,7 +30,8 @@ class Program : public ::testing::Test {
     }
     void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
 
-    // Runs the program in the temporary folder (no textures there, so it draws untextured).
+    // Runs the program in the temporary folder. No textures are there, so it finds the source
+    // tree's, unless a test puts its own there.
     RunResult Run(const std::string &arguments) { return RunWithPrefix("", arguments); }
 
     // As Run, with prefix (an env call, say) in front of the program.
@@ -234,7 +235,7 @@ int Count(const Image &image, ColourClass colour, const Region &r) {
 }
 
 TEST_F(Program, StartSceneShowsFloorWireframeLimbAndMarkersOnBlack) {
-    Image image = Frames(40, "");
+    Image image = Frames(40, "1:O"); // textures off: the floor is the plain grey material
     EXPECT_EQ(Count(image, ColourLit, topLeftCorner), 0);
     EXPECT_EQ(Count(image, ColourLit, topRightCorner), 0);
     EXPECT_GT(Count(image, ColourGrey, floorFront), 300 * 60 * 9 / 10);
@@ -337,6 +338,39 @@ TEST_F(Program, NumberedScreenshotsTakeTheNextFreeNameOnly) {
                         "skinning-demo-999.png all exist\n");
     EXPECT_EQ(ReadText(dir + Numbered(1)), "kept");
     EXPECT_EQ(ReadText(dir + Numbered(999)), "");
+}
+
+// The filled limb with the floor well below it, five ticks after the start.
+const Region limbAboveTheFloor = {340, 80, 120, 250};
+
+int DifferencesIn(const Image &a, const Image &b, const Region &r) {
+    int count = 0;
+    for (int y = r.y; y < r.y + r.height; ++y)
+        for (int x = r.x; x < r.x + r.width; ++x) {
+            Pixel p = a.At(x, y), q = b.At(x, y);
+            count += p.r != q.r || p.g != q.g || p.b != q.b;
+        }
+    return count;
+}
+
+// Each texture comes from the working directory when it is there, and from the source tree's
+// assets/ otherwise.
+TEST_F(Program, TexturesInTheWorkingDirectoryComeBeforeTheSourceTreesOnes) {
+    Image fromAssets = Frames(5, "1:T");
+    Image untextured = Frames(5, "1:T 1:O");
+    BmpLayout blue;
+    blue.width = blue.height = 4;
+    ASSERT_TRUE(WriteBytesToFile(
+        (dir + "/floor.bmp").c_str(),
+        BuildBmp(blue, PackPixelRows(4, 4, 24, std::vector<uint32_t>(16, 0x0000ff)))));
+    Image blueFloor = Frames(5, "1:T");
+    const int floorPixels = floorFront.width * floorFront.height;
+    EXPECT_GT(DifferencesIn(fromAssets, untextured, floorFront), floorPixels * 9 / 10);
+    EXPECT_EQ(Count(fromAssets, ColourBlue, floorFront), 0);
+    EXPECT_GT(Count(blueFloor, ColourBlue, floorFront), floorPixels * 9 / 10);
+    // The skin still comes from the source tree: the limb above the floor is as it was.
+    EXPECT_GT(DifferencesIn(fromAssets, untextured, limbAboveTheFloor), 5000);
+    EXPECT_EQ(DifferencesIn(fromAssets, blueFloor, limbAboveTheFloor), 0);
 }
 
 } // namespace
