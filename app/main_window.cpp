@@ -4,23 +4,17 @@
 #include "app/mouse.h"
 #include "app/panel_frame.h"
 #include "app/scene.h"
+#include "app/screenshots.h"
 #include "app/tick.h"
 #include "app/window_size.h"
-#include "image/bmp_writer.h"
-#include "render/frame_readback.h"
 #include "render/gl_check.h"
 #include "render/gl_state.h"
 #include "render/renderer.h"
 #include "skeleton/demo_state.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 const char MainWindowTitle[] = "Mesh Skinning - Curlwhip Demo";
 
@@ -44,43 +38,21 @@ struct RunCounters {
 
 RunCounters counters;
 
-// The last frame read back for --screenshot, bottom row first, tightly packed RGB.
-struct FrameCapture {
-    unsigned char *pixels;
-    int width;
-    int height;
-};
-
-FrameCapture capture;
-
-int CaptureWanted() {
-    if (!runOptions->screenshotFile)
-        return 0;
-    // An open-ended run cannot know which frame is its last, so it keeps each one.
+// An open-ended run cannot know which frame is its last, so each one may be.
+int MayBeLastFrame() {
     return runOptions->frames == 0 || counters.ticks >= runOptions->frames;
 }
 
-void CaptureBackBuffer() {
-    int width = demoState.clientWidth, height = demoState.clientHeight;
-    if (width <= 0 || height <= 0)
-        return;
-    if (width != capture.width || height != capture.height) {
-        std::free(capture.pixels);
-        capture.pixels = (unsigned char *)std::malloc((size_t)width * (size_t)height * 3);
-        capture.width = capture.pixels ? width : 0;
-        capture.height = capture.pixels ? height : 0;
-        if (!capture.pixels)
-            return;
-    }
-    ReadBackFrame(width, height, capture.pixels);
-}
-
-// Handed to the renderer, which calls it once the frame is complete in the back buffer.
+// Handed to the renderer, which calls it once the scene is complete in the back buffer. The
+// screenshots read the frame back with the panel over it, before it is shown; a requested one
+// is written once the frame is on screen.
 void PresentFrame() {
     DrawPanelOverFrame();
-    if (CaptureWanted())
-        CaptureBackBuffer();
+    int saveRequested =
+        ReadBackForScreenshots(demoState.clientWidth, demoState.clientHeight, MayBeLastFrame());
     PlatformSwapBuffers();
+    if (saveRequested)
+        SaveRequestedScreenshot();
 }
 
 // Keys scripted for this tick go through the same path as typed ones.
@@ -143,59 +115,6 @@ void OnMouse(const PlatformEvent &event) {
         HandleMouseWheel(event.wheel, overPanel);
         break;
     }
-}
-
-// Whether the screenshot's file was made by this run (and so is removed again when no picture
-// goes into it) and whether the picture went in.
-struct ScreenshotFile {
-    int created;
-    int written;
-};
-
-ScreenshotFile screenshotFile;
-
-// Opens the screenshot's file for writing once at start-up, so that a path that cannot be
-// written fails before the run instead of after it. A file already there is opened without
-// being truncated: it keeps its contents unless a screenshot replaces them. Non-blocking, so
-// that a pipe with no reader fails instead of waiting for one.
-int ClaimScreenshotFile(const char *programName) {
-    const char *name = runOptions->screenshotFile;
-    screenshotFile = ScreenshotFile{0, 0};
-    if (!name)
-        return 1;
-    struct stat status;
-    int existed = stat(name, &status) == 0;
-    int descriptor = open(name, O_WRONLY | O_CLOEXEC | O_NONBLOCK | (existed ? 0 : O_CREAT), 0666);
-    if (descriptor < 0) {
-        std::fprintf(stderr, "%s: cannot write %s: %s\n", programName, name, std::strerror(errno));
-        return 0;
-    }
-    close(descriptor);
-    screenshotFile.created = !existed;
-    return 1;
-}
-
-// A file made at start-up for a screenshot that never came is not left behind, empty.
-void ReleaseScreenshotFile() {
-    if (screenshotFile.created && !screenshotFile.written)
-        std::remove(runOptions->screenshotFile);
-}
-
-int SaveScreenshot(const char *programName) {
-    if (!runOptions->screenshotFile)
-        return 1;
-    if (!capture.pixels) {
-        std::fprintf(stderr, "%s: no frame was drawn, so there is no screenshot\n", programName);
-        return 0;
-    }
-    errno = 0;
-    if (!WriteBmp24(runOptions->screenshotFile, capture.width, capture.height, capture.pixels)) {
-        std::fprintf(stderr, "%s: cannot write %s: %s\n", programName, runOptions->screenshotFile,
-                     errno ? std::strerror(errno) : "write failed");
-        return 0;
-    }
-    screenshotFile.written = 1;
-    return 1;
 }
 
 void PrintStats() {
@@ -296,12 +215,11 @@ int RunWindow(const DemoOptions &options, const char *programName) {
         MainWndProc(event);
 
     int exitCode = event.exitCode;
-    if (!SaveScreenshot(programName) && exitCode == 0)
+    if (!SaveScreenshot() && exitCode == 0)
         exitCode = 1;
     if (options.stats)
         PrintStats();
-    std::free(capture.pixels);
-    capture.pixels = nullptr;
+    FreeScreenshots();
     PlatformShutdown();
     return exitCode;
 }
@@ -312,7 +230,7 @@ int RunDemo(const DemoOptions &options) {
     const char *programName = "skinning_demo";
     runOptions = &options;
     // A screenshot path that cannot be written is a bad option: exit code 2, nothing run.
-    if (!ClaimScreenshotFile(programName))
+    if (!ClaimScreenshotFile(programName, options.screenshotFile))
         return 2;
     int exitCode = RunWindow(options, programName);
     ReleaseScreenshotFile();

@@ -10,7 +10,7 @@ struct DemoOptions {
     int frames;                 // > 0: exactly this many ticks, each followed by one frame
     int stats;                  // print tick, frame and CPU figures at exit
     int noUi;                   // no on-screen panel: every frame is the scene alone
-    const char *screenshotFile; // save the last frame here as a 24-bit BMP
+    const char *screenshotFile; // save the last frame here: PNG for ".png", else 24-bit BMP
     KeyScript keys;
 };
 

@@ -2,14 +2,43 @@
 
 #include <GL/gl.h>
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace {
 
+// folder and fileName joined by one slash, or fileName alone for the working directory (an
+// empty folder). Allocated with malloc; null when out of memory.
+char *JoinPath(const char *folder, const char *fileName) {
+    size_t folderLength = std::strlen(folder), nameLength = std::strlen(fileName);
+    char *path = (char *)std::malloc(folderLength + 1 + nameLength + 1);
+    if (!path)
+        return nullptr;
+    std::memcpy(path, folder, folderLength);
+    size_t used = folderLength;
+    if (folderLength > 0 && folder[folderLength - 1] != '/')
+        path[used++] = '/';
+    std::memcpy(path + used, fileName, nameLength + 1);
+    return path;
+}
+
+// Whether the name leads to anything at all. Only a name that leads to nothing counts as
+// missing: no such file, or a part of the path that is not a folder. The probe looks the name up
+// without opening it, since opening a pipe for reading waits for a writer. Whatever else is
+// there, a pipe, a device, a folder, a symbolic-link loop or a file this user may not read, goes
+// to the loader, which opens without waiting, takes regular files only and reports what it
+// cannot open.
+int NameLeadsSomewhere(const char *path) {
+    struct stat status;
+    return stat(path, &status) == 0 || (errno != ENOENT && errno != ENOTDIR);
+}
+
 // One surface: a file that loads becomes a new texture object named in *textureName, and its
 // image is dropped at once (the GL keeps the only copy). Returns 1 when the texture was made.
-int LoadTextureFile(const char *fileName, unsigned int *textureName) {
-    RgbImage *image = LoadImageIfPresent(fileName);
+int LoadTextureFile(const char *const *folders, int folderCount, const char *fileName,
+                    unsigned int *textureName) {
+    RgbImage *image = LoadImageFromFolders(folders, folderCount, fileName);
     if (!image)
         return 0;
     glGenTextures(1, textureName);
@@ -22,24 +51,31 @@ int LoadTextureFile(const char *fileName, unsigned int *textureName) {
 } // namespace
 
 RgbImage *LoadImageIfPresent(const char *fileName) {
-    if (!fileName)
-        return nullptr;
-    // Only a name that leads to nothing is skipped without a message: no such file, or a part
-    // of the path that is not a folder. The probe looks the name up without opening it, since
-    // opening a pipe for reading waits for a writer. Whatever else is there, a pipe, a device,
-    // a folder, a symbolic-link loop or a file this user may not read, goes to the loader, which
-    // opens without waiting, takes regular files only and reports what it cannot open.
-    struct stat status;
-    if (stat(fileName, &status) != 0 && (errno == ENOENT || errno == ENOTDIR))
+    if (!fileName || !NameLeadsSomewhere(fileName))
         return nullptr;
     return LoadBmpImage(fileName);
 }
 
-int LoadTextures(unsigned int *skinName, unsigned int *floorName) {
+RgbImage *LoadImageFromFolders(const char *const *folders, int folderCount, const char *fileName) {
+    for (int i = 0; i < folderCount; ++i) {
+        char *path = JoinPath(folders[i], fileName);
+        if (!path)
+            return nullptr;
+        int found = NameLeadsSomewhere(path);
+        RgbImage *image = found ? LoadBmpImage(path) : nullptr;
+        std::free(path);
+        if (found)
+            return image;
+    }
+    return nullptr;
+}
+
+int LoadTextures(const char *const *folders, int folderCount, unsigned int *skinName,
+                 unsigned int *floorName) {
     int result = 0;
-    if (LoadTextureFile("curlwhip.bmp", skinName))
+    if (LoadTextureFile(folders, folderCount, "curlwhip.bmp", skinName))
         result = 1;
-    if (LoadTextureFile("floor.bmp", floorName))
+    if (LoadTextureFile(folders, folderCount, "floor.bmp", floorName))
         result = 1;
     return result;
 }

@@ -42,8 +42,9 @@ case "$mode" in
 demo)
     install_packages "$demo_packages"
     build skinning_demo
-    # The textures are read from the working directory.
-    cd "$here/assets"
+    # The demo finds the textures in the source tree's assets/ from any working directory; it
+    # stays where the script was started, so that the screenshots F12 saves land there and not
+    # among the assets.
     exec "$here/$build_dir/app/skinning_demo"
     ;;
 test)

@@ -31,7 +31,8 @@ class Program : public ::testing::Test {
     }
     void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
 
-    // Runs the program in the temporary folder (no textures there, so it draws untextured).
+    // Runs the program in the temporary folder. No textures are there, so it finds the source
+    // tree's, unless a test puts its own there.
     RunResult Run(const std::string &arguments) { return RunWithPrefix("", arguments); }
 
     // As Run, with prefix (an env call, say) in front of the program.
@@ -236,7 +237,7 @@ int Count(const Image &image, ColourClass colour, const Region &r) {
 }
 
 TEST_F(Program, StartSceneShowsFloorWireframeLimbAndMarkersOnBlack) {
-    Image image = Frames(40, "");
+    Image image = Frames(40, "1:O"); // textures off: the floor is the plain grey material
     EXPECT_EQ(Count(image, ColourLit, topLeftCorner), 0);
     EXPECT_EQ(Count(image, ColourLit, topRightCorner), 0);
     EXPECT_GT(Count(image, ColourGrey, floorFront), 300 * 60 * 9 / 10);
@@ -311,6 +312,109 @@ TEST_F(Program, HeldForwardKeyTurnsAJointUntilReleased) {
     Image releasedLate = Frames(30, "1:F 2+Left 6-Left");
     EXPECT_EQ(CountDifferences(releasedEarly, releasedLate), 0);
     EXPECT_GT(CountDifferences(still, releasedLate), 100);
+}
+
+// What ImageMagick, a reader from outside the program, makes of a file: its format ("PNG",
+// "BMP") and its pixels. False when it cannot read it.
+bool ReadWithImageMagick(const std::string &path, std::string &format, Image &image) {
+    std::string formatFile = path + ".format", ppm = path + ".ppm";
+    std::string command = "identify -format %m '" + path + "' >'" + formatFile +
+                          "' 2>/dev/null && convert '" + path + "' -depth 8 ppm:'" + ppm +
+                          "' 2>/dev/null";
+    if (std::system(command.c_str()) != 0)
+        return false;
+    format = ReadText(formatFile);
+    return ReadImage(ppm.c_str(), image);
+}
+
+void ExpectPngOf(const std::string &path, const Image &expected) {
+    std::string format;
+    Image image;
+    ASSERT_TRUE(ReadWithImageMagick(path, format, image)) << path;
+    EXPECT_EQ(format, "PNG") << path;
+    EXPECT_EQ(image.width, 800) << path;
+    EXPECT_EQ(image.height, 600) << path;
+    EXPECT_EQ(CountDifferences(image, expected), 0) << path;
+}
+
+// The numbered file F12 writes and a --screenshot name ending in .png (any case) hold the frame's
+// pixels the right way up, exactly as the 24-bit BMP of the same frame does.
+TEST_F(Program, PngScreenshotsHoldTheSamePixelsAsTheBmp) {
+    Image bmp = Frames(5, "1:T 5:F12"); // F12 before the last tick: the frame --screenshot keeps
+    ExpectPngOf(dir + "/skinning-demo-001.png", bmp);
+    RunResult png = Run("--headless --frames 5 --no-ui --keys 1:T --screenshot SHOT.Png");
+    EXPECT_EQ(png.exitCode, 0) << png.err;
+    ExpectPngOf(dir + "/SHOT.Png", bmp);
+}
+
+std::string Numbered(int number) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/skinning-demo-%03d.png", number);
+    return name;
+}
+
+// F12 never replaces a file: it takes the next free number, and gives up with one line when
+// every number up to 999 is taken. The scene is paused, so frames are skipped, yet each press
+// gets its own frame.
+TEST_F(Program, NumberedScreenshotsTakeTheNextFreeNameOnly) {
+    ASSERT_TRUE(WriteBytesToFile((dir + Numbered(1)).c_str(), {'k', 'e', 'p', 't'}));
+    RunResult run = Run("--headless --no-ui --stats --keys '1:P 1:R 20:F12 40:F12 60:Escape'");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(
+        run.out.rfind("saved skinning-demo-002.png\nsaved skinning-demo-003.png\nticks 60 ", 0), 0u)
+        << run.out;
+    EXPECT_TRUE(Contains(run.out, "frames 4 ")) << run.out; // two at start-up, one per press
+    EXPECT_EQ(ReadText(dir + Numbered(1)), "kept");
+    Image second, third;
+    std::string format;
+    ASSERT_TRUE(ReadWithImageMagick(dir + Numbered(2), format, second));
+    ASSERT_TRUE(ReadWithImageMagick(dir + Numbered(3), format, third));
+    EXPECT_EQ(CountDifferences(second, third), 0);
+    EXPECT_GT(Count(second, ColourLit, wholeFrame), 800 * 600 / 4);
+
+    for (int number = 4; number <= 999; ++number)
+        ASSERT_TRUE(WriteBytesToFile((dir + Numbered(number)).c_str(), {}));
+    RunResult full = Run("--headless --frames 2 --no-ui --keys 1:F12");
+    EXPECT_EQ(full.exitCode, 0);
+    EXPECT_EQ(full.out, "");
+    EXPECT_EQ(full.err, "skinning_demo: no screenshot saved: skinning-demo-001.png to "
+                        "skinning-demo-999.png all exist\n");
+    EXPECT_EQ(ReadText(dir + Numbered(1)), "kept");
+    EXPECT_EQ(ReadText(dir + Numbered(999)), "");
+}
+
+// The filled limb with the floor well below it, five ticks after the start.
+const Region limbAboveTheFloor = {340, 80, 120, 250};
+
+int DifferencesIn(const Image &a, const Image &b, const Region &r) {
+    int count = 0;
+    for (int y = r.y; y < r.y + r.height; ++y)
+        for (int x = r.x; x < r.x + r.width; ++x) {
+            Pixel p = a.At(x, y), q = b.At(x, y);
+            count += p.r != q.r || p.g != q.g || p.b != q.b;
+        }
+    return count;
+}
+
+// Each texture comes from the working directory when it is there, and from the source tree's
+// assets/ otherwise.
+TEST_F(Program, TexturesInTheWorkingDirectoryComeBeforeTheSourceTreesOnes) {
+    Image fromAssets = Frames(5, "1:T");
+    Image untextured = Frames(5, "1:T 1:O");
+    BmpLayout blue;
+    blue.width = blue.height = 4;
+    ASSERT_TRUE(WriteBytesToFile(
+        (dir + "/floor.bmp").c_str(),
+        BuildBmp(blue, PackPixelRows(4, 4, 24, std::vector<uint32_t>(16, 0x0000ff)))));
+    Image blueFloor = Frames(5, "1:T");
+    const int floorPixels = floorFront.width * floorFront.height;
+    EXPECT_GT(DifferencesIn(fromAssets, untextured, floorFront), floorPixels * 9 / 10);
+    EXPECT_EQ(Count(fromAssets, ColourBlue, floorFront), 0);
+    EXPECT_GT(Count(blueFloor, ColourBlue, floorFront), floorPixels * 9 / 10);
+    // The skin still comes from the source tree: the limb above the floor is as it was.
+    EXPECT_GT(DifferencesIn(fromAssets, untextured, limbAboveTheFloor), 5000);
+    EXPECT_EQ(DifferencesIn(fromAssets, blueFloor, limbAboveTheFloor), 0);
 }
 
 } // namespace

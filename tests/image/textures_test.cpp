@@ -21,8 +21,11 @@ namespace {
 unsigned int skinTexture = 0;
 unsigned int floorTexture = 0;
 
+// The working directory alone.
+const char *const workingDirectory[] = {""};
+
 int LoadBothTextures() {
-    return LoadTextures(&skinTexture, &floorTexture);
+    return LoadTextures(workingDirectory, 1, &skinTexture, &floorTexture);
 }
 
 // A 24-bit picture of the given size as name; returns what its texture must hold.
@@ -191,6 +194,33 @@ TEST_F(TextureLoading, FloorWithLaterHeaderIsRefused) {
     ExpectTexture(skinTexture, skin);
     EXPECT_EQ(floorTexture, 0u);
     EXPECT_EQ(shownMessages, std::vector<std::string>{"Unknown DIB file format."});
+}
+
+// Each file comes from the first folder where its name leads to something, even when it fails
+// to load there; the messages name the path used.
+TEST_F(TextureLoading, EachFileComesFromTheFirstFolderThatHasIt) {
+    ASSERT_EQ(mkdir("first", 0755), 0);
+    ASSERT_EQ(mkdir("second", 0755), 0);
+    ASSERT_TRUE(WriteBytesToFile("plain", {}));
+    const char *const folders[] = {"", "missing", "plain", "first", "second/"};
+    TestFile skin = WriteTestBmp("second/curlwhip.bmp", 8, 4);
+    TestFile floor = WriteTestBmp("first/floor.bmp", 4, 4);
+    WriteTestBmp("second/floor.bmp", 2, 2);
+    EXPECT_EQ(LoadTextures(folders, 5, &skinTexture, &floorTexture), 1);
+    ExpectTexture(skinTexture, skin);
+    ExpectTexture(floorTexture, floor);
+    EXPECT_TRUE(shownMessages.empty());
+    TearDown();
+
+    skinTexture = floorTexture = 0;
+    ASSERT_TRUE(WriteBytesToFile("second/curlwhip.bmp", {}));
+    ASSERT_TRUE(WriteBytesToFile("first/floor.bmp", {}));
+    EXPECT_EQ(LoadTextures(folders, 5, &skinTexture, &floorTexture), 0);
+    EXPECT_EQ(skinTexture, 0u);
+    EXPECT_EQ(floorTexture, 0u);
+    EXPECT_EQ(shownMessages,
+              (std::vector<std::string>{"Failed to open DIB file second/curlwhip.bmp.\n",
+                                        "Failed to open DIB file first/floor.bmp.\n"}));
 }
 
 TEST_F(TextureLoading, UploadsTheWholeImage) {

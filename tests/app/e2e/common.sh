@@ -1,6 +1,7 @@
 # Shared by the end-to-end scripts: a private X server on a display of its own, an optional
-# window manager, the demo started in a scratch folder (no textures there), screenshots and
-# clean-up of exactly the processes started here. Usage from a script:
+# window manager, the demo started in a scratch folder (no textures there, so it takes the source
+# tree's; F12 writes there), screenshots and clean-up of exactly the processes started here.
+# Usage from a script:
 #   . "$(dirname "$0")/common.sh" DEMO_BINARY IMAGE_PROBE
 set -u
 DEMO=$1
