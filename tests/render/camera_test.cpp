@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 
 #include "skeleton/camera.h"
 #include "skeleton/demo_state.h"
@@ -10,6 +11,18 @@
 #include "tests/support/offscreen_gl.h"
 
 namespace {
+
+// Where GL itself puts a model point, from the matrices the frame left behind.
+WindowPoint ProjectedByGl(const Vector3 &p) {
+    GLdouble modelView[16], projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    WindowPoint window = {0.0, 0.0, 0.0};
+    gluProject(p.x, p.y, p.z, modelView, projection, viewport, &window.x, &window.y, &window.z);
+    return window;
+}
 
 TEST_F(SceneTest, CameraArithmeticAgreesWithTheFrame) {
     const double poses[][3] = {{0, 15, 12}, {30, 40, 8}, {250, 80, 22}, {90, 5, 5}};
@@ -32,7 +45,7 @@ TEST_F(SceneTest, CameraArithmeticAgreesWithTheFrame) {
             // A move worked out for a drag lands that many pixels away on screen (GL counts y
             // upwards) at the same depth.
             Vector3 moved = Add(p, ModelOffsetForPixels(p, 25.0, -10.0, OffscreenHeight));
-            WindowPoint from = ProjectModelPoint(p), to = ProjectModelPoint(moved);
+            WindowPoint from = ProjectedByGl(p), to = ProjectedByGl(moved);
             EXPECT_NEAR(to.x - from.x, 25.0, 1e-2);
             EXPECT_NEAR(to.y - from.y, 10.0, 1e-2);
             EXPECT_NEAR(ModelToEye(moved).z, eye.z, 1e-4);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
+#include <algorithm>
 #include <cmath>
 
 #include "render/gl_check.h"
@@ -45,6 +46,34 @@ bool IsNormalYellow(Colour c) {
     return c.r > 200 && c.g > 200 && c.b < 100;
 }
 
+// One colour channel (0..255) of a material under the scene's lighting, from its numbers: the
+// global ambient 0.2, and light 0 with ambient 0.1, diffuse 1.2 and specular 0.9 (exponent 8
+// in every material), shining along the view axis; facing is LightFacing of the normal.
+double LitChannel(double emission, double ambient, double diffuse, double specular, double facing) {
+    facing = std::max(facing, 0.0);
+    double lit = emission + ambient * (0.2 + 0.1) + diffuse * 1.2 * facing +
+                 specular * 0.9 * std::pow(facing, 8.0);
+    return 255.0 * std::min(lit, 1.0);
+}
+
+// Material 0 on the floor, whose normal, shortened to 0.4, leans 15 degrees toward the viewer.
+double FloorGrey() {
+    return LitChannel(0.3, 0.8, 0.752941, 0.9, LightFacing({0.0f, 1.0f, 0.0f}));
+}
+
+// Whether some pixel within radius (a square) of the point has the colour, to within 2.
+bool ColourNear(const Frame &frame, const WindowPoint &at, int radius, double r, double g,
+                double b) {
+    for (int y = (int)at.y - radius; y <= (int)at.y + radius; ++y) {
+        for (int x = (int)at.x - radius; x <= (int)at.x + radius; ++x) {
+            Colour c = PixelAt(frame, x, y);
+            if (std::fabs(c.r - r) <= 2 && std::fabs(c.g - g) <= 2 && std::fabs(c.b - b) <= 2)
+                return true;
+        }
+    }
+    return false;
+}
+
 const ScreenBox WholeFrame = {0, 0, OffscreenWidth - 1, OffscreenHeight - 1};
 
 // The limb's reach in model space while straight: radius 0.75 at the foot, 3 tall.
@@ -54,6 +83,36 @@ ScreenBox LimbBox() {
 
 Vector3 Lerp(const Vector3 &a, const Vector3 &b, float t) {
     return Vector3{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t, a.z + (b.z - a.z) * t};
+}
+
+// The highest row that shows the plain limb within two pixels of column x, or -1.
+int TopRowOfLimb(const Frame &frame, double x) {
+    int top = -1;
+    for (int y = 0; y < OffscreenHeight; ++y)
+        if (CountPixels(frame, {(int)x - 2, y, (int)x + 2, y}, IsLimbGreen) > 0)
+            top = y;
+    return top;
+}
+
+// The lit floor 3 pixels inside a corner of the floor (toward its centre), background 3 pixels
+// outside.
+void ExpectFloorCornerAt(const Frame &frame, const Vector3 &corner, double viewAngle) {
+    WindowPoint at = ProjectModelPoint(corner, viewAngle);
+    WindowPoint centre = ProjectModelPoint({0.0f, 0.0f, 0.0f}, viewAngle);
+    double dx = centre.x - at.x, dy = centre.y - at.y;
+    double scale = 3.0 / std::sqrt(dx * dx + dy * dy);
+    Colour inside = PixelAt(frame, (int)(at.x + dx * scale), (int)(at.y + dy * scale));
+    Colour outside = PixelAt(frame, (int)(at.x - dx * scale), (int)(at.y - dy * scale));
+    EXPECT_TRUE(IsGrey(inside)) << "corner " << corner.x << ", " << corner.z;
+    EXPECT_NEAR(inside.r, FloorGrey(), 1.5) << "corner " << corner.x << ", " << corner.z;
+    EXPECT_TRUE(IsBlack(outside)) << "corner " << corner.x << ", " << corner.z;
+}
+
+// The point length up a line from the origin leaning left of straight up by degrees in the x-y
+// plane, as a turn of that many degrees about z carries it.
+Vector3 LeaningLeft(double degrees, double length) {
+    double radians = degrees * 3.14159265358979323846 / 180.0;
+    return Vector3{(float)(-length * std::sin(radians)), (float)(length * std::cos(radians)), 0.0f};
 }
 
 int presentCalls = 0;
@@ -79,10 +138,10 @@ TEST_F(SceneTest, StartStateShowsWireframeLimbAndBothMarkersOnTexturedFloor) {
     floorTexture = SolidTexture(255, 255, 0);
     Frame frame = DrawFrame();
 
-    // Background above the scene, floor (yellow texture times grey material) in front.
+    // Background above the scene, floor (yellow texture times the lit grey) in front.
     EXPECT_TRUE(IsBlack(PixelAt(frame, 20, OffscreenHeight - 20)));
     Colour floor = PixelAt(frame, OffscreenWidth / 2, 40);
-    EXPECT_GT(floor.r, 140);
+    EXPECT_NEAR(floor.r, FloorGrey(), 1.5);
     EXPECT_EQ(floor.r, floor.g);
     EXPECT_EQ(floor.b, 0);
 
@@ -100,6 +159,16 @@ TEST_F(SceneTest, StartStateShowsWireframeLimbAndBothMarkersOnTexturedFloor) {
     EXPECT_EQ(CountPixels(frame, lower, IsSecondMarkerBlue), 0);
     EXPECT_GT(CountPixels(frame, upper, IsSecondMarkerBlue), 100);
     EXPECT_EQ(CountPixels(frame, upper, IsFirstMarkerBlue), 0);
+
+    // Each marker's front face (base corners at 120 and 0 degrees, and the apex) in its lit
+    // material: blue saturated by emission alone, no red, and green none on bone 0's and 0.3 of
+    // every term on bone 1's. Some pixels there show the face between the limb's outlines.
+    const Vector3 frontNormal = {0.499724f, 0.033315f, 0.865544f};
+    const Vector3 frontCentre = {(-0.05f + 0.1f) / 3, 0.5f, 0.086603f / 3};
+    double green = LitChannel(0.3, 0.3, 0.3, 0.3, LightFacing(frontNormal));
+    EXPECT_TRUE(ColourNear(frame, ProjectModelPoint(frontCentre), 2, 0, 0, 255));
+    EXPECT_TRUE(ColourNear(frame, ProjectModelPoint(Add(frontCentre, {0.0f, 1.5f, 0.0f})), 2, 0,
+                           green, 255));
 }
 
 TEST_F(SceneTest, MarkersOnlyInWireframeWithBonesShown) {
@@ -179,33 +248,102 @@ TEST_F(SceneTest, IkModeDrawsRedLineFromChainEndToTargetAndTickAboveTarget) {
     EXPECT_FALSE(AnyPixelNear(frame, ProjectModelPoint(tick), 2, IsLightGreen));
 }
 
-TEST_F(SceneTest, ViewAngleTurnsTheCameraAboutTheVerticalAxis) {
-    demoState.ikMode = 1;
-    demoState.target = Vector3{1.5f, 2.0f, 0.0f}; // on the +x side; the chain barely moves
-    const ScreenBox left = {0, 0, OffscreenWidth / 2 - 5, OffscreenHeight - 1};
-    const ScreenBox right = {OffscreenWidth / 2 + 5, 0, OffscreenWidth - 1, OffscreenHeight - 1};
+// Where the limb's top, the floor's far corners and the bone markers land, and how deep and how
+// bright the floor is, from the camera's and the light's numbers alone (ProjectModelPoint,
+// FloorGrey), seen from the front and from behind and to the side.
+TEST_F(SceneTest, CameraPutsLimbTopFloorCornersAndMarkersWhereItsNumbersSay) {
+    demoState.texturesOff = 1;
+    for (double angle : {0.0, 200.0}) {
+        SCOPED_TRACE(angle);
+        demoState.wireframe = 0;
+        bones[0].rotZ = bones[1].rotZ = 0.0;
+        Frame frame = DrawFrame(angle);
 
-    Frame front = DrawFrame(0.0);
-    EXPECT_GT(CountPixels(front, right, IsPureRed), 20);
-    EXPECT_EQ(CountPixels(front, left, IsPureRed), 0);
+        // The straight limb's top is its top point: the eye, at height 2.4, looks up at it.
+        WindowPoint top = ProjectModelPoint({0.0f, 3.0f, 0.0f}, angle);
+        EXPECT_NEAR(TopRowOfLimb(frame, top.x), top.y - 1.0, 1.5);
 
-    Frame back = DrawFrame(180.0);
-    EXPECT_GT(CountPixels(back, left, IsPureRed), 20);
-    EXPECT_EQ(CountPixels(back, right, IsPureRed), 0);
+        // The two corners away from the eye, which is on the -z side when seen from 200.
+        float farZ = angle == 0.0 ? -2.5f : 2.5f;
+        ExpectFloorCornerAt(frame, {-2.5f, 0.0f, farZ}, angle);
+        ExpectFloorCornerAt(frame, {2.5f, 0.0f, farZ}, angle);
+
+        // Depth within near 1 and far 30, one unit in from a corner.
+        WindowPoint floor = ProjectModelPoint({1.5f, 0.0f, -1.5f}, angle);
+        EXPECT_NEAR(ReadDepth((int)floor.x, (int)floor.y), floor.z, 5e-4);
+
+        // Markers leaning left by 30 degrees and the upper one by 40 more: each filled halfway
+        // up, and neither just past the upper one's tip.
+        demoState.wireframe = 1;
+        bones[0].rotZ = 30.0;
+        bones[1].rotZ = 40.0;
+        frame = DrawFrame(angle);
+        Vector3 joint = LeaningLeft(30.0, 1.5);
+        Vector3 tip = Add(joint, LeaningLeft(70.0, 1.5));
+        EXPECT_TRUE(AnyPixelNear(frame, ProjectModelPoint(LeaningLeft(30.0, 0.75), angle), 1,
+                                 IsFirstMarkerBlue));
+        EXPECT_TRUE(AnyPixelNear(frame, ProjectModelPoint(Lerp(joint, tip, 0.5f), angle), 1,
+                                 IsSecondMarkerBlue));
+        EXPECT_FALSE(AnyPixelNear(frame, ProjectModelPoint(Lerp(joint, tip, 1.1f), angle), 2,
+                                  IsAnyMarkerBlue));
+    }
 }
 
-TEST_F(SceneTest, VertexNormalsOnlyWhenShown) {
-    demoState.hideBones = 1;
-    EXPECT_EQ(CountPixels(DrawFrame(), WholeFrame, IsNormalYellow), 0);
+// Seen from the side (the bend lies across the picture, the upper bone reaching left), the
+// normal lines stand out of the bent limb on every side: beyond its silhouette on the left and
+// on the right, in the rows from 1.0 up the lower bone (clear of the two lowest rings, whose
+// normals the lower bone alone turns), and above its top. Normals moved with the bones as if
+// they were points would all lean one way, up and to the right.
+TEST_F(SceneTest, VertexNormalsStandOutOfTheBentLimbOnEverySideWhenShown) {
+    const double angle = 270.0;
+    demoState.wireframe = 0;
+    demoState.texturesOff = 1;
+    bones[0].rotX = 17.0;
+    bones[1].rotX = 60.0;
+    bones[1].rotZ = 10.0;
+    EXPECT_EQ(CountPixels(DrawFrame(angle), WholeFrame, IsNormalYellow), 0);
 
     demoState.showNormals = 1;
-    Frame frame = DrawFrame();
-    EXPECT_GT(CountPixels(frame, WholeFrame, IsNormalYellow), 500);
-    // Each line runs from the vertex to position + normal; near the top the limb is thinner
-    // than a normal is long, so the lines reach out through the far side into open space.
-    const SkinVertex &vertex = skinVertices[5]; // ring 1, on the -x side
-    Vector3 nearOuterEnd = Lerp(vertex.position, Add(vertex.position, vertex.normal), 0.9f);
-    EXPECT_TRUE(AnyPixelNear(frame, ProjectModelPoint(nearOuterEnd), 1, IsNormalYellow));
+    Frame frame = DrawFrame(angle);
+    const double lowerTilt = 17.0 * 3.14159265358979323846 / 180.0;
+    Vector3 upLowerBone = {0.0f, (float)std::cos(lowerTilt), (float)std::sin(lowerTilt)};
+    int firstRow = (int)ProjectModelPoint(upLowerBone, angle).y;
+    int left = 0, right = 0, above = 0, topRow = -1;
+    for (int y = firstRow; y < OffscreenHeight; ++y) {
+        int x0 = OffscreenWidth, x1 = -1;
+        for (int x = 0; x < OffscreenWidth; ++x) {
+            if (IsLimbGreen(PixelAt(frame, x, y))) {
+                x0 = std::min(x0, x);
+                x1 = std::max(x1, x);
+            }
+        }
+        if (x1 < 0)
+            continue;
+        topRow = y;
+        left += CountPixels(frame, {0, y, x0 - 3, y}, IsNormalYellow);
+        right += CountPixels(frame, {x1 + 3, y, OffscreenWidth - 1, y}, IsNormalYellow);
+    }
+    ASSERT_GT(topRow, firstRow);
+    above = CountPixels(frame, {0, topRow + 3, OffscreenWidth - 1, OffscreenHeight - 1},
+                        IsNormalYellow);
+    // A whole line here is about 100 pixels long.
+    EXPECT_GT(left, 100);
+    EXPECT_GT(right, 100);
+    EXPECT_GT(above, 100);
+
+    // All in one colour: material 4 lit with the last normal the skin sent (the first corner of
+    // its last triangle), red and green saturated, blue from ambient and diffuse light.
+    const Vector3 &last = skinVertices[skinTriangles[SkinTriangleCount - 1].index[0]].normal;
+    const double blue = LitChannel(0.0, 0.2, 0.2, 0.2, LightFacing(last, angle));
+    int otherYellow = 0;
+    for (int y = 0; y < OffscreenHeight; ++y) {
+        for (int x = 0; x < OffscreenWidth; ++x) {
+            Colour c = PixelAt(frame, x, y);
+            otherYellow +=
+                IsNormalYellow(c) && (c.r != 255 || c.g != 255 || std::fabs(c.b - blue) > 2);
+        }
+    }
+    EXPECT_EQ(otherYellow, 0) << "expected blue " << blue;
 }
 
 TEST_F(SceneTest, FrameBeforeSceneSetUpCompletesWithoutError) {

@@ -1,7 +1,6 @@
 #include "tests/render/scene_support.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -42,24 +41,51 @@ Colour PixelAt(const Frame &frame, int x, int y) {
     return Colour{p[0], p[1], p[2]};
 }
 
-WindowPoint ProjectModelPoint(const Vector3 &model) {
-    GLdouble modelView[16], projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    WindowPoint window = {0.0, 0.0, 0.0};
-    gluProject(model.x, model.y, model.z, modelView, projection, viewport, &window.x, &window.y,
-               &window.z);
-    return window;
+namespace {
+
+const double Pi = 3.14159265358979323846;
+
+struct EyePoint {
+    double x, y, z;
+};
+
+EyePoint EyeFromModel(const Vector3 &model, double viewAngle) {
+    const double scale = 2.5, tilt = 15.0 * Pi / 180.0, yaw = viewAngle * Pi / 180.0;
+    double x = model.x * scale, y = model.y * scale, z = model.z * scale;
+    double turnedX = x * std::cos(yaw) + z * std::sin(yaw);
+    double turnedZ = -x * std::sin(yaw) + z * std::cos(yaw);
+    double tiltedY = y * std::cos(tilt) - turnedZ * std::sin(tilt);
+    double tiltedZ = y * std::sin(tilt) + turnedZ * std::cos(tilt);
+    return EyePoint{turnedX, tiltedY - 3.0, tiltedZ - 12.0};
 }
 
-ScreenBox ProjectModelBox(const Vector3 &low, const Vector3 &high) {
+} // namespace
+
+WindowPoint ProjectModelPoint(const Vector3 &model, double viewAngle) {
+    const double nearPlane = 1.0, farPlane = 30.0;
+    const double focal = 1.0 / std::tan(30.0 * Pi / 180.0); // half of the 60 degree field
+    double width = demoState.clientWidth, height = demoState.clientHeight;
+    EyePoint eye = EyeFromModel(model, viewAngle);
+    double w = -eye.z;
+    double ndcX = focal / (width / height) * eye.x / w;
+    double ndcY = focal * eye.y / w;
+    double ndcZ = ((farPlane + nearPlane) / (nearPlane - farPlane) * eye.z +
+                   2.0 * farPlane * nearPlane / (nearPlane - farPlane)) /
+                  w;
+    return WindowPoint{(ndcX + 1.0) * 0.5 * width, (ndcY + 1.0) * 0.5 * height, (ndcZ + 1.0) * 0.5};
+}
+
+double LightFacing(const Vector3 &normal, double viewAngle) {
+    double turnedZ = EyeFromModel(normal, viewAngle).z - EyeFromModel({}, viewAngle).z; // x 2.5
+    return turnedZ / (2.5 * 2.5);
+}
+
+ScreenBox ProjectModelBox(const Vector3 &low, const Vector3 &high, double viewAngle) {
     ScreenBox box = {OffscreenWidth, OffscreenHeight, -1, -1};
     for (int corner = 0; corner < 8; ++corner) {
         Vector3 model = {(corner & 1) ? high.x : low.x, (corner & 2) ? high.y : low.y,
                          (corner & 4) ? high.z : low.z};
-        WindowPoint window = ProjectModelPoint(model);
+        WindowPoint window = ProjectModelPoint(model, viewAngle);
         box.x0 = std::min(box.x0, (int)std::floor(window.x));
         box.y0 = std::min(box.y0, (int)std::floor(window.y));
         box.x1 = std::max(box.x1, (int)std::ceil(window.x));
@@ -121,6 +147,27 @@ unsigned int MakeCheckerTexture(int size, Colour light, Colour dark) {
     return UploadRgb(size, rgb);
 }
 
+unsigned int MakeRampTexture(int size) {
+    std::vector<unsigned char> rgb((size_t)size * size * 3);
+    int check = size >= 8 ? size / 8 : 1;
+    for (int t = 0; t < size; ++t) {
+        for (int s = 0; s < size; ++s) {
+            unsigned char *p = &rgb[((size_t)t * size + s) * 3];
+            p[0] = (unsigned char)((s * 255 + size / 2) / (size - 1));
+            p[1] = (unsigned char)((t * 255 + size / 2) / (size - 1));
+            p[2] = ((s / check + t / check) % 2) ? 40 : 220;
+        }
+    }
+    return UploadRgb(size, rgb);
+}
+
+double ReadDepth(int x, int y) {
+    GLfloat depth = -1.0f;
+    glReadBuffer(GL_BACK);
+    glReadPixels(x, y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    return depth;
+}
+
 int WritePpm(const Frame &frame, const char *path) {
     FILE *file = std::fopen(path, "wb");
     if (!file)
@@ -131,4 +178,24 @@ int WritePpm(const Frame &frame, const char *path) {
     for (int y = frame.height - 1; y >= 0 && ok; --y)
         ok = std::fwrite(&frame.rgb[(size_t)y * rowBytes], 1, rowBytes, file) == rowBytes;
     return std::fclose(file) == 0 && ok;
+}
+
+int ReadPpm(const char *path, Frame &frame) {
+    FILE *file = std::fopen(path, "rb");
+    if (!file)
+        return 0;
+    int width = 0, height = 0, maxValue = 0;
+    int ok = std::fscanf(file, "P6 %d %d %d", &width, &height, &maxValue) == 3 &&
+             std::fgetc(file) == '\n' && width > 0 && height > 0 && width <= 4096 &&
+             height <= 4096 && maxValue == 255;
+    if (ok) {
+        frame.width = width;
+        frame.height = height;
+        size_t rowBytes = (size_t)width * 3;
+        frame.rgb.assign(rowBytes * height, 0);
+        for (int y = height - 1; y >= 0 && ok; --y)
+            ok = std::fread(&frame.rgb[(size_t)y * rowBytes], 1, rowBytes, file) == rowBytes;
+    }
+    std::fclose(file);
+    return ok;
 }

@@ -32,3 +32,9 @@ unsigned int SceneTest::SolidTexture(unsigned char r, unsigned char g, unsigned 
     textures.push_back(name);
     return name;
 }
+
+unsigned int SceneTest::RampTexture(int size) {
+    unsigned int name = MakeRampTexture(size);
+    textures.push_back(name);
+    return name;
+}

@@ -18,8 +18,9 @@ class SceneTest : public ::testing::Test {
     // Renders one frame through RenderScene, leaves it in the back buffer and reads it back.
     Frame DrawFrame(double viewAngle = 0.0);
 
-    // Solid-colour texture deleted again when the test ends.
+    // Textures deleted again when the test ends: one colour, or MakeRampTexture's.
     unsigned int SolidTexture(unsigned char r, unsigned char g, unsigned char b);
+    unsigned int RampTexture(int size);
 
   private:
     std::vector<unsigned int> textures;
