@@ -53,13 +53,34 @@ wait_for() {
     done
 }
 
-# start_x WIDTHxHEIGHT: the server picks a free display number and reports it when ready.
+# start_x WIDTHxHEIGHT: a server on a display number of its own. The number is drawn at random
+# from a wide range rather than taken as the lowest free one: a number another script has just
+# given up can still be held for a moment by its dying server, and a client that connects then
+# reaches the wrong server and fails. A number already in use makes the server stop at once, and
+# another is drawn.
 start_x() {
-    Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
-    XVFB_PID=$!
-    wait_for 200 test -s "$WORK/display" || fail "Xvfb did not start"
-    DISPLAY=:$(cat "$WORK/display")
-    export DISPLAY
+    attempts=20
+    while [ "$attempts" -gt 0 ]; do
+        attempts=$((attempts - 1))
+        number=$(($(od -An -N2 -tu2 /dev/urandom) % 30000 + 100))
+        : >"$WORK/display"
+        Xvfb ":$number" -displayfd 3 -screen 0 "${1}x24" -nolisten tcp 3>"$WORK/display" \
+            2>"$WORK/xvfb.log" &
+        XVFB_PID=$!
+        tries=200
+        while [ ! -s "$WORK/display" ] && kill -0 "$XVFB_PID" 2>/dev/null && [ "$tries" -gt 0 ]; do
+            tries=$((tries - 1))
+            sleep 0.1
+        done
+        if [ -s "$WORK/display" ]; then
+            DISPLAY=:$(cat "$WORK/display")
+            export DISPLAY
+            return 0
+        fi
+        stop "$XVFB_PID"
+        XVFB_PID=
+    done
+    fail "Xvfb did not start"
 }
 
 start_wm() {
