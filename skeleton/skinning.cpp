@@ -12,49 +12,39 @@ Vector3 Blend(float weight, const Vector4 &a, const Vector4 &b) {
                    weight * a.z + (1.0f - weight) * b.z};
 }
 
-// The chained matrix depends only on the vertex's bone pair, so it is formed once per pair
-// and frame instead of once per vertex; the product is the same either way.
-struct ChainCache {
-    int first = -2, second = -2;
-    Matrix4 chain;
-};
-
-const Matrix4 &ChainMatrix(ChainCache &cache, int first, int second) {
-    if (cache.first != first || cache.second != second) {
-        MultMatrix(cache.chain, bones[first].matrix, bones[second].matrix);
-        cache.first = first;
-        cache.second = second;
-    }
-    return cache.chain;
-}
-
-void SkinVertexFromRest(SkinVertex &vertex, const Vector3 &restPosition, const Vector3 &restNormal,
-                        ChainCache &cache) {
-    Vector4 p = AsPoint(restPosition);
-    Vector4 n = AsDirection(restNormal);
-    Vector4 firstP = p, firstN = n, chainP = p, chainN = n;
-    int first = vertex.boneIndex[0];
-    int second = vertex.boneIndex[1];
-
-    if (first >= 0 && first < BoneCount) {
-        TransformPoint(firstP, bones[first].matrix, p);
-        TransformPoint(firstN, bones[first].matrix, n);
-        if (second >= 0 && second < BoneCount) {
-            const Matrix4 &chain = ChainMatrix(cache, first, second);
-            TransformPoint(chainP, chain, p);
-            TransformPoint(chainN, chain, n);
-        }
-    }
-    vertex.position = Blend(vertex.weight, firstP, chainP);
-    vertex.normal = Blend(vertex.weight, firstN, chainN);
+int IsBone(int b) {
+    return b >= 0 && b < BoneCount;
 }
 
 } // namespace
 
 void SkinMesh() {
-    ChainCache cache;
-    for (int i = 0; i < SkinVertexCount; ++i)
-        SkinVertexFromRest(skinVertices[i], restPositions[i], restNormals[i], cache);
+    // The chained matrix depends only on a vertex's bone pair, so it is formed once per pair and
+    // frame instead of once per vertex; the product is the same either way.
+    Matrix4 chain;
+    int chainFirst = -2, chainSecond = -2;
+    for (int i = 0; i < SkinVertexCount; ++i) {
+        SkinVertex &vertex = skinVertices[i];
+        Vector4 p = AsPoint(restPositions[i]);
+        Vector4 n = AsDirection(restNormals[i]);
+        Vector4 firstP = p, firstN = n, chainP = p, chainN = n;
+        int first = vertex.boneIndex[0], second = vertex.boneIndex[1];
+        if (IsBone(first)) {
+            TransformPoint(firstP, bones[first].matrix, p);
+            TransformPoint(firstN, bones[first].matrix, n);
+            if (IsBone(second)) {
+                if (first != chainFirst || second != chainSecond) {
+                    MultMatrix(chain, bones[first].matrix, bones[second].matrix);
+                    chainFirst = first;
+                    chainSecond = second;
+                }
+                TransformPoint(chainP, chain, p);
+                TransformPoint(chainN, chain, n);
+            }
+        }
+        vertex.position = Blend(vertex.weight, firstP, chainP);
+        vertex.normal = Blend(vertex.weight, firstN, chainN);
+    }
 }
 
 void UpdateSkeletonAndSkin() {
