@@ -108,8 +108,7 @@ int ClaimScreenshotFile(const char *name, const char *fileName) {
     int descriptor =
         open(fileName, O_WRONLY | O_CLOEXEC | O_NONBLOCK | (existed ? 0 : O_CREAT), 0666);
     if (descriptor < 0) {
-        std::fprintf(stderr, "%s: cannot write %s: %s\n", programName, fileName,
-                     std::strerror(errno));
+        ReportWriteFailure(fileName);
         return 0;
     }
     close(descriptor);
