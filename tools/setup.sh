@@ -12,9 +12,9 @@ build_dir=${BUILD_DIR:-build}
 cmake_args=${CMAKE_ARGS:-}
 
 demo_packages="build-essential cmake pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev
-  libgl1-mesa-dri libegl-mesa0 libimgui-dev libstb-dev libgtest-dev libbenchmark-dev"
-test_packages="$demo_packages xvfb xauth xdotool imagemagick x11-utils openbox wmctrl
-  clang libclang-rt-14-dev"
+  libgl1-mesa-dri libegl-mesa0 libimgui-dev libstb-dev"
+test_packages="$demo_packages libgtest-dev libbenchmark-dev xvfb xauth xdotool imagemagick
+  x11-utils openbox wmctrl clang libclang-rt-14-dev"
 
 as_root() {
     if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
@@ -27,10 +27,12 @@ install_packages() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $1
 }
 
-# Builds everything, or only the targets named.
+# Builds everything, or only the targets named. $1: extra configure options.
 build() {
+    extra=$1
+    shift
     # shellcheck disable=SC2086
-    cmake -S "$here" -B "$here/$build_dir" $cmake_args
+    cmake -S "$here" -B "$here/$build_dir" $extra $cmake_args
     if [ $# -eq 0 ]; then
         cmake --build "$here/$build_dir" -j "$(nproc)"
     else
@@ -41,7 +43,8 @@ build() {
 case "$mode" in
 demo)
     install_packages "$demo_packages"
-    build skinning_demo
+    # The demo alone: no test suite or benchmarks, so neither GoogleTest nor Google Benchmark.
+    build "-DSKIN_TESTS=OFF -DSKIN_BENCH=OFF" skinning_demo
     # The demo finds the textures in the source tree's assets/ from any working directory; it
     # stays where the script was started, so that the screenshots F12 saves land there and not
     # among the assets.
@@ -49,7 +52,7 @@ demo)
     ;;
 test)
     install_packages "$test_packages"
-    build
+    build "-DSKIN_TESTS=ON"
     ctest --test-dir "$here/$build_dir" --output-on-failure -j "$(nproc)"
     ;;
 *)
