@@ -21,8 +21,6 @@ const double SideViewAngle = 90.0;
 // Each notch of the wheel moves the camera a tenth of its distance.
 const double ZoomPerNotch = 0.9;
 
-int screenshotRequested = 0;
-
 double Clamped(double value, double low, double high) {
     return value < low ? low : value > high ? high : value;
 }
@@ -108,12 +106,44 @@ void Toggle(int &flag) {
     flag = !flag;
 }
 
+// The coordinate of the target each steering axis moves in the inverse mode, and the bound it is
+// kept within on the side it moves toward.
+float &SteeredCoordinate(int axis) {
+    Vector3 &target = demoState.target;
+    return axis == 0 ? target.z : axis == 1 ? target.y : target.x;
+}
+
+// Pressing a steering key: in the forward mode it sets its joint's velocity, in the inverse
+// mode it moves the target one step; in every mode the target is then kept inside its box on
+// the side the key moves it to.
+void Steer(int axis, int direction) {
+    if (axis < 0 || axis > 2)
+        return;
+    float &coordinate = SteeredCoordinate(axis);
+    if (demoState.fkMode)
+        demoState.jointVelocity[axis] = TruncToInt(direction * demoState.speed);
+    if (demoState.ikMode)
+        coordinate = (float)(coordinate + direction * demoState.targetStep);
+    float low = axis == 1 ? TargetMinY : TargetMinXZ;
+    float high = axis == 1 ? TargetMaxY : TargetMaxXZ;
+    if (direction < 0 && coordinate < low)
+        coordinate = low;
+    if (direction > 0 && coordinate > high)
+        coordinate = high;
+}
+
+// Releasing a steering key stops its joint, in every mode, whatever set the velocity.
+void StopSteer(int axis) {
+    if (axis >= 0 && axis <= 2)
+        demoState.jointVelocity[axis] = 0;
+}
+
 } // namespace
 
 int RunCommand(const DemoCommand &command) {
     switch (command.type) {
     case CommandQuit:
-        return 1;
+        return CommandEndsRun;
     case CommandTogglePlay:
         TogglePlay();
         break;
@@ -152,13 +182,18 @@ int RunCommand(const DemoCommand &command) {
         demoState.viewDistance = CameraStartDistance;
         break;
     case CommandSaveScreenshot:
-        screenshotRequested = 1;
-        break;
+        return CommandWantsScreenshot;
     case CommandSetJointAngle:
         SetJointAngle(command.index, command.value);
         break;
     case CommandSetTarget:
         SetTargetWithinBounds(command.point);
+        break;
+    case CommandSteer:
+        Steer(command.index, command.value < 0.0 ? -1 : +1);
+        break;
+    case CommandStopSteer:
+        StopSteer(command.index);
         break;
     default:
         break;
@@ -186,10 +221,4 @@ void SetTargetWithinBounds(const Vector3 &target) {
     demoState.target = Vector3{(float)Clamped(target.x, TargetMinXZ, TargetMaxXZ),
                                (float)Clamped(target.y, TargetMinY, TargetMaxY),
                                (float)Clamped(target.z, TargetMinXZ, TargetMaxXZ)};
-}
-
-int TakeScreenshotRequest() {
-    int requested = screenshotRequested;
-    screenshotRequested = 0;
-    return requested;
 }

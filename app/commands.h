@@ -5,7 +5,8 @@
 
 // Runs one command on demoState (and, for the modes and joint angles, on the bones). Every way
 // of asking (keys, mouse, panel) goes through here or through the functions below, so they all
-// share the same state and the same bounds. Returns 1 when the command asks the program to end.
+// share the same state and the same bounds. Returns what else the command asks of the program:
+// a combination of the DemoCommandOutcome bits (CommandEndsRun, CommandWantsScreenshot), or 0.
 int RunCommand(const DemoCommand &command);
 
 // The same, for commands that carry no values.
@@ -21,9 +22,6 @@ void ZoomCamera(double notches);
 
 // Sets the IK target, kept inside its box: x and z in [-2.5, 2.5], y in [1, 3.5].
 void SetTargetWithinBounds(const Vector3 &target);
-
-// Non-zero once, after a screenshot was asked for.
-int TakeScreenshotRequest();
 
 // Conversion of a double to int by truncation toward zero, as the velocity rules use it.
 inline int TruncToInt(double x) {

@@ -10,7 +10,9 @@
 #include "render/gl_check.h"
 #include "render/gl_state.h"
 #include "render/renderer.h"
+#include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
+#include "skeleton/skinning.h"
 
 #include <cstdio>
 #include <cstring>
@@ -38,23 +40,6 @@ struct RunCounters {
 
 RunCounters counters;
 
-// An open-ended run cannot know which frame is its last, so each one may be.
-int MayBeLastFrame() {
-    return runOptions->frames == 0 || counters.ticks >= runOptions->frames;
-}
-
-// Handed to the renderer, which calls it once the scene is complete in the back buffer. The
-// screenshots read the frame back with the panel over it, before it is shown; a requested one
-// is written once the frame is on screen.
-void PresentFrame() {
-    DrawPanelOverFrame();
-    int saveRequested =
-        ReadBackForScreenshots(demoState.clientWidth, demoState.clientHeight, MayBeLastFrame());
-    PlatformSwapBuffers();
-    if (saveRequested)
-        SaveRequestedScreenshot();
-}
-
 // Keys scripted for this tick go through the same path as typed ones.
 void PressScriptedKeys(long tick) {
     const KeyScript &script = runOptions->keys;
@@ -77,30 +62,90 @@ void OnTimer() {
     PlatformInvalidate();
 }
 
-// Set when the frame on screen may no longer show everything: the scene was just set up, or a
-// key was pressed.
-int redrawNeeded = 1;
+// What the next frame is asked for besides showing the state as it stands: filled in by the
+// events before it, emptied once a frame is drawn.
+struct FrameRequest {
+    int mustDraw;   // the picture on screen may not show everything: the scene was just set
+                    // up, an input arrived, or the window system lost the picture
+    int screenshot; // save the frame as the next numbered PNG (F12)
+};
+
+FrameRequest nextFrame = {1, 0};
+
+// Takes in what running a command asks for beyond the state it changed.
+void TakeOutcome(int outcome) {
+    if (outcome & CommandWantsScreenshot)
+        nextFrame.screenshot = 1;
+    if (outcome & CommandEndsRun)
+        PlatformDestroyWindow();
+}
+
+// One paint, in the order it happens: the panel and its commands, the update, the decision
+// whether the picture changes, the scene, the panel over it, the captures, the swap, the save.
+// Returns 1 when a frame was drawn and shown.
+int PaintFrame(const FrameRequest &request) {
+    // The panel's controls act on the state this frame then shows.
+    int panelChanged = 0;
+    int outcome = BuildPanelFrame(&panelChanged);
+    if (outcome & CommandEndsRun) {
+        PlatformDestroyWindow();
+        return 0;
+    }
+    int screenshot = request.screenshot || (outcome & CommandWantsScreenshot);
+    // A minimised window has nothing to show: no update, no drawing, no present.
+    if (!SceneHasPixels())
+        return 0;
+
+    // Update. The markers show the pose as it stood before the update moved it.
+    Bone markerPose[BoneCount];
+    for (int b = 0; b < BoneCount; ++b)
+        markerPose[b] = bones[b];
+    UpdateSkeletonAndSkin();
+
+    // Decide: a frame that could not differ from the one on screen is not drawn. The update
+    // above still ran, so the solver keeps its pace.
+    int sceneChanged = SceneInputsChanged(demoState.viewAngle, markerPose);
+    if (!request.mustDraw && !screenshot && !panelChanged && !sceneChanged)
+        return 0;
+
+    DrawScene(demoState.viewAngle, markerPose);
+    DrawPanelOverFrame();
+
+    // Captures read the back buffer, which the swap leaves undefined.
+    int width = demoState.clientWidth, height = demoState.clientHeight;
+    KeepFrameForExit(width, height);
+    int save = screenshot && CaptureRequestedScreenshot(width, height);
+
+    PlatformSwapBuffers();
+
+    // Saved once the frame is on screen, so writing the file never delays the picture.
+    if (save)
+        SaveRequestedScreenshot();
+    CheckGlAfterFrame();
+    CountPanelFrame();
+    ++counters.frames;
+    return 1;
+}
 
 void OnPaint(const PlatformEvent &event) {
     // Deterministic runs draw every tick's frame, so screenshots and key scripts see each one.
-    int panelChanged = 0;
-    if (UpdatePanel(&panelChanged)) {
-        PlatformDestroyWindow();
-        return;
-    }
-    int mustDraw = event.pictureLost || redrawNeeded || panelChanged || runOptions->frames > 0;
-    redrawNeeded = 0;
-    if (RenderSceneIfChanged(PresentFrame, demoState.viewAngle, mustDraw)) {
-        CheckGlAfterFrame();
-        CountPanelFrame();
-        ++counters.frames;
-    }
+    if (event.pictureLost || runOptions->frames > 0)
+        nextFrame.mustDraw = 1;
+    if (PaintFrame(nextFrame))
+        nextFrame = FrameRequest{0, 0};
     if (runOptions->frames > 0 && counters.ticks >= runOptions->frames)
         PlatformDestroyWindow();
 }
 
+// Where the pointer was last seen, for the wheel, whose events carry no position.
+int pointerX = -1, pointerY = -1;
+
 void OnMouse(const PlatformEvent &event) {
-    int overPanel = PanelHasMouse();
+    if (event.type != EventMouseWheel) {
+        pointerX = event.x;
+        pointerY = event.y;
+    }
+    int overPanel = PanelHasPoint(pointerX, pointerY);
     switch (event.type) {
     case EventMouseDown:
         HandleMouseDown(event.button, event.clicks, event.x, event.y, overPanel);
@@ -126,6 +171,10 @@ void PrintStats() {
                 counters.ticks, counters.ticks * perSecond, counters.frames,
                 counters.frames * perSecond, seconds, cpuSeconds, cpuSeconds * perSecond,
                 PlatformDepthBits(), demoState.speed);
+    // The pose the run ended in, degrees, for scripts that check what the controls did.
+    for (int b = 0; b < BoneCount; ++b)
+        std::printf("bone %d: x %.2f, y %.2f, z %.2f\n", b, bones[b].rotX, bones[b].rotY,
+                    bones[b].rotZ);
 }
 
 } // namespace
@@ -149,19 +198,18 @@ void MainWndProc(const PlatformEvent &event) {
         OnTimer();
         break;
     case EventKeyDown:
-        redrawNeeded = 1;
-        if (HandleKeyDown(event.keyCode))
-            PlatformDestroyWindow();
+        nextFrame.mustDraw = 1;
+        TakeOutcome(HandleKeyDown(event.keyCode));
         break;
     case EventKeyUp:
-        redrawNeeded = 1;
+        nextFrame.mustDraw = 1;
         HandleKeyUp(event.keyCode);
         break;
     case EventMouseDown:
     case EventMouseUp:
     case EventMouseMove:
     case EventMouseWheel:
-        redrawNeeded = 1;
+        nextFrame.mustDraw = 1;
         OnMouse(event);
         break;
     case EventDestroy:
@@ -208,7 +256,7 @@ int RunWindow(const DemoOptions &options, const char *programName) {
     PlatformShowWindow();
     PlatformUpdateWindow(); // the first frame, before the scene exists
     InitScene();
-    redrawNeeded = 1;
+    nextFrame.mustDraw = 1;
 
     PlatformEvent event;
     while (PlatformGetMessage(event))

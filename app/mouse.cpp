@@ -40,6 +40,20 @@ void MoveTargetByPixels(int dx, int dy) {
 
 } // namespace
 
+const MouseHelpLine mouseHelpLines[] = {
+    {"left drag",
+     "orbit the camera: sideways turns the view angle (the one R rotates), up and down tilts it "
+     "between 5 and 80 degrees; the automatic rotation waits while the button is held"},
+    {"wheel", "zoom: moves the camera along its line of sight, 5 to 22 units from the scene"},
+    {"double click", "camera tilt and distance back to their start, as Home"},
+    {"right drag",
+     "inverse mode only: move the target in the plane that faces the camera through it, kept in "
+     "the same box as the keys (x and z from -2.5 to 2.5, y from 1 to 3.5); the solver works "
+     "toward it at once"},
+};
+
+const int MouseHelpLineCount = (int)(sizeof mouseHelpLines / sizeof mouseHelpLines[0]);
+
 void HandleMouseDown(int button, int clicks, int x, int y, int overPanel) {
     if (overPanel || drag.kind != DragNone)
         return;

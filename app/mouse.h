@@ -16,3 +16,12 @@ void HandleMouseWheel(double notches, int overPanel);
 // Degrees per pixel of a left drag.
 const double OrbitYawPerPixel = 0.5;
 const double OrbitTiltPerPixel = 0.3;
+
+// What each gesture does, as --help, the on-screen panel's list and the README show it.
+struct MouseHelpLine {
+    const char *gesture;
+    const char *help;
+};
+
+extern const MouseHelpLine mouseHelpLines[];
+extern const int MouseHelpLineCount;

@@ -1,5 +1,8 @@
 #include "app/options.h"
 
+#include "app/key_bindings.h"
+#include "app/mouse.h"
+
 #include <cstring>
 
 namespace {
@@ -20,40 +23,53 @@ const char usageText[] =
     "                     TICK-KEY (release), separated by spaces or commas; ticks count\n"
     "                     from 1; KEY is a letter, F1 to F12, Escape, PageUp, PageDown,\n"
     "                     End, Home, Left, Up, Right, Down, Plus or Minus (numeric pad),\n"
-    "                     MainPlus or MainMinus (main row), or #CODE (a virtual-key\n"
-    "                     code); example: --keys \"1:I 2:Up 3:Up\"\n"
+    "                     MainPlus or MainMinus (main row), or #CODE, a Windows virtual-key\n"
+    "                     code from 1 to 255, the numbering the key table uses (65 is A,\n"
+    "                     37 Left, 107 the numeric pad's +); example: --keys \"1:I 2:Up 3:Up\"\n"
     "  --screenshot FILE  save the last frame: as PNG when FILE ends in .png (any case),\n"
     "                     otherwise as a 24-bit BMP\n"
     "  --stats            print ticks, frames drawn, CPU time and the speed at exit\n"
-    "  --no-ui            no on-screen panel (F1 then does nothing)\n"
-    "\n"
-    "Keys:\n"
-    "  Escape                quit\n"
-    "  P                     play animation on/off\n"
-    "  F                     forward kinematics: arrows and Page Up/Down turn the joints\n"
-    "  I                     inverse kinematics: arrows and Page Up/Down move the target\n"
-    "  Left, Right           forward: turn bone 0 about X; inverse: target z\n"
-    "  Up, Down              forward: turn bone 1 about X; inverse: target y\n"
-    "  Page Up, Page Down    forward: turn bone 1 about Z; inverse: target x\n"
-    "  T                     wireframe on/off\n"
-    "  B                     bone markers on/off (shown in wireframe only)\n"
-    "  N                     vertex normals on/off\n"
-    "  O                     textures on/off\n"
-    "  R                     camera rotation on/off\n"
-    "  numeric-pad + and -   speed and target step up and down\n"
-    "  + (=) and - on the main row, the same\n"
-    "  Home                  camera tilt and distance back to the start\n"
-    "  F1                    on-screen panel open/closed\n"
-    "  F12                   save the frame on screen as skinning-demo-NNN.png in the\n"
-    "                        working directory, NNN the next number not yet taken\n"
-    "\n"
-    "Mouse:\n"
-    "  left drag             orbit the camera (turn and tilt)\n"
-    "  wheel                 zoom\n"
-    "  double click          camera tilt and distance back to the start\n"
-    "  right drag            inverse kinematics: move the target\n"
+    "  --no-ui            no on-screen panel (F1 then does nothing)\n";
+
+const char panelText[] =
     "The panel (title bar \"Controls (F1)\" at the top left) shows the mode and settings\n"
     "and changes them as the keys do.\n";
+
+// Lines of --help are kept within this many columns; descriptions start at column HelpIndent.
+const int HelpWidth = 79;
+const int HelpIndent = 24;
+
+// Prints "  name" then text from column HelpIndent, wrapped at spaces within HelpWidth; a name
+// too long for its column puts the text on the next line.
+void PrintHelpLine(std::FILE *out, const char *name, const char *text) {
+    int column = std::fprintf(out, "  %s", name);
+    const char *word = text;
+    int first = 1;
+    while (*word) {
+        const char *end = std::strchr(word, ' ');
+        int length = end ? (int)(end - word) : (int)std::strlen(word);
+        int gap = first ? 0 : 1;
+        if (first && column >= HelpIndent) {
+            std::fprintf(out, "\n");
+            column = 0;
+        }
+        if (column < HelpIndent) {
+            std::fprintf(out, "%*s", HelpIndent - column, "");
+            column = HelpIndent;
+            gap = 0;
+        } else if (column + gap + length > HelpWidth) {
+            std::fprintf(out, "\n%*s", HelpIndent, "");
+            column = HelpIndent;
+            gap = 0;
+        }
+        column += std::fprintf(out, "%s%.*s", gap ? " " : "", length, word);
+        first = 0;
+        word += length;
+        while (*word == ' ')
+            ++word;
+    }
+    std::fprintf(out, "\n");
+}
 
 const int MaxFrames = 1000000000;
 
@@ -151,4 +167,13 @@ int ParseOptions(int argc, char **argv, DemoOptions &options, char *error, int e
 
 void PrintUsage(std::FILE *out, const char *programName) {
     std::fprintf(out, usageText, programName);
+    std::fprintf(out, "\nKeys:\n");
+    KeyHelpLine lines[MaxKeyHelpLines];
+    int count = KeyHelpLines(lines, MaxKeyHelpLines);
+    for (int i = 0; i < count; ++i)
+        PrintHelpLine(out, lines[i].keys, lines[i].help);
+    std::fprintf(out, "\nMouse:\n");
+    for (int i = 0; i < MouseHelpLineCount; ++i)
+        PrintHelpLine(out, mouseHelpLines[i].gesture, mouseHelpLines[i].help);
+    std::fprintf(out, "%s", panelText);
 }

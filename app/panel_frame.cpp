@@ -1,6 +1,8 @@
 #include "app/panel_frame.h"
 
 #include "app/commands.h"
+#include "app/key_bindings.h"
+#include "app/mouse.h"
 #include "platform/platform.h"
 #include "render/panel_drawing.h"
 #include "skeleton/demo_state.h"
@@ -17,10 +19,25 @@ struct PanelRun {
     double rateStart;  // seconds, start of the frames being counted
     int framesCounted; // since rateStart
     double rate;       // frames drawn per second over the last whole second or so
-    double rateShown;  // the rate the panel showed last
 };
 
-PanelRun panel = {0, 0, 0.0, 0, 0.0, -1.0};
+PanelRun panel = {0, 0, 0.0, 0, 0.0};
+
+// The panel's list of keys and gestures, made from the key table and the mouse's list.
+const int MaxHelpLines = MaxKeyHelpLines + 16;
+KeyHelpLine keyLines[MaxKeyHelpLines];
+PanelHelpLine helpLines[MaxHelpLines];
+int helpLineCount = 0;
+
+void MakeHelpLines() {
+    int keyCount = KeyHelpLines(keyLines, MaxKeyHelpLines);
+    helpLineCount = 0;
+    for (int i = 0; i < keyCount; ++i)
+        helpLines[helpLineCount++] = PanelHelpLine{keyLines[i].keys, keyLines[i].help};
+    for (int i = 0; i < MouseHelpLineCount && helpLineCount < MaxHelpLines; ++i)
+        helpLines[helpLineCount++] =
+            PanelHelpLine{mouseHelpLines[i].gesture, mouseHelpLines[i].help};
+}
 
 } // namespace
 
@@ -30,7 +47,8 @@ void OpenPanel(int deterministic) {
     SetPanelFixedStep(deterministic ? DeterministicStepSeconds : 0.0);
     PlatformStartPanelInput();
     StartPanelDrawing();
-    panel = PanelRun{1, !deterministic, PlatformSeconds(), 0, 0.0, -1.0};
+    MakeHelpLines();
+    panel = PanelRun{1, !deterministic, PlatformSeconds(), 0, 0.0};
 }
 
 void ClosePanel() {
@@ -42,7 +60,7 @@ void ClosePanel() {
     panel.open = 0;
 }
 
-int UpdatePanel(int *changed) {
+int BuildPanelFrame(int *changed) {
     *changed = 0;
     if (!panel.open)
         return 0;
@@ -54,19 +72,14 @@ int UpdatePanel(int *changed) {
     }
     PlatformBeginPanelFrame();
     BeginPanelDrawingFrame();
-    PanelReadout readout = {panel.rate, panel.showRate};
+    PanelReadout readout = {panel.rate, panel.showRate, helpLines, helpLineCount};
     DemoCommandQueue commands = {};
     BuildPanel(readout, commands);
-    if (panel.showRate && demoState.panelOpen && panel.rate != panel.rateShown) {
-        panel.rateShown = panel.rate;
-        *changed = 1;
-    }
-    int quit = 0;
+    int outcome = 0;
     for (int i = 0; i < commands.count; ++i)
-        quit |= RunCommand(commands.commands[i]);
-    if (commands.count > 0)
-        *changed = 1;
-    return quit;
+        outcome |= RunCommand(commands.commands[i]);
+    *changed = PanelPictureChanged() || commands.count > 0;
+    return outcome;
 }
 
 void DrawPanelOverFrame() {
@@ -74,8 +87,8 @@ void DrawPanelOverFrame() {
         DrawPanel();
 }
 
-int PanelHasMouse() {
-    return panel.open && PanelWantsMouse();
+int PanelHasPoint(int x, int y) {
+    return panel.open && PanelOwnsPoint(x, y);
 }
 
 void CountPanelFrame() {

@@ -1,8 +1,8 @@
 #pragma once
 
-// The on-screen panel in the main window's life: made with the window, built before each
-// frame's scene, drawn over the scene before the frame is presented, gone with the window.
-// Nothing here runs when the panel is off (--no-ui), so those frames are the scene alone.
+// The on-screen panel in the main window's life: made with the window, built once per frame
+// before the scene is drawn, drawn over the scene before the frame is presented, gone with the
+// window. Nothing here runs when the panel is off (--no-ui), so those frames are the scene alone.
 
 // Makes the panel, its mouse feed and its drawing; needs the window and its current GL
 // context. deterministic: every frame gets the same time step and the frame rate is not shown,
@@ -12,16 +12,16 @@ void OpenPanel(int deterministic);
 // Undoes OpenPanel; needs the GL context still current.
 void ClosePanel();
 
-// Builds this frame's panel and runs the commands its controls ask for. Returns 1 when one of
-// them asks the program to end; *changed is set when the panel's readout changed on its own
-// (the frame rate), so the frame is worth drawing.
-int UpdatePanel(int *changed);
+// Builds this frame's panel and runs the commands its controls ask for. Returns their outcome
+// bits (DemoCommandOutcome). *changed is set when the panel built looks different from the one
+// before it, or a control ran a command, so the frame is worth drawing.
+int BuildPanelFrame(int *changed);
 
 // Draws the panel built last over the frame in the back buffer.
 void DrawPanelOverFrame();
 
-// 1 while the mouse belongs to the panel.
-int PanelHasMouse();
+// 1 when a gesture at (x, y), drawable pixels, belongs to the panel rather than the scene.
+int PanelHasPoint(int x, int y);
 
 // Counts a frame drawn, for the frame rate the panel shows.
 void CountPanelFrame();

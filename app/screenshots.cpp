@@ -1,6 +1,5 @@
 #include "app/screenshots.h"
 
-#include "app/commands.h"
 #include "image/bmp_writer.h"
 #include "image/png_writer.h"
 #include "render/frame_readback.h"
@@ -121,17 +120,17 @@ void ReleaseScreenshotFile() {
         std::remove(screenshotFile.name);
 }
 
-int ReadBackForScreenshots(int width, int height, int mayBeLast) {
-    if (screenshotFile.name && mayBeLast)
+void KeepFrameForExit(int width, int height) {
+    if (screenshotFile.name)
         CaptureBackBuffer(lastFrame, width, height);
-    if (!TakeScreenshotRequest())
-        return 0;
-    if (!CaptureBackBuffer(requestedFrame, width, height)) {
-        std::fprintf(stderr, "%s: no screenshot saved: %s\n", programName,
-                     width > 0 && height > 0 ? "out of memory" : "the window shows nothing");
-        return 0;
-    }
-    return 1;
+}
+
+int CaptureRequestedScreenshot(int width, int height) {
+    if (CaptureBackBuffer(requestedFrame, width, height))
+        return 1;
+    std::fprintf(stderr, "%s: no screenshot saved: %s\n", programName,
+                 width > 0 && height > 0 ? "out of memory" : "the window shows nothing");
+    return 0;
 }
 
 void SaveRequestedScreenshot() {

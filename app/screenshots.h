@@ -17,10 +17,14 @@ int ClaimScreenshotFile(const char *programName, const char *fileName);
 void ReleaseScreenshotFile();
 
 // For the frame of width by height pixels complete in the back buffer, before it is shown:
-// reads it back when it may be the run's last (mayBeLast) and --screenshot wants it, or when
-// a numbered screenshot was asked for since the last frame. Returns 1 when that numbered
-// screenshot is to be written (by SaveRequestedScreenshot, once the frame is on screen).
-int ReadBackForScreenshots(int width, int height, int mayBeLast);
+// keeps a copy for --screenshot's file when there is one. Every frame drawn is kept, so the
+// file gets the run's last frame however the run ends.
+void KeepFrameForExit(int width, int height);
+
+// The same frame, read back for the numbered screenshot asked for. Returns 1 when it is to be
+// written (by SaveRequestedScreenshot, once the frame is on screen), or 0 after a line on
+// standard error.
+int CaptureRequestedScreenshot(int width, int height);
 
 // Writes the frame read back for the numbered screenshot into the first free name from
 // skinning-demo-001.png on (a file already there is never replaced; this run carries on from

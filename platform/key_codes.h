@@ -1,8 +1,9 @@
 #pragma once
 
-// Key identity throughout the program: a fixed numbering of our own, so the key tables read the
-// same whatever keyboard layer delivers the presses (the platform layer translates into it).
-// Letters and digits are their upper-case ASCII codes.
+// Key identity throughout the program: the Windows virtual-key numbers, the numbering the
+// demo's key table was first written in, so the table reads the same whatever keyboard layer
+// delivers the presses (each platform back end translates into it). Letters and digits are
+// their upper-case ASCII codes.
 enum VirtualKey {
     KeyNone = 0,
     KeyBackspace = 8,

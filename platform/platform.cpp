@@ -2,7 +2,9 @@
 
 #include <SDL.h>
 #include <backends/imgui_impl_sdl.h>
+#include <cfloat>
 #include <cstring>
+#include <imgui.h>
 
 // Present in sanitizer builds only (weak: null otherwise).
 extern "C" void __lsan_do_leak_check(void) __attribute__((weak));
@@ -37,6 +39,18 @@ struct PlatformTimer {
 PlatformWindow mainWindow;
 PlatformTimer frameTimer;
 int panelInput = 0; // the on-screen panel gets the mouse too
+
+// Where the window's own events last put the pointer, in window coordinates; inside 0 once it
+// has left the window. The panel takes its pointer from here, not from the backend's query of
+// the global pointer: where input is injected (remote desktops, VNC, a virtual X server) the
+// global pointer the X server reports can lag behind the events, and then drags and hover
+// highlights would not follow the hand.
+struct PanelPointer {
+    int inside;
+    int x, y;
+};
+
+PanelPointer panelPointer = {0, 0, 0};
 int paintPending = 0;
 int pictureLost = 0; // the window system dropped what was on screen; the next paint redraws
 int quitPosted = 0;
@@ -248,6 +262,21 @@ int TranslateWindowEvent(const SDL_WindowEvent &window, PlatformEvent &event) {
 // The panel sees the mouse and the window's focus, never the keys: they keep their meaning
 // whatever the pointer is over.
 void FeedPanel(const SDL_Event &sdlEvent) {
+    switch (sdlEvent.type) {
+    case SDL_MOUSEMOTION:
+        panelPointer = PanelPointer{1, sdlEvent.motion.x, sdlEvent.motion.y};
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        panelPointer = PanelPointer{1, sdlEvent.button.x, sdlEvent.button.y};
+        break;
+    case SDL_WINDOWEVENT:
+        if (sdlEvent.window.event == SDL_WINDOWEVENT_LEAVE)
+            panelPointer.inside = 0;
+        break;
+    default:
+        break;
+    }
     switch (sdlEvent.type) {
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
@@ -530,6 +559,7 @@ int PlatformStartPanelInput() {
     if (!mainWindow.window || panelInput)
         return 0;
     panelInput = ImGui_ImplSDL2_InitForOpenGL(mainWindow.window, mainWindow.context) ? 1 : 0;
+    panelPointer = PanelPointer{0, 0, 0};
     return panelInput;
 }
 
@@ -541,8 +571,13 @@ void PlatformStopPanelInput() {
 }
 
 void PlatformBeginPanelFrame() {
-    if (panelInput)
-        ImGui_ImplSDL2_NewFrame();
+    if (!panelInput)
+        return;
+    ImGui_ImplSDL2_NewFrame();
+    // The backend's buttons come from SDL's event state and stay; its position is replaced.
+    ImGui::GetIO().MousePos = panelPointer.inside
+                                  ? ImVec2((float)panelPointer.x, (float)panelPointer.y)
+                                  : ImVec2(-FLT_MAX, -FLT_MAX);
 }
 
 void PlatformDestroyWindow() {

@@ -229,30 +229,31 @@ void DrawScene(double viewAngle, const Bone *markerPose) {
     DrawNormals();
     if (demoState.ikMode)
         DrawIkOverlays();
+    glFlush();
 }
 
-int RenderSceneIfChanged(void (*presentFrame)(void), double viewAngle, int mustDraw) {
+int SceneInputsChanged(double viewAngle, const Bone *markerPose) {
+    FrameInputs inputs;
+    GatherFrameInputs(inputs, viewAngle, markerPose);
+    int changed = !SameFrameInputs(inputs, lastDrawn);
+    lastDrawn = inputs;
+    return changed;
+}
+
+void RenderScene(void (*presentFrame)(void), double viewAngle) {
     // Skipped whole rather than clamped: no update, no drawing, no present.
     if (!HasPixels())
-        return 0;
+        return;
     // The markers show the pose as it stood before this frame's update moved it.
     Bone markerPose[BoneCount];
     for (int b = 0; b < BoneCount; ++b)
         markerPose[b] = bones[b];
     UpdateSkeletonAndSkin();
-
-    FrameInputs inputs;
-    GatherFrameInputs(inputs, viewAngle, markerPose);
-    if (!mustDraw && SameFrameInputs(inputs, lastDrawn))
-        return 0;
     DrawScene(viewAngle, markerPose);
-    glFlush();
     if (presentFrame)
         presentFrame();
-    lastDrawn = inputs;
-    return 1;
 }
 
-void RenderScene(void (*presentFrame)(void), double viewAngle) {
-    RenderSceneIfChanged(presentFrame, viewAngle, 1);
+int SceneHasPixels() {
+    return HasPixels();
 }

@@ -9,9 +9,13 @@ extern unsigned int floorTexture;
 
 // Draws the scene as it stands, without moving anything: floor, bone markers (in wireframe,
 // unless hidden) turned by the angles of markerPose (BoneCount records), the skin as last
-// skinned, the normals and the IK overlays. viewAngle is the camera yaw in degrees. Sets
-// demoState.aspect. Draws nothing when the client area has no pixels.
+// skinned, the normals and the IK overlays, then flushes. viewAngle is the camera yaw in
+// degrees. Sets demoState.aspect where it sets the projection. Draws nothing when the client
+// area has no pixels.
 void DrawScene(double viewAngle, const Bone *markerPose);
+
+// 1 when the client area has pixels to draw into.
+int SceneHasPixels();
 
 // One complete frame: the per-frame skeleton and skin update (which runs the IK pass), then
 // DrawScene with the markers in the pose from before that update, then a flush and
@@ -21,13 +25,13 @@ void DrawScene(double viewAngle, const Bone *markerPose);
 // frame is skipped whole, with no GL call, no update and no present.
 void RenderScene(void (*presentFrame)(void), double viewAngle);
 
-// RenderScene for a frame on screen that may stay: the update always runs (so the solver keeps
-// its pace), but when nothing the picture is drawn from has changed since the last frame drawn
-// (the drawing flags, the IK target, the client size, the camera, the texture names and the
-// bones' angles before and after the update), and mustDraw is 0, nothing is drawn or presented
-// and the picture on screen stays. Returns 1 when a frame was drawn and presented.
+// Whether the scene drawn now from viewAngle and markerPose could look different from the one
+// this function was last asked about: it compares everything the picture is drawn from (the
+// drawing flags, the IK target, the client size, the camera, the texture names and the bones'
+// angles, both as the markers show them and as they stand now), then remembers it for the next
+// call. Call it once per frame, after the update. The first call answers 1.
 //
 // Data that only the scene set-up changes (the bones' pivots, the skin's triangles and rest
-// data) is not compared: pass mustDraw = 1 for the first frame after the set-up, and whenever the
-// window system has lost the picture on screen.
-int RenderSceneIfChanged(void (*presentFrame)(void), double viewAngle, int mustDraw);
+// data) is not compared: draw the first frame after the set-up, and every frame the window
+// system has lost, whatever this says.
+int SceneInputsChanged(double viewAngle, const Bone *markerPose);

@@ -24,6 +24,17 @@ enum DemoCommandType {
     CommandSetJointAngle,  // index: 0 bone 0 about X, 1 bone 1 about X, 2 bone 1 about Z;
                            // value: degrees
     CommandSetTarget,      // point: the IK target, kept inside the target's box
+    CommandSteer,          // a steering key pressed: index the axis (0 Left/Right, 1 Up/Down,
+                           // 2 Page Up/Down), value the direction (-1 or +1). Forward mode:
+                           // that joint's velocity; inverse mode: moves the target
+    CommandStopSteer,      // a steering key released: index the axis whose joint stops
+};
+
+// What running a command asks of the program beyond the state it changed. A combination of
+// these bits; 0 for most commands.
+enum DemoCommandOutcome {
+    CommandEndsRun = 1,         // the window is to be destroyed (Escape)
+    CommandWantsScreenshot = 2, // the frame shown next is to be saved as a numbered file
 };
 
 struct DemoCommand {

@@ -1,6 +1,7 @@
 #include "ui/panel.h"
 
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
@@ -18,6 +19,34 @@ const float HelpInputWidth = 100.0f;
 const float JointSliderRange = 180.0f;
 
 double fixedStep = 0.0;
+
+// A digest of what the panel built last draws, and whether it differs from the one before.
+unsigned long long pictureDigest = 0;
+int pictureChanged = 1;
+
+void Digest(unsigned long long &digest, const void *data, size_t size) {
+    const unsigned char *bytes = (const unsigned char *)data;
+    for (size_t i = 0; i < size; ++i)
+        digest = (digest ^ bytes[i]) * 1099511628211ull; // FNV-1a
+}
+
+// Everything the draw lists hand to the GL: vertices, indices, clip rectangles and textures.
+unsigned long long DigestOfDrawData(const ImDrawData *data) {
+    unsigned long long digest = 14695981039346656037ull;
+    if (!data)
+        return digest;
+    for (int n = 0; n < data->CmdListsCount; ++n) {
+        const ImDrawList *list = data->CmdLists[n];
+        Digest(digest, list->VtxBuffer.Data, (size_t)list->VtxBuffer.Size * sizeof(ImDrawVert));
+        Digest(digest, list->IdxBuffer.Data, (size_t)list->IdxBuffer.Size * sizeof(ImDrawIdx));
+        for (const ImDrawCmd &command : list->CmdBuffer) {
+            Digest(digest, &command.ClipRect, sizeof command.ClipRect);
+            Digest(digest, &command.TextureId, sizeof command.TextureId);
+            Digest(digest, &command.ElemCount, sizeof command.ElemCount);
+        }
+    }
+    return digest;
+}
 
 void Queue(DemoCommandQueue &commands, int type, int index = 0, double value = 0.0,
            Vector3 point = Vector3{0.0f, 0.0f, 0.0f}) {
@@ -98,37 +127,15 @@ void InverseControls(DemoCommandQueue &commands) {
     ImGui::TextUnformatted(SolverText(IkTargetStatus()));
 }
 
-struct HelpLine {
-    const char *input;
-    const char *action;
-};
-
-const HelpLine helpLines[] = {
-    {"Escape", "quit"},
-    {"P, F, I", "play, forward, inverse mode"},
-    {"Left, Right", "forward: lower bone X; inverse: target z"},
-    {"Up, Down", "forward: upper bone X; inverse: target y"},
-    {"Page Up, Down", "forward: upper bone Z; inverse: target x"},
-    {"T, B, N", "wireframe, bone markers, normals"},
-    {"O, R", "textures, camera rotation"},
-    {"+, -", "speed and target step (numeric pad or main row)"},
-    {"Home", "camera tilt and distance back to the start"},
-    {"F1", "this panel"},
-    {"F12", "save the picture as skinning-demo-NNN.png"},
-    {"Left drag", "orbit the camera"},
-    {"Wheel", "zoom"},
-    {"Double click", "camera tilt and distance back to the start"},
-    {"Right drag", "inverse: move the target"},
-};
-
-void HelpList() {
+void HelpList(const PanelReadout &readout) {
     if (!ImGui::CollapsingHeader("Keys and mouse"))
         return;
     if (!ImGui::BeginTable("help", 2))
         return;
     ImGui::TableSetupColumn("input", ImGuiTableColumnFlags_WidthFixed, HelpInputWidth);
     ImGui::TableSetupColumn("action", ImGuiTableColumnFlags_WidthStretch);
-    for (const HelpLine &line : helpLines) {
+    for (int i = 0; i < readout.helpLineCount; ++i) {
+        const PanelHelpLine &line = readout.helpLines[i];
         ImGui::TableNextRow();
         ImGui::TableNextColumn();
         ImGui::TextUnformatted(line.input);
@@ -156,7 +163,7 @@ void PanelContents(const PanelReadout &readout, DemoCommandQueue &commands) {
         ImGui::Text("Frames per second: %.0f", readout.framesPerSecond);
     }
     ImGui::Separator();
-    HelpList();
+    HelpList(readout);
 }
 
 } // namespace
@@ -169,6 +176,8 @@ int CreatePanel() {
     io.IniFilename = nullptr; // nothing written into the working directory
     io.LogFilename = nullptr;
     ImGui::StyleColorsDark();
+    pictureDigest = 0;
+    pictureChanged = 1;
     return 1;
 }
 
@@ -200,8 +209,27 @@ void BuildPanel(const PanelReadout &readout, DemoCommandQueue &commands) {
         PanelContents(readout, commands);
     ImGui::End();
     ImGui::Render();
+    unsigned long long digest = DigestOfDrawData(ImGui::GetDrawData());
+    pictureChanged = digest != pictureDigest;
+    pictureDigest = digest;
 }
 
-int PanelWantsMouse() {
-    return ImGui::GetCurrentContext() && ImGui::GetIO().WantCaptureMouse;
+int PanelPictureChanged() {
+    return pictureChanged;
+}
+
+int PanelOwnsPoint(double x, double y) {
+    if (!ImGui::GetCurrentContext())
+        return 0;
+    if (ImGui::IsAnyItemActive())
+        return 1;
+    ImGuiWindow *window = ImGui::FindWindowByName(PanelTitle);
+    if (!window || !window->WasActive)
+        return 0;
+    // The panel lays itself out in window coordinates; drawable pixels are finer on dense
+    // screens.
+    ImVec2 scale = ImGui::GetIO().DisplayFramebufferScale;
+    ImVec2 point((float)x / (scale.x > 0.0f ? scale.x : 1.0f),
+                 (float)y / (scale.y > 0.0f ? scale.y : 1.0f));
+    return window->Rect().Contains(point);
 }

@@ -10,10 +10,18 @@
 // renderer draws what it builds. Each frame: the platform's and the renderer's panel frame
 // starts, then BuildPanel, then the renderer draws the result.
 
+// One line of the panel's list of keys and mouse gestures.
+struct PanelHelpLine {
+    const char *input;
+    const char *action;
+};
+
 // What the panel shows besides the state record.
 struct PanelReadout {
-    double framesPerSecond; // shown only when showRate is non-zero
-    int showRate;           // 0 where frames must repeat exactly (headless runs)
+    double framesPerSecond;         // shown only when showRate is non-zero
+    int showRate;                   // 0 where frames must repeat exactly (headless runs)
+    const PanelHelpLine *helpLines; // the keys and gestures, as the application binds them
+    int helpLineCount;
 };
 
 // Makes the panel's context: default font and style, and no settings file. Returns 1, or 0
@@ -29,6 +37,12 @@ void SetPanelFixedStep(double seconds);
 // reads "Controls (F1)"; demoState.panelOpen decides whether the controls show beneath it.
 void BuildPanel(const PanelReadout &readout, DemoCommandQueue &commands);
 
-// 1 while the mouse is over the panel or working one of its controls: its gestures are then
-// the panel's, not the scene's.
-int PanelWantsMouse();
+// 1 when the panel built last looks different from the one built before it (any widget,
+// highlight or readout), so that the frame showing it is worth drawing.
+int PanelPictureChanged();
+
+// 1 when a gesture at (x, y), drawable pixels from the top left, is the panel's rather than the
+// scene's: the point lies on the panel as it was last built, or one of its controls is being
+// worked. Asked with the gesture's own position, so that a press that arrives together with the
+// move that brought the pointer there is judged where it happens.
+int PanelOwnsPoint(double x, double y);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/key_bindings.h"
 #include "render/gl_check.h"
 #include "render/gl_state.h"
 #include "render/panel_drawing.h"
@@ -110,6 +111,12 @@ void DrawPanelAndPresent() {
 // drawn after the scene. open: the whole panel, with its key list unfolded; otherwise its title
 // bar only.
 void WithPanel(benchmark::State &state, int open) {
+    // The key list the program shows.
+    static KeyHelpLine keyLines[MaxKeyHelpLines];
+    static PanelHelpLine helpLines[MaxKeyHelpLines];
+    int helpLineCount = KeyHelpLines(keyLines, MaxKeyHelpLines);
+    for (int i = 0; i < helpLineCount; ++i)
+        helpLines[i] = PanelHelpLine{keyLines[i].keys, keyLines[i].help};
     SetUpScene(state);
     CreatePanel();
     ImGui::GetIO().DisplaySize = ImVec2((float)OffscreenWidth, (float)OffscreenHeight);
@@ -121,7 +128,7 @@ void WithPanel(benchmark::State &state, int open) {
     for (auto _ : state) {
         BeginPanelDrawingFrame();
         DemoCommandQueue commands = {};
-        BuildPanel(PanelReadout{100.0, 1}, commands);
+        BuildPanel(PanelReadout{100.0, 1, helpLines, helpLineCount}, commands);
         if (open && frame++ == 0) { // the window exists now: unfold its key list
             ImGuiWindow *panel = ImGui::FindWindowByName("Controls (F1)");
             panel->StateStorage.SetInt(panel->GetID("Keys and mouse"), 1);

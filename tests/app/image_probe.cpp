@@ -1,7 +1,8 @@
 // Pixel checks for the end-to-end scripts:
 //   image_probe count FILE CLASS X Y W H   prints how many pixels of CLASS lie in the rectangle
 //   image_probe size FILE                  prints WIDTH HEIGHT
-//   image_probe diff FILE1 FILE2           prints how many pixels differ
+//   image_probe diff FILE1 FILE2 [X Y W H] prints how many pixels differ, in the whole pictures
+//                                          or in the rectangle
 //   image_probe centre FILE CLASS X Y W H  prints the mean x and y (whole pixels, relative to
 //                                          the rectangle) of the pixels of CLASS in it, or
 //                                          "none" when there are none
@@ -20,6 +21,20 @@ int Fail(const char *what, const char *detail) {
     return 2;
 }
 
+// The part of image inside the rectangle (clipped to it).
+Image Crop(const Image &image, int x0, int y0, int width, int height) {
+    Image part;
+    for (int y = y0; y < y0 + height; ++y)
+        for (int x = x0; x < x0 + width; ++x)
+            if (x >= 0 && y >= 0 && x < image.width && y < image.height) {
+                Pixel p = image.At(x, y);
+                part.rgb.insert(part.rgb.end(), {p.r, p.g, p.b});
+            }
+    part.width = (int)part.rgb.size() / 3; // one long row: only differences are counted
+    part.height = part.width > 0 ? 1 : 0;
+    return part;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -33,10 +48,15 @@ int main(int argc, char **argv) {
         std::printf("%d %d\n", image.width, image.height);
         return 0;
     }
-    if (command == "diff" && argc == 4) {
+    if (command == "diff" && (argc == 4 || argc == 8)) {
         Image other;
         if (!ReadImage(argv[3], other))
             return Fail("cannot read", argv[3]);
+        if (argc == 8) {
+            int x = std::atoi(argv[4]), y = std::atoi(argv[5]);
+            image = Crop(image, x, y, std::atoi(argv[6]), std::atoi(argv[7]));
+            other = Crop(other, x, y, std::atoi(argv[6]), std::atoi(argv[7]));
+        }
         std::printf("%d\n", CountDifferences(image, other));
         return 0;
     }

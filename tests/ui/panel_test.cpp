@@ -45,7 +45,7 @@ class Panel : public ::testing::Test {
         io.MousePos = ImVec2(x, y);
         io.MouseDown[0] = down;
         DemoCommandQueue commands = {};
-        BuildPanel(PanelReadout{0.0, 0}, commands);
+        BuildPanel(PanelReadout{0.0, 0, nullptr, 0}, commands);
         for (int i = 0; i < commands.count; ++i)
             RunCommand(commands.commands[i]);
         return commands.count;
@@ -165,6 +165,23 @@ TEST_F(Panel, EachToggleAndModeClickDoesWhatItsKeyDoes) {
             ExpectSame(Observe(), byKey);
         }
     }
+}
+
+// The Wireframe box also hides the markers, so the Bone markers box changes one frame after the
+// click, with no input and nothing else new: the panel must say its picture changed then, and
+// only then, for the program to draw that frame.
+TEST_F(Panel, ItsPictureChangesWhenACommandChangedWhatItShowsAndOnlyThen) {
+    StartFrom(0);
+    std::map<ImGuiID, ImVec2> where = FindControls();
+    ImVec2 box = where.at(ControlId("Wireframe (T)"));
+    Frame(box.x, box.y, false);
+    Frame(box.x, box.y, true);
+    EXPECT_EQ(Frame(box.x, box.y, false), 1); // the release runs the command
+    EXPECT_EQ(demoState.hideBones, 1);
+    Frame(box.x, box.y, false);
+    EXPECT_TRUE(PanelPictureChanged()) << "the Bone markers box was not redrawn";
+    Frame(box.x, box.y, false);
+    EXPECT_FALSE(PanelPictureChanged());
 }
 
 TEST_F(Panel, TitleBarArrowAndF1OpenAndCloseTheSamePanel) {

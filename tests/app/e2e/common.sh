@@ -35,14 +35,18 @@ trap cleanup EXIT
 
 fail() {
     echo "FAIL: $*" >&2
-    if [ -s "$WORK/demo.err" ]; then
-        echo "--- demo stderr:" >&2
-        cat "$WORK/demo.err" >&2
-    fi
+    for log in demo.err wm.log xvfb.log; do
+        if [ -s "$WORK/$log" ]; then
+            echo "--- $log:" >&2
+            cat "$WORK/$log" >&2
+        fi
+    done
     exit 1
 }
 
 # Waits up to $1 tenths of a second for the command in the remaining arguments to succeed.
+# Scripts wait for what they need to see, never for a fixed time, so that a busy machine only
+# makes them slower: the limits are far above what an idle machine needs.
 wait_for() {
     tries=$1
     shift
@@ -64,7 +68,9 @@ start_x() {
         attempts=$((attempts - 1))
         number=$(($(od -An -N2 -tu2 /dev/urandom) % 30000 + 100))
         : >"$WORK/display"
-        Xvfb ":$number" -displayfd 3 -screen 0 "${1}x24" -nolisten tcp 3>"$WORK/display" \
+        # -noreset: by default the server resets whenever its last client leaves, and a client
+        # that connects meanwhile (the demo, while xdotool polls for its window) is refused.
+        Xvfb ":$number" -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -noreset 3>"$WORK/display" \
             2>"$WORK/xvfb.log" &
         XVFB_PID=$!
         tries=200
@@ -97,15 +103,26 @@ start_demo() {
         WID=$(xdotool search --onlyvisible --name "^$TITLE\$" | head -n 1)
         [ -n "$WID" ]
     }
-    tries=300
+    tries=600
     while ! find_window 2>/dev/null; do
-        kill -0 "$DEMO_PID" 2>/dev/null || fail "the demo ended before showing its window"
+        if ! kill -0 "$DEMO_PID" 2>/dev/null; then
+            status=0
+            wait "$DEMO_PID" || status=$?
+            DEMO_PID=
+            fail "the demo ended with code $status before showing its window on $DISPLAY:" \
+                "$(cat "$WORK/demo.out")"
+        fi
         tries=$((tries - 1))
         [ "$tries" -gt 0 ] || fail "no window titled '$TITLE'"
         sleep 0.1
     done
-    # Only the timer's frames show the scene; give the first ones time to arrive.
-    sleep 0.5
+    # The scene comes with the timer's frames after the set-up: wait until it is on screen.
+    await 600 started scene_shown || fail "the window never showed the scene"
+}
+
+scene_shown() {
+    window_geometry
+    [ "$(count started lit 0 0 "$WIDTH" "$HEIGHT")" -gt 2000 ]
 }
 
 focus_demo() {
@@ -166,6 +183,71 @@ drag() {
     xdotool mouseup "$1"
 }
 
+# differences NAME1 NAME2 [X Y W H]: pixels that differ between two shots, in the whole screen
+# or in a rectangle given in window coordinates.
 differences() {
-    "$PROBE" diff "$WORK/$1.ppm" "$WORK/$2.ppm"
+    if [ $# -eq 2 ]; then
+        "$PROBE" diff "$WORK/$1.ppm" "$WORK/$2.ppm"
+    else
+        window_geometry
+        "$PROBE" diff "$WORK/$1.ppm" "$WORK/$2.ppm" $((X + $3)) $((Y + $4)) "$5" "$6"
+    fi
+}
+
+# await TENTHS NAME CONDITION...: takes the screenshot NAME again and again until the command
+# CONDITION succeeds after it; returns 1 when TENTHS tenths of a second pass first.
+await() {
+    tenths=$1
+    name=$2
+    shift 2
+    while :; do
+        shot "$name"
+        "$@" && return 0
+        tenths=$((tenths - 1))
+        [ "$tenths" -gt 0 ] || return 1
+        sleep 0.1
+    done
+}
+
+# await_still NAME: waits until the screen holds still (five shots in a row the same, half a
+# second or more) and keeps the last as NAME. Returns 1 after 60 seconds of change.
+await_still() {
+    shot "$1"
+    same=0
+    tries=600
+    while [ "$same" -lt 4 ]; do
+        sleep 0.1
+        mv "$WORK/$1.ppm" "$WORK/$1.previous.ppm"
+        shot "$1"
+        if [ "$(differences "$1.previous" "$1")" -eq 0 ]; then
+            same=$((same + 1))
+        else
+            same=0
+        fi
+        tries=$((tries - 1))
+        [ "$tries" -gt 0 ] || return 1
+    done
+}
+
+# await_change TENTHS NAME FROM [X Y W H]: waits until the screen differs from the shot FROM (in
+# the rectangle, when given) and keeps it as NAME.
+await_change() {
+    tenths=$1
+    name=$2
+    from=$3
+    shift 3
+    await "$tenths" "$name" differs "$from" "$name" "$@"
+}
+
+differs() {
+    [ "$(differences "$@")" -gt 0 ]
+}
+
+# await_change_by TENTHS NAME FROM PIXELS: as await_change, until more than PIXELS differ.
+await_change_by() {
+    await "$1" "$2" differs_by "$4" "$3" "$2"
+}
+
+differs_by() {
+    [ "$(differences "$2" "$3")" -gt "$1" ]
 }

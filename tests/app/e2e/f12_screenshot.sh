@@ -8,7 +8,7 @@ start_demo
 focus_demo
 
 xdotool key --delay 30 p r
-sleep 0.5
+await_still still || fail "the scene did not stop"
 xdotool key F12
 wait_for 100 test -s "$WORK/demo.out" || fail "no line about a saved screenshot"
 [ "$(cat "$WORK/demo.out")" = "saved skinning-demo-001.png" ] ||

@@ -5,23 +5,22 @@
 start_x 1024x768
 start_demo
 focus_demo
-
-xdotool key --delay 30 i
-sleep 0.5
-shot before
-xdotool key --delay 30 Up Up Up Up Up Up
-sleep 0.7
-shot after
-
 window_geometry
+middle=$((WIDTH / 2))
+
+xdotool key i
+await_still before || fail "the scene did not stop in the inverse mode"
+red_before=$(count before red $((middle - 40)) 0 80 $((HEIGHT / 2)))
+xdotool key --delay 30 Up Up Up Up Up Up
+line_shown() {
+    [ "$(count after red $((middle - 40)) 0 80 $((HEIGHT / 2)))" -ge $((red_before + 15)) ]
+}
+await 300 after line_shown || fail "no red line above the limb ($red_before red pixels before)"
+await_still after || fail "the scene did not settle"
+
 lit=$(count after lit 0 0 "$WIDTH" "$HEIGHT")
 [ "$lit" -gt 2000 ] || fail "the scene is missing ($lit lit pixels)"
-# The line runs up the middle of the window, above the limb's top.
-middle=$((WIDTH / 2))
-red_before=$(count before red $((middle - 40)) 0 80 $((HEIGHT / 2)))
 red_after=$(count after red $((middle - 40)) 0 80 $((HEIGHT / 2)))
 red_anywhere=$(count after red 0 0 "$WIDTH" "$HEIGHT")
-[ "$red_after" -ge $((red_before + 15)) ] ||
-    fail "no red line: $red_before red pixels before, $red_after after"
 [ "$red_anywhere" -le $((red_after + 5)) ] || fail "red outside the middle ($red_anywhere)"
 echo "ok: red pixels above the limb $red_before -> $red_after"

@@ -9,17 +9,22 @@ window_geometry
 
 xdotool key i
 xdotool key --delay 30 Up Up Up Up Up
-sleep 0.5
-shot raised
+red_x() {
+    set -- $(centre "$1" red 0 0 "$WIDTH" "$HEIGHT")
+    echo "$1"
+}
+line_shown() {
+    [ "$(red_x raised)" != none ]
+}
+await 300 raised line_shown || fail "no red line after raising the target"
+await_still raised || fail "the scene did not settle"
+before=$(red_x raised)
 fromX=$((WIDTH * 3 / 4))
 fromY=$((HEIGHT * 3 / 4))
 drag 3 "$fromX" "$fromY" $((fromX + 120)) "$fromY"
-sleep 0.5
-shot dragged
-set -- $(centre raised red 0 0 "$WIDTH" "$HEIGHT")
-before=$1
-set -- $(centre dragged red 0 0 "$WIDTH" "$HEIGHT")
-after=$1
-[ "$before" != none ] && [ "$after" != none ] || fail "no red line ($before, $after)"
-[ "$after" -gt $((before + 20)) ] || fail "the red line did not follow: x $before -> $after"
-echo "ok: red line at x $before, $after after the drag"
+line_followed() {
+    after=$(red_x dragged)
+    [ "$after" != none ] && [ "$after" -gt $((before + 20)) ]
+}
+await 300 dragged line_followed || fail "the red line did not follow: x $before -> $(red_x dragged)"
+echo "ok: red line at x $before, $(red_x dragged) after the drag"

@@ -1,0 +1,71 @@
+#include "app/key_bindings.h"
+
+#include "platform/key_codes.h"
+#include "skeleton/demo_commands.h"
+
+#include <cstdio>
+#include <cstring>
+
+// The steering axes: 0 turns bone 0 about X or moves the target in z, 1 bone 1 about X or the
+// target in y, 2 bone 1 about Z or the target in x.
+const KeyBinding keyBindings[] = {
+    {"Escape", KeyEscape, CommandQuit, 0, 0.0, "quit"},
+    {"P", 'P', CommandTogglePlay, 0, 0.0,
+     "play animation on/off (off freezes the pose; on resumes it from the pose reached, camera "
+     "untouched)"},
+    {"F", 'F', CommandToggleForward, 0, 0.0,
+     "forward kinematics on/off: the keys below turn the joints while held"},
+    {"I", 'I', CommandToggleInverse, 0, 0.0,
+     "inverse kinematics on/off: the keys below move the target (entering straightens the limb "
+     "and puts the target on its end)"},
+    {"Left", KeyLeft, CommandSteer, 0, -1.0, "forward: bone 0 about X; inverse: target z"},
+    {"Right", KeyRight, CommandSteer, 0, +1.0, nullptr},
+    {"Up", KeyUp, CommandSteer, 1, +1.0, "forward: bone 1 about X; inverse: target y"},
+    {"Down", KeyDown, CommandSteer, 1, -1.0, nullptr},
+    {"Page Up", KeyPageUp, CommandSteer, 2, -1.0, "forward: bone 1 about Z; inverse: target x"},
+    {"Page Down", KeyPageDown, CommandSteer, 2, +1.0, nullptr},
+    {"T", 'T', CommandToggleWireframe, 0, 0.0, "wireframe on/off (the bone markers follow it)"},
+    {"B", 'B', CommandToggleBones, 0, 0.0, "bone markers on/off (wireframe only)"},
+    {"N", 'N', CommandToggleNormals, 0, 0.0, "vertex normals on/off"},
+    {"O", 'O', CommandToggleTextures, 0, 0.0, "textures on/off"},
+    {"R", 'R', CommandToggleRotation, 0, 0.0, "camera rotation on/off"},
+    {"numeric-pad +", KeyPadPlus, CommandFaster, 0, 0.0,
+     "speed (0.5 to 4.0) and target step (0.01 to 0.25) up / down"},
+    {"-", KeyPadMinus, CommandSlower, 0, 0.0, nullptr},
+    {"main-row + (=)", KeyMainPlus, CommandFaster, 0, 0.0,
+     "the same, for keyboards without a numeric pad"},
+    {"-", KeyMainMinus, CommandSlower, 0, 0.0, nullptr},
+    {"Home", KeyHome, CommandResetCamera, 0, 0.0,
+     "camera tilt and distance back to their start (15 degrees, 12 units)"},
+    {"F1", KeyF1, CommandTogglePanel, 0, 0.0, "open / close the on-screen panel"},
+    {"F12", KeyF12, CommandSaveScreenshot, 0, 0.0,
+     "save the frame on screen as skinning-demo-NNN.png in the working directory"},
+};
+
+const int KeyBindingCount = (int)(sizeof keyBindings / sizeof keyBindings[0]);
+
+const KeyBinding *FindKeyBinding(int keyCode) {
+    for (int i = 0; i < KeyBindingCount; ++i)
+        if (keyBindings[i].keyCode == keyCode)
+            return &keyBindings[i];
+    return nullptr;
+}
+
+int KeyHelpLines(KeyHelpLine *lines, int maxLines) {
+    int count = 0;
+    for (int i = 0; i < KeyBindingCount; ++i) {
+        const KeyBinding &binding = keyBindings[i];
+        if (binding.help || count == 0) {
+            if (count == maxLines)
+                break;
+            KeyHelpLine &line = lines[count++];
+            std::snprintf(line.keys, sizeof line.keys, "%s", binding.keyName);
+            line.help = binding.help ? binding.help : "";
+            continue;
+        }
+        KeyHelpLine &line = lines[count - 1];
+        size_t used = std::strlen(line.keys);
+        std::snprintf(line.keys + used, sizeof line.keys - used, " / %s", binding.keyName);
+    }
+    return count;
+}
