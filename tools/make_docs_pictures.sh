@@ -1,0 +1,23 @@
+#!/bin/sh
+# Remakes the README's pictures in docs/ with the program itself, headless, so they show exactly
+# what the program draws. Run from anywhere after a build:
+#   sh tools/make_docs_pictures.sh [PROGRAM]   (default: build/app/skinning_demo)
+set -eu
+here=$(cd "$(dirname "$0")/.." && pwd)
+demo=${1:-$here/build/app/skinning_demo}
+docs=$here/docs
+mkdir -p "$docs"
+
+# picture NAME FRAMES KEYS: the frame after FRAMES ticks of the key script KEYS.
+picture() {
+    "$demo" --headless --frames "$2" --keys "$3" --screenshot "$docs/$1.png"
+    echo "made docs/$1.png"
+}
+
+# The start: the play animation in wireframe, bone markers showing, the camera turning.
+picture start 40 ""
+# The animation paused in a bent pose, the limb filled and textured, its normals showing.
+picture filled-normals 90 "80:P 80:R 80:T 80:N"
+# The inverse mode with the panel open: the target raised and moved aside, the solver bending
+# the chain toward it.
+picture inverse-panel 1500 "1:I 2:F1 3:PageUp 4:PageUp 5:PageUp 6:PageUp 7:PageUp 8:PageUp 9:PageUp 10:PageUp 11:Down 12:Down 13:Down 14:Down 15:Down 16:Down 17:Right 18:Right 19:Right 20:Right 21:Right 22:Right 23:Right 24:Right"
