@@ -41,3 +41,22 @@ Vector3 ModelOffsetForPixels(const Vector3 &p, double dx, double dy, int viewpor
     return Vector3{(float)(offset.x / SceneScale), (float)(offset.y / SceneScale),
                    (float)(offset.z / SceneScale)};
 }
+
+int ModelToPixels(const Vector3 &p, int width, int height, PixelPoint &out) {
+    if (width <= 0 || height <= 0)
+        return 0;
+    Vector3 eye = ModelToEye(p);
+    double depth = -(double)eye.z;
+    if (!(depth >= CameraNearPlane))
+        return 0;
+    // A perspective of vertical field fov: normalised device coordinates are the eye's x and y
+    // over depth, times cot(fov / 2), x divided by the aspect as well; the viewport maps -1..1 to
+    // the full width and height, and y is turned to run down.
+    double focal = 1.0 / std::tan(CameraFieldOfView * 0.5 * DegreesToRadians);
+    double aspect = (double)width / height;
+    double ndcX = focal / aspect * eye.x / depth, ndcY = focal * eye.y / depth;
+    out.x = (ndcX + 1.0) * 0.5 * width;
+    out.y = (1.0 - ndcY) * 0.5 * height;
+    out.depth = depth;
+    return 1;
+}

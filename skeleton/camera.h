@@ -31,3 +31,14 @@ Vector3 ModelToEye(const Vector3 &p);
 // (x right, y down) while keeping its distance from the image plane: a move in the plane that
 // faces the camera through p. viewportHeight is the height of the view in pixels.
 Vector3 ModelOffsetForPixels(const Vector3 &p, double dx, double dy, int viewportHeight);
+
+// Where a model point lies on screen in a view width x height pixels, as the renderer's
+// projection and viewport put it.
+struct PixelPoint {
+    double x, y;  // right and down from the top-left corner; pixel column k spans k to k + 1
+    double depth; // eye units in front of the eye along the line of sight
+};
+
+// The pixel point of model point p for the camera in demoState; 0 (out untouched) when p is not
+// beyond the near plane, where nothing is drawn, or the view is empty.
+int ModelToPixels(const Vector3 &p, int width, int height, PixelPoint &out);

@@ -2,6 +2,7 @@
 
 #include "skeleton/bones.h"
 #include "skeleton/skin_mesh.h"
+#include "skeleton/skinning.h"
 
 DemoState demoState;
 
@@ -14,5 +15,6 @@ void ResetDemoGlobals() {
     for (int i = 0; i < SkinVertexCount; ++i) {
         restNormals[i] = Vector3{};
         skinVertices[i] = SkinVertex{};
+        skinDeterminants[i] = 0.0f;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "skeleton/camera.h"
 #include "skeleton/math3d.h"
+#include "skeleton/skinning.h"
 
 // The IK target's box, model space: inside the floor's square, between the floor's
 // neighbourhood and just above the limb's reach. Keys, mouse and panel keep the target in it.
@@ -41,11 +42,15 @@ struct DemoState {
     double viewDistance = CameraStartDistance; // eye units from the camera to the scene
     int cameraDragging = 0; // the mouse is orbiting the camera: its rotation waits
     int panelOpen = 0;      // the panel shows its controls, not just its title bar
+
+    // The skinning lab; left at these values, the skin is deformed and drawn as without it.
+    int skinningMethod = SkinningLinear; // a SkinningMethod
+    int inspectedVertex = -1;            // the skin vertex whose data is shown, -1 for none
 };
 
 extern DemoState demoState;
 
 // Puts every global of the skeleton layer back as the program starts, before the scene set-up:
-// demoState at its start values; the bones, the skin's triangles, rest normals and vertices all
-// zero. For tests, which share these globals between cases.
+// demoState at its start values; the bones, the skin's triangles, rest normals, vertices and
+// determinants all zero. For tests, which share these globals between cases.
 void ResetDemoGlobals();

@@ -6,9 +6,6 @@
 
 namespace {
 
-const int RingSize = 8;
-const int RingCount = 6;
-
 // How each ring, top to bottom, is bound: its blend weight and whether it follows the bones.
 // The bottom ring stands on the floor and never moves.
 struct RingBinding {
@@ -16,7 +13,7 @@ struct RingBinding {
     int bound;
 };
 
-const RingBinding ringBindings[RingCount] = {
+const RingBinding ringBindings[SkinRingCount] = {
     {0.0f, 1}, {0.3f, 1}, {0.5f, 1}, {0.6f, 1}, {1.0f, 1}, {1.0f, 0},
 };
 
@@ -158,9 +155,9 @@ void InitSkinAndBones() {
 
     // The top point shares ring 1's binding: it follows the upper bone entirely.
     SetBinding(skinVertices[0], 0.0f, 1);
-    for (int ring = 0; ring < RingCount; ++ring)
-        for (int k = 0; k < RingSize; ++k)
-            SetBinding(skinVertices[1 + ring * RingSize + k], ringBindings[ring].weight,
+    for (int ring = 0; ring < SkinRingCount; ++ring)
+        for (int k = 0; k < SkinRingSize; ++k)
+            SetBinding(skinVertices[1 + ring * SkinRingSize + k], ringBindings[ring].weight,
                        ringBindings[ring].bound);
 
     SetUpBones();

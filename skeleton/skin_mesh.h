@@ -15,6 +15,16 @@ struct SkinVertex {
 
 const int SkinVertexCount = 49;
 const int SkinTriangleCount = 88;
+const int SkinRingSize = 8;  // vertices per ring, after the top point (vertex 0)
+const int SkinRingCount = 6; // rings, top to bottom
+// The bottom ring, which stands on the floor, carries no bones and bounds the open end.
+const int SkinBottomRingStart = 1 + (SkinRingCount - 1) * SkinRingSize;
+
+// The share of the chain (the second bone carried by the first) in the vertex's blend, 1 - weight;
+// 0 for a vertex that follows no second bone.
+inline float SecondBoneWeight(const SkinVertex &vertex) {
+    return vertex.boneIndex[0] >= 0 && vertex.boneIndex[1] >= 0 ? 1.0f - vertex.weight : 0.0f;
+}
 
 extern const Vector3 restPositions[SkinVertexCount];
 extern const Triangle modelTriangles[SkinTriangleCount];

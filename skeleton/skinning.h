@@ -1,10 +1,65 @@
 #pragma once
 
+#include "skeleton/math3d.h"
+#include "skeleton/skin_mesh.h"
+
+// How a vertex's two transforms become one. Every vertex has two: A, its first bone's own
+// matrix, and B, the chain first-bone-then-second-bone; its weight is A's share, 1 - weight is
+// B's. A vertex with no first bone keeps its rest data under every method, and one with a first
+// bone but no second takes its rest data as B.
+enum SkinningMethod {
+    // weight * A + (1 - weight) * B, matrices applied and then mixed: the default. Thins the
+    // limb at a bend and collapses it under a half turn of twist.
+    SkinningLinear = 0,
+    // Only the heavier transform: A when weight >= 0.5 (a tie goes to the first bone, the
+    // parent), else B. Keeps every piece rigid and tears the skin at the joint.
+    SkinningRigid,
+    // A and B as unit dual quaternions, mixed by the weights (B's sign turned to A's side, so the
+    // mix takes the shorter way round), normalised and applied: a rigid motion per vertex, so
+    // nothing shrinks. The normal is turned by the same rotation.
+    SkinningDualQuaternion,
+    SkinningMethodCount
+};
+
+// "linear", "rigid" or "dual-quaternion"; null for a number that is no method.
+const char *SkinningMethodName(int method);
+// The method named name (as SkinningMethodName spells it) into method; 1 when found, else 0
+// with method untouched.
+int FindSkinningMethod(const char *name, int &method);
+
 // The per-frame update: rebuild the bone matrices, run one solver pass in the IK mode, then
-// deform every skin vertex from its rest data (so errors never accumulate across frames).
+// deform every skin vertex from its rest data by demoState.skinningMethod (so errors never
+// accumulate across frames).
 void UpdateSkeletonAndSkin();
 
 // Blends each vertex between its first bone's transform and the chain first-bone-then-second,
 // by its weight. Normals are directions: they go through the same blend of the same matrices
 // with w = 0, so the bones' translations never reach them. They are not renormalised.
 void SkinMesh();
+
+// Deforms every vertex into skinVertices by method (SkinMesh for linear or a number that is no
+// method), from the current bone matrices. Rigid and dual-quaternion normals stay unit length.
+void SkinMeshWith(int method);
+
+// Per vertex, the determinant of the 3x3 part of the transform the method applies to it: how
+// much it scales a small volume there. Linear: det(weight * A + (1 - weight) * B), which is
+// cos^2(theta / 2) for a half-and-half blend of two turns theta apart; rigid and dual
+// quaternions: 1, up to rounding. Filled by UpdateSkinDeterminants; zero before.
+extern float skinDeterminants[SkinVertexCount];
+
+// Fills skinDeterminants for demoState.skinningMethod and the current bone matrices: call it
+// after UpdateSkeletonAndSkin in frames that show it.
+void UpdateSkinDeterminants();
+
+// One vertex under one method, from the current bone matrices; what the mesh pass of that
+// method writes for it, bit for bit.
+struct SkinnedVertex {
+    Vector3 position;
+    Vector3 normal;
+    double determinant; // as in skinDeterminants
+};
+void SkinOneVertex(int vertex, int method, SkinnedVertex &out);
+
+// Where each of the vertex's two transforms alone puts its rest position: A (its first bone's
+// own matrix) and B (the chain), rest where a bone is missing.
+void VertexTransformsAlone(int vertex, Vector3 &first, Vector3 &chain);

@@ -22,3 +22,13 @@ class SceneTest : public ::testing::Test {
         EXPECT_NEAR(actualValue.y, (ey), (tolerance));                                             \
         EXPECT_NEAR(actualValue.z, (ez), (tolerance));                                             \
     } while (0)
+
+// Ring 6 carries no bones: it keeps its rest data exactly in every pose and under every method.
+inline void ExpectBottomRingAtRest() {
+    for (int i = SkinBottomRingStart; i < SkinVertexCount; ++i) {
+        EXPECT_VEC_NEAR(skinVertices[i].position, restPositions[i].x, restPositions[i].y,
+                        restPositions[i].z, 0);
+        EXPECT_VEC_NEAR(skinVertices[i].normal, restNormals[i].x, restNormals[i].y,
+                        restNormals[i].z, 0);
+    }
+}

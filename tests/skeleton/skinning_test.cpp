@@ -15,15 +15,6 @@ Vector3 TurnedAboutX(const Vector3 &p, double degrees, float pivotY) {
                    (float)(y * std::sin(a) + z * std::cos(a))};
 }
 
-void ExpectBottomRingAtRest() {
-    for (int i = 41; i < SkinVertexCount; ++i) {
-        EXPECT_VEC_NEAR(skinVertices[i].position, restPositions[i].x, restPositions[i].y,
-                        restPositions[i].z, 0);
-        EXPECT_VEC_NEAR(skinVertices[i].normal, restNormals[i].x, restNormals[i].y,
-                        restNormals[i].z, 0);
-    }
-}
-
 TEST_F(Skinning, RestPoseReproducesTheRestMesh) {
     UpdateSkeletonAndSkin();
     for (int i = 0; i < SkinVertexCount; ++i) {

@@ -1,0 +1,24 @@
+#pragma once
+
+// Colour scales for the views that paint the skin by a number per vertex. Pure arithmetic, so
+// the renderer can colour vertices and the panel can draw the legends from the same functions.
+
+struct ColourRgb {
+    float r, g, b; // 0 to 1
+};
+
+// A vertex's weight on the upper bone (SecondBoneWeight), as weight views of modelling tools
+// show it: blue at 0, cyan at 0.25, green at 0.5, yellow at 0.75, red at 1, mixed evenly
+// between those stops. The stops' lightness climbs in even steps from the blue to the yellow (CIE
+// L* about 39, 54, 69, 86), so a darker shade reads as less weight up to three quarters; the red
+// at full weight (L* 48) stands apart by its hue. Weights outside 0 to 1 take the nearer end.
+ColourRgb WeightColour(double weight);
+
+// The determinant of a vertex's blended 3x3 matrix, how much the skin's volume there is kept:
+// 1 (kept) is near white; shrinking turns it yellow at 0.75, red at 0.5 and a dark purple at 0
+// (collapsed) and below; growing turns it blue, fully at DeterminantScaleMax and above.
+ColourRgb DeterminantColour(double determinant);
+
+// The range a legend of DeterminantColour spans.
+const double DeterminantScaleMin = 0.0;
+const double DeterminantScaleMax = 1.5;

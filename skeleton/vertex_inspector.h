@@ -1,0 +1,32 @@
+#pragma once
+
+#include "skeleton/math3d.h"
+#include "skeleton/skinning.h"
+
+// What the lab shows about one skin vertex, from the current bone matrices.
+struct VertexInspection {
+    int vertex;
+    int boneIndex[2];      // -1 for no bone
+    float firstWeight;     // share of A, the first bone's own transform (the vertex's weight)
+    float secondWeight;    // share of B, the chain first-bone-then-second: 1 - firstWeight
+    Vector3 restPosition;  // model space
+    Vector3 firstPosition; // where A alone puts the rest position
+    Vector3 chainPosition; // where B alone puts it
+    SkinnedVertex methods[SkinningMethodCount]; // each method's result, by SkinningMethod
+};
+
+// Fills out for vertex; 1, or 0 (out untouched) when vertex is no skin vertex.
+int InspectVertex(int vertex, VertexInspection &out);
+
+// How far off the drawn skin, in pixels, a pointer still counts as on it.
+const double PickTolerancePixels = 4.0;
+
+// The skin vertex a pointer at pixel (pointerX, pointerY) of a view width x height pixels
+// (counted right and down from the top-left corner, as the renderer's viewport spans them)
+// picks, for the skinned positions drawn last and the camera in demoState; -1 when it is not on
+// the skin. The skin under the pointer is the nearest to the eye of the triangles the pointer's
+// pixel centre lies in, or if it lies in none, of those within PickTolerancePixels of it; the
+// pick is that triangle's corner nearest the pointer on screen. So a vertex hidden behind the
+// near side of the limb is never picked through it. Triangles with a corner in front of the near
+// plane are left out.
+int PickVertex(int pointerX, int pointerY, int width, int height);

@@ -1,0 +1,257 @@
+// The skinning methods, the per-vertex determinants, the limb's volume and the colour scales,
+// each held against geometry worked out here: turns about the joint's axes, the prismatoid rule
+// for the rest limb's slabs.
+#include "skeleton/limb_volume.h"
+#include "skeleton/skin_colours.h"
+#include "skeleton/skinning.h"
+#include "skeleton/vertex_inspector.h"
+#include "tests/skeleton/skeleton_fixture.h"
+
+#include <cmath>
+
+namespace {
+
+using SkinLab = SceneTest;
+
+double Dot(const Vector3 &a, const Vector3 &b) {
+    return (double)a.x * b.x + (double)a.y * b.y + (double)a.z * b.z;
+}
+
+Vector3 Scaled(const Vector3 &v, double s) {
+    return Vector3{(float)(v.x * s), (float)(v.y * s), (float)(v.z * s)};
+}
+
+// v turned by degrees about the unit axis (Rodrigues), in double precision.
+Vector3 TurnedAbout(const Vector3 &axis, double degrees, const Vector3 &v) {
+    double a = degrees * DegreesToRadians, c = std::cos(a), s = std::sin(a);
+    Vector3 across = CrossProduct(axis, v);
+    double along = Dot(axis, v) * (1.0 - c);
+    return Vector3{(float)(v.x * c + across.x * s + axis.x * along),
+                   (float)(v.y * c + across.y * s + axis.y * along),
+                   (float)(v.z * c + across.z * s + axis.z * along)};
+}
+
+const Vector3 joint = {0.0f, 1.5f, 0.0f}; // bone 1's pivot
+
+// Distance of p from the line through the joint along the unit axis.
+double RadiusAbout(const Vector3 &axis, const Vector3 &p) {
+    Vector3 offset = Subtract(p, joint);
+    return VectorLength(Subtract(offset, Scaled(axis, Dot(axis, offset))));
+}
+
+void Skin(int method) {
+    demoState.skinningMethod = method;
+    UpdateSkeletonAndSkin();
+    UpdateSkinDeterminants();
+}
+
+// Bone 0 stays at rest, so a vertex mixes the identity (its weight w) with bone 1's turn by
+// theta about an axis through the joint (1 - w). Across the axis, the linear mix is the
+// offset times w + (1 - w) e^(i theta): its radius shrinks by |w + (1 - w) e^(i theta)|, which
+// is |cos(theta / 2)| for w = 1/2, and the determinant is that factor squared. The dual
+// quaternion mix is a turn about the same axis by phi, with tan(phi / 2) =
+// (1 - w) sin(theta / 2) / (w + (1 - w) cos(theta / 2)): half of theta for w = 1/2.
+TEST_F(SkinLab, LinearBlendThinsTheLimbAndDualQuaternionsKeepIt) {
+    struct Motion {
+        const char *name;
+        double Bone::*angle;
+        Vector3 axis;
+        int vertices[2]; // ring 3 (weight 0.5) and ring 4 (weight 0.6), off the axis
+    };
+    const Motion motions[] = {
+        {"bend", &Bone::rotX, {1, 0, 0}, {19, 27}},
+        {"twist", &Bone::rotY, {0, 1, 0}, {17, 25}},
+    };
+    for (const Motion &motion : motions) {
+        // 225 degrees is the turn of -135: the dual quaternions take that shorter way.
+        for (double theta : {90.0, 135.0, 180.0, 225.0}) {
+            InitSkinAndBones();
+            bones[1].*motion.angle = theta;
+            for (int v : motion.vertices) {
+                SCOPED_TRACE(::testing::Message()
+                             << motion.name << " " << theta << ", vertex " << v);
+                double w = skinVertices[v].weight, half = theta * 0.5 * DegreesToRadians;
+                double r = RadiusAbout(motion.axis, restPositions[v]);
+                double shrink =
+                    std::hypot(w + (1 - w) * std::cos(2 * half), (1 - w) * std::sin(2 * half));
+                if (w == 0.5) {
+                    EXPECT_NEAR(shrink, std::fabs(std::cos(half)), 1e-12);
+                }
+
+                Skin(SkinningLinear);
+                EXPECT_NEAR(RadiusAbout(motion.axis, skinVertices[v].position), shrink * r, 1e-5);
+                EXPECT_NEAR(skinDeterminants[v], shrink * shrink, 1e-5);
+
+                Skin(SkinningDualQuaternion);
+                const SkinVertex &vertex = skinVertices[v];
+                EXPECT_NEAR(RadiusAbout(motion.axis, vertex.position), r, 1e-5);
+                EXPECT_NEAR(skinDeterminants[v], 1.0, 1e-5);
+                EXPECT_NEAR(Dot(motion.axis, Subtract(vertex.position, joint)),
+                            Dot(motion.axis, Subtract(restPositions[v], joint)), 1e-5);
+                // A half turn has no shorter way round: either way is right.
+                if (theta != 180.0) {
+                    double shorter =
+                        (theta > 180.0 ? theta - 360.0 : theta) * 0.5 * DegreesToRadians;
+                    double phi =
+                        2.0 *
+                        std::atan2((1 - w) * std::sin(shorter), w + (1 - w) * std::cos(shorter)) /
+                        DegreesToRadians;
+                    Vector3 turned = Add(
+                        joint, TurnedAbout(motion.axis, phi, Subtract(restPositions[v], joint)));
+                    EXPECT_VEC_NEAR(vertex.position, turned.x, turned.y, turned.z, 1e-5);
+                    Vector3 normal = TurnedAbout(motion.axis, phi, restNormals[v]);
+                    EXPECT_VEC_NEAR(vertex.normal, normal.x, normal.y, normal.z, 1e-5);
+                }
+
+                // The inspector reports what each pass drew.
+                VertexInspection inspection;
+                ASSERT_TRUE(InspectVertex(v, inspection));
+                for (int method = 0; method < SkinningMethodCount; ++method) {
+                    Skin(method);
+                    const SkinnedVertex &seen = inspection.methods[method];
+                    EXPECT_EQ(seen.position.x, skinVertices[v].position.x);
+                    EXPECT_EQ(seen.position.y, skinVertices[v].position.y);
+                    EXPECT_EQ(seen.position.z, skinVertices[v].position.z);
+                    EXPECT_EQ(seen.normal.z, skinVertices[v].normal.z);
+                    EXPECT_EQ((float)seen.determinant, skinDeterminants[v]);
+                }
+            }
+        }
+    }
+}
+
+// Each vertex follows only its heavier transform, exactly as that transform alone moves it: the
+// first bone's below the joint and at the tie (weight 0.5), the chain above.
+TEST_F(SkinLab, RigidFollowsTheHeavierTransformAlone) {
+    const double turns[2][3] = {{20, -30, 10}, {60, 25, -15}}; // X, Y, Z of bones 0 and 1
+    for (int b = 0; b < BoneCount; ++b) {
+        bones[b].rotX = turns[b][0];
+        bones[b].rotY = turns[b][1];
+        bones[b].rotZ = turns[b][2];
+    }
+    Skin(SkinningRigid);
+    for (int v = 0; v < SkinVertexCount; ++v) {
+        SCOPED_TRACE(::testing::Message() << "vertex " << v);
+        VertexInspection inspection;
+        ASSERT_TRUE(InspectVertex(v, inspection));
+        const Vector3 &expected =
+            inspection.firstWeight >= 0.5f ? inspection.firstPosition : inspection.chainPosition;
+        EXPECT_EQ(skinVertices[v].position.x, expected.x);
+        EXPECT_EQ(skinVertices[v].position.y, expected.y);
+        EXPECT_EQ(skinVertices[v].position.z, expected.z);
+        EXPECT_NEAR(skinDeterminants[v], 1.0, 1e-5);
+    }
+    // The transforms alone, from the bones' turns as the markers apply them (Y, then X, then Z).
+    auto turned = [&](int bone, const Vector3 &v) {
+        Vector3 z = TurnedAbout(Vector3{0, 0, 1}, turns[bone][2], v);
+        return TurnedAbout(Vector3{0, 1, 0}, turns[bone][1],
+                           TurnedAbout(Vector3{1, 0, 0}, turns[bone][0], z));
+    };
+    Vector3 tie = turned(0, restPositions[17]); // ring 3 goes with bone 0, which turns about 0
+    EXPECT_VEC_NEAR(skinVertices[17].position, tie.x, tie.y, tie.z, 1e-5);
+    Vector3 upper = turned(0, Add(joint, turned(1, Subtract(restPositions[9], joint)))); // ring 2
+    EXPECT_VEC_NEAR(skinVertices[9].position, upper.x, upper.y, upper.z, 1e-5);
+    Vector3 normal = turned(0, turned(1, restNormals[9]));
+    EXPECT_VEC_NEAR(skinVertices[9].normal, normal.x, normal.y, normal.z, 1e-5);
+    ExpectBottomRingAtRest();
+}
+
+// Area of a polygon in the x-z plane (shoelace), corners in order around it.
+double AreaXZ(const Vector3 *corners, int count) {
+    double twice = 0.0;
+    for (int k = 0; k < count; ++k) {
+        const Vector3 &a = corners[k], &b = corners[(k + 1) % count];
+        twice += (double)a.x * b.z - (double)b.x * a.z;
+    }
+    return std::fabs(twice) / 2.0;
+}
+
+Vector3 Midpoint(const Vector3 &a, const Vector3 &b) {
+    return Vector3{(a.x + b.x) / 2, (a.y + b.y) / 2, (a.z + b.z) / 2};
+}
+
+// The rest limb slab by slab: a cone from the top point over ring 1, then between each two rings
+// a solid whose corners all lie in its two flat faces, whose volume the prismatoid rule gives
+// exactly: h / 6 (top + 4 middle + bottom), the middle section running through the midpoints of
+// the edges that cross the slab.
+double RestVolumeBySlabs() {
+    const Vector3 *ring1 = restPositions + 1;
+    double volume = AreaXZ(ring1, 8) * (restPositions[0].y - ring1[0].y) / 3.0;
+    for (int upper = 1; upper < SkinBottomRingStart; upper += 8) {
+        const Vector3 *top = restPositions + upper, *bottom = top + 8;
+        Vector3 middle[16];
+        for (int j = 0; j < 8; ++j) {
+            middle[2 * j] = Midpoint(top[j], bottom[j]);
+            middle[2 * j + 1] = Midpoint(top[j], bottom[(j + 1) % 8]);
+        }
+        double h = top[0].y - bottom[0].y;
+        volume += h / 6.0 * (AreaXZ(top, 8) + 4.0 * AreaXZ(middle, 16) + AreaXZ(bottom, 8));
+    }
+    return volume;
+}
+
+TEST_F(SkinLab, LimbVolumeShrinksUnderLinearBlendingAndLessUnderDualQuaternions) {
+    // Away from the origin, so the bottom disc has to be closed where the bottom ring is.
+    const Vector3 offset = {0.4f, 1.0f, -0.7f};
+    Vector3 moved[SkinVertexCount];
+    for (int i = 0; i < SkinVertexCount; ++i)
+        moved[i] = Add(restPositions[i], offset);
+    double bySlabs = RestVolumeBySlabs();
+    EXPECT_NEAR(RestLimbVolume(), bySlabs, 1e-6 * bySlabs);
+    EXPECT_NEAR(LimbVolume(moved), bySlabs, 1e-6 * bySlabs);
+
+    Skin(SkinningLinear);
+    EXPECT_NEAR(LimbVolumePercent(), 100.0, 1e-4);
+    bones[1].rotX = 95.0;
+    Skin(SkinningLinear);
+    double linear = LimbVolumePercent();
+    Skin(SkinningDualQuaternion);
+    double dualQuaternion = LimbVolumePercent();
+    RecordProperty("linear_percent", std::to_string(linear));
+    RecordProperty("dual_quaternion_percent", std::to_string(dualQuaternion));
+    EXPECT_LT(linear, 93.0);
+    EXPECT_LT(std::fabs(dualQuaternion - 100.0), std::fabs(linear - 100.0) / 3.0);
+}
+
+TEST(SkinColours, RampsRunThroughTheirHues) {
+    ColourRgb none = WeightColour(0.0), half = WeightColour(0.5), full = WeightColour(1.0);
+    EXPECT_GT(none.b, 2 * none.r); // blue
+    EXPECT_GT(none.b, 2 * none.g);
+    EXPECT_GT(half.g, 2 * half.r); // green
+    EXPECT_GT(half.g, 2 * half.b);
+    EXPECT_GT(full.r, 4 * full.g); // red
+    EXPECT_GT(full.r, 4 * full.b);
+    ColourRgb threeQuarters = WeightColour(0.75); // yellow
+    EXPECT_GT(threeQuarters.r, 0.8f);
+    EXPECT_GT(threeQuarters.g, 0.8f);
+    EXPECT_LT(threeQuarters.b, 0.2f);
+    // Beyond the ends the ends hold, and in between the colour moves smoothly.
+    EXPECT_EQ(WeightColour(-0.5).b, none.b);
+    EXPECT_EQ(WeightColour(1.5).r, full.r);
+    ColourRgb justAbove = WeightColour(0.5 + 1e-6);
+    EXPECT_NEAR(justAbove.g, half.g, 1e-4);
+
+    ColourRgb kept = DeterminantColour(1.0), halved = DeterminantColour(0.5);
+    ColourRgb collapsed = DeterminantColour(0.0), grown = DeterminantColour(DeterminantScaleMax);
+    EXPECT_GT(std::fmin(kept.r, std::fmin(kept.g, kept.b)), 0.85f); // near white
+    EXPECT_GT(halved.r, 3 * halved.g);                              // red
+    EXPECT_LT(collapsed.r + collapsed.g + collapsed.b, 0.8f);       // dark
+    EXPECT_GT(grown.b, 2 * grown.r);                                // blue
+    EXPECT_EQ(DeterminantColour(-1.0).r, collapsed.r);
+}
+
+TEST(SkinningMethodNames, EveryMethodIsFoundByItsName) {
+    for (int method = 0; method < SkinningMethodCount; ++method) {
+        int found = -1;
+        EXPECT_TRUE(FindSkinningMethod(SkinningMethodName(method), found));
+        EXPECT_EQ(found, method);
+    }
+    EXPECT_STREQ(SkinningMethodName(SkinningDualQuaternion), "dual-quaternion");
+    int untouched = SkinningRigid;
+    EXPECT_FALSE(FindSkinningMethod("Linear", untouched));
+    EXPECT_FALSE(FindSkinningMethod(nullptr, untouched));
+    EXPECT_EQ(untouched, SkinningRigid);
+    EXPECT_EQ(SkinningMethodName(SkinningMethodCount), nullptr);
+}
+
+} // namespace
