@@ -23,11 +23,17 @@ int InspectVertex(int vertex, VertexInspection &out) {
 
 namespace {
 
-// A candidate surface under the pointer: a triangle and how near the eye it is there.
+// A candidate surface at the pointer: a triangle, how far off it the pointer is on screen (0
+// inside) and how near the eye it is there.
 struct Hit {
     int triangle;
+    double distance;     // pixels
     double inverseDepth; // 1 / depth, which is linear across a triangle on screen
 };
+
+// Pixels within which two triangles count as equally near the pointer: the two triangles on
+// either side of a silhouette edge.
+const double SameDistance = 1e-3;
 
 // Distance from (x, y) to the segment a-b on screen, with the inverse depth of its nearest point.
 double DistanceToEdge(double x, double y, const PixelPoint &a, const PixelPoint &b,
@@ -55,9 +61,11 @@ int Contains(double x, double y, const PixelPoint *corner[3], double &inverseDep
     return 1;
 }
 
-void KeepNearer(Hit &best, int triangle, double inverseDepth) {
-    if (best.triangle < 0 || inverseDepth > best.inverseDepth)
-        best = Hit{triangle, inverseDepth};
+// Keeps the hit nearest the pointer on screen, and of those the nearest the eye.
+void KeepNearer(Hit &best, const Hit &hit) {
+    if (best.triangle < 0 || hit.distance < best.distance - SameDistance ||
+        (hit.distance <= best.distance + SameDistance && hit.inverseDepth > best.inverseDepth))
+        best = hit;
 }
 
 } // namespace
@@ -69,7 +77,7 @@ int PickVertex(int pointerX, int pointerY, int width, int height) {
         inView[i] = ModelToPixels(skinVertices[i].position, width, height, projected[i]);
 
     double x = pointerX + 0.5, y = pointerY + 0.5;
-    Hit under = {-1, 0.0}, near = {-1, 0.0};
+    Hit under = {-1, 0.0, 0.0}, near = {-1, 0.0, 0.0};
     for (int t = 0; t < SkinTriangleCount; ++t) {
         const int *index = modelTriangles[t].index;
         if (!inView[index[0]] || !inView[index[1]] || !inView[index[2]])
@@ -78,13 +86,14 @@ int PickVertex(int pointerX, int pointerY, int width, int height) {
                                        &projected[index[2]]};
         double inverseDepth;
         if (Contains(x, y, corner, inverseDepth)) {
-            KeepNearer(under, t, inverseDepth);
+            KeepNearer(under, Hit{t, 0.0, inverseDepth});
             continue;
         }
-        for (int k = 0; k < 3; ++k)
-            if (DistanceToEdge(x, y, *corner[k], *corner[(k + 1) % 3], inverseDepth) <=
-                PickTolerancePixels)
-                KeepNearer(near, t, inverseDepth);
+        for (int k = 0; k < 3; ++k) {
+            double distance = DistanceToEdge(x, y, *corner[k], *corner[(k + 1) % 3], inverseDepth);
+            if (distance <= PickTolerancePixels)
+                KeepNearer(near, Hit{t, distance, inverseDepth});
+        }
     }
     const Hit &hit = under.triangle >= 0 ? under : near;
     if (hit.triangle < 0)

@@ -25,8 +25,9 @@ const double PickTolerancePixels = 4.0;
 // (counted right and down from the top-left corner, as the renderer's viewport spans them)
 // picks, for the skinned positions drawn last and the camera in demoState; -1 when it is not on
 // the skin. The skin under the pointer is the nearest to the eye of the triangles the pointer's
-// pixel centre lies in, or if it lies in none, of those within PickTolerancePixels of it; the
-// pick is that triangle's corner nearest the pointer on screen. So a vertex hidden behind the
-// near side of the limb is never picked through it. Triangles with a corner in front of the near
-// plane are left out.
+// pixel centre lies in; if it lies in none, the triangle whose edge passes nearest it, within
+// PickTolerancePixels (of two sharing that edge, the nearer the eye). The pick is that
+// triangle's corner nearest the pointer on screen. So a vertex hidden behind the near side of
+// the limb is never picked through it. Triangles with a corner in front of the near plane are
+// left out.
 int PickVertex(int pointerX, int pointerY, int width, int height);

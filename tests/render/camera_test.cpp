@@ -4,9 +4,13 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <cmath>
 
+#include "skeleton/bones.h"
 #include "skeleton/camera.h"
 #include "skeleton/demo_state.h"
+#include "skeleton/skin_mesh.h"
+#include "skeleton/vertex_inspector.h"
 #include "tests/render/scene_test.h"
 #include "tests/support/offscreen_gl.h"
 
@@ -49,8 +53,50 @@ TEST_F(SceneTest, CameraArithmeticAgreesWithTheFrame) {
             EXPECT_NEAR(to.x - from.x, 25.0, 1e-2);
             EXPECT_NEAR(to.y - from.y, 10.0, 1e-2);
             EXPECT_NEAR(ModelToEye(moved).z, eye.z, 1e-4);
+            // Pixels as the pointer counts them: from the top-left corner, y down.
+            PixelPoint pixel;
+            ASSERT_TRUE(ModelToPixels(p, OffscreenWidth, OffscreenHeight, pixel));
+            EXPECT_NEAR(pixel.x, from.x, 1e-3);
+            EXPECT_NEAR(pixel.y, OffscreenHeight - from.y, 1e-3);
+            EXPECT_NEAR(pixel.depth, -eye.z, 1e-4);
         }
     }
+}
+
+// A click on a vertex the frame shows picks it; a click on a vertex that the near side of the
+// limb hides, or on the floor, does not. What the frame shows is GL's own verdict: the depth
+// buffer at the vertex's pixel holds the vertex's depth, or something nearer.
+TEST_F(SceneTest, ClicksPickTheVertexTheFrameShows) {
+    demoState.wireframe = 0; // filled, so the skin's surface is in the depth buffer
+    demoState.texturesOff = 1;
+    demoState.viewAngle = 35.0;
+    demoState.viewTilt = 30.0;
+    bones[0].rotZ = 12.0;
+    bones[1].rotX = 55.0;
+    DrawFrame(demoState.viewAngle);
+    int shown = 0, hidden = 0;
+    for (int v = 0; v < SkinVertexCount; ++v) {
+        WindowPoint at = ProjectedByGl(skinVertices[v].position);
+        int x = (int)std::floor(at.x), y = (int)std::floor(OffscreenHeight - at.y);
+        double depth = ReadDepth(x, OffscreenHeight - 1 - y);
+        int picked = PickVertex(x, y, OffscreenWidth, OffscreenHeight);
+        SCOPED_TRACE(::testing::Message() << "vertex " << v << ", picked " << picked);
+        if (std::fabs(depth - at.z) < 1e-3) {
+            ++shown;
+            EXPECT_EQ(picked, v);
+        } else if (depth < at.z - 3e-3) {
+            ++hidden;
+            EXPECT_NE(picked, v);
+            EXPECT_GE(picked, 0); // the skin in front of it
+        }
+    }
+    EXPECT_GE(shown, 15);
+    EXPECT_GE(hidden, 10);
+    WindowPoint floor = ProjectedByGl(Vector3{2.0f, 0.0f, 2.0f});
+    EXPECT_EQ(
+        PickVertex((int)floor.x, (int)(OffscreenHeight - floor.y), OffscreenWidth, OffscreenHeight),
+        -1);
+    EXPECT_EQ(PickVertex(3, 3, OffscreenWidth, OffscreenHeight), -1);
 }
 
 } // namespace
