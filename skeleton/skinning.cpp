@@ -22,10 +22,6 @@ int IsBone(int b) {
     return b >= 0 && b < BoneCount;
 }
 
-struct PositionAndNormal {
-    Vector3 position, normal;
-};
-
 // Linear blending of vertices from to to - 1 into the position and normal of out[0], out[1], ...;
 // out may be skinVertices + from itself.
 void LinearVertices(int from, int to, SkinVertex *out) {
@@ -66,61 +62,85 @@ void LinearVertices(int from, int to, SkinVertex *out) {
 // A vertex's two transforms as whole matrices, identity standing for the rest data, and as
 // dual quaternions with the chain's on the first's side. Formed once per bone pair and frame.
 struct PairTransforms {
-    int first, second; // the boneIndex pair these serve
     Matrix4 firstMatrix, chainMatrix;
     DualQuaternion firstDq, chainDq;
 };
 
-const PairTransforms &PairFor(PairTransforms &pair, int first, int second) {
-    if (first == pair.first && second == pair.second)
-        return pair;
-    pair.first = first;
-    pair.second = second;
-    pair.firstMatrix = pair.chainMatrix = IdentityMatrix();
-    if (IsBone(first)) {
-        pair.firstMatrix = bones[first].matrix;
-        if (IsBone(second))
-            MultMatrix(pair.chainMatrix, bones[first].matrix, bones[second].matrix);
-    }
-    pair.firstDq = DualQuaternionOfMatrix(pair.firstMatrix);
-    pair.chainDq = DualQuaternionOfMatrix(pair.chainMatrix);
-    // q and -q are the same turn; mixing across the sign would take the long way round.
-    if (QuaternionDot(pair.firstDq.real, pair.chainDq.real) < 0.0f)
-        pair.chainDq = NegatedDualQuaternion(pair.chainDq);
-    return pair;
-}
-
-PairTransforms NoPair() {
+// The transforms of a vertex whose first bone is a bone; the dual quaternions only when asked.
+PairTransforms PairFor(int first, int second, int withDualQuaternions) {
     PairTransforms pair;
-    std::memset(&pair, 0, sizeof(pair));
-    pair.first = pair.second = -2; // no vertex names this pair, so the first one forms it
+    pair.firstMatrix = bones[first].matrix;
+    pair.chainMatrix = IdentityMatrix();
+    if (IsBone(second))
+        MultMatrix(pair.chainMatrix, bones[first].matrix, bones[second].matrix);
+    if (withDualQuaternions) {
+        pair.firstDq = DualQuaternionOfMatrix(pair.firstMatrix);
+        pair.chainDq = DualQuaternionOfMatrix(pair.chainMatrix);
+        // q and -q are the same turn; mixing across the sign would take the long way round.
+        if (QuaternionDot(pair.firstDq.real, pair.chainDq.real) < 0.0f)
+            pair.chainDq = NegatedDualQuaternion(pair.chainDq);
+    }
     return pair;
-}
-
-const PairTransforms &PairOf(PairTransforms &pair, int i) {
-    return PairFor(pair, skinVertices[i].boneIndex[0], skinVertices[i].boneIndex[1]);
 }
 
 const Matrix4 &RigidMatrix(const PairTransforms &pair, float weight) {
     return weight >= 0.5f ? pair.firstMatrix : pair.chainMatrix;
 }
 
-PositionAndNormal RigidVertex(int i, const PairTransforms &pair) {
-    const Matrix4 &m = RigidMatrix(pair, skinVertices[i].weight);
-    Vector4 p, n;
-    TransformPoint(p, m, AsPoint(restPositions[i]));
-    TransformPoint(n, m, AsDirection(restNormals[i]));
-    return PositionAndNormal{DropW(p), DropW(n)};
+RigidTransform DualQuaternionTransform(float weight, const PairTransforms &pair) {
+    return RigidTransformOf(BlendDualQuaternions(weight, pair.firstDq, pair.chainDq));
 }
 
-RigidTransform DualQuaternionTransform(int i, const PairTransforms &pair) {
-    return RigidTransformOf(
-        BlendDualQuaternions(skinVertices[i].weight, pair.firstDq, pair.chainDq));
+// Rigid or dual-quaternion skinning of vertices from to to - 1 into the position and normal of
+// out[0], out[1], ..., as LinearVertices. A vertex without a first bone keeps its rest data.
+template <int Method> void RigidOrDualQuaternionVertices(int from, int to, SkinVertex *out) {
+    PairTransforms pair;
+    int pairFirst = -2, pairSecond = -2;
+    // The blended motion depends only on the pair and the weight, and a ring's vertices share
+    // both, so it is formed once per run of equal weights; the result is the same either way.
+    RigidTransform blended;
+    float blendedWeight = -1.0f; // no weight: the first vertex forms it
+    for (int i = from; i < to; ++i) {
+        const SkinVertex &vertex = skinVertices[i];
+        int first = vertex.boneIndex[0], second = vertex.boneIndex[1];
+        float weight = vertex.weight;
+        if (!IsBone(first)) {
+            out[i - from].position = restPositions[i];
+            out[i - from].normal = restNormals[i];
+            continue;
+        }
+        if (first != pairFirst || second != pairSecond) {
+            pair = PairFor(first, second, Method == SkinningDualQuaternion);
+            pairFirst = first;
+            pairSecond = second;
+            blendedWeight = -1.0f;
+        }
+        if (Method == SkinningRigid) {
+            const Matrix4 &m = RigidMatrix(pair, weight);
+            Vector4 p, n;
+            TransformPoint(p, m, AsPoint(restPositions[i]));
+            TransformPoint(n, m, AsDirection(restNormals[i]));
+            out[i - from].position = DropW(p);
+            out[i - from].normal = DropW(n);
+        } else {
+            if (weight != blendedWeight) {
+                blended = DualQuaternionTransform(weight, pair);
+                blendedWeight = weight;
+            }
+            out[i - from].position = MovedBy(blended, restPositions[i]);
+            out[i - from].normal = TurnedBy(blended, restNormals[i]);
+        }
+    }
 }
 
-PositionAndNormal DualQuaternionVertex(int i, const PairTransforms &pair) {
-    RigidTransform t = DualQuaternionTransform(i, pair);
-    return PositionAndNormal{MovedBy(t, restPositions[i]), TurnedBy(t, restNormals[i])};
+// Skins vertices from to to - 1 by method into out[0], out[1], ...
+void SkinVertices(int method, int from, int to, SkinVertex *out) {
+    if (method == SkinningRigid)
+        RigidOrDualQuaternionVertices<SkinningRigid>(from, to, out);
+    else if (method == SkinningDualQuaternion)
+        RigidOrDualQuaternionVertices<SkinningDualQuaternion>(from, to, out);
+    else
+        LinearVertices(from, to, out);
 }
 
 // Row r, column c of the 3x3 at a[3 * r + c].
@@ -139,23 +159,25 @@ double BlendedDeterminant(float weight, const Matrix4 &a, const Matrix4 &b) {
     return Determinant3(mixed);
 }
 
-double VertexDeterminant(int i, int method, const PairTransforms &pair) {
-    float weight = skinVertices[i].weight;
+double VertexDeterminant(int i, int method) {
+    const SkinVertex &vertex = skinVertices[i];
+    // A vertex without a first bone keeps its rest data whatever its weight says.
+    if (!IsBone(vertex.boneIndex[0]))
+        return 1.0;
+    PairTransforms pair =
+        PairFor(vertex.boneIndex[0], vertex.boneIndex[1], method == SkinningDualQuaternion);
     if (method == SkinningRigid) {
-        const Matrix4 &m = RigidMatrix(pair, weight);
+        const Matrix4 &m = RigidMatrix(pair, vertex.weight);
         return BlendedDeterminant(1.0f, m, m);
     }
     if (method == SkinningDualQuaternion) {
-        RigidTransform t = DualQuaternionTransform(i, pair);
+        RigidTransform t = DualQuaternionTransform(vertex.weight, pair);
         double rotation[9];
         for (int k = 0; k < 9; ++k)
             rotation[k] = t.rotation[k];
         return Determinant3(rotation);
     }
-    // A vertex without a first bone keeps its rest data whatever its weight says.
-    if (!IsBone(skinVertices[i].boneIndex[0]))
-        return 1.0;
-    return BlendedDeterminant(weight, pair.firstMatrix, pair.chainMatrix);
+    return BlendedDeterminant(vertex.weight, pair.firstMatrix, pair.chainMatrix);
 }
 
 } // namespace
@@ -181,52 +203,33 @@ void SkinMesh() {
 }
 
 void SkinMeshWith(int method) {
-    if (method != SkinningRigid && method != SkinningDualQuaternion) {
-        SkinMesh();
-        return;
-    }
-    PairTransforms pair = NoPair();
-    for (int i = 0; i < SkinVertexCount; ++i) {
-        const PairTransforms &transforms = PairOf(pair, i);
-        PositionAndNormal skinned = method == SkinningRigid ? RigidVertex(i, transforms)
-                                                            : DualQuaternionVertex(i, transforms);
-        skinVertices[i].position = skinned.position;
-        skinVertices[i].normal = skinned.normal;
-    }
+    SkinVertices(method, 0, SkinVertexCount, skinVertices);
 }
 
 void UpdateSkinDeterminants() {
-    PairTransforms pair = NoPair();
+    // Per vertex, forming its pair's transforms anew: the cost is small beside a frame's drawing.
     for (int i = 0; i < SkinVertexCount; ++i)
-        skinDeterminants[i] =
-            (float)VertexDeterminant(i, demoState.skinningMethod, PairOf(pair, i));
+        skinDeterminants[i] = (float)VertexDeterminant(i, demoState.skinningMethod);
 }
 
 void SkinOneVertex(int vertex, int method, SkinnedVertex &out) {
-    PairTransforms pair = NoPair();
-    const PairTransforms &transforms = PairOf(pair, vertex);
-    PositionAndNormal skinned;
-    if (method == SkinningRigid) {
-        skinned = RigidVertex(vertex, transforms);
-    } else if (method == SkinningDualQuaternion) {
-        skinned = DualQuaternionVertex(vertex, transforms);
-    } else {
-        SkinVertex one;
-        LinearVertices(vertex, vertex + 1, &one);
-        skinned = PositionAndNormal{one.position, one.normal};
-    }
-    out.position = skinned.position;
-    out.normal = skinned.normal;
-    out.determinant = VertexDeterminant(vertex, method, transforms);
+    SkinVertex one;
+    SkinVertices(method, vertex, vertex + 1, &one);
+    out.position = one.position;
+    out.normal = one.normal;
+    out.determinant = VertexDeterminant(vertex, method);
 }
 
 void VertexTransformsAlone(int vertex, Vector3 &first, Vector3 &chain) {
-    PairTransforms pair = NoPair();
-    const PairTransforms &transforms = PairOf(pair, vertex);
+    const SkinVertex &skin = skinVertices[vertex];
+    first = chain = restPositions[vertex];
+    if (!IsBone(skin.boneIndex[0]))
+        return;
+    PairTransforms pair = PairFor(skin.boneIndex[0], skin.boneIndex[1], 0);
     Vector4 p = AsPoint(restPositions[vertex]), moved;
-    TransformPoint(moved, transforms.firstMatrix, p);
+    TransformPoint(moved, pair.firstMatrix, p);
     first = DropW(moved);
-    TransformPoint(moved, transforms.chainMatrix, p);
+    TransformPoint(moved, pair.chainMatrix, p);
     chain = DropW(moved);
 }
 

@@ -9,13 +9,10 @@
 
 #include <GL/gl.h>
 #include <SDL.h>
-#include <algorithm>
 #include <cstdio>
-#include <map>
-#include <string>
-#include <vector>
 
 #include "app/key_bindings.h"
+#include "bench/support/ratio_reporter.h"
 #include "render/gl_check.h"
 #include "render/gl_state.h"
 #include "render/panel_drawing.h"
@@ -149,41 +146,6 @@ void PanelOpen(benchmark::State &state) {
     WithPanel(state, 1);
 }
 
-// Prints the usual table, then each frame's time as a multiple of the baseline's: the mean
-// over repetitions when they were asked for, else the one measurement.
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &run : runs) {
-            bool mean = run.run_type == Run::RT_Aggregate && run.aggregate_name == "mean";
-            if (run.error_occurred || (run.run_type != Run::RT_Iteration && !mean))
-                continue;
-            std::string name = run.run_name.function_name;
-            if (std::find(order.begin(), order.end(), name) == order.end())
-                order.push_back(name);
-            if (mean || !msPerFrame.count(name))
-                msPerFrame[name] = run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void PrintRatios() const {
-        auto baseline = msPerFrame.find(BaselineName);
-        if (baseline == msPerFrame.end() || baseline->second <= 0.0)
-            return;
-        std::printf("\nms per frame at %d x %d, and ratio to %s:\n", OffscreenWidth,
-                    OffscreenHeight, BaselineName);
-        for (const std::string &name : order) {
-            double ms = msPerFrame.at(name);
-            std::printf("  %-18s %8.3f ms  x%.2f\n", name.c_str(), ms, ms / baseline->second);
-        }
-    }
-
-  private:
-    std::map<std::string, double> msPerFrame;
-    std::vector<std::string> order;
-};
-
 } // namespace
 
 int main(int argc, char **argv) {
@@ -199,9 +161,13 @@ int main(int argc, char **argv) {
         benchmark::RegisterBenchmark(frame.first, frame.second)
             ->UseRealTime()
             ->Unit(benchmark::kMillisecond);
-    RatioReporter reporter;
+    RatioReporter reporter(BaselineName, false);
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
+    char heading[128];
+    std::snprintf(heading, sizeof heading,
+                  "ms per frame at %d x %d, and ratio to %s:", OffscreenWidth, OffscreenHeight,
+                  BaselineName);
+    reporter.PrintRatios(heading);
     benchmark::Shutdown();
     return 0;
 }
