@@ -1,12 +1,14 @@
 #include "skeleton/demo_state.h"
 
 #include "skeleton/bones.h"
+#include "skeleton/ik_lab.h"
 #include "skeleton/skin_mesh.h"
 
 DemoState demoState;
 
 void ResetDemoGlobals() {
     demoState = DemoState();
+    ResetIkLab();
     for (Bone &bone : bones)
         bone = Bone{};
     for (Triangle &triangle : skinTriangles)

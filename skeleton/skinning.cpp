@@ -2,7 +2,7 @@
 
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
-#include "skeleton/kinematics.h"
+#include "skeleton/ik_lab.h"
 #include "skeleton/skin_mesh.h"
 
 namespace {
@@ -50,6 +50,6 @@ void SkinMesh() {
 void UpdateSkeletonAndSkin() {
     BuildBoneMatrices();
     if (demoState.ikMode)
-        SolveIkStep();
+        UpdateIk();
     SkinMesh();
 }
