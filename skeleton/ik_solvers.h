@@ -63,7 +63,7 @@ double IkChainReach();
 const double IkLowerBoneMaxTilt = 17.0;
 const double IkElbowMinBend = 0.0;
 const double IkElbowMaxBend = 120.0;
-const double IkElbowMaxSideBend = 90.0;
+const double IkElbowMaxSideBend = 60.0;
 
 // Whether pose keeps the joint limits, allowing slack degrees of rounding.
 int PoseWithinLimits(const IkPose &pose, double slack);
