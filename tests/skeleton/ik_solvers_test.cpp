@@ -144,6 +144,10 @@ TEST_F(IkSolvers, LimitsHoldOnEveryUpdate) {
                 bones[0].rotZ = 60.0;
                 bones[1].rotX = -50.0;
                 bones[1].rotZ = 400.0;
+                if (i % 4 == 3) { // and already on its target: still within the limits at once
+                    BuildBoneMatrices();
+                    demoState.target = EndEffectorPosition();
+                }
             }
             for (int frame = 0; frame < 20; ++frame) {
                 UpdateSkeletonAndSkin();
