@@ -199,6 +199,35 @@ TEST_F(IkSolvers, DegenerateTargetsGiveFiniteAnglesAndASensiblePose) {
     }
 }
 
+TEST_F(IkSolvers, ThePoleChoosesTheBendForAStraightChainOrAlways) {
+    // The level direction the elbow goes to: -z, turned about +y by the pole angle.
+    struct Case {
+        double poleAngle;
+        Vector3 side;
+    };
+    const Case cases[] = {
+        {0.0, {0.0f, 0.0f, -1.0f}}, {90.0, {-1.0f, 0.0f, 0.0f}}, {180.0, {0.0f, 0.0f, 1.0f}}};
+    for (const Case &c : cases) {
+        for (int solver : NewSolvers) {
+            Start(solver, Vector3{0.0f, 2.2f, 0.0f}); // on the straight chain's line
+            demoState.ik.poleAngle = c.poleAngle;
+            FramesToWithin(1e-4, 100);
+            Vector3 elbow = Elbow();
+            EXPECT_GT(elbow.x * c.side.x + elbow.z * c.side.z, 0.5) << IkSolverName(solver);
+        }
+        // A bent chain keeps its plane, unless the pole is to decide always.
+        Start(IkSolverAnalytic, Vector3{0.0f, 2.2f, 0.0f});
+        bones[0].rotX = 20.0; // the elbow toward +z
+        demoState.ik.poleAngle = c.poleAngle;
+        demoState.ik.poleFixed = 0;
+        UpdateSkeletonAndSkin();
+        EXPECT_GT(Elbow().z, 0.5f);
+        demoState.ik.poleFixed = 1;
+        UpdateSkeletonAndSkin();
+        EXPECT_GT(Elbow().x * c.side.x + Elbow().z * c.side.z, 0.5);
+    }
+}
+
 TEST_F(IkSolvers, ComparedChainsMatchTheSolversRunAlone) {
     const Vector3 first = {-1.0f, 2.2f, 1.2f}, second = {0.6f, 1.4f, -0.9f};
     const int framesPerTarget = 40;
