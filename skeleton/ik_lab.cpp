@@ -63,6 +63,30 @@ int StatusAfter(const IkProgress &progress, int kind, const Vector3 &elbow, cons
     return change < 0.0 ? IkStatusApproaching : IkStatusReceding;
 }
 
+// RecordIkUpdate with the chain's joints for after already known.
+void RecordUpdateEndingAt(IkProgress &progress, int kind, const IkPose &before, const IkPose &after,
+                          const Vector3 &elbow, const Vector3 &end, const Vector3 &target,
+                          const IkSettings &settings) {
+    if (progress.status == IkStatusNone || !SameTarget(progress.target, target) ||
+        !SamePose(progress.pose, before)) {
+        Vector3 elbowBefore, endBefore;
+        PoseChainPoints(before, elbowBefore, endBefore);
+        progress.updatesSinceTargetMoved = 0;
+        progress.target = target;
+        progress.startDistance = (float)VectorLength(Subtract(target, endBefore));
+    }
+    progress.pose = after;
+    progress.updatesSinceTargetMoved++;
+    progress.distance = (float)VectorLength(Subtract(target, end));
+    if (progress.historyCount < IkHistoryLength) {
+        progress.history[progress.historyCount++] = progress.distance;
+    } else {
+        progress.history[progress.historyOffset] = progress.distance;
+        progress.historyOffset = (progress.historyOffset + 1) % IkHistoryLength;
+    }
+    progress.status = StatusAfter(progress, kind, elbow, end, target, settings);
+}
+
 void RestartComparison(const IkPose &from, const Vector3 &target) {
     ikComparison.running = 1;
     ikComparison.target = target;
@@ -111,24 +135,8 @@ void ResetIkProgress(IkProgress &progress) {
 void RecordIkUpdate(IkProgress &progress, int kind, const IkPose &before, const IkPose &after,
                     const Vector3 &target, const IkSettings &settings) {
     Vector3 elbow, end;
-    if (progress.status == IkStatusNone || !SameTarget(progress.target, target) ||
-        !SamePose(progress.pose, before)) {
-        PoseChainPoints(before, elbow, end);
-        progress.updatesSinceTargetMoved = 0;
-        progress.target = target;
-        progress.startDistance = (float)VectorLength(Subtract(target, end));
-    }
     PoseChainPoints(after, elbow, end);
-    progress.pose = after;
-    progress.updatesSinceTargetMoved++;
-    progress.distance = (float)VectorLength(Subtract(target, end));
-    if (progress.historyCount < IkHistoryLength) {
-        progress.history[progress.historyCount++] = progress.distance;
-    } else {
-        progress.history[progress.historyOffset] = progress.distance;
-        progress.historyOffset = (progress.historyOffset + 1) % IkHistoryLength;
-    }
-    progress.status = StatusAfter(progress, kind, elbow, end, target, settings);
+    RecordUpdateEndingAt(progress, kind, before, after, elbow, end, target, settings);
 }
 
 void UpdateIk() {
@@ -155,7 +163,11 @@ void UpdateIk() {
         RunIkUpdate(kind, pose, demoState.target, demoState.ik);
         SetBonesToPose(pose);
     }
-    RecordIkUpdate(ikProgress, kind, before, PoseOfBones(), demoState.target, demoState.ik);
+    // The bones' matrices are those of the new pose: the joints come from them directly.
+    Vector4 elbow;
+    TransformPoint(elbow, bones[0].matrix, AsPoint(bones[1].pivot));
+    RecordUpdateEndingAt(ikProgress, kind, before, PoseOfBones(), DropW(elbow),
+                         EndEffectorPosition(), demoState.target, demoState.ik);
     if (ikComparison.running)
         UpdateComparison(demoState.target, demoState.ik);
 }
