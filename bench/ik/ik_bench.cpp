@@ -139,30 +139,36 @@ double Now() {
         .count();
 }
 
-// Nanoseconds of the first update toward each reachable target from the start pose: the
-// quickest of several passes over all of them, less the quickest pass that only resets the pose.
-double NanosecondsPerUpdate(int kind, const IkSettings &settings) {
+// Nanoseconds of the first update toward each reachable target from the start pose, for every
+// solver: the quickest of several passes over all of them, less the quickest pass that only
+// resets the pose. The solvers take turns within each pass, so that a machine busy for a while
+// slows them alike.
+void MeasureNanosecondsPerUpdate(const IkSettings &settings, double *nanoseconds) {
     IkPose start = StartPose();
-    double bestUpdates = -1.0, bestResets = -1.0;
+    double bestUpdates[IkSolverCount], bestResets = -1.0;
     volatile double sink = 0.0;
     for (int pass = 0; pass < TimingPasses; ++pass) {
-        double t0 = Now();
-        for (int i = 0; i < ReachableCount; ++i) {
-            SetBonesToPose(start);
-            FrameUpdate(kind, targets[i], settings);
+        for (int kind = 0; kind < IkSolverCount; ++kind) {
+            double t0 = Now();
+            for (int i = 0; i < ReachableCount; ++i) {
+                SetBonesToPose(start);
+                FrameUpdate(kind, targets[i], settings);
+            }
+            double t1 = Now();
+            if (pass == 0 || t1 - t0 < bestUpdates[kind])
+                bestUpdates[kind] = t1 - t0;
         }
-        double t1 = Now();
+        double t0 = Now();
         for (int i = 0; i < ReachableCount; ++i) {
             SetBonesToPose(start);
             sink = sink + bones[1].matrix.m[13];
         }
-        double t2 = Now();
-        if (bestUpdates < 0.0 || t1 - t0 < bestUpdates)
-            bestUpdates = t1 - t0;
-        if (bestResets < 0.0 || t2 - t1 < bestResets)
-            bestResets = t2 - t1;
+        double t1 = Now();
+        if (pass == 0 || t1 - t0 < bestResets)
+            bestResets = t1 - t0;
     }
-    return (bestUpdates - bestResets) / ReachableCount;
+    for (int kind = 0; kind < IkSolverCount; ++kind)
+        nanoseconds[kind] = (bestUpdates[kind] - bestResets) / ReachableCount;
 }
 
 } // namespace
@@ -183,7 +189,8 @@ int main(int argc, char **argv) {
     std::printf("%-12s %7s %7s %7s %7s %7s %10s %10s %9s %6s %5s\n", "solver", "median", "p95",
                 "median", "p95", ".001", "median", "max", "max deg", "ns", "ratio");
 
-    double baseline = 0.0;
+    double nanoseconds[IkSolverCount];
+    MeasureNanosecondsPerUpdate(settings, nanoseconds);
     for (int kind = 0; kind < IkSolverCount; ++kind) {
         static int to01[ReachableCount], to001[ReachableCount];
         static double errors[ReachableCount];
@@ -201,9 +208,8 @@ int main(int argc, char **argv) {
         std::sort(to01, to01 + ReachableCount);
         std::sort(to001, to001 + ReachableCount);
         std::sort(errors, errors + ReachableCount);
-        double ns = NanosecondsPerUpdate(kind, settings);
-        if (kind == IkSolverIncremental)
-            baseline = ns;
+        double ns = nanoseconds[kind];
+        double baseline = nanoseconds[IkSolverIncremental];
 
         std::printf("%-12s", IkSolverName(kind));
         PrintCount(Percentile(to01, ReachableCount, 0.5));
