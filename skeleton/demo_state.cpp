@@ -1,6 +1,7 @@
 #include "skeleton/demo_state.h"
 
 #include "skeleton/bones.h"
+#include "skeleton/ik_lab.h"
 #include "skeleton/skin_mesh.h"
 #include "skeleton/skinning.h"
 
@@ -8,6 +9,7 @@ DemoState demoState;
 
 void ResetDemoGlobals() {
     demoState = DemoState();
+    ResetIkLab();
     for (Bone &bone : bones)
         bone = Bone{};
     for (Triangle &triangle : skinTriangles)

@@ -11,6 +11,17 @@ const float TargetMaxXZ = 2.5f;
 const float TargetMinY = 1.0f;
 const float TargetMaxY = 3.5f;
 
+// How the solvers other than the incremental one work; the incremental solver reads none of it.
+struct IkSettings {
+    int iterations = 10;      // passes per update of the ccd and fabrik solvers, 1 to 20
+    double tolerance = 0.001; // they stop within this distance; the progress calls it reached
+    int poleFixed = 0;        // analytic bend plane: 0 keeps the plane the chain bends in now
+                              // (the pole decides only for a straight chain), 1 always the pole
+    double poleAngle = 0.0;   // the pole: the side the elbow goes to, degrees about the vertical;
+                              // 0 is toward -z, turning as the bones' Y angle does
+    int jointLimits = 0;      // keep the lower bone upright enough and the elbow one-way
+};
+
 // Every setting and mode of the demonstration in one record. It belongs to the application
 // shell, but it sits at the bottom of the dependency graph so that the solver can read the
 // IK mode and target without knowing anything about windows. Flags are ints used as booleans.
@@ -46,6 +57,13 @@ struct DemoState {
     // The skinning lab; left at these values, the skin is deformed and drawn as without it.
     int skinningMethod = SkinningLinear; // a SkinningMethod
     int inspectedVertex = -1;            // the skin vertex whose data is shown, -1 for none
+
+    // Inverse-kinematics lab; left at these values, the solver is the incremental one.
+    int ikSolver = 0;       // an IkSolverKind, the incremental one
+    IkSettings ik;          // how the other solvers work
+    int ikFrozen = 0;       // the solver waits, except for pending steps
+    int ikStepsPending = 0; // updates asked for one at a time while frozen, one per frame
+    int ikCompare = 0;      // every solver also runs on its own copy of the pose
 };
 
 extern DemoState demoState;

@@ -70,10 +70,14 @@ double IkAngleStep(const Vector3 &axisPoint, const Vector3 &tipPoint, const Vect
 }
 
 void SolveIkStep() {
+    SolveIkStepToward(demoState.target);
+}
+
+void SolveIkStepToward(const Vector3 &target) {
     // ParentOf ends the walk at the root even on the zero-initialised bones.
     for (int b = EndBone; b >= 0; b = ParentOf(b)) {
         Vector3 end = EndEffectorPosition();
-        Vector3 toTarget = Subtract(demoState.target, end);
+        Vector3 toTarget = Subtract(target, end);
         Bone &bone = bones[b];
         Vector3 tipPoint = TransformedPoint(bone.matrix, bone.tip);
         Vector3 xPoint = TransformedPoint(bone.matrix, bone.xAxis);

@@ -29,6 +29,9 @@ int IkTargetStatus();
 // origin through the end. Rebuilds the bone matrices after each bone.
 void SolveIkStep();
 
+// The same pass toward any target, for running it on a copy of the pose.
+void SolveIkStepToward(const Vector3 &target);
+
 // Angle increment in degrees for one joint axis: proportional to the distance to the target,
 // at most a quarter of it, signed by the side of the plane (origin, axisPoint, tipPoint) the
 // target lies on.

@@ -3,6 +3,7 @@
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
 #include "skeleton/dual_quaternion.h"
+#include "skeleton/ik_lab.h"
 #include "skeleton/kinematics.h"
 
 #include <cstring>
@@ -236,6 +237,6 @@ void VertexTransformsAlone(int vertex, Vector3 &first, Vector3 &chain) {
 void UpdateSkeletonAndSkin() {
     BuildBoneMatrices();
     if (demoState.ikMode)
-        SolveIkStep();
+        UpdateIk();
     SkinMeshWith(demoState.skinningMethod);
 }

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "skeleton/ik_solvers.h"
+
+// What the solvers are doing, update by update: the distance left, how long the solver has
+// worked on this target, a status in plain words and the recent distances for a plot. Also the
+// comparison, which runs every solver on its own copy of the pose beside the chain on screen.
+
+enum IkStatus {
+    IkStatusNone,               // no update yet
+    IkStatusReached,            // within the tolerance
+    IkStatusApproaching,        // the distance is shrinking
+    IkStatusReceding,           // the distance is growing
+    IkStatusStalled,            // neither, short of the target
+    IkStatusPointingOutOfReach, // the target is beyond full reach; the chain points straight at it
+    IkStatusIgnoredTooFar,      // incremental: 3 or more units from the end
+    IkStatusIgnoredInLine,      // incremental: on the line from the origin through the end
+};
+
+// "reached", "stalled", "out of reach: pointing at it", ...
+const char *IkStatusText(int status);
+
+// Updates the history keeps: a few seconds of frames.
+const int IkHistoryLength = 300;
+
+struct IkProgress {
+    float distance;              // from the chain's end to the target after the last update
+    int updatesSinceTargetMoved; // also restarted when the pose changed between updates
+    int status;                  // an IkStatus
+    Vector3 target;              // the target the count belongs to
+    IkPose pose;                 // the pose after the last update
+    float startDistance;         // the distance when the count restarted
+    // The distance after each update, oldest first from historyOffset, wrapping round:
+    // ImGui::PlotLines(label, history, historyCount, historyOffset) draws it in order.
+    float history[IkHistoryLength];
+    int historyCount;
+    int historyOffset;
+};
+
+void ResetIkProgress(IkProgress &progress);
+
+// Counts one update of solver kind, which took the pose from before to after toward target.
+// A target other than last time, or a before other than the last after, restarts the count.
+void RecordIkUpdate(IkProgress &progress, int kind, const IkPose &before, const IkPose &after,
+                    const Vector3 &target, const IkSettings &settings);
+
+// The chain on screen.
+extern IkProgress ikProgress;
+
+struct IkChain {
+    IkPose pose;
+    IkProgress progress;
+};
+
+// Every solver on its own copy, started together from the pose on screen, whenever the target
+// moves, the solver on screen changes or its pose was changed by something other than the
+// solvers. The copy of the solver on screen therefore always equals the bones.
+struct IkComparison {
+    int running;
+    Vector3 target;
+    IkChain chains[IkSolverCount];
+};
+
+extern IkComparison ikComparison;
+
+// The frame's solver update, run by UpdateSkeletonAndSkin in the inverse mode once the bone
+// matrices are built: one update of demoState.ikSolver on the bones (SolveIkStep itself for
+// the incremental solver), recorded in ikProgress, and one update of every compared chain
+// while demoState.ikCompare is on. While demoState.ikFrozen is on, it runs only for a pending
+// step.
+void UpdateIk();
+
+// Freezes the solver and asks for one more update, which the next frame makes.
+void StepIk();
+
+// Forgets the progress and stops the comparison: for entering the inverse mode.
+void ResetIkLab();

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "skeleton/bones.h"
+#include "skeleton/demo_state.h"
+#include "skeleton/math3d.h"
+
+// The inverse-kinematics solvers, side by side on the same two-bone chain. Each changes only
+// rotX and rotZ of bones 0 and 1; rotY is read (it takes part in every matrix) but never
+// written. Each works on a pose record, so that several can run on their own copies of the
+// angles from the same start.
+
+enum IkSolverKind {
+    IkSolverIncremental, // the original pass: small nudges per frame (SolveIkStep)
+    IkSolverAnalytic,    // closed form: law of cosines for the elbow, a pole for the plane
+    IkSolverCcd,         // cyclic coordinate descent, end joint first
+    IkSolverFabrik,      // forward and backward reaching on the joint positions
+    IkSolverCount,
+};
+
+// "incremental", "analytic", "ccd", "fabrik"; null for anything else.
+const char *IkSolverName(int kind);
+
+// The kind with that name, or -1.
+int IkSolverFromName(const char *name);
+
+// The next kind after kind, wrapping round: what a key that cycles the solvers selects.
+int NextIkSolver(int kind);
+
+// The joint angles of both bones, degrees, as the bones hold them.
+struct IkPose {
+    double rotX[BoneCount];
+    double rotY[BoneCount];
+    double rotZ[BoneCount];
+};
+
+IkPose PoseOfBones();
+
+// Writes the pose's angles into the bones and rebuilds their matrices.
+void SetBonesToPose(const IkPose &pose);
+
+// Same angles, bit for bit.
+int SamePose(const IkPose &a, const IkPose &b);
+
+// One update of solver kind on pose toward target. The incremental solver runs SolveIkStep on
+// the bones with pose's angles and puts the bones back as they were, so on a copy it gives
+// what it gives on the bones. The others ignore the incremental solver's rules (3 units, the
+// line through the origin); ccd and fabrik make up to settings.iterations passes and stop
+// once the end is within settings.tolerance.
+void RunIkUpdate(int kind, IkPose &pose, const Vector3 &target, const IkSettings &settings);
+
+// The chain's elbow and end for pose, from the real bone matrices (FindEndEffector), leaving
+// the bones exactly as they were.
+void PoseChainPoints(const IkPose &pose, Vector3 &elbow, Vector3 &end);
+
+// Full reach of the chain: the two bones' lengths added.
+double IkChainReach();
+
+// Joint limits, when settings.jointLimits is on (the incremental solver ignores them):
+//  - the lower bone stays within IkLowerBoneMaxTilt degrees of upright, as far as the mesh
+//    can lean before its lower rings dip into the floor;
+//  - the elbow bends one way only: bone 1's rotX from IkElbowMinBend to IkElbowMaxBend, and
+//    its rotZ (sideways) within plus or minus IkElbowMaxSideBend.
+const double IkLowerBoneMaxTilt = 17.0;
+const double IkElbowMinBend = 0.0;
+const double IkElbowMaxBend = 120.0;
+const double IkElbowMaxSideBend = 60.0;
+
+// Whether pose keeps the joint limits, allowing slack degrees of rounding.
+int PoseWithinLimits(const IkPose &pose, double slack);
