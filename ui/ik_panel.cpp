@@ -77,12 +77,13 @@ void DistancePlot() {
     for (int i = 0; i < progress.historyCount; ++i)
         if (progress.history[i] > highest)
             highest = progress.history[i];
+    // Never finer than the tolerance: distances within it all read as reached, on the floor.
+    float top = highest > (float)demoState.ik.tolerance ? highest : (float)demoState.ik.tolerance;
     char overlay[80];
-    std::snprintf(overlay, sizeof overlay, "distance, last %d updates (0 to %.3f)",
-                  progress.historyCount, highest);
+    std::snprintf(overlay, sizeof overlay, "distance, last %d updates (0 to %.3g)",
+                  progress.historyCount, top);
     ImGui::PlotLines("##distance", progress.history, progress.historyCount, progress.historyOffset,
-                     overlay, 0.0f, highest > 0.0f ? highest : 1.0f,
-                     ImVec2(ImGui::GetContentRegionAvail().x, PlotHeight));
+                     overlay, 0.0f, top, ImVec2(ImGui::GetContentRegionAvail().x, PlotHeight));
 }
 
 // A small square of the chain's colour, on the line with the text that follows.
@@ -165,9 +166,10 @@ void SolverSettings(DemoCommandQueue &commands) {
         if (ImGui::Checkbox("Joint limits", &limits))
             SetSetting(commands, IkSettingJointLimits, limits);
         ImGui::BeginDisabled(!ik.jointLimits);
-        ImGui::TextWrapped("Lower bone within %.0f deg of upright; elbow %.0f to %.0f deg about "
-                           "X, within %.0f either way about Z",
-                           IkLowerBoneMaxTilt, IkElbowMinBend, IkElbowMaxBend, IkElbowMaxSideBend);
+        ImGui::TextWrapped("Lower bone at most %.0f deg from upright; elbow %.0f to %.0f deg "
+                           "about X, %.0f to %.0f about Z",
+                           IkLowerBoneMaxTilt, IkElbowMinBend, IkElbowMaxBend, -IkElbowMaxSideBend,
+                           IkElbowMaxSideBend);
         ImGui::EndDisabled();
     }
 }
