@@ -166,7 +166,7 @@ void SolverSettings(DemoCommandQueue &commands) {
         if (ImGui::Checkbox("Joint limits", &limits))
             SetSetting(commands, IkSettingJointLimits, limits);
         ImGui::BeginDisabled(!ik.jointLimits);
-        ImGui::TextWrapped("Lower bone at most %.0f deg from upright; elbow %.0f to %.0f deg "
+        ImGui::TextWrapped("Lower bone within %.0f deg of upright; elbow %.0f to %.0f deg "
                            "about X, %.0f to %.0f about Z",
                            IkLowerBoneMaxTilt, IkElbowMinBend, IkElbowMaxBend, -IkElbowMaxSideBend,
                            IkElbowMaxSideBend);
