@@ -5,6 +5,7 @@
 #include "skeleton/bones.h"
 #include "skeleton/camera.h"
 #include "skeleton/demo_state.h"
+#include "skeleton/ik_lab.h"
 
 namespace {
 
@@ -67,6 +68,10 @@ void ToggleInverseMode() {
     demoState.target = Vector3{0.0f, 3.0f, 0.0f};
     for (Bone &bone : bones)
         bone.rotX = bone.rotY = bone.rotZ = 0.0;
+    // A fresh start for the lab: no progress, no comparison, the solver running.
+    ResetIkLab();
+    demoState.ikFrozen = 0;
+    demoState.ikStepsPending = 0;
 }
 
 void TogglePlay() {
@@ -138,6 +143,59 @@ void StopSteer(int axis) {
         demoState.jointVelocity[axis] = 0;
 }
 
+void SetIkSetting(int setting, double value) {
+    IkSettings &ik = demoState.ik;
+    switch (setting) {
+    case IkSettingIterations:
+        ik.iterations = (int)Clamped(std::round(value), IkMinIterations, IkMaxIterations);
+        break;
+    case IkSettingTolerance:
+        ik.tolerance = Clamped(value, IkMinTolerance, IkMaxTolerance);
+        break;
+    case IkSettingPoleAngle:
+        ik.poleAngle = Clamped(value, -180.0, 180.0);
+        break;
+    case IkSettingPoleFixed:
+        ik.poleFixed = value != 0.0;
+        break;
+    case IkSettingJointLimits:
+        ik.jointLimits = value != 0.0;
+        break;
+    default:
+        break;
+    }
+}
+
+// The inverse-kinematics lab's commands. Only Step waits for the inverse mode: a solver frozen
+// where it cannot be seen would only puzzle on entering, which lets it run again anyway.
+void RunIkLabCommand(const DemoCommand &command) {
+    switch (command.type) {
+    case CommandSetIkSolver:
+        if (IkSolverName(command.index))
+            demoState.ikSolver = command.index;
+        break;
+    case CommandNextIkSolver:
+        demoState.ikSolver = NextIkSolver(demoState.ikSolver);
+        break;
+    case CommandToggleIkCompare:
+        Toggle(demoState.ikCompare);
+        break;
+    case CommandStepIk:
+        if (demoState.ikMode)
+            StepIk();
+        break;
+    case CommandRunIk:
+        demoState.ikFrozen = 0;
+        demoState.ikStepsPending = 0;
+        break;
+    case CommandSetIkSetting:
+        SetIkSetting(command.index, command.value);
+        break;
+    default:
+        break;
+    }
+}
+
 } // namespace
 
 int RunCommand(const DemoCommand &command) {
@@ -194,6 +252,14 @@ int RunCommand(const DemoCommand &command) {
         break;
     case CommandStopSteer:
         StopSteer(command.index);
+        break;
+    case CommandSetIkSolver:
+    case CommandNextIkSolver:
+    case CommandToggleIkCompare:
+    case CommandStepIk:
+    case CommandRunIk:
+    case CommandSetIkSetting:
+        RunIkLabCommand(command);
         break;
     default:
         break;

@@ -37,6 +37,15 @@ const KeyBinding keyBindings[] = {
     {"-", KeyMainMinus, CommandSlower, 0, 0.0, nullptr},
     {"Home", KeyHome, CommandResetCamera, 0, 0.0,
      "camera tilt and distance back to their start (15 degrees, 12 units)"},
+    // The inverse-kinematics lab.
+    {"K", 'K', CommandNextIkSolver, 0, 0.0,
+     "IK solver: the next of incremental, analytic, ccd and fabrik (the pose stays as it is)"},
+    {"C", 'C', CommandToggleIkCompare, 0, 0.0,
+     "compare the IK solvers on/off: all four run from the same pose, the other three drawn as "
+     "coloured lines"},
+    {"Space", KeySpace, CommandStepIk, 0, 0.0,
+     "inverse: freeze the solver and advance it one update per press (the panel's Run, or "
+     "leaving and re-entering the mode, lets it run again)"},
     {"F1", KeyF1, CommandTogglePanel, 0, 0.0, "open / close the on-screen panel"},
     {"F12", KeyF12, CommandSaveScreenshot, 0, 0.0,
      "save the frame on screen as skinning-demo-NNN.png in the working directory"},

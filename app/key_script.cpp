@@ -21,6 +21,7 @@ const NamedKey namedKeys[] = {
     {"right", KeyRight},       {"down", KeyDown},
     {"plus", KeyPadPlus},      {"minus", KeyPadMinus},
     {"mainplus", KeyMainPlus}, {"mainminus", KeyMainMinus},
+    {"space", KeySpace},
 };
 
 const int MaxTick = 1000000000;

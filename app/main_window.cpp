@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/ik_stats.h"
 #include "app/keyboard.h"
 #include "app/mouse.h"
 #include "app/panel_frame.h"
@@ -175,6 +176,7 @@ void PrintStats() {
     for (int b = 0; b < BoneCount; ++b)
         std::printf("bone %d: x %.2f, y %.2f, z %.2f\n", b, bones[b].rotX, bones[b].rotY,
                     bones[b].rotZ);
+    PrintIkStats(stdout);
 }
 
 } // namespace
@@ -277,6 +279,7 @@ int RunWindow(const DemoOptions &options, const char *programName) {
 int RunDemo(const DemoOptions &options) {
     const char *programName = "skinning_demo";
     runOptions = &options;
+    demoState.ikSolver = options.ikSolver;
     // A screenshot path that cannot be written is a bad option: exit code 2, nothing run.
     if (!ClaimScreenshotFile(programName, options.screenshotFile))
         return 2;

@@ -2,6 +2,7 @@
 
 #include "app/key_bindings.h"
 #include "app/mouse.h"
+#include "skeleton/ik_solvers.h"
 
 #include <cstring>
 
@@ -22,13 +23,17 @@ const char usageText[] =
     "                     entries TICK:KEY (press and release), TICK+KEY (press and hold),\n"
     "                     TICK-KEY (release), separated by spaces or commas; ticks count\n"
     "                     from 1; KEY is a letter, F1 to F12, Escape, PageUp, PageDown,\n"
-    "                     End, Home, Left, Up, Right, Down, Plus or Minus (numeric pad),\n"
-    "                     MainPlus or MainMinus (main row), or #CODE, a Windows virtual-key\n"
-    "                     code from 1 to 255, the numbering the key table uses (65 is A,\n"
-    "                     37 Left, 107 the numeric pad's +); example: --keys \"1:I 2:Up 3:Up\"\n"
+    "                     End, Home, Left, Up, Right, Down, Space, Plus or Minus (numeric\n"
+    "                     pad), MainPlus or MainMinus (main row), or #CODE, a Windows\n"
+    "                     virtual-key code from 1 to 255, the numbering the key table uses\n"
+    "                     (65 is A, 37 Left, 107 the numeric pad's +); example:\n"
+    "                     --keys \"1:I 2:Up 3:Up\"\n"
     "  --screenshot FILE  save the last frame: as PNG when FILE ends in .png (any case),\n"
     "                     otherwise as a 24-bit BMP\n"
-    "  --stats            print ticks, frames drawn, CPU time and the speed at exit\n"
+    "  --stats            print ticks, frames drawn, CPU time and the speed at exit,\n"
+    "                     then the pose and the IK solver's name and distance\n"
+    "  --ik-solver NAME   the inverse-kinematics solver to start with: incremental (the\n"
+    "                     default), analytic, ccd or fabrik\n"
     "  --no-ui            no on-screen panel (F1 then does nothing)\n";
 
 const char panelText[] =
@@ -122,6 +127,16 @@ int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, ch
         char reason[200] = "";
         if (value && !ParseKeyScript(value, options.keys, reason, sizeof reason)) {
             std::snprintf(error, errorSize, "--keys: %s", reason);
+            return 0;
+        }
+        return value != nullptr;
+    }
+    value = OptionValue(argc, argv, index, "--ik-solver", matched, error, errorSize);
+    if (matched) {
+        if (value && (options.ikSolver = IkSolverFromName(value)) < 0) {
+            std::snprintf(error, errorSize,
+                          "--ik-solver needs incremental, analytic, ccd or fabrik, not '%s'",
+                          value);
             return 0;
         }
         return value != nullptr;

@@ -11,6 +11,7 @@ struct DemoOptions {
     int stats;                  // print tick, frame and CPU figures at exit
     int noUi;                   // no on-screen panel: every frame is the scene alone
     const char *screenshotFile; // save the last frame here: PNG for ".png", else 24-bit BMP
+    int ikSolver;               // the IkSolverKind to start with, 0 the incremental one
     KeyScript keys;
 };
 

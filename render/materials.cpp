@@ -16,7 +16,7 @@ const Material materials[MaterialCount] = {
     {{0.0f, 0.0f, 1.0f}, {0.0f, 0.0f, 1.0f}, {0.0f, 0.0f, 1.0f}, {0.0f, 0.0f, 1.0f}, 1.0f, 8.0f},
     // 2: second bone's marker
     {{0.0f, 0.3f, 1.0f}, {0.0f, 0.3f, 1.0f}, {0.0f, 0.3f, 1.0f}, {0.0f, 0.3f, 1.0f}, 1.0f, 8.0f},
-    // 3: textured skin, IK target tick
+    // 3: textured skin
     {{0.9f, 1.0f, 0.9f}, {0.8f, 1.0f, 0.8f}, {0.8f, 1.0f, 0.8f}, {0.4f, 0.7f, 0.4f}, 1.0f, 8.0f},
     // 4: vertex-normal lines
     {{0.8f, 1.0f, 0.2f}, {0.8f, 1.0f, 0.2f}, {0.8f, 1.0f, 0.2f}, {0.8f, 0.5f, 0.0f}, 1.0f, 8.0f},

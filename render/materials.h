@@ -16,7 +16,7 @@ const int MaterialCount = 7;
 // Indices into materials, by what the renderer draws with them. The bone markers take theirs
 // from each bone's material field (1 and 2 after set-up).
 const int FloorMaterial = 0;
-const int SkinTexturedMaterial = 3; // also the tick mark above the IK target
+const int SkinTexturedMaterial = 3;
 const int NormalLineMaterial = 4;
 const int SkinPlainMaterial = 5;  // untextured skin and the wireframe skin
 const int TargetLineMaterial = 6; // pure red: emission alone saturates red in any light

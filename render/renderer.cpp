@@ -3,11 +3,13 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include "render/ik_overlays.h"
 #include "render/materials.h"
 #include "render/static_models.h"
 #include "skeleton/bones.h"
 #include "skeleton/camera.h"
 #include "skeleton/demo_state.h"
+#include "skeleton/ik_lab.h"
 #include "skeleton/kinematics.h"
 #include "skeleton/skin_mesh.h"
 #include "skeleton/skinning.h"
@@ -138,14 +140,11 @@ void DrawNormals() {
     }
 }
 
-// A short vertical tick just above the target, then a line from the chain's end to it.
+// The line from the chain's end to the target, then the lab's marker and compared chains.
 void DrawIkOverlays() {
-    const Vector3 &target = demoState.target;
-    SetMaterial(SkinTexturedMaterial);
-    DrawLine(Vector3{target.x, (float)(target.y + 0.01), target.z},
-             Vector3{target.x, (float)(target.y + 0.05), target.z});
     SetMaterial(TargetLineMaterial);
-    DrawLine(EndEffectorPosition(), target);
+    DrawLine(EndEffectorPosition(), demoState.target);
+    DrawIkLabOverlays();
 }
 
 // Everything the picture is drawn from besides the data fixed at set-up. Drawing is
@@ -196,6 +195,21 @@ void GatherFrameInputs(FrameInputs &inputs, double viewAngle, const Bone *marker
     for (int b = 0; b < BoneCount; ++b) {
         PutAngles(inputs, markerPose[b]); // the markers
         PutAngles(inputs, bones[b]);      // the skin, the normals and the chain's end
+    }
+    // The inverse-kinematics lab's compared chains, which move while the limb may stand still.
+    Put(inputs, IkComparisonDrawn());
+    if (IkComparisonDrawn()) {
+        Put(inputs, demoState.ikSolver); // the one chain not drawn
+        for (int kind = 0; kind < IkSolverCount; ++kind) {
+            if (kind == demoState.ikSolver)
+                continue;
+            const IkPose &pose = ikComparison.chains[kind].pose;
+            for (int b = 0; b < BoneCount; ++b) {
+                Put(inputs, pose.rotX[b]);
+                Put(inputs, pose.rotY[b]);
+                Put(inputs, pose.rotZ[b]);
+            }
+        }
     }
 }
 

@@ -28,6 +28,24 @@ enum DemoCommandType {
                            // 2 Page Up/Down), value the direction (-1 or +1). Forward mode:
                            // that joint's velocity; inverse mode: moves the target
     CommandStopSteer,      // a steering key released: index the axis whose joint stops
+
+    // The inverse-kinematics lab. The solver and its settings change how the chain moves from
+    // now on; the pose stays as it is.
+    CommandSetIkSolver,     // index: an IkSolverKind
+    CommandNextIkSolver,    // the next solver, wrapping round
+    CommandToggleIkCompare, // every solver also on its own copy of the pose, drawn as lines
+    CommandStepIk,          // inverse mode only: freeze the solver and ask for one more update
+    CommandRunIk,           // a frozen solver runs every frame again
+    CommandSetIkSetting,    // index: an IkSettingIndex; value: its new value, kept in range
+};
+
+// What CommandSetIkSetting sets, in demoState.ik.
+enum IkSettingIndex {
+    IkSettingIterations, // passes per update (ccd, fabrik), IkMinIterations to IkMaxIterations
+    IkSettingTolerance,  // IkMinTolerance to IkMaxTolerance
+    IkSettingPoleAngle,  // degrees, kept within -180 to 180
+    IkSettingPoleFixed,  // 0 keeps the bend plane the chain has, else always the pole's
+    IkSettingJointLimits,
 };
 
 // What running a command asks of the program beyond the state it changed. A combination of

@@ -22,6 +22,12 @@ struct IkSettings {
     int jointLimits = 0;      // keep the lower bone upright enough and the elbow one-way
 };
 
+// The ranges the controls keep the settings in.
+const int IkMinIterations = 1;
+const int IkMaxIterations = 20;
+const double IkMinTolerance = 1e-5;
+const double IkMaxTolerance = 0.1;
+
 // Every setting and mode of the demonstration in one record. It belongs to the application
 // shell, but it sits at the bottom of the dependency graph so that the solver can read the
 // IK mode and target without knowing anything about windows. Flags are ints used as booleans.

@@ -18,8 +18,6 @@ const char *const solverNames[IkSolverCount] = {"incremental", "analytic", "ccd"
 
 const double RadiansToDegrees = 57.29577951308232;
 const double Tiny = 1e-12;
-const int MinIterations = 1;
-const int MaxIterations = 20;
 
 // An elbow closer than this (as the sine of its angle) to the line from the root to the
 // target leaves ccd and fabrik no turn that bends the chain: the pole bends it first, by
@@ -319,7 +317,7 @@ void Unfold(const ChainShape &shape, IkPose &pose, const Joints &joints, const V
 }
 
 int IterationsOf(const IkSettings &settings) {
-    return (int)Clamped(settings.iterations, MinIterations, MaxIterations);
+    return (int)Clamped(settings.iterations, IkMinIterations, IkMaxIterations);
 }
 
 double Distance(const Vec &a, const Vec &b) {

@@ -21,3 +21,6 @@ picture filled-normals 90 "80:P 80:R 80:T 80:N"
 # The inverse mode with the panel open: the target raised and moved aside, the solver bending
 # the chain toward it.
 picture inverse-panel 1500 "1:I 2:F1 3:PageUp 4:PageUp 5:PageUp 6:PageUp 7:PageUp 8:PageUp 9:PageUp 10:PageUp 11:Down 12:Down 13:Down 14:Down 15:Down 16:Down 17:Right 18:Right 19:Right 20:Right 21:Right 22:Right 23:Right 24:Right"
+# The compare view: the comparison on (C), the target step raised to 0.25 and the target moved
+# aside; the other solvers' chains have arrived while the incremental one on the limb creeps.
+picture inverse-compare 60 "1:I 2:F1 3:C 4:Plus 5:Plus 6:Plus 7:PageUp 8:PageUp 9:PageUp 10:PageUp 11:Right 12:Right 13:Right 14:Down 15:Down 16:Down"

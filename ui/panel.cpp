@@ -5,7 +5,7 @@
 
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
-#include "skeleton/kinematics.h"
+#include "ui/ik_panel.h"
 
 namespace {
 
@@ -101,19 +101,6 @@ void ForwardControls(DemoCommandQueue &commands) {
     JointSlider("Upper bone Z", 2, bones[1].rotZ, commands);
 }
 
-const char *SolverText(int status) {
-    switch (status) {
-    case IkTargetPursued:
-        return "Solver: bending toward the target";
-    case IkTargetOnEnd:
-        return "Solver: done, the end is on the target";
-    case IkTargetOutOfReach:
-        return "Solver: ignores it, 3 or more units away";
-    default:
-        return "Solver: ignores it, in line with the end";
-    }
-}
-
 void InverseControls(DemoCommandQueue &commands) {
     Vector3 target = demoState.target;
     bool changed = ImGui::SliderFloat("Target x", &target.x, TargetMinXZ, TargetMaxXZ, "%.2f");
@@ -121,10 +108,7 @@ void InverseControls(DemoCommandQueue &commands) {
     changed |= ImGui::SliderFloat("Target z", &target.z, TargetMinXZ, TargetMaxXZ, "%.2f");
     if (changed)
         Queue(commands, CommandSetTarget, 0, 0.0, target);
-    Vector3 end = EndEffectorPosition();
-    ImGui::Text("Distance from the chain's end: %.3f",
-                VectorLength(Subtract(demoState.target, end)));
-    ImGui::TextUnformatted(SolverText(IkTargetStatus()));
+    BuildIkPanel(commands);
 }
 
 void HelpList(const PanelReadout &readout) {

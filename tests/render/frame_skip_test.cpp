@@ -5,6 +5,7 @@
 #include "render/renderer.h"
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
+#include "skeleton/ik_lab.h"
 #include "skeleton/skinning.h"
 #include "tests/render/scene_test.h"
 
@@ -75,6 +76,34 @@ TEST_F(SceneTest, IdleFramesAreSkippedWithoutSlowingTheSolver) {
     demoState.showNormals = 1;
     EXPECT_EQ(PaintIfChanged(91.0, 0), 1);
     EXPECT_EQ(presents, 3);
+}
+
+// While the solvers are compared, the chains beside the limb move on their own: with the
+// analytic solver on screen the limb stands still after its first update, while the incremental
+// chain creeps on. Every frame in which it moved must be drawn.
+TEST_F(SceneTest, ComparedChainsAreDrawnWhileTheyMoveBesideAStillLimb) {
+    ResetScene();
+    ResetIkLab();
+    demoState.clientWidth = 80;
+    demoState.clientHeight = 60;
+    demoState.ikMode = 1;
+    demoState.ikSolver = IkSolverAnalytic;
+    demoState.ikCompare = 1;
+    demoState.target = Vector3{1.0f, 2.5f, 0.0f};
+    PaintIfChanged(90.0, 1);
+    IkPose limb = PoseOfBones();
+    int moved = 0, missed = 0;
+    for (int frame = 0; frame < 100; ++frame) {
+        IkPose before = ikComparison.chains[IkSolverIncremental].pose;
+        int drawn = PaintIfChanged(90.0, 0);
+        if (!SamePose(before, ikComparison.chains[IkSolverIncremental].pose)) {
+            ++moved;
+            missed += !drawn;
+        }
+    }
+    EXPECT_TRUE(SamePose(PoseOfBones(), limb));
+    EXPECT_EQ(moved, 100);
+    EXPECT_EQ(missed, 0);
 }
 
 } // namespace

@@ -29,7 +29,7 @@
 // about z toward -x); filled surfaces lit from the viewer's side, brightest where they
 // face the viewer, with no holes or inside faces showing; each bone marker inside its half of
 // the limb; the normal lines standing out of the surface on every side; the red line running
-// from the limb's tip to the target with the short tick above the target.
+// from the limb's tip to the target, on which a magenta three-axis cross sits.
 
 #include <gtest/gtest.h>
 

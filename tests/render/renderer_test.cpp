@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "render/gl_check.h"
 #include "render/renderer.h"
@@ -26,10 +27,6 @@ bool IsGrey(Colour c) {
 bool IsLimbGreen(Colour c) {
     return c.r < 20 && c.g > 180 && c.b < c.g / 2;
 }
-// Material 3, the textured skin (with no image bound) and the tick above the IK target.
-bool IsLightGreen(Colour c) {
-    return c.r > 150 && c.g > 240 && c.b > 150 && c.r < c.g;
-}
 bool IsFirstMarkerBlue(Colour c) {
     return c.r == 0 && c.g < 40 && c.b > 200;
 }
@@ -41,6 +38,9 @@ bool IsAnyMarkerBlue(Colour c) {
 }
 bool IsPureRed(Colour c) {
     return c.r == 255 && c.g == 0 && c.b == 0;
+}
+bool IsPureMagenta(Colour c) {
+    return c.r == 255 && c.g == 0 && c.b == 255;
 }
 bool IsNormalYellow(Colour c) {
     return c.r > 200 && c.g > 200 && c.b < 100;
@@ -225,7 +225,22 @@ TEST_F(SceneTest, FilledLimbIsTexturedUnlessTexturesOff) {
               (core.x1 - core.x0 + 1) * (core.y1 - core.y0 + 1));
 }
 
-TEST_F(SceneTest, IkModeDrawsRedLineFromChainEndToTargetAndTickAboveTarget) {
+// Points on the target's cross: its arms run along the axes, a little more than 0.1 either
+// way, so from the front (angle 0) the x and y arms lie across the view, from the side (90) the
+// z and y arms.
+std::vector<Vector3> PointsOnTargetCross(const Vector3 &target, double viewAngle) {
+    std::vector<Vector3> points;
+    for (float side : {-0.1f, 0.1f}) {
+        points.push_back(Vector3{target.x, target.y + side, target.z});
+        if (viewAngle == 0.0)
+            points.push_back(Vector3{target.x + side, target.y, target.z});
+        else
+            points.push_back(Vector3{target.x, target.y, target.z + side});
+    }
+    return points;
+}
+
+TEST_F(SceneTest, IkModeDrawsRedLineFromChainEndToTargetAndACrossOnTheTarget) {
     demoState.ikMode = 1;
     demoState.playAnimation = 0;
     demoState.hideBones = 1;
@@ -239,13 +254,25 @@ TEST_F(SceneTest, IkModeDrawsRedLineFromChainEndToTargetAndTickAboveTarget) {
         WindowPoint on = ProjectModelPoint(Lerp(end, demoState.target, t));
         EXPECT_TRUE(AnyPixelNear(frame, on, 1, IsPureRed)) << "at " << t << " along the line";
     }
-    Vector3 tick = {demoState.target.x, demoState.target.y + 0.04f, demoState.target.z};
-    EXPECT_TRUE(AnyPixelNear(frame, ProjectModelPoint(tick), 2, IsLightGreen));
+    for (double angle : {0.0, 90.0}) {
+        frame = DrawFrame(angle);
+        for (const Vector3 &point : PointsOnTargetCross(demoState.target, angle))
+            EXPECT_TRUE(AnyPixelNear(frame, ProjectModelPoint(point, angle), 1, IsPureMagenta))
+                << "from " << angle << " at " << point.x << ", " << point.y << ", " << point.z;
+    }
+
+    // Inside the filled limb the cross still shows, over the skin.
+    demoState.wireframe = 0;
+    demoState.target = Vector3{0.0f, 1.2f, 0.0f};
+    frame = DrawFrame();
+    for (const Vector3 &point : PointsOnTargetCross(demoState.target, 0.0))
+        EXPECT_TRUE(AnyPixelNear(frame, ProjectModelPoint(point), 1, IsPureMagenta))
+            << "over the skin at " << point.x << ", " << point.y;
 
     demoState.ikMode = 0;
     frame = DrawFrame();
     EXPECT_EQ(CountPixels(frame, WholeFrame, IsPureRed), 0);
-    EXPECT_FALSE(AnyPixelNear(frame, ProjectModelPoint(tick), 2, IsLightGreen));
+    EXPECT_EQ(CountPixels(frame, WholeFrame, IsPureMagenta), 0);
 }
 
 // Where the limb's top, the floor's far corners and the bone markers land, and how deep and how

@@ -4,6 +4,7 @@
 #include <imgui.h>
 #include <imgui_internal.h>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "app/commands.h"
@@ -119,6 +120,10 @@ void ExpectSame(const Observed &clicked, const Observed &pressed) {
     EXPECT_EQ(s.target.y, t.target.y);
     EXPECT_EQ(s.target.z, t.target.z);
     EXPECT_EQ(s.panelOpen, t.panelOpen);
+    EXPECT_EQ(s.ikSolver, t.ikSolver);
+    EXPECT_EQ(s.ikCompare, t.ikCompare);
+    EXPECT_EQ(s.ikFrozen, t.ikFrozen);
+    EXPECT_EQ(s.ikStepsPending, t.ikStepsPending);
     for (int b = 0; b < 2; ++b)
         for (int k = 0; k < 3; ++k)
             EXPECT_EQ(clicked.angles[b][k], pressed.angles[b][k]);
@@ -164,6 +169,73 @@ TEST_F(Panel, EachToggleAndModeClickDoesWhatItsKeyDoes) {
             EXPECT_EQ(Click(at->second), 1);
             ExpectSame(Observe(), byKey);
         }
+    }
+}
+
+// Where each item of the open combo box's list can be pointed at, by its text.
+std::map<std::string, ImVec2> FindComboItems(const char *const *items, int count) {
+    std::map<std::string, ImVec2> found;
+    ImGuiWindow *list = ImGui::GetCurrentContext()->NavWindow;
+    if (!list || !(list->Flags & ImGuiWindowFlags_Popup))
+        return found;
+    ImRect box = list->Rect();
+    for (float y = box.Min.y + 1; y < box.Max.y; y += 2) {
+        ImGuiIO &io = ImGui::GetIO();
+        io.MousePos = ImVec2(box.GetCenter().x, y);
+        for (int settle = 0; settle < 2; ++settle) {
+            DemoCommandQueue ignored = {};
+            BuildPanel(PanelReadout{0.0, 0, nullptr, 0}, ignored);
+        }
+        ImGuiID hovered = ImGui::GetCurrentContext()->HoveredId;
+        for (int i = 0; i < count; ++i)
+            if (hovered == list->GetID(items[i]) && !found.count(items[i]))
+                found[items[i]] = io.MousePos;
+    }
+    return found;
+}
+
+// In the inverse mode: each solver in the combo box does what K does as many times as it lies
+// below the first, and the Compare box and the Step button do what C and Space do.
+TEST_F(Panel, EachIkChoiceAndClickDoesWhatItsKeyDoes) {
+    StartFrom('I');
+    std::map<ImGuiID, ImVec2> where = FindControls();
+    auto combo = where.find(ControlId("Solver (K)"));
+    ASSERT_NE(combo, where.end()) << "no solver choice";
+    Click(combo->second);
+    const char *const solvers[] = {"incremental", "analytic", "ccd", "fabrik"};
+    std::map<std::string, ImVec2> items = FindComboItems(solvers, 4);
+    Click(ImVec2(combo->second.x, combo->second.y)); // closes the list again
+    for (int presses = 0; presses < 4; ++presses) {
+        SCOPED_TRACE(solvers[presses]);
+        ASSERT_TRUE(items.count(solvers[presses])) << "not in the list";
+        StartFrom('I');
+        for (int i = 0; i < presses; ++i)
+            HandleKeyDown('K');
+        Observed byKey = Observe();
+
+        StartFrom('I');
+        EXPECT_EQ(Click(combo->second), 0); // opens the list
+        EXPECT_EQ(Click(items[solvers[presses]]), 1);
+        ExpectSame(Observe(), byKey);
+    }
+
+    struct Control {
+        const char *label;
+        int key;
+    };
+    for (const Control &control :
+         {Control{"Compare the solvers (C)", 'C'}, Control{"Step (Space)", KeySpace}}) {
+        SCOPED_TRACE(control.label);
+        StartFrom('I');
+        where = FindControls();
+        auto at = where.find(ControlId(control.label));
+        ASSERT_NE(at, where.end()) << "no control to click";
+        StartFrom('I');
+        HandleKeyDown(control.key);
+        Observed byKey = Observe();
+        StartFrom('I');
+        EXPECT_EQ(Click(at->second), 1);
+        ExpectSame(Observe(), byKey);
     }
 }
 

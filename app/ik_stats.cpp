@@ -1,0 +1,11 @@
+#include "app/ik_stats.h"
+
+#include "skeleton/demo_state.h"
+#include "skeleton/ik_solvers.h"
+#include "skeleton/kinematics.h"
+
+void PrintIkStats(std::FILE *out) {
+    const char *name = IkSolverName(demoState.ikSolver);
+    double distance = VectorLength(Subtract(demoState.target, EndEffectorPosition()));
+    std::fprintf(out, "ik: solver %s, distance %.6f\n", name ? name : "incremental", distance);
+}
