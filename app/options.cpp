@@ -2,6 +2,7 @@
 
 #include "app/key_bindings.h"
 #include "app/mouse.h"
+#include "skeleton/skinning.h"
 
 #include <cstring>
 
@@ -29,7 +30,9 @@ const char usageText[] =
     "  --screenshot FILE  save the last frame: as PNG when FILE ends in .png (any case),\n"
     "                     otherwise as a 24-bit BMP\n"
     "  --stats            print ticks, frames drawn, CPU time and the speed at exit\n"
-    "  --no-ui            no on-screen panel (F1 then does nothing)\n";
+    "  --no-ui            no on-screen panel (F1 then does nothing)\n"
+    "  --skinning NAME    start with the skinning method NAME: linear (the default), rigid\n"
+    "                     or dual-quaternion (M switches it while running)\n";
 
 const char panelText[] =
     "The panel (title bar \"Controls (F1)\" at the top left) shows the mode and settings\n"
@@ -133,6 +136,16 @@ int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, ch
             return 0;
         }
         options.screenshotFile = value;
+        return value != nullptr;
+    }
+    // The skinning lab's method.
+    value = OptionValue(argc, argv, index, "--skinning", matched, error, errorSize);
+    if (matched) {
+        if (value && !FindSkinningMethod(value, options.skinningMethod)) {
+            std::snprintf(error, errorSize,
+                          "--skinning needs linear, rigid or dual-quaternion, not '%s'", value);
+            return 0;
+        }
         return value != nullptr;
     }
     std::snprintf(error, errorSize, "unknown option '%s'", argv[index]);

@@ -11,6 +11,7 @@ struct DemoOptions {
     int stats;                  // print tick, frame and CPU figures at exit
     int noUi;                   // no on-screen panel: every frame is the scene alone
     const char *screenshotFile; // save the last frame here: PNG for ".png", else 24-bit BMP
+    int skinningMethod;         // the SkinningMethod the run starts with (0, linear, when unset)
     KeyScript keys;
 };
 

@@ -99,6 +99,7 @@ void ForwardControls(DemoCommandQueue &commands) {
     JointSlider("Lower bone X", 0, bones[0].rotX, commands);
     JointSlider("Upper bone X", 1, bones[1].rotX, commands);
     JointSlider("Upper bone Z", 2, bones[1].rotZ, commands);
+    JointSlider("Upper bone Y", 3, bones[1].rotY, commands);
 }
 
 const char *SolverText(int status) {
