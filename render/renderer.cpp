@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 
 #include "render/materials.h"
+#include "render/skin_views.h"
 #include "render/static_models.h"
 #include "skeleton/bones.h"
 #include "skeleton/camera.h"
@@ -197,6 +198,12 @@ void GatherFrameInputs(FrameInputs &inputs, double viewAngle, const Bone *marker
         PutAngles(inputs, markerPose[b]); // the markers
         PutAngles(inputs, bones[b]);      // the skin, the normals and the chain's end
     }
+    // The skinning lab: the method shapes the skin, the views and the inspected vertex add to it.
+    Put(inputs, demoState.skinningMethod);
+    Put(inputs, demoState.weightsView);
+    Put(inputs, demoState.volumeView);
+    Put(inputs, demoState.restPoseView);
+    Put(inputs, demoState.inspectedVertex);
 }
 
 int SameFrameInputs(const FrameInputs &a, const FrameInputs &b) {
@@ -226,6 +233,7 @@ void DrawScene(double viewAngle, const Bone *markerPose) {
     if (demoState.wireframe && !demoState.hideBones)
         DrawBoneMarkers(markerPose);
     DrawSkin();
+    DrawSkinViews(); // the skinning lab's, each only while it is on
     DrawNormals();
     if (demoState.ikMode)
         DrawIkOverlays();

@@ -6,6 +6,7 @@
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
 #include "skeleton/kinematics.h"
+#include "ui/skin_panel.h"
 
 namespace {
 
@@ -159,6 +160,7 @@ void PanelContents(const PanelReadout &readout, DemoCommandQueue &commands) {
         ImGui::Separator();
         InverseControls(commands);
     }
+    SkinningLabSection(commands);
     if (readout.showRate) {
         ImGui::Separator();
         ImGui::Text("Frames per second: %.0f", readout.framesPerSecond);
