@@ -21,3 +21,6 @@ picture filled-normals 90 "80:P 80:R 80:T 80:N"
 # The inverse mode with the panel open: the target raised and moved aside, the solver bending
 # the chain toward it.
 picture inverse-panel 1500 "1:I 2:F1 3:PageUp 4:PageUp 5:PageUp 6:PageUp 7:PageUp 8:PageUp 9:PageUp 10:PageUp 11:Down 12:Down 13:Down 14:Down 15:Down 16:Down 17:Right 18:Right 19:Right 20:Right 21:Right 22:Right 23:Right 24:Right"
+# The skinning lab: bone 1 bent 90 degrees under linear blending, filled, in the volume view, the
+# panel open on its colour scale and the limb's volume.
+picture skinning-volume 100 "1:F 2:F1 3+Up 93-Up 94:V 95:T"
