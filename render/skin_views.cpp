@@ -16,8 +16,9 @@ namespace {
 // shortened by its scale). Faces toward the viewer show about the legend's colour.
 const float GlowShare = 0.55f;
 
-// The rest pose's lines: pale, and mostly the colour behind them.
-const GLfloat GhostColour[4] = {0.85f, 0.9f, 1.0f, 0.35f};
+// The rest pose's lines: pale, and mostly the colour behind them (an edge two faces share is
+// drawn twice, so it shows about half this pale colour).
+const GLfloat GhostColour[4] = {0.85f, 0.9f, 1.0f, 0.3f};
 // How far back its depth is pushed: a pixel's worth of its faces' slope, and a few steps more.
 const GLfloat GhostOffsetFactor = 1.5f;
 const GLfloat GhostOffsetUnits = 4.0f;
