@@ -30,7 +30,8 @@ const float PointPixels = 7.0f;
 const float LinearPixels = 5.0f;
 const float RigidPixels = 11.0f;
 const float BorderPixels = 1.0f;
-const float MarkPixels = 21.0f; // a red square ring around the vertex as the skin has it
+const float MarkPixels = 21.0f; // a red square ring around the vertex as the skin has it,
+                                // bordered in black on both sides
 const float MarkRingPixels = 2.0f;
 const float LinePixels = 2.0f;
 
@@ -148,7 +149,7 @@ void DrawInspectedVertex(int vertex) {
     const Vector3 &rigid = seen.methods[SkinningRigid].position;
     const Vector3 &dual = seen.methods[SkinningDualQuaternion].position;
 
-    Square(skinVertices[vertex].position, markRed, MarkPixels);
+    Point(skinVertices[vertex].position, markRed, MarkPixels);
     Square(skinVertices[vertex].position, Black, MarkPixels - 2.0f * MarkRingPixels);
 
     glLineWidth(LinePixels);

@@ -62,6 +62,8 @@ void ColourScale(ColourRgb (*colour)(double), double low, double high,
     for (const ScaleTick &tick : ticks) {
         float x = origin.x + (float)(width * (tick.value - low) / (high - low));
         draw->AddLine(ImVec2(x, origin.y + barHeight), ImVec2(x, labelY), text);
+        if (!*tick.label)
+            continue;
         float labelWidth = ImGui::CalcTextSize(tick.label).x;
         float labelX = x - labelWidth / 2;
         labelX = labelX < origin.x ? origin.x : labelX;
@@ -71,23 +73,26 @@ void ColourScale(ColourRgb (*colour)(double), double low, double high,
     ImGui::Dummy(ImVec2(width, barHeight + 3.0f + ImGui::GetTextLineHeight()));
 }
 
+// The scales' words go on their ends and middles; what they measure shows on pointing at them.
 void WeightsLegend() {
     const ScaleTick ticks[] = {
-        {0.0, "0"}, {0.25, "0.25"}, {0.5, "0.5"}, {0.75, "0.75"}, {1.0, "1"}};
+        {0.0, "0: bone 0 alone"}, {0.25, ""}, {0.5, "0.5"}, {0.75, ""}, {1.0, "1: bone 1 alone"}};
     ColourScale(WeightColour, 0.0, 1.0, ticks);
-    ImGui::TextWrapped("Each vertex's weight on bone 1: 0 moves with bone 0 alone, 1 with bone 1 "
-                       "alone, between them the two transforms are blended.");
+    if (ImGui::IsItemHovered())
+        ImGui::SetTooltip("Each vertex's weight on bone 1: how much of the chain of bone 0 then\n"
+                          "bone 1 it follows; the rest it takes from bone 0 alone.");
 }
 
 void VolumeLegend() {
-    const ScaleTick ticks[] = {{DeterminantScaleMin, "0"},
+    const ScaleTick ticks[] = {{DeterminantScaleMin, "0 collapsed"},
                                {0.5, "0.5"},
                                {0.75, "0.75"},
-                               {1.0, "1"},
-                               {DeterminantScaleMax, "1.5"}};
+                               {1.0, "1 kept"},
+                               {DeterminantScaleMax, "1.5 grown"}};
     ColourScale(DeterminantColour, DeterminantScaleMin, DeterminantScaleMax, ticks);
-    ImGui::TextWrapped("The determinant of each vertex's blended matrix: 1 keeps the volume "
-                       "there, below 1 the skin shrinks, at 0 it has collapsed.");
+    if (ImGui::IsItemHovered())
+        ImGui::SetTooltip("The determinant of each vertex's blended matrix: how much a small\n"
+                          "volume of skin there keeps. 1 keeps it, below 1 the skin shrinks.");
 }
 
 void PositionCells(const Vector3 &p) {
