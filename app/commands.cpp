@@ -6,6 +6,8 @@
 #include "skeleton/camera.h"
 #include "skeleton/demo_state.h"
 #include "skeleton/ik_lab.h"
+#include "skeleton/skin_mesh.h"
+#include "skeleton/skinning.h"
 
 namespace {
 
@@ -47,6 +49,7 @@ void EnterManualMode(int forward) {
     demoState.rotateView = 0;
     demoState.viewAngle = SideViewAngle;
     SetAllJointVelocities(0);
+    demoState.twistVelocity = 0;
 }
 
 void ToggleForwardMode() {
@@ -105,6 +108,8 @@ void SetJointAngle(int joint, double degrees) {
         bones[1].rotX = degrees;
     else if (joint == 2)
         bones[1].rotZ = degrees;
+    else if (joint == 3)
+        bones[1].rotY = degrees;
 }
 
 void Toggle(int &flag) {
@@ -118,10 +123,40 @@ float &SteeredCoordinate(int axis) {
     return axis == 0 ? target.z : axis == 1 ? target.y : target.x;
 }
 
+// The skinning lab's steering axis: Q and E twist bone 1 about its own axis in the forward mode.
+const int TwistAxis = 3;
+
+void SteerTwist(int direction) {
+    if (demoState.fkMode)
+        demoState.twistVelocity = TruncToInt(direction * demoState.speed);
+}
+
+void SetSkinningMethod(int method) {
+    if (method >= 0 && method < SkinningMethodCount)
+        demoState.skinningMethod = method;
+}
+
+void CycleSkinningMethod() {
+    demoState.skinningMethod = (demoState.skinningMethod + 1) % SkinningMethodCount;
+}
+
+// The weights and the volume views both colour the skin, so turning one on turns the other off.
+void ToggleColourView(int &view, int &other) {
+    view = !view;
+    if (view)
+        other = 0;
+}
+
+void InspectVertex(int vertex) {
+    demoState.inspectedVertex = vertex >= 0 && vertex < SkinVertexCount ? vertex : -1;
+}
+
 // Pressing a steering key: in the forward mode it sets its joint's velocity, in the inverse
 // mode it moves the target one step; in every mode the target is then kept inside its box on
-// the side the key moves it to.
+// the side the key moves it to. The twist has no target coordinate.
 void Steer(int axis, int direction) {
+    if (axis == TwistAxis)
+        SteerTwist(direction);
     if (axis < 0 || axis > 2)
         return;
     float &coordinate = SteeredCoordinate(axis);
@@ -141,6 +176,8 @@ void Steer(int axis, int direction) {
 void StopSteer(int axis) {
     if (axis >= 0 && axis <= 2)
         demoState.jointVelocity[axis] = 0;
+    if (axis == TwistAxis)
+        demoState.twistVelocity = 0;
 }
 
 void SetIkSetting(int setting, double value) {
@@ -260,6 +297,24 @@ int RunCommand(const DemoCommand &command) {
     case CommandRunIk:
     case CommandSetIkSetting:
         RunIkLabCommand(command);
+        break;
+    case CommandSetSkinningMethod:
+        SetSkinningMethod(command.index);
+        break;
+    case CommandCycleSkinningMethod:
+        CycleSkinningMethod();
+        break;
+    case CommandToggleWeightsView:
+        ToggleColourView(demoState.weightsView, demoState.volumeView);
+        break;
+    case CommandToggleVolumeView:
+        ToggleColourView(demoState.volumeView, demoState.weightsView);
+        break;
+    case CommandToggleRestPoseView:
+        Toggle(demoState.restPoseView);
+        break;
+    case CommandInspectVertex:
+        InspectVertex(command.index);
         break;
     default:
         break;

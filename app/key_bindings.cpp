@@ -7,7 +7,7 @@
 #include <cstring>
 
 // The steering axes: 0 turns bone 0 about X or moves the target in z, 1 bone 1 about X or the
-// target in y, 2 bone 1 about Z or the target in x.
+// target in y, 2 bone 1 about Z or the target in x, 3 bone 1 about Y (forward mode only).
 const KeyBinding keyBindings[] = {
     {"Escape", KeyEscape, CommandQuit, 0, 0.0, "quit"},
     {"P", 'P', CommandTogglePlay, 0, 0.0,
@@ -49,6 +49,18 @@ const KeyBinding keyBindings[] = {
     {"F1", KeyF1, CommandTogglePanel, 0, 0.0, "open / close the on-screen panel"},
     {"F12", KeyF12, CommandSaveScreenshot, 0, 0.0,
      "save the frame on screen as skinning-demo-NNN.png in the working directory"},
+    // The skinning lab.
+    {"M", 'M', CommandCycleSkinningMethod, 0, 0.0,
+     "skinning method: linear blend, rigid, dual quaternions, in turn"},
+    {"Q", 'Q', CommandSteer, 3, -1.0,
+     "forward: bone 1 about Y, a twist along its length while it is straight"},
+    {"E", 'E', CommandSteer, 3, +1.0, nullptr},
+    {"W", 'W', CommandToggleWeightsView, 0, 0.0,
+     "weights view on/off: the skin coloured by each vertex's weight on bone 1"},
+    {"V", 'V', CommandToggleVolumeView, 0, 0.0,
+     "volume view on/off: the skin coloured by how much of its volume the blend keeps"},
+    {"G", 'G', CommandToggleRestPoseView, 0, 0.0,
+     "rest pose on/off: the unbent limb as a faint wireframe behind the posed one"},
 };
 
 const int KeyBindingCount = (int)(sizeof keyBindings / sizeof keyBindings[0]);

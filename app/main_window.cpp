@@ -13,6 +13,7 @@
 #include "render/renderer.h"
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
+#include "skeleton/limb_volume.h"
 #include "skeleton/skinning.h"
 
 #include <cstdio>
@@ -163,6 +164,12 @@ void OnMouse(const PlatformEvent &event) {
     }
 }
 
+// The skinning lab's line: the method and the limb's volume as the last frame skinned it.
+void PrintSkinningStats() {
+    std::printf("skinning %s: limb volume %.2f%% of the rest pose\n",
+                SkinningMethodName(demoState.skinningMethod), LimbVolumePercent());
+}
+
 void PrintStats() {
     double seconds = PlatformSeconds() - counters.startSeconds;
     double cpuSeconds = (double)(std::clock() - counters.startCpu) / CLOCKS_PER_SEC;
@@ -177,6 +184,7 @@ void PrintStats() {
         std::printf("bone %d: x %.2f, y %.2f, z %.2f\n", b, bones[b].rotX, bones[b].rotY,
                     bones[b].rotZ);
     PrintIkStats(stdout);
+    PrintSkinningStats();
 }
 
 } // namespace
@@ -283,6 +291,7 @@ int RunDemo(const DemoOptions &options) {
     // A screenshot path that cannot be written is a bad option: exit code 2, nothing run.
     if (!ClaimScreenshotFile(programName, options.screenshotFile))
         return 2;
+    demoState.skinningMethod = options.skinningMethod;
     int exitCode = RunWindow(options, programName);
     ReleaseScreenshotFile();
     return exitCode;

@@ -4,6 +4,9 @@
 #include "platform/platform.h"
 #include "skeleton/camera.h"
 #include "skeleton/demo_state.h"
+#include "skeleton/vertex_inspector.h"
+
+#include <cstdlib>
 
 namespace {
 
@@ -17,13 +20,25 @@ struct MouseDrag {
     int kind;
     int button;
     int lastX, lastY;
+    // Where the press was, and whether it may still end as a click: a single press whose
+    // pointer has stayed within ClickSlackPixels of it.
+    int pressX, pressY;
+    int mayBeClick;
 };
 
-MouseDrag drag = {DragNone, 0, 0, 0};
+MouseDrag drag = {DragNone, 0, 0, 0, 0, 0, 0};
 
-void StartDrag(int kind, int button, int x, int y) {
-    drag = MouseDrag{kind, button, x, y};
+void StartDrag(int kind, int button, int x, int y, int mayBeClick) {
+    drag = MouseDrag{kind, button, x, y, x, y, mayBeClick};
     demoState.cameraDragging = kind == DragOrbit;
+}
+
+// A left click on the skin inspects the vertex nearest the pointer among those the picture
+// shows there; a click anywhere else stops inspecting.
+void ClickAt(int x, int y) {
+    int vertex = PickVertex(x, y, demoState.clientWidth, demoState.clientHeight);
+    DemoCommand command = {CommandInspectVertex, vertex, 0.0, Vector3{0.0f, 0.0f, 0.0f}};
+    RunCommand(command);
 }
 
 void EndDrag() {
@@ -50,6 +65,10 @@ const MouseHelpLine mouseHelpLines[] = {
      "inverse mode only: move the target in the plane that faces the camera through it, kept in "
      "the same box as the keys (x and z from -2.5 to 2.5, y from 1 to 3.5); the solver works "
      "toward it at once"},
+    {"left click",
+     "on the skin: inspect the vertex nearest the pointer (marked in the scene with where each "
+     "bone alone and each skinning method would put it, its numbers in the panel); off the "
+     "skin: stop inspecting"},
 };
 
 const int MouseHelpLineCount = (int)(sizeof mouseHelpLines / sizeof mouseHelpLines[0]);
@@ -60,21 +79,28 @@ void HandleMouseDown(int button, int clicks, int x, int y, int overPanel) {
     if (button == MouseLeft) {
         if (clicks >= 2)
             RunSimpleCommand(CommandResetCamera);
-        StartDrag(DragOrbit, button, x, y);
+        StartDrag(DragOrbit, button, x, y, clicks < 2);
     } else if (button == MouseRight && demoState.ikMode) {
-        StartDrag(DragTarget, button, x, y);
+        StartDrag(DragTarget, button, x, y, 0);
     }
 }
 
 void HandleMouseUp(int button) {
-    if (button == drag.button)
-        EndDrag();
+    if (button != drag.button || drag.kind == DragNone)
+        return;
+    int click = drag.kind == DragOrbit && drag.mayBeClick;
+    EndDrag();
+    if (click)
+        ClickAt(drag.pressX, drag.pressY);
 }
 
 void HandleMouseMove(int x, int y) {
     int dx = x - drag.lastX, dy = y - drag.lastY;
     drag.lastX = x;
     drag.lastY = y;
+    if (std::abs(x - drag.pressX) > ClickSlackPixels ||
+        std::abs(y - drag.pressY) > ClickSlackPixels)
+        drag.mayBeClick = 0;
     if (drag.kind == DragOrbit)
         OrbitCamera(dx * OrbitYawPerPixel, dy * OrbitTiltPerPixel);
     else if (drag.kind == DragTarget && demoState.ikMode)

@@ -3,6 +3,7 @@
 #include "app/key_bindings.h"
 #include "app/mouse.h"
 #include "skeleton/ik_solvers.h"
+#include "skeleton/skinning.h"
 
 #include <cstring>
 
@@ -31,9 +32,12 @@ const char usageText[] =
     "  --screenshot FILE  save the last frame: as PNG when FILE ends in .png (any case),\n"
     "                     otherwise as a 24-bit BMP\n"
     "  --stats            print ticks, frames drawn, CPU time and the speed at exit,\n"
-    "                     then the pose and the IK solver's name and distance\n"
+    "                     then the pose, the IK solver's name and distance, and the\n"
+    "                     skinning method with the limb's volume\n"
     "  --ik-solver NAME   the inverse-kinematics solver to start with: incremental (the\n"
     "                     default), analytic, ccd or fabrik\n"
+    "  --skinning NAME    start with the skinning method NAME: linear (the default), rigid\n"
+    "                     or dual-quaternion (M switches it while running)\n"
     "  --no-ui            no on-screen panel (F1 then does nothing)\n";
 
 const char panelText[] =
@@ -148,6 +152,16 @@ int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, ch
             return 0;
         }
         options.screenshotFile = value;
+        return value != nullptr;
+    }
+    // The skinning lab's method.
+    value = OptionValue(argc, argv, index, "--skinning", matched, error, errorSize);
+    if (matched) {
+        if (value && !FindSkinningMethod(value, options.skinningMethod)) {
+            std::snprintf(error, errorSize,
+                          "--skinning needs linear, rigid or dual-quaternion, not '%s'", value);
+            return 0;
+        }
         return value != nullptr;
     }
     std::snprintf(error, errorSize, "unknown option '%s'", argv[index]);

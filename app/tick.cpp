@@ -43,6 +43,7 @@ void AnimationTick() {
         bones[0].rotX += velocity[0];
         bones[1].rotX += velocity[1];
         bones[1].rotZ += velocity[2];
+        bones[1].rotY += demoState.twistVelocity;
     }
     if (demoState.playAnimation) {
         int r = ReversalStep(demoState.speed);

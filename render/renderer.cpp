@@ -5,6 +5,7 @@
 
 #include "render/ik_overlays.h"
 #include "render/materials.h"
+#include "render/skin_views.h"
 #include "render/static_models.h"
 #include "skeleton/bones.h"
 #include "skeleton/camera.h"
@@ -149,7 +150,7 @@ void DrawIkOverlays() {
 
 // Everything the picture is drawn from besides the data fixed at set-up. Drawing is
 // deterministic, so equal inputs draw the same picture.
-const int MaxFrameInputs = 64;
+const int MaxFrameInputs = 128;
 
 struct FrameInputs {
     int valid; // 0: compares unequal to anything, so the frame is drawn
@@ -211,6 +212,12 @@ void GatherFrameInputs(FrameInputs &inputs, double viewAngle, const Bone *marker
             }
         }
     }
+    // The skinning lab: the method shapes the skin, the views and the inspected vertex add to it.
+    Put(inputs, demoState.skinningMethod);
+    Put(inputs, demoState.weightsView);
+    Put(inputs, demoState.volumeView);
+    Put(inputs, demoState.restPoseView);
+    Put(inputs, demoState.inspectedVertex);
 }
 
 int SameFrameInputs(const FrameInputs &a, const FrameInputs &b) {
@@ -240,6 +247,7 @@ void DrawScene(double viewAngle, const Bone *markerPose) {
     if (demoState.wireframe && !demoState.hideBones)
         DrawBoneMarkers(markerPose);
     DrawSkin();
+    DrawSkinViews(); // the skinning lab's, each only while it is on
     DrawNormals();
     if (demoState.ikMode)
         DrawIkOverlays();

@@ -9,7 +9,8 @@ extern unsigned int floorTexture;
 
 // Draws the scene as it stands, without moving anything: floor, bone markers (in wireframe,
 // unless hidden) turned by the angles of markerPose (BoneCount records), the skin as last
-// skinned, the normals and the IK overlays, then flushes. viewAngle is the camera yaw in
+// skinned, the skinning lab's views that are on (render/skin_views.h), the normals and the IK
+// overlays, then flushes. viewAngle is the camera yaw in
 // degrees. Sets demoState.aspect where it sets the projection. Draws nothing when the client
 // area has no pixels.
 void DrawScene(double viewAngle, const Bone *markerPose);
@@ -27,9 +28,10 @@ void RenderScene(void (*presentFrame)(void), double viewAngle);
 
 // Whether the scene drawn now from viewAngle and markerPose could look different from the one
 // this function was last asked about: it compares everything the picture is drawn from (the
-// drawing flags, the IK target, the client size, the camera, the texture names and the bones'
-// angles, both as the markers show them and as they stand now), then remembers it for the next
-// call. Call it once per frame, after the update. The first call answers 1.
+// drawing flags, the IK target, the client size, the camera, the texture names, the bones'
+// angles, both as the markers show them and as they stand now, and the skinning lab's method,
+// views and inspected vertex), then remembers it for the next call. Call it once per frame, after
+// the update. The first call answers 1.
 //
 // Data that only the scene set-up changes (the bones' pivots, the skin's triangles and rest
 // data) is not compared: draw the first frame after the set-up, and every frame the window

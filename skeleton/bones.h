@@ -5,7 +5,7 @@
 // One joint of the two-bone chain. Angles are degrees; points are model space.
 struct Bone {
     double rotX;
-    double rotY; // never changed after set-up, but part of every matrix and marker
+    double rotY; // only the forward mode's twist changes it; part of every matrix and marker
     double rotZ;
     Vector3 pivot;  // joint position; the rotations turn space about it
     Vector3 tip;    // offset from this bone's start to its end, summed along the chain

@@ -21,12 +21,13 @@ enum DemoCommandType {
     CommandTogglePanel,
     CommandResetCamera,    // tilt and distance back to their start values
     CommandSaveScreenshot, // the frame on screen into a new numbered file
-    CommandSetJointAngle,  // index: 0 bone 0 about X, 1 bone 1 about X, 2 bone 1 about Z;
-                           // value: degrees
+    CommandSetJointAngle,  // index: 0 bone 0 about X, 1 bone 1 about X, 2 bone 1 about Z,
+                           // 3 bone 1 about its own axis (Y, the twist); value: degrees
     CommandSetTarget,      // point: the IK target, kept inside the target's box
     CommandSteer,          // a steering key pressed: index the axis (0 Left/Right, 1 Up/Down,
-                           // 2 Page Up/Down), value the direction (-1 or +1). Forward mode:
-                           // that joint's velocity; inverse mode: moves the target
+                           // 2 Page Up/Down, 3 Q/E), value the direction (-1 or +1). Forward
+                           // mode: that joint's velocity; inverse mode: moves the target
+                           // (axis 3, the twist, does nothing there)
     CommandStopSteer,      // a steering key released: index the axis whose joint stops
 
     // The inverse-kinematics lab. The solver and its settings change how the chain moves from
@@ -37,6 +38,14 @@ enum DemoCommandType {
     CommandStepIk,          // inverse mode only: freeze the solver and ask for one more update
     CommandRunIk,           // a frozen solver runs every frame again
     CommandSetIkSetting,    // index: an IkSettingIndex; value: its new value, kept in range
+
+    // The skinning lab.
+    CommandSetSkinningMethod,   // index: a SkinningMethod
+    CommandCycleSkinningMethod, // the next method, after the last the first
+    CommandToggleWeightsView,
+    CommandToggleVolumeView,
+    CommandToggleRestPoseView,
+    CommandInspectVertex, // index: the skin vertex to inspect, -1 (or no vertex) for none
 };
 
 // What CommandSetIkSetting sets, in demoState.ik.

@@ -63,6 +63,11 @@ struct DemoState {
     // The skinning lab; left at these values, the skin is deformed and drawn as without it.
     int skinningMethod = SkinningLinear; // a SkinningMethod
     int inspectedVertex = -1;            // the skin vertex whose data is shown, -1 for none
+    int twistVelocity = 0; // whole degrees per tick of bone 1 about its own axis (its rotY),
+                           // forward mode only; the play animation never twists
+    int weightsView = 0;   // the skin coloured by each vertex's weight on bone 1
+    int volumeView = 0;    // the skin coloured by how much volume its blend keeps there
+    int restPoseView = 0;  // the rest-pose skin as a faint wireframe behind the posed one
 
     // Inverse-kinematics lab; left at these values, the solver is the incremental one.
     int ikSolver = 0;       // an IkSolverKind, the incremental one

@@ -24,3 +24,6 @@ picture inverse-panel 1500 "1:I 2:F1 3:PageUp 4:PageUp 5:PageUp 6:PageUp 7:PageU
 # The compare view: the comparison on (C), the target step raised to 0.25 and the target moved
 # aside; the other solvers' chains have arrived while the incremental one on the limb creeps.
 picture inverse-compare 60 "1:I 2:F1 3:C 4:Plus 5:Plus 6:Plus 7:PageUp 8:PageUp 9:PageUp 10:PageUp 11:Right 12:Right 13:Right 14:Down 15:Down 16:Down"
+# The skinning lab: bone 1 bent 90 degrees under linear blending, filled, in the volume view, the
+# panel open on its colour scale and the limb's volume.
+picture skinning-volume 100 "1:F 2:F1 3+Up 93-Up 94:V 95:T"

@@ -6,6 +6,8 @@
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
 #include "ui/ik_panel.h"
+#include "skeleton/kinematics.h"
+#include "ui/skin_panel.h"
 
 namespace {
 
@@ -99,6 +101,7 @@ void ForwardControls(DemoCommandQueue &commands) {
     JointSlider("Lower bone X", 0, bones[0].rotX, commands);
     JointSlider("Upper bone X", 1, bones[1].rotX, commands);
     JointSlider("Upper bone Z", 2, bones[1].rotZ, commands);
+    JointSlider("Upper bone Y", 3, bones[1].rotY, commands);
 }
 
 void InverseControls(DemoCommandQueue &commands) {
@@ -142,6 +145,7 @@ void PanelContents(const PanelReadout &readout, DemoCommandQueue &commands) {
         ImGui::Separator();
         InverseControls(commands);
     }
+    SkinningLabSection(commands);
     if (readout.showRate) {
         ImGui::Separator();
         ImGui::Text("Frames per second: %.0f", readout.framesPerSecond);

@@ -5,6 +5,8 @@
 #include "platform/platform.h"
 #include "skeleton/camera.h"
 #include "skeleton/demo_state.h"
+#include "skeleton/skin_mesh.h"
+#include "skeleton/skinning.h"
 
 #include <gtest/gtest.h>
 
@@ -91,6 +93,44 @@ TEST_F(Mouse, GesturesThatStartOnThePanelAreThePanels) {
     EXPECT_EQ(demoState.viewTilt, start.viewTilt);
     EXPECT_EQ(demoState.viewDistance, start.viewDistance);
     EXPECT_EQ(demoState.cameraDragging, 0);
+}
+
+// Vertex 19 (ring 3, toward +z) faces the camera at the start; where it shows is the camera
+// arithmetic's, which the render tests hold against the GL's own.
+TEST_F(Mouse, AClickOnTheSkinInspectsTheVertexThereAndADragOnlyOrbits) {
+    InitSkinAndBones();
+    UpdateSkeletonAndSkin();
+    PixelPoint at;
+    ASSERT_TRUE(ModelToPixels(skinVertices[19].position, 800, 600, at));
+    int x = (int)at.x, y = (int)at.y;
+
+    Drag(MouseLeft, x, y, x + ClickSlackPixels + 1, y); // just past the slack: a drag
+    EXPECT_EQ(demoState.inspectedVertex, -1);
+    EXPECT_NE(demoState.viewAngle, 0.0);
+    demoState.viewAngle = 0.0;
+
+    // A hand that trembles within the slack still clicks.
+    HandleMouseDown(MouseLeft, 1, x, y, 0);
+    HandleMouseMove(x + ClickSlackPixels, y - ClickSlackPixels);
+    HandleMouseMove(x, y);
+    HandleMouseUp(MouseLeft);
+    EXPECT_EQ(demoState.inspectedVertex, 19);
+
+    // Out past the slack and back is a drag, which keeps the vertex; so does a press on the
+    // panel, and the second press of a double click, which is the camera's reset.
+    Drag(MouseLeft, x, y, x + 30, y);
+    HandleMouseDown(MouseLeft, 1, x + 30, y, 0);
+    HandleMouseMove(x, y);
+    HandleMouseUp(MouseLeft);
+    HandleMouseDown(MouseLeft, 1, 3, 3, 1);
+    HandleMouseUp(MouseLeft);
+    HandleMouseDown(MouseLeft, 2, 3, 3, 0);
+    HandleMouseUp(MouseLeft);
+    EXPECT_EQ(demoState.inspectedVertex, 19);
+
+    HandleMouseDown(MouseLeft, 1, 3, 3, 0); // the black above the floor
+    HandleMouseUp(MouseLeft);
+    EXPECT_EQ(demoState.inspectedVertex, -1);
 }
 
 } // namespace

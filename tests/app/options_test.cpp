@@ -3,6 +3,7 @@
 #include "app/window_size.h"
 #include "platform/key_codes.h"
 #include "skeleton/demo_state.h"
+#include "skeleton/skinning.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -40,8 +41,9 @@ TEST(Options, AcceptsEachOptionWithSeparateOrAttachedValues) {
     EXPECT_EQ(options.stats, 1);
     ASSERT_EQ(options.keys.count, 4); // both scripts, in order
     EXPECT_EQ(options.keys.keys[2].keyCode, KeyUp);
-    EXPECT_EQ(Parse({"--frames=7"}), OptionsRun);
+    EXPECT_EQ(Parse({"--frames=7", "--skinning", "dual-quaternion"}), OptionsRun);
     EXPECT_EQ(options.frames, 7);
+    EXPECT_EQ(options.skinningMethod, SkinningDualQuaternion);
     EXPECT_EQ(Parse({"--frames", "3", "--help"}), OptionsHelp);
     EXPECT_EQ(Parse({"-h"}), OptionsHelp);
 }
@@ -53,6 +55,7 @@ TEST(Options, RejectsBadInputWithAReason) {
         {"--frames="},       {"--keys"},         {"--keys", "0:A"},
         {"--screenshot"},    {"--screenshot="},  {"--bogus"},
         {"extra"},           {"--framesx", "3"}, {"--frames", "5", "--keys", "6:A"},
+        {"--skinning"},      {"--skinning="},    {"--skinning", "dual quaternion"},
     };
     for (const std::vector<std::string> &args : bad) {
         EXPECT_EQ(Parse(args), OptionsInvalid) << args[0];

@@ -81,7 +81,7 @@ TEST_F(Program, HelpListsOptionsAndKeys) {
 TEST_F(Program, InvalidOptionsExitTwoWithAReasonOnStandardError) {
     for (const char *arguments :
          {"--bogus", "--frames 0", "--frames", "--keys 0:A", "--frames 2 --keys 3:A",
-          "--screenshot", "--ik-solver Analytic"}) {
+          "--screenshot", "--ik-solver Analytic", "--skinning lbs"}) {
         RunResult result = Run(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments;
         EXPECT_TRUE(result.out.empty()) << arguments;
@@ -96,10 +96,11 @@ TEST_F(Program, DeterministicRunPrintsNothingAndCountsTicksAndFrames) {
     EXPECT_EQ(quiet.out, "");
     EXPECT_EQ(quiet.err, "");
 
-    RunResult stats = Run("--headless --frames 5 --stats");
+    RunResult stats = Run("--headless --frames 5 --stats --skinning rigid");
     EXPECT_EQ(stats.exitCode, 0);
     EXPECT_TRUE(Contains(stats.out, "ticks 5 ")) << stats.out;
     EXPECT_TRUE(Contains(stats.out, "frames 6 ")) << stats.out; // with the start-up frame
+    EXPECT_TRUE(Contains(stats.out, "\nskinning rigid: limb volume ")) << stats.out;
 
     // An Escape before the last tick ends the run there, and the screenshot is the last frame
     // drawn: the same picture as a run that stops after that tick on its own.

@@ -133,6 +133,28 @@ TEST_F(Tick, HeldForwardKeyTurnsItsJointWithoutBoundUntilReleased) {
     EXPECT_EQ(bones[0].rotX, 0);
 }
 
+// Q and E twist only in the forward mode, and only bone 1 about Y; the animation never twists.
+TEST_F(Tick, HeldTwistKeyTurnsBoneOneAboutYInTheForwardModeOnly) {
+    HandleKeyDown('E');
+    Run(20);
+    HandleKeyUp('E');
+    EXPECT_EQ(bones[1].rotY, 0);
+    HandleKeyDown('F');
+    double bend = bones[1].rotX; // where the animation left it
+    HandleKeyDown('E');
+    Run(30);
+    HandleKeyUp('E');
+    Run(5);
+    HandleKeyDown('Q');
+    Run(10);
+    EXPECT_EQ(bones[1].rotY, 20);
+    EXPECT_EQ(bones[0].rotY, 0);
+    EXPECT_EQ(bones[1].rotX, bend);
+    HandleKeyDown('I'); // straightens the limb, Q still held
+    Run(10);
+    EXPECT_EQ(bones[1].rotY, 0);
+}
+
 TEST_F(Tick, InverseModeLeavesJointsToTheSolver) {
     HandleKeyDown('I');
     Run(30);

@@ -16,6 +16,7 @@
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
 #include "skeleton/skin_mesh.h"
+#include "tests/support/gl_state_probe.h"
 #include "tests/support/offscreen_gl.h"
 #include "ui/panel.h"
 
@@ -272,49 +273,6 @@ TEST_F(Panel, TitleBarArrowAndF1OpenAndCloseTheSamePanel) {
     EXPECT_EQ(demoState.panelOpen, 0);
     Frame(-100, -100, false);
     EXPECT_TRUE(window->Collapsed);
-}
-
-// The fixed GL state the scene relies on, as a list of numbers.
-std::vector<double> FixedGlState() {
-    std::vector<double> state;
-    const GLenum capabilities[] = {GL_LIGHTING,     GL_LIGHT0,         GL_DEPTH_TEST,
-                                   GL_CULL_FACE,    GL_BLEND,          GL_SCISSOR_TEST,
-                                   GL_TEXTURE_2D,   GL_COLOR_MATERIAL, GL_NORMALIZE,
-                                   GL_STENCIL_TEST, GL_ALPHA_TEST,     GL_VERTEX_ARRAY,
-                                   GL_NORMAL_ARRAY, GL_COLOR_ARRAY,    GL_TEXTURE_COORD_ARRAY};
-    for (GLenum capability : capabilities)
-        state.push_back(glIsEnabled(capability));
-    const GLenum integers[] = {GL_CULL_FACE_MODE,
-                               GL_SHADE_MODEL,
-                               GL_MATRIX_MODE,
-                               GL_TEXTURE_BINDING_2D,
-                               GL_DEPTH_FUNC,
-                               GL_BLEND_SRC,
-                               GL_BLEND_DST,
-                               GL_UNPACK_ALIGNMENT,
-                               GL_PACK_ALIGNMENT,
-                               GL_MODELVIEW_STACK_DEPTH,
-                               GL_PROJECTION_STACK_DEPTH,
-                               GL_LIGHT_MODEL_TWO_SIDE};
-    for (GLenum name : integers) {
-        GLint value = 0;
-        glGetIntegerv(name, &value);
-        state.push_back(value);
-    }
-    GLint pair[4] = {0, 0, 0, 0};
-    glGetIntegerv(GL_POLYGON_MODE, pair);
-    state.insert(state.end(), pair, pair + 2);
-    glGetIntegerv(GL_VIEWPORT, pair);
-    state.insert(state.end(), pair, pair + 4);
-    GLint environment = 0;
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &environment);
-    state.push_back(environment);
-    GLfloat light[4];
-    for (GLenum parameter : {GL_AMBIENT, GL_DIFFUSE, GL_SPECULAR, GL_POSITION}) {
-        glGetLightfv(GL_LIGHT0, parameter, light);
-        state.insert(state.end(), light, light + 4);
-    }
-    return state;
 }
 
 void DrawSceneFrame() {

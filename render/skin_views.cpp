@@ -1,0 +1,183 @@
+#include "render/skin_views.h"
+
+#include <GL/gl.h>
+
+#include "skeleton/demo_state.h"
+#include "skeleton/skin_colours.h"
+#include "skeleton/skin_mesh.h"
+#include "skeleton/skinning.h"
+#include "skeleton/vertex_inspector.h"
+
+namespace {
+
+// Lit colour on filled faces: a share of the colour glows on its own, so that even the faces
+// the light grazes keep their hue, and the light adds the rest where it meets them squarely
+// (it reaches the faces at 0.48 of a unit normal's full strength, the scene's normals being
+// shortened by its scale). Faces toward the viewer show about the legend's colour.
+const float GlowShare = 0.55f;
+
+// The rest pose's lines: pale, and mostly the colour behind them (an edge two faces share is
+// drawn twice, so it shows about half this pale colour).
+const GLfloat GhostColour[4] = {0.85f, 0.9f, 1.0f, 0.3f};
+// How far back its depth is pushed: a pixel's worth of its faces' slope, and a few steps more.
+const GLfloat GhostOffsetFactor = 1.5f;
+const GLfloat GhostOffsetUnits = 4.0f;
+
+// The inspector's marks, in pixels: squares with a black border of BorderPixels all round. The
+// rigid result is drawn under A and B, one of which it always equals, as a ring around it; the
+// linear result over the dual-quaternion one, which it meets at the ends of a blend.
+const float PointPixels = 7.0f;
+const float LinearPixels = 5.0f;
+const float RigidPixels = 11.0f;
+const float BorderPixels = 1.0f;
+const float MarkPixels = 21.0f; // a red square ring around the vertex as the skin has it,
+                                // bordered in black on both sides
+const float MarkRingPixels = 2.0f;
+const float LinePixels = 2.0f;
+
+void SendPosition(const Vector3 &p) {
+    glVertex3f(p.x, p.y, p.z);
+}
+
+ColourRgb ViewColour(int vertex) {
+    if (demoState.weightsView)
+        return WeightColour(SecondBoneWeight(skinVertices[vertex]));
+    return DeterminantColour(skinDeterminants[vertex]);
+}
+
+// The skin again, in the corners' order and at the positions the renderer sent, so every
+// fragment lands at the depth of the skin's own and passes the LEQUAL test on it.
+void DrawColouredSkin() {
+    if (demoState.volumeView)
+        UpdateSkinDeterminants();
+    glDisable(GL_TEXTURE_2D);
+    glDepthFunc(GL_LEQUAL);
+    if (demoState.wireframe) {
+        glDisable(GL_LIGHTING);
+        for (int t = 0; t < SkinTriangleCount; ++t) {
+            glBegin(GL_LINE_LOOP);
+            for (int k = 2; k >= 0; --k) {
+                int i = skinTriangles[t].index[k];
+                ColourRgb c = ViewColour(i);
+                glColor3f(c.r, c.g, c.b);
+                SendPosition(skinVertices[i].position);
+            }
+            glEnd();
+        }
+        return;
+    }
+    const GLfloat none[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, none);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, none);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
+    glEnable(GL_COLOR_MATERIAL);
+    glBegin(GL_TRIANGLES);
+    for (int t = 0; t < SkinTriangleCount; ++t) {
+        for (int k = 2; k >= 0; --k) {
+            int i = skinTriangles[t].index[k];
+            const SkinVertex &vertex = skinVertices[i];
+            ColourRgb c = ViewColour(i);
+            const GLfloat glow[4] = {GlowShare * c.r, GlowShare * c.g, GlowShare * c.b, 1.0f};
+            glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, glow);
+            glColor3f(c.r, c.g, c.b);
+            glNormal3f(vertex.normal.x, vertex.normal.y, vertex.normal.z);
+            SendPosition(vertex.position);
+        }
+    }
+    glEnd();
+}
+
+// Drawn after the posed skin with the depth test on and its depth pushed back a little, so the
+// posed skin hides it where it is in front and where the two lie together (the parts the pose
+// leaves at rest); writing no depth, it hides nothing drawn after it. Every edge shows, front
+// and back, as in the skin's own wireframe.
+void DrawRestPoseGhost() {
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDepthFunc(GL_LESS);
+    glDepthMask(GL_FALSE);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    glEnable(GL_POLYGON_OFFSET_LINE);
+    glPolygonOffset(GhostOffsetFactor, GhostOffsetUnits);
+    glColor4fv(GhostColour);
+    glBegin(GL_TRIANGLES);
+    for (int t = 0; t < SkinTriangleCount; ++t)
+        for (int k = 2; k >= 0; --k)
+            SendPosition(restPositions[skinTriangles[t].index[k]]);
+    glEnd();
+}
+
+void Line(const Vector3 &from, const Vector3 &to, const ColourRgb &colour) {
+    glColor3f(colour.r, colour.g, colour.b);
+    glBegin(GL_LINES);
+    SendPosition(from);
+    SendPosition(to);
+    glEnd();
+}
+
+void Square(const Vector3 &at, const ColourRgb &colour, float pixels) {
+    glPointSize(pixels);
+    glColor3f(colour.r, colour.g, colour.b);
+    glBegin(GL_POINTS);
+    SendPosition(at);
+    glEnd();
+}
+
+const ColourRgb Black = {0.0f, 0.0f, 0.0f};
+
+// A square point of colour with a black border.
+void Point(const Vector3 &at, const ColourRgb &colour, float pixels) {
+    Square(at, Black, pixels + 2.0f * BorderPixels);
+    Square(at, colour, pixels);
+}
+
+// In front of everything: the chord from A to B, on which the linear blend always lies, and
+// the two lines from A and B to the dual-quaternion result, which leaves the chord as the
+// blend turns instead of shrinking.
+void DrawInspectedVertex(int vertex) {
+    VertexInspection seen;
+    if (!InspectVertex(vertex, seen))
+        return;
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    const ColourRgb markRed = {1.0f, 0.2f, 0.2f};
+    const Vector3 &linear = seen.methods[SkinningLinear].position;
+    const Vector3 &rigid = seen.methods[SkinningRigid].position;
+    const Vector3 &dual = seen.methods[SkinningDualQuaternion].position;
+
+    Point(skinVertices[vertex].position, markRed, MarkPixels);
+    Square(skinVertices[vertex].position, Black, MarkPixels - 2.0f * MarkRingPixels);
+
+    glLineWidth(LinePixels);
+    Line(seen.firstPosition, seen.chainPosition, InspectorMethodColours[SkinningLinear]);
+    Line(seen.firstPosition, dual, InspectorMethodColours[SkinningDualQuaternion]);
+    Line(dual, seen.chainPosition, InspectorMethodColours[SkinningDualQuaternion]);
+
+    Point(rigid, InspectorMethodColours[SkinningRigid], RigidPixels);
+    Point(seen.firstPosition, InspectorFirstColour, PointPixels);
+    Point(seen.chainPosition, InspectorChainColour, PointPixels);
+    Point(dual, InspectorMethodColours[SkinningDualQuaternion], PointPixels);
+    Point(linear, InspectorMethodColours[SkinningLinear], LinearPixels);
+}
+
+} // namespace
+
+void DrawSkinViews() {
+    int colouring = demoState.weightsView || demoState.volumeView;
+    int inspected = demoState.inspectedVertex >= 0 && demoState.inspectedVertex < SkinVertexCount;
+    if (!colouring && !demoState.restPoseView && !inspected)
+        return;
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LIGHTING_BIT | GL_DEPTH_BUFFER_BIT |
+                 GL_COLOR_BUFFER_BIT | GL_LINE_BIT | GL_POINT_BIT | GL_POLYGON_BIT);
+    if (colouring)
+        DrawColouredSkin();
+    if (demoState.restPoseView)
+        DrawRestPoseGhost();
+    if (inspected)
+        DrawInspectedVertex(demoState.inspectedVertex);
+    glPopAttrib();
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+// The skinning lab's views, drawn over the skin as last skinned, each only while it is on:
+//  - weights (demoState.weightsView): the skin again, each vertex in WeightColour of its weight
+//    on bone 1;
+//  - volume (demoState.volumeView): the same in DeterminantColour of its blended matrix's
+//    determinant (this fills skinDeterminants for the frame);
+//  - rest pose (demoState.restPoseView): the rest-pose skin as a faint wireframe, hidden where
+//    the posed skin is in front of it;
+//  - the inspected vertex (demoState.inspectedVertex): marked, with where each of its two
+//    transforms alone puts it and each method's result, as points joined by lines, in front of
+//    everything.
+// The coloured skin takes the form the skin has (lines in wireframe, lit faces when filled) and
+// lies exactly on it. Every GL state changed here is put back before returning; with every view
+// off and no vertex inspected, no GL call is made at all.
+void DrawSkinViews();

@@ -1,0 +1,188 @@
+#include "ui/skin_panel.h"
+
+#include <cstdio>
+#include <imgui.h>
+
+#include "skeleton/demo_state.h"
+#include "skeleton/limb_volume.h"
+#include "skeleton/skin_colours.h"
+#include "skeleton/skin_mesh.h"
+#include "skeleton/skinning.h"
+#include "skeleton/vertex_inspector.h"
+
+namespace {
+
+const char *const methodLabels[SkinningMethodCount] = {"Linear", "Rigid", "Dual quaternion"};
+const char *const methodRows[SkinningMethodCount] = {"linear", "rigid", "dual quaternion"};
+
+// What the section showed asked for last frame: a view newly on or a vertex newly picked opens
+// the header.
+int shownViews = 0;
+int shownVertex = -1;
+
+void Queue(DemoCommandQueue &commands, int type, int index = 0) {
+    QueueCommand(commands, DemoCommand{type, index, 0.0, Vector3{0.0f, 0.0f, 0.0f}});
+}
+
+ImVec4 AsImColour(const ColourRgb &c) {
+    return ImVec4(c.r, c.g, c.b, 1.0f);
+}
+
+void ViewBox(const char *label, int flag, int command, DemoCommandQueue &commands) {
+    bool shown = flag != 0;
+    if (ImGui::Checkbox(label, &shown))
+        Queue(commands, command);
+}
+
+struct ScaleTick {
+    double value;
+    const char *label;
+};
+
+// A bar painted by colour from low (left) to high (right), ticks and their labels beneath. The
+// scales mix linearly between stops, so a bar of even steps whose edges fall on the stops shows
+// them exactly.
+template <int N>
+void ColourScale(ColourRgb (*colour)(double), double low, double high,
+                 const ScaleTick (&ticks)[N]) {
+    const int Steps = 48; // a multiple of both scales' stop spacings
+    ImDrawList *draw = ImGui::GetWindowDrawList();
+    ImVec2 origin = ImGui::GetCursorScreenPos();
+    float width = ImGui::GetContentRegionAvail().x;
+    float barHeight = ImGui::GetTextLineHeight();
+    for (int k = 0; k < Steps; ++k) {
+        float x0 = origin.x + width * k / Steps, x1 = origin.x + width * (k + 1) / Steps;
+        ImU32 left = ImGui::GetColorU32(AsImColour(colour(low + (high - low) * k / Steps)));
+        ImU32 right = ImGui::GetColorU32(AsImColour(colour(low + (high - low) * (k + 1) / Steps)));
+        draw->AddRectFilledMultiColor(ImVec2(x0, origin.y), ImVec2(x1, origin.y + barHeight), left,
+                                      right, right, left);
+    }
+    ImU32 text = ImGui::GetColorU32(ImGuiCol_Text);
+    float labelY = origin.y + barHeight + 3.0f;
+    for (const ScaleTick &tick : ticks) {
+        float x = origin.x + (float)(width * (tick.value - low) / (high - low));
+        draw->AddLine(ImVec2(x, origin.y + barHeight), ImVec2(x, labelY), text);
+        if (!*tick.label)
+            continue;
+        float labelWidth = ImGui::CalcTextSize(tick.label).x;
+        float labelX = x - labelWidth / 2;
+        labelX = labelX < origin.x ? origin.x : labelX;
+        labelX = labelX > origin.x + width - labelWidth ? origin.x + width - labelWidth : labelX;
+        draw->AddText(ImVec2(labelX, labelY), text, tick.label);
+    }
+    ImGui::Dummy(ImVec2(width, barHeight + 3.0f + ImGui::GetTextLineHeight()));
+}
+
+// The scales' words go on their ends and middles; what they measure shows on pointing at them.
+void WeightsLegend() {
+    const ScaleTick ticks[] = {
+        {0.0, "0: bone 0 alone"}, {0.25, ""}, {0.5, "0.5"}, {0.75, ""}, {1.0, "1: bone 1 alone"}};
+    ColourScale(WeightColour, 0.0, 1.0, ticks);
+    if (ImGui::IsItemHovered())
+        ImGui::SetTooltip("Each vertex's weight on bone 1: how much of the chain of bone 0 then\n"
+                          "bone 1 it follows; the rest it takes from bone 0 alone.");
+}
+
+void VolumeLegend() {
+    const ScaleTick ticks[] = {{DeterminantScaleMin, "0 collapsed"},
+                               {0.5, "0.5"},
+                               {0.75, "0.75"},
+                               {1.0, "1 kept"},
+                               {DeterminantScaleMax, "1.5 grown"}};
+    ColourScale(DeterminantColour, DeterminantScaleMin, DeterminantScaleMax, ticks);
+    if (ImGui::IsItemHovered())
+        ImGui::SetTooltip("The determinant of each vertex's blended matrix: how much a small\n"
+                          "volume of skin there keeps. 1 keeps it, below 1 the skin shrinks.");
+}
+
+void PositionCells(const Vector3 &p) {
+    ImGui::TableNextColumn();
+    ImGui::Text("%6.3f %6.3f %6.3f", p.x, p.y, p.z);
+}
+
+void InspectorRow(const char *label, const ColourRgb *colour, const Vector3 &position) {
+    ImGui::TableNextRow();
+    ImGui::TableNextColumn();
+    if (colour)
+        ImGui::TextColored(AsImColour(*colour), "%s", label);
+    else
+        ImGui::TextUnformatted(label);
+    PositionCells(position);
+    ImGui::TableNextColumn();
+}
+
+void Inspector(DemoCommandQueue &commands) {
+    VertexInspection seen;
+    if (!InspectVertex(demoState.inspectedVertex, seen)) {
+        ImGui::TextDisabled("Click the skin to inspect a vertex.");
+        return;
+    }
+    if (seen.vertex == 0)
+        ImGui::Text("Vertex 0, the top point");
+    else
+        ImGui::Text("Vertex %d, ring %d", seen.vertex, 1 + (seen.vertex - 1) / SkinRingSize);
+    ImGui::SameLine();
+    if (ImGui::SmallButton("Drop"))
+        Queue(commands, CommandInspectVertex, -1);
+    if (seen.boneIndex[0] < 0) {
+        ImGui::TextUnformatted("No bones: it keeps its rest position.");
+        return;
+    }
+    int chain = seen.boneIndex[1] >= 0 ? seen.boneIndex[1] : seen.boneIndex[0];
+    ImGui::Text("Bones %d and %d, weights %.2f and %.2f", seen.boneIndex[0], chain,
+                seen.firstWeight, seen.secondWeight);
+    if (!ImGui::BeginTable("inspector", 3))
+        return;
+    ImGui::TableSetupColumn("", ImGuiTableColumnFlags_WidthStretch);
+    ImGui::TableSetupColumn("x      y      z", ImGuiTableColumnFlags_WidthFixed);
+    ImGui::TableSetupColumn("det", ImGuiTableColumnFlags_WidthFixed);
+    ImGui::TableHeadersRow();
+    InspectorRow("rest", nullptr, seen.restPosition);
+    char label[32];
+    std::snprintf(label, sizeof label, "bone %d alone", seen.boneIndex[0]);
+    InspectorRow(label, &InspectorFirstColour, seen.firstPosition);
+    std::snprintf(label, sizeof label, "bone %d alone", chain);
+    InspectorRow(label, &InspectorChainColour, seen.chainPosition);
+    for (int m = 0; m < SkinningMethodCount; ++m) {
+        InspectorRow(methodRows[m], &InspectorMethodColours[m], seen.methods[m].position);
+        ImGui::Text("%.3f", seen.methods[m].determinant);
+        if (m == demoState.skinningMethod) // the one the skin is drawn with
+            ImGui::TableSetBgColor(ImGuiTableBgTarget_RowBg0,
+                                   ImGui::GetColorU32(ImGuiCol_FrameBgActive));
+    }
+    ImGui::EndTable();
+}
+
+} // namespace
+
+void SkinningLabSection(DemoCommandQueue &commands) {
+    int views = (demoState.weightsView ? 1 : 0) | (demoState.volumeView ? 2 : 0) |
+                (demoState.restPoseView ? 4 : 0);
+    int vertex = demoState.inspectedVertex;
+    ImGui::Separator();
+    if ((views & ~shownViews) || (vertex >= 0 && vertex != shownVertex))
+        ImGui::SetNextItemOpen(true);
+    shownViews = views;
+    shownVertex = vertex;
+    if (!ImGui::CollapsingHeader("Skinning lab"))
+        return;
+    ImGui::TextUnformatted("Method (M)");
+    for (int m = 0; m < SkinningMethodCount; ++m) {
+        if (m > 0)
+            ImGui::SameLine();
+        if (ImGui::RadioButton(methodLabels[m], demoState.skinningMethod == m))
+            Queue(commands, CommandSetSkinningMethod, m);
+    }
+    // Two to a row, in the columns of the display toggles above.
+    ViewBox("Weights (W)", demoState.weightsView, CommandToggleWeightsView, commands);
+    ImGui::SameLine(ImGui::GetWindowWidth() / 2);
+    ViewBox("Volume (V)", demoState.volumeView, CommandToggleVolumeView, commands);
+    ViewBox("Rest pose (G)", demoState.restPoseView, CommandToggleRestPoseView, commands);
+    if (demoState.weightsView)
+        WeightsLegend();
+    if (demoState.volumeView)
+        VolumeLegend();
+    ImGui::Text("Limb volume: %.1f%% of the rest pose", LimbVolumePercent());
+    ImGui::Separator();
+    Inspector(commands);
+}
