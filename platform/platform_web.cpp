@@ -1,0 +1,622 @@
+// The windowing layer in a web page: the page's canvas is the window, WebGL through Emscripten's
+// EGL is the GL context (which also starts the fixed-function emulation on it), and the page's
+// own keyboard, mouse and focus events are the window's. The program's loop stays a loop: while
+// it waits for the next tick, and after each buffer swap, it yields to the browser (the build
+// links with Asyncify), so the page keeps drawing and delivering events.
+#include "platform/message_box.h"
+#include "platform/platform.h"
+#include "platform/program_folder.h"
+
+#include <EGL/egl.h>
+#include <cfloat>
+#include <cstdio>
+#include <cstring>
+#include <emscripten.h>
+#include <emscripten/html5.h>
+#include <imgui.h>
+
+namespace {
+
+// The animation advances one step per tick and is tuned for 100 ticks a second, so no period
+// asked for may tick faster than this.
+const int MinimumTimerPeriodMs = 10;
+
+// A second press of the same button this soon after the first, and this near it, is a double
+// click (the usual desktop defaults).
+const double DoubleClickMs = 500.0;
+const int DoubleClickRadius = 32;
+
+const char CanvasSelector[] = "#canvas";
+
+struct PlatformWindow {
+    int open;
+    WindowProcedure procedure;
+    int width; // CSS pixels: the window's size on the page
+    int height;
+    double pixelRatio; // drawable pixels per CSS pixel
+    int sentWidth;     // last size sent to the procedure, so repeats can be skipped
+    int sentHeight;
+    int depthBits;
+    EGLDisplay display;
+    EGLSurface surface;
+    EGLContext context;
+};
+
+struct PlatformTimer {
+    int running;
+    int unpaced;
+    double periodMs;
+    double nextDueMs;
+};
+
+// Events arrive from the page's callbacks, which run while the loop waits, and are handed out
+// one at a time by PlatformGetMessage.
+const int QueueSize = 512;
+
+struct EventQueue {
+    PlatformEvent events[QueueSize];
+    int first;
+    int count;
+};
+
+struct PointerState {
+    int inside;      // over the canvas
+    double x, y;     // CSS pixels from the canvas's top left
+    int buttonsHeld; // one bit per MouseButton
+    int lastButton;  // the last press, for double clicks
+    double lastPressMs;
+    double lastPressX, lastPressY;
+};
+
+// What the panel's context sees of the mouse between two of its frames. A press and its
+// release both within one frame still count as a press for that frame.
+struct PanelMouse {
+    int held[3]; // Dear ImGui's order: left, right, middle
+    int pressed[3];
+    float wheel;
+    double lastFrameSeconds;
+};
+
+PlatformWindow mainWindow;
+PlatformTimer frameTimer;
+EventQueue queue;
+PointerState pointer;
+PanelMouse panelMouse;
+int keysHeld[256]; // so that losing the focus can release them
+int panelInput = 0;
+int paintPending = 0;
+int pictureLost = 0;
+int quitPosted = 0;
+int quitCode = 0;
+long framesPresented = 0;
+double startMs = 0.0;
+char lastError[256] = "";
+
+EM_JS(double, CanvasLeft, (), { return Module.canvas.getBoundingClientRect().left; });
+EM_JS(double, CanvasTop, (), { return Module.canvas.getBoundingClientRect().top; });
+EM_JS(int, ViewportWidth, (), { return window.innerWidth; });
+EM_JS(int, ViewportHeight, (), { return window.innerHeight; });
+EM_JS(void, ShowCanvas, (), { Module.canvas.style.visibility = 'visible'; });
+// Read by the page's scripts (and the browser test) to know that a frame is on the canvas.
+EM_JS(void, PublishFramesPresented, (double count), { Module.framesPresented = count; });
+
+PlatformEvent MakeEvent(int type) {
+    PlatformEvent event;
+    std::memset(&event, 0, sizeof event);
+    event.type = type;
+    return event;
+}
+
+void Send(const PlatformEvent &event) {
+    if (mainWindow.procedure)
+        mainWindow.procedure(event);
+}
+
+// Mouse moves that pile up between two looks at the queue merge into the last one.
+void Queue(const PlatformEvent &event) {
+    if (event.type == EventMouseMove && queue.count > 0) {
+        PlatformEvent &last = queue.events[(queue.first + queue.count - 1) % QueueSize];
+        if (last.type == EventMouseMove) {
+            last = event;
+            return;
+        }
+    }
+    if (queue.count == QueueSize)
+        return;
+    queue.events[(queue.first + queue.count) % QueueSize] = event;
+    ++queue.count;
+}
+
+int TakeQueued(PlatformEvent &event) {
+    if (queue.count == 0)
+        return 0;
+    event = queue.events[queue.first];
+    queue.first = (queue.first + 1) % QueueSize;
+    --queue.count;
+    return 1;
+}
+
+PlatformEvent TakePaintEvent() {
+    PlatformEvent event = MakeEvent(EventPaint);
+    event.pictureLost = pictureLost;
+    paintPending = 0;
+    pictureLost = 0;
+    return event;
+}
+
+int DrawableWidth() {
+    return (int)(mainWindow.width * mainWindow.pixelRatio);
+}
+
+int DrawableHeight() {
+    return (int)(mainWindow.height * mainWindow.pixelRatio);
+}
+
+PlatformEvent CurrentSizeEvent() {
+    PlatformEvent event = MakeEvent(EventSize);
+    event.width = DrawableWidth();
+    event.height = DrawableHeight();
+    mainWindow.sentWidth = event.width;
+    mainWindow.sentHeight = event.height;
+    return event;
+}
+
+// The page reports keys by the codes our own numbering was made from, so a known code stands
+// for itself. Some browsers give the main row's = and - other codes.
+int VirtualKeyOfPageCode(unsigned long code) {
+    if ((code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9') ||
+        (code >= KeyF1 && code <= KeyF12) || (code >= KeyPageUp && code <= KeyDown) ||
+        (code >= KeyPad0 && code <= KeyPadDivide && code != 108))
+        return (int)code;
+    switch (code) {
+    case 61:
+        return KeyMainPlus;
+    case 173:
+        return KeyMainMinus;
+    case KeyBackspace:
+    case KeyTab:
+    case KeyReturn:
+    case KeyShift:
+    case KeyControl:
+    case KeyAlt:
+    case KeyEscape:
+    case KeySpace:
+    case KeyInsert:
+    case KeyDelete:
+    case KeyMainPlus:
+    case KeyMainMinus:
+        return (int)code;
+    default:
+        return KeyNone;
+    }
+}
+
+// The keys the demo uses are kept from the browser, so that the arrows do not scroll the page
+// and F1 opens no help. Function keys the demo does not use, and anything pressed with Control,
+// Alt or Meta, still reach the browser (F5 reloads, Control+L goes to the address bar).
+int KeepFromBrowser(int keyCode, const EmscriptenKeyboardEvent &event) {
+    if (keyCode == KeyNone || event.ctrlKey || event.altKey || event.metaKey)
+        return 0;
+    return !(keyCode > KeyF1 && keyCode < KeyF12);
+}
+
+EM_BOOL OnKey(int eventType, const EmscriptenKeyboardEvent *keyEvent, void *) {
+    int down = eventType == EMSCRIPTEN_EVENT_KEYDOWN;
+    PlatformEvent event = MakeEvent(down ? EventKeyDown : EventKeyUp);
+    event.keyCode = VirtualKeyOfPageCode(keyEvent->keyCode);
+    keysHeld[event.keyCode & 255] = down;
+    Queue(event);
+    return KeepFromBrowser(event.keyCode, *keyEvent);
+}
+
+// A window that loses the focus gets the releases of the keys still held, as on the desktop.
+EM_BOOL OnBlur(int, const EmscriptenFocusEvent *, void *) {
+    for (int key = 1; key < 256; ++key) {
+        if (!keysHeld[key])
+            continue;
+        keysHeld[key] = 0;
+        PlatformEvent event = MakeEvent(EventKeyUp);
+        event.keyCode = key;
+        Queue(event);
+    }
+    return 0;
+}
+
+int MouseButtonOfPage(unsigned short button) {
+    switch (button) {
+    case 0:
+        return MouseLeft;
+    case 1:
+        return MouseMiddle;
+    case 2:
+        return MouseRight;
+    default:
+        return 0;
+    }
+}
+
+// The pointer's place from the page's client coordinates, which mouse events on the whole
+// document carry (a drag goes on outside the canvas, as a window keeps a held pointer).
+void FollowPointer(const EmscriptenMouseEvent &mouse, PlatformEvent &event) {
+    pointer.x = mouse.clientX - CanvasLeft();
+    pointer.y = mouse.clientY - CanvasTop();
+    pointer.inside = pointer.x >= 0 && pointer.y >= 0 && pointer.x < mainWindow.width &&
+                     pointer.y < mainWindow.height;
+    event.x = (int)(pointer.x * mainWindow.pixelRatio);
+    event.y = (int)(pointer.y * mainWindow.pixelRatio);
+}
+
+int CountClicks(int button, double nowMs) {
+    double dx = pointer.x - pointer.lastPressX, dy = pointer.y - pointer.lastPressY;
+    int again = button == pointer.lastButton && nowMs - pointer.lastPressMs <= DoubleClickMs &&
+                dx * dx + dy * dy <= DoubleClickRadius * DoubleClickRadius;
+    pointer.lastButton = again ? 0 : button; // a third press starts over
+    pointer.lastPressMs = nowMs;
+    pointer.lastPressX = pointer.x;
+    pointer.lastPressY = pointer.y;
+    return again ? 2 : 1;
+}
+
+EM_BOOL OnMouseButton(int eventType, const EmscriptenMouseEvent *mouse, void *) {
+    int button = MouseButtonOfPage(mouse->button);
+    PlatformEvent event =
+        MakeEvent(eventType == EMSCRIPTEN_EVENT_MOUSEDOWN ? EventMouseDown : EventMouseUp);
+    FollowPointer(*mouse, event);
+    if (button == 0)
+        return 0;
+    event.button = button;
+    if (event.type == EventMouseDown) {
+        if (!pointer.inside)
+            return 0;
+        pointer.buttonsHeld |= 1 << button;
+        event.clicks = CountClicks(button, emscripten_get_now());
+    } else {
+        if (!(pointer.buttonsHeld & (1 << button)))
+            return 0; // pressed elsewhere on the page
+        pointer.buttonsHeld &= ~(1 << button);
+    }
+    Queue(event);
+    return 1; // no text selection, no focus moved, no menu
+}
+
+EM_BOOL OnMouseMove(int, const EmscriptenMouseEvent *mouse, void *) {
+    PlatformEvent event = MakeEvent(EventMouseMove);
+    FollowPointer(*mouse, event);
+    if (pointer.inside || pointer.buttonsHeld)
+        Queue(event);
+    return 0;
+}
+
+// Notches, positive away from the user. The page measures in pixels (about 100 a notch), lines
+// (3 a notch) or pages.
+EM_BOOL OnWheel(int, const EmscriptenWheelEvent *wheel, void *) {
+    double perNotch = wheel->deltaMode == DOM_DELTA_PIXEL  ? 100.0
+                      : wheel->deltaMode == DOM_DELTA_LINE ? 3.0
+                                                           : 1.0;
+    PlatformEvent event = MakeEvent(EventMouseWheel);
+    event.wheel = -wheel->deltaY / perNotch;
+    if (event.wheel != 0.0)
+        Queue(event);
+    return 1; // the page does not scroll
+}
+
+// The right button's menu would cover the canvas during a right drag.
+EM_JS(void, KeepMenuFromCanvas, (), {
+    Module.canvas.oncontextmenu = function(event) {
+        event.preventDefault();
+    };
+});
+
+void ListenToPage() {
+    emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, 1, OnKey);
+    emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, 1, OnKey);
+    emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, 1, OnBlur);
+    emscripten_set_mousedown_callback(CanvasSelector, nullptr, 1, OnMouseButton);
+    emscripten_set_mouseup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, 1, OnMouseButton);
+    emscripten_set_mousemove_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, 1, OnMouseMove);
+    emscripten_set_wheel_callback(CanvasSelector, nullptr, 1, OnWheel);
+    KeepMenuFromCanvas();
+}
+
+int PanelButtonIndex(int button) {
+    switch (button) {
+    case MouseLeft:
+        return 0;
+    case MouseRight:
+        return 1;
+    default:
+        return 2;
+    }
+}
+
+// The panel works in CSS pixels, drawn at the pixel ratio.
+void FeedPanel(const PlatformEvent &event) {
+    switch (event.type) {
+    case EventMouseDown:
+        panelMouse.held[PanelButtonIndex(event.button)] = 1;
+        panelMouse.pressed[PanelButtonIndex(event.button)] = 1;
+        break;
+    case EventMouseUp:
+        panelMouse.held[PanelButtonIndex(event.button)] = 0;
+        break;
+    case EventMouseWheel:
+        panelMouse.wheel += (float)event.wheel;
+        break;
+    default:
+        break;
+    }
+}
+
+int TimerDue(double now) {
+    if (!frameTimer.running)
+        return 0;
+    return frameTimer.unpaced || now >= frameTimer.nextDueMs;
+}
+
+// A late tick keeps the timer's phase; ticks missed while busy merge into the one delivered.
+void ScheduleNextTick(double now) {
+    frameTimer.nextDueMs += frameTimer.periodMs;
+    if (frameTimer.nextDueMs <= now)
+        frameTimer.nextDueMs = now + frameTimer.periodMs;
+}
+
+// Gives the browser its turn until the next tick is due, one timer period at most; the page's
+// events arrive meanwhile.
+void YieldUntilTickDue(double now) {
+    double wait = MinimumTimerPeriodMs;
+    if (frameTimer.running && frameTimer.nextDueMs > now && frameTimer.nextDueMs - now < wait)
+        wait = frameTimer.nextDueMs - now;
+    emscripten_sleep((unsigned int)(wait + 0.5));
+}
+
+void Fail(const char *what) {
+    std::snprintf(lastError, sizeof lastError, "%s (EGL error 0x%04X)", what, eglGetError());
+}
+
+// WebGL 1, which the fixed-function emulation draws with, through Emscripten's EGL. Colour and
+// depth are what the page's WebGL gives (24 depth bits), whatever is asked.
+int CreateContext(const PixelFormatRequest &format) {
+    mainWindow.display = eglGetDisplay(EGL_DEFAULT_DISPLAY);
+    if (mainWindow.display == EGL_NO_DISPLAY ||
+        !eglInitialize(mainWindow.display, nullptr, nullptr)) {
+        Fail("cannot reach the page's GL");
+        return 0;
+    }
+    int channelBits = format.colorBits / 3;
+    const EGLint attributes[] = {EGL_RED_SIZE,   channelBits,      EGL_GREEN_SIZE,
+                                 channelBits,    EGL_BLUE_SIZE,    channelBits,
+                                 EGL_DEPTH_SIZE, format.depthBits, EGL_NONE};
+    EGLConfig config;
+    EGLint found = 0;
+    if (!eglChooseConfig(mainWindow.display, attributes, &config, 1, &found) || found < 1) {
+        Fail("no GL pixel format for the canvas");
+        return 0;
+    }
+    mainWindow.surface = eglCreateWindowSurface(mainWindow.display, config, 0, nullptr);
+    const EGLint contextAttributes[] = {EGL_CONTEXT_CLIENT_VERSION, 2, EGL_NONE};
+    mainWindow.context =
+        eglCreateContext(mainWindow.display, config, EGL_NO_CONTEXT, contextAttributes);
+    if (mainWindow.surface == EGL_NO_SURFACE || mainWindow.context == EGL_NO_CONTEXT) {
+        Fail("cannot create the GL context");
+        return 0;
+    }
+    if (!eglMakeCurrent(mainWindow.display, mainWindow.surface, mainWindow.surface,
+                        mainWindow.context)) {
+        Fail("cannot make the GL context current");
+        return 0;
+    }
+    EGLint depthBits = 0;
+    eglGetConfigAttrib(mainWindow.display, config, EGL_DEPTH_SIZE, &depthBits);
+    mainWindow.depthBits = depthBits;
+    return 1;
+}
+
+} // namespace
+
+int PlatformDisplayNamed() {
+    return 1; // the page
+}
+
+// There is no display to choose: the page is always there, and it renders whether or not it
+// is looked at.
+int PlatformInit(int) {
+    startMs = emscripten_get_now();
+    return 1;
+}
+
+const char *PlatformLastError() {
+    return lastError;
+}
+
+// The browser window's inner size: the most of the screen a page can use.
+void PlatformScreenSize(int &width, int &height) {
+    width = ViewportWidth();
+    height = ViewportHeight();
+}
+
+// The window has no frame on the page, so the outer size is the canvas's.
+int PlatformCreateWindow(const char *title, int outerWidth, int outerHeight,
+                         const PixelFormatRequest &format, WindowProcedure procedure) {
+    std::memset(&mainWindow, 0, sizeof mainWindow);
+    mainWindow.width = outerWidth;
+    mainWindow.height = outerHeight;
+    mainWindow.pixelRatio = emscripten_get_device_pixel_ratio();
+    emscripten_set_canvas_element_size(CanvasSelector, DrawableWidth(), DrawableHeight());
+    emscripten_set_element_css_size(CanvasSelector, outerWidth, outerHeight);
+    emscripten_set_window_title(title);
+    if (!CreateContext(format))
+        return 0;
+    mainWindow.open = 1;
+    mainWindow.procedure = procedure;
+    ListenToPage();
+    paintPending = 1; // a new window has everything still to paint
+    pictureLost = 1;
+    Send(MakeEvent(EventCreate));
+    Send(CurrentSizeEvent());
+    return 1;
+}
+
+int PlatformDepthBits() {
+    return mainWindow.depthBits;
+}
+
+void PlatformShowWindow() {
+    if (!mainWindow.open)
+        return;
+    ShowCanvas();
+    if (DrawableWidth() != mainWindow.sentWidth || DrawableHeight() != mainWindow.sentHeight)
+        Send(CurrentSizeEvent());
+}
+
+void PlatformUpdateWindow() {
+    if (paintPending && mainWindow.open)
+        Send(TakePaintEvent());
+}
+
+void PlatformInvalidate() {
+    paintPending = 1;
+}
+
+void PlatformSetUnpacedTimer(int unpaced) {
+    frameTimer.unpaced = unpaced;
+}
+
+void PlatformStartTimer(int periodMilliseconds) {
+    frameTimer.periodMs =
+        periodMilliseconds > MinimumTimerPeriodMs ? periodMilliseconds : MinimumTimerPeriodMs;
+    frameTimer.nextDueMs = emscripten_get_now() + frameTimer.periodMs;
+    frameTimer.running = 1;
+}
+
+void PlatformStopTimer() {
+    frameTimer.running = 0;
+}
+
+int PlatformGetMessage(PlatformEvent &event) {
+    for (;;) {
+        if (quitPosted) {
+            event = MakeEvent(EventQuit);
+            event.exitCode = quitCode;
+            return 0;
+        }
+        if (TakeQueued(event)) {
+            if (!mainWindow.open)
+                continue;
+            if (panelInput)
+                FeedPanel(event);
+            return 1;
+        }
+        // Paints and ticks come only when nothing else is waiting, paints first.
+        if (paintPending && mainWindow.open) {
+            event = TakePaintEvent();
+            return 1;
+        }
+        double now = frameTimer.unpaced ? 0.0 : emscripten_get_now();
+        if (TimerDue(now)) {
+            if (!frameTimer.unpaced)
+                ScheduleNextTick(now);
+            event = MakeEvent(EventTimer);
+            return 1;
+        }
+        YieldUntilTickDue(now);
+    }
+}
+
+int PlatformStartPanelInput() {
+    if (!mainWindow.open || panelInput)
+        return 0;
+    std::memset(&panelMouse, 0, sizeof panelMouse);
+    panelInput = 1;
+    return 1;
+}
+
+void PlatformStopPanelInput() {
+    panelInput = 0;
+}
+
+void PlatformBeginPanelFrame() {
+    if (!panelInput)
+        return;
+    ImGuiIO &io = ImGui::GetIO();
+    io.DisplaySize = ImVec2((float)mainWindow.width, (float)mainWindow.height);
+    io.DisplayFramebufferScale = ImVec2((float)mainWindow.pixelRatio, (float)mainWindow.pixelRatio);
+    double now = PlatformSeconds();
+    double step = now - panelMouse.lastFrameSeconds;
+    io.DeltaTime = panelMouse.lastFrameSeconds > 0.0 && step > 0.0 ? (float)step : 1.0f / 60.0f;
+    panelMouse.lastFrameSeconds = now;
+    if (pointer.inside || pointer.buttonsHeld)
+        io.MousePos = ImVec2((float)pointer.x, (float)pointer.y);
+    else
+        io.MousePos = ImVec2(-FLT_MAX, -FLT_MAX);
+    for (int i = 0; i < 3; ++i) {
+        io.MouseDown[i] = panelMouse.held[i] || panelMouse.pressed[i];
+        panelMouse.pressed[i] = 0;
+    }
+    io.MouseWheel += panelMouse.wheel;
+    panelMouse.wheel = 0.0f;
+}
+
+// The canvas cannot be closed: it keeps the last frame, and the page stops sending it events.
+void PlatformDestroyWindow() {
+    if (!mainWindow.open)
+        return;
+    Send(MakeEvent(EventDestroy));
+    emscripten_html5_remove_all_event_listeners();
+    mainWindow.open = 0;
+    mainWindow.procedure = nullptr;
+    paintPending = 0;
+    pictureLost = 0;
+}
+
+void PlatformReleaseGlContext() {
+    if (mainWindow.context == EGL_NO_CONTEXT)
+        return;
+    eglMakeCurrent(mainWindow.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    eglDestroyContext(mainWindow.display, mainWindow.context);
+    eglDestroySurface(mainWindow.display, mainWindow.surface);
+    mainWindow.context = EGL_NO_CONTEXT;
+    mainWindow.surface = EGL_NO_SURFACE;
+}
+
+void PlatformPostQuit(int exitCode) {
+    quitPosted = 1;
+    quitCode = exitCode;
+}
+
+// The browser shows the frame once the program gives it its turn.
+void PlatformSwapBuffers() {
+    if (!mainWindow.open)
+        return;
+    eglSwapBuffers(mainWindow.display, mainWindow.surface);
+    PublishFramesPresented((double)++framesPresented);
+    emscripten_sleep(0);
+}
+
+double PlatformSeconds() {
+    return (emscripten_get_now() - startMs) / 1000.0;
+}
+
+void PlatformShutdown() {
+    if (mainWindow.display != EGL_NO_DISPLAY)
+        eglTerminate(mainWindow.display);
+    std::memset(&mainWindow, 0, sizeof mainWindow);
+    std::memset(&frameTimer, 0, sizeof frameTimer);
+    std::memset(&queue, 0, sizeof queue);
+    std::memset(keysHeld, 0, sizeof keysHeld);
+    panelInput = 0;
+    paintPending = 0;
+    pictureLost = 0;
+    quitPosted = 0;
+    quitCode = 0;
+}
+
+// No box on a page: the caller writes the message to standard error, which the page shows
+// beneath the canvas.
+int ShowErrorBox(const char *) {
+    return 0;
+}
+
+// The program comes from the page's address, not from a folder.
+int PlatformProgramFolder(char *, int) {
+    return 0;
+}

@@ -1,0 +1,75 @@
+# The browser build, configured with Emscripten's CMake wrapper (tools/setup.sh web does it all):
+#   emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DSKIN_IMGUI_SOURCE_DIR=DIR
+# It builds the same program from the same sources, but for the platform layer, which runs in
+# the page (platform_web.cpp), and the panel's drawing, which uses Dear ImGui's WebGL back end.
+# The result is one static folder, site/: index.html, skinning_demo.js, .wasm and .data.
+set(SKIN_TESTS OFF CACHE BOOL "" FORCE)
+set(SKIN_BENCH OFF CACHE BOOL "" FORCE)
+
+# Dear ImGui from its sources (Debian's source package imgui): the core and the OpenGL ES 2
+# back end, which is WebGL 1's.
+set(SKIN_IMGUI_SOURCE_DIR "" CACHE PATH "Dear ImGui's sources (apt-get source imgui)")
+if(NOT EXISTS "${SKIN_IMGUI_SOURCE_DIR}/imgui.cpp")
+  message(FATAL_ERROR "SKIN_IMGUI_SOURCE_DIR must name Dear ImGui's sources (apt-get source imgui)")
+endif()
+add_library(imgui_web STATIC
+  ${SKIN_IMGUI_SOURCE_DIR}/imgui.cpp
+  ${SKIN_IMGUI_SOURCE_DIR}/imgui_draw.cpp
+  ${SKIN_IMGUI_SOURCE_DIR}/imgui_tables.cpp
+  ${SKIN_IMGUI_SOURCE_DIR}/imgui_widgets.cpp
+  ${SKIN_IMGUI_SOURCE_DIR}/backends/imgui_impl_opengl3.cpp
+)
+target_include_directories(imgui_web SYSTEM PUBLIC ${SKIN_IMGUI_SOURCE_DIR})
+target_compile_definitions(imgui_web PRIVATE IMGUI_IMPL_OPENGL_ES2)
+target_compile_options(imgui_web PRIVATE -w) # not this project's code
+# Under the name the desktop build gives Debian's library, so the folders link it unchanged.
+add_library(PkgConfig::IMGUI ALIAS imgui_web)
+
+# The browser's GL is Emscripten's fixed-function emulation; the files that call it are built
+# with render/gl_compat_web.h ahead of them, which mends the few calls it gets wrong.
+add_library(OpenGL::GL INTERFACE IMPORTED)
+set_target_properties(OpenGL::GL PROPERTIES
+  INTERFACE_LINK_LIBRARIES gl_compat
+  INTERFACE_COMPILE_OPTIONS "SHELL:-include ${PROJECT_SOURCE_DIR}/render/gl_compat_web.h")
+add_library(OpenGL::GLU INTERFACE IMPORTED)
+
+# The PNG encoder's single header from Debian's libstb-dev, reached as <stb/...> without
+# putting the host's whole /usr/include on the path.
+find_file(STB_IMAGE_WRITE_HEADER stb/stb_image_write.h PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH
+          REQUIRED)
+cmake_path(GET STB_IMAGE_WRITE_HEADER PARENT_PATH stb_folder)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/stb-include)
+file(CREATE_LINK ${stb_folder} ${CMAKE_BINARY_DIR}/stb-include/stb SYMBOLIC)
+include_directories(SYSTEM ${CMAKE_BINARY_DIR}/stb-include)
+
+# Debian's Emscripten optimises the JavaScript with the acorn parser that Debian installs for
+# Node.js; Node.js finds it only there.
+set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
+
+set(SKIN_WEB_SITE_DIR ${CMAKE_BINARY_DIR}/site)
+
+# The program as a page. Called once the program's target exists.
+function(skin_make_web_page target)
+  set(assets ${PROJECT_SOURCE_DIR}/assets)
+  target_link_options(${target} PRIVATE
+    # The fixed-function GL the renderer is written for, emulated on WebGL 1.
+    -sLEGACY_GL_EMULATION=1
+    # The canvas keeps its last frame after the browser has shown it, so the page can still
+    # read it (a screenshot, the last frame of a run that has ended).
+    -sGL_TESTING=1
+    # The program's own loop yields to the browser while it waits, instead of returning.
+    -sASYNCIFY=1
+    # main's return runs the page's onExit, which tells the user the demo has ended.
+    -sEXIT_RUNTIME=1
+    -sALLOW_MEMORY_GROWTH=1
+    -sENVIRONMENT=web
+    # The textures, in the working directory the program looks in first.
+    "SHELL:--preload-file ${assets}/floor.bmp@/floor.bmp"
+    "SHELL:--preload-file ${assets}/curlwhip.bmp@/curlwhip.bmp")
+  set_target_properties(${target} PROPERTIES
+    SUFFIX .js
+    RUNTIME_OUTPUT_DIRECTORY ${SKIN_WEB_SITE_DIR}
+    LINK_DEPENDS "${assets}/floor.bmp;${assets}/curlwhip.bmp")
+  configure_file(${PROJECT_SOURCE_DIR}/platform/web_page.html ${SKIN_WEB_SITE_DIR}/index.html
+                 COPYONLY)
+endfunction()
