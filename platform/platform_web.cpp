@@ -88,7 +88,11 @@ int paintPending = 0;
 int pictureLost = 0;
 int quitPosted = 0;
 int quitCode = 0;
+// For the page's scripts (and the browser test): frames presented, input events queued, and
+// how many of them had been handed to the program when the last frame was presented.
 long framesPresented = 0;
+long eventsQueued = 0;
+long eventsTaken = 0;
 double startMs = 0.0;
 char lastError[256] = "";
 
@@ -97,8 +101,11 @@ EM_JS(double, CanvasTop, (), { return Module.canvas.getBoundingClientRect().top;
 EM_JS(int, ViewportWidth, (), { return window.innerWidth; });
 EM_JS(int, ViewportHeight, (), { return window.innerHeight; });
 EM_JS(void, ShowCanvas, (), { Module.canvas.style.visibility = 'visible'; });
-// Read by the page's scripts (and the browser test) to know that a frame is on the canvas.
-EM_JS(void, PublishFramesPresented, (double count), { Module.framesPresented = count; });
+EM_JS(void, PublishEventsQueued, (double count), { Module.eventsQueued = count; });
+EM_JS(void, PublishFramePresented, (double frames, double events), {
+    Module.framesPresented = frames;
+    Module.eventsDrawn = events;
+});
 
 PlatformEvent MakeEvent(int type) {
     PlatformEvent event;
@@ -125,6 +132,7 @@ void Queue(const PlatformEvent &event) {
         return;
     queue.events[(queue.first + queue.count) % QueueSize] = event;
     ++queue.count;
+    PublishEventsQueued((double)++eventsQueued);
 }
 
 int TakeQueued(PlatformEvent &event) {
@@ -133,6 +141,7 @@ int TakeQueued(PlatformEvent &event) {
     event = queue.events[queue.first];
     queue.first = (queue.first + 1) % QueueSize;
     --queue.count;
+    ++eventsTaken;
     return 1;
 }
 
@@ -588,7 +597,7 @@ void PlatformSwapBuffers() {
     if (!mainWindow.open)
         return;
     eglSwapBuffers(mainWindow.display, mainWindow.surface);
-    PublishFramesPresented((double)++framesPresented);
+    PublishFramePresented((double)++framesPresented, (double)eventsTaken);
     emscripten_sleep(0);
 }
 
