@@ -10,9 +10,6 @@ namespace {
 // (for example no current context answering with the same error forever).
 const int MaxErrorFlags = 16;
 
-// Debug reports stop after this many, so a fault in every frame cannot flood the terminal.
-const int MaxReports = 20;
-
 } // namespace
 
 unsigned int TakeGlError() {
@@ -29,6 +26,8 @@ unsigned int TakeGlError() {
 
 void CheckGlAfterFrame() {
 #ifndef NDEBUG
+    // Reports stop after this many, so a fault in every frame cannot flood the terminal.
+    const int MaxReports = 20;
     static int reports = 0;
     GLenum error = TakeGlError();
     if (error == GL_NO_ERROR || reports >= MaxReports)
