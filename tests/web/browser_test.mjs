@@ -1,0 +1,375 @@
+// The demo's web page in headless Chromium: it loads without a console error and draws; a
+// scripted run ends on the picture the desktop program draws for the same run; typed keys, the
+// panel's check boxes, a drag and the wheel reach the program.
+//   node browser_test.mjs SITE_FOLDER DESKTOP_PROGRAM
+// Every wait is for a condition: a frame presented after the input, or a picture that shows
+// what is expected. WEB_TEST_PICTURES=FOLDER keeps each picture looked at, as PNG.
+import { execFileSync, spawn } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { chromium } from 'playwright-core';
+
+const [siteFolder, desktopProgram] = process.argv.slice(2);
+if (!siteFolder || !desktopProgram) {
+    console.error('usage: node browser_test.mjs SITE_FOLDER DESKTOP_PROGRAM');
+    process.exit(2);
+}
+const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'skinning-web-'));
+const pictureFolder = process.env.WEB_TEST_PICTURES || '';
+const waitLimitMs = 60000;
+const consoleErrors = [];
+let server = null;
+let context = null;
+
+function fail(message) {
+    throw new Error(message);
+}
+
+// The one-line server the set-up script serves the page with, on a port of its own.
+function startServer() {
+    server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1',
+                               '--directory', siteFolder],
+                   { stdio: ['ignore', 'pipe', 'pipe'] });
+    return new Promise((resolve, reject) => {
+        let text = '';
+        const timer = setTimeout(() => reject(new Error('the server did not start')), waitLimitMs);
+        server.stdout.on('data', (chunk) => {
+            text += chunk;
+            const port = /port (\d+)/.exec(text);
+            if (port) {
+                clearTimeout(timer);
+                resolve(`http://127.0.0.1:${port[1]}/`);
+            }
+        });
+        server.on('exit', (code) => reject(new Error(`the server ended (${code})`)));
+    });
+}
+
+// Analysis inside the page, on the canvas as it was last presented.
+const pageHelpers = `
+window.testPicture = function (source) {
+    const canvas = document.createElement('canvas');
+    canvas.width = source.width;
+    canvas.height = source.height;
+    const context2d = canvas.getContext('2d');
+    context2d.drawImage(source, 0, 0);
+    return context2d.getImageData(0, 0, canvas.width, canvas.height);
+};
+window.testInClass = function (r, g, b, name) {
+    switch (name) {
+    case 'red': return r >= 150 && g <= 80 && b <= 80;
+    case 'lit': return r > 8 || g > 8 || b > 8;
+    case 'greenish': return g >= 60 && g > r + 30;
+    case 'grey': return r >= 40 && Math.abs(r - g) <= 12 && Math.abs(g - b) <= 12;
+    case 'blue': return b >= 150 && r <= 80 && b > g + 40;
+    }
+    throw new Error('no colour class ' + name);
+};
+// Count and mean position of a class's pixels in a rectangle.
+window.testMeasure = function (picture, name, x0, y0, width, height) {
+    let count = 0, sumX = 0, sumY = 0;
+    const d = picture.data;
+    for (let y = Math.max(0, y0); y < Math.min(picture.height, y0 + height); ++y)
+        for (let x = Math.max(0, x0); x < Math.min(picture.width, x0 + width); ++x) {
+            const i = (y * picture.width + x) * 4;
+            if (window.testInClass(d[i], d[i + 1], d[i + 2], name)) {
+                ++count;
+                sumX += x - x0;
+                sumY += y - y0;
+            }
+        }
+    return { count, x: count ? sumX / count : null, y: count ? sumY / count : null };
+};
+window.testCanvas = function () {
+    return window.testPicture(document.getElementById('canvas'));
+};
+`;
+
+async function savePicture(page, name) {
+    if (!pictureFolder)
+        return;
+    fs.mkdirSync(pictureFolder, { recursive: true });
+    const url = await page.evaluate(() => document.getElementById('canvas').toDataURL('image/png'));
+    fs.writeFileSync(path.join(pictureFolder, name + '.png'), Buffer.from(url.split(',')[1], 'base64'));
+}
+
+async function openPage(address, query) {
+    const page = await context.newPage();
+    page.on('console', (message) => {
+        if (message.type() === 'error')
+            consoleErrors.push(`${query || '(no options)'}: ${message.text()}`);
+    });
+    page.on('pageerror', (error) => consoleErrors.push(`${query}: ${error.message}`));
+    await page.goto(address + query);
+    return page;
+}
+
+async function framesPresented(page) {
+    return page.evaluate(() => Module.framesPresented);
+}
+
+// Waits for a frame drawn after the program has handled every input sent to it so far (each
+// input makes it draw a frame).
+async function settle(page) {
+    await page.waitForFunction(() => Module.eventsDrawn >= Module.eventsQueued, null,
+                               { timeout: waitLimitMs });
+}
+
+async function frames(page, count) {
+    const seen = await framesPresented(page);
+    await page.waitForFunction((n) => Module.framesPresented >= n, seen + count,
+                               { timeout: waitLimitMs });
+}
+
+// Waits until at least least pixels of a class lie in a rectangle of the canvas, and returns
+// them (count and mean position).
+async function waitForCount(page, what, name, rect, least, description) {
+    try {
+        const handle = await page.waitForFunction(([n, r, l]) => {
+            const m = window.testMeasure(window.testCanvas(), n, r[0], r[1], r[2], r[3]);
+            return m.count >= l ? m : false;
+        }, [name, rect, least], { timeout: waitLimitMs, polling: 100 });
+        return await handle.jsonValue();
+    } catch (error) {
+        const last = await measure(page, name, rect);
+        fail(`${what}: ${description} (${last.count} ${name} pixels, ${least} wanted)`);
+    }
+}
+
+async function measure(page, name, rect) {
+    return page.evaluate(([n, r]) => window.testMeasure(window.testCanvas(), n, r[0], r[1], r[2], r[3]),
+                         [name, rect]);
+}
+
+async function canvasBox(page) {
+    return page.evaluate(() => {
+        const r = document.getElementById('canvas').getBoundingClientRect();
+        return { x: r.left, y: r.top, width: r.width, height: r.height };
+    });
+}
+
+// The page loads, draws and goes on drawing.
+async function checkLoads(address) {
+    const page = await openPage(address, '');
+    await page.waitForFunction(() => Module.framesPresented >= 20, null, { timeout: waitLimitMs });
+    await frames(page, 20);
+    const box = await canvasBox(page);
+    if (box.width !== 800 || box.height !== 600)
+        fail(`the canvas is ${box.width} x ${box.height}, not 800 x 600`);
+    const lit = await measure(page, 'lit', [0, 0, 800, 600]);
+    if (lit.count < 20000)
+        fail(`the scene is missing (${lit.count} lit pixels)`);
+    await savePicture(page, 'loaded');
+    console.log(`ok: the page draws (${lit.count} lit pixels, frames go on)`);
+    return page;
+}
+
+// The desktop program's headless picture of a run, and the page's last frame of the same run:
+// the same regions of each colour, and all but a few pixels of about the same colour.
+async function checkScriptedRun(address, name, frameCount, keys, extraOptions) {
+    const desktopPicture = path.join(scratch, name + '.png');
+    execFileSync(desktopProgram, ['--headless', '--frames', String(frameCount), '--keys', keys,
+                                  ...extraOptions, '--screenshot', desktopPicture],
+                 { stdio: 'inherit' });
+    const query = `?frames=${frameCount}&keys=${keys}` +
+                  extraOptions.map((option) => '&' + option.replace(/^--/, '')).join('');
+    const page = await openPage(address, query);
+    await page.waitForFunction(() => window.demoExitCode !== undefined, null,
+                               { timeout: waitLimitMs });
+    const exitCode = await page.evaluate(() => window.demoExitCode);
+    if (exitCode !== 0)
+        fail(`${query}: the program ended with exit code ${exitCode}`);
+    await savePicture(page, name);
+    const desktopUrl = 'data:image/png;base64,' + fs.readFileSync(desktopPicture).toString('base64');
+    const result = await page.evaluate(async (url) => {
+        const image = new Image();
+        image.src = url;
+        await image.decode();
+        const desktop = window.testPicture(image);
+        const web = window.testCanvas();
+        if (desktop.width !== web.width || desktop.height !== web.height)
+            return { size: `${web.width} x ${web.height} against ${desktop.width} x ${desktop.height}` };
+        // Blocks of 10 by 10 pixels that hold a class, in either picture.
+        const block = 10;
+        const overlap = {};
+        for (const name of ['lit', 'greenish', 'grey', 'blue', 'red']) {
+            let both = 0, either = 0;
+            for (let y = 0; y < web.height; y += block)
+                for (let x = 0; x < web.width; x += block) {
+                    const a = window.testMeasure(desktop, name, x, y, block, block).count >= 5;
+                    const b = window.testMeasure(web, name, x, y, block, block).count >= 5;
+                    both += a && b;
+                    either += a || b;
+                }
+            overlap[name] = either ? both / either : 1;
+        }
+        let differing = 0;
+        for (let i = 0; i < web.data.length; i += 4) {
+            const difference = Math.max(Math.abs(web.data[i] - desktop.data[i]),
+                                        Math.abs(web.data[i + 1] - desktop.data[i + 1]),
+                                        Math.abs(web.data[i + 2] - desktop.data[i + 2]));
+            differing += difference > 40;
+        }
+        const red = window.testMeasure(web, 'red', 0, 0, web.width, web.height).count;
+        const desktopRed = window.testMeasure(desktop, 'red', 0, 0, web.width, web.height).count;
+        return { overlap, differing: differing / (web.width * web.height), red, desktopRed };
+    }, desktopUrl);
+    if (result.size)
+        fail(`${name}: the page's picture is ${result.size}`);
+    for (const [colour, share] of Object.entries(result.overlap))
+        if (share < 0.85)
+            fail(`${name}: the ${colour} regions overlap by ${share.toFixed(2)} only ` +
+                 `(${JSON.stringify(result)})`);
+    if (result.differing > 0.02)
+        fail(`${name}: ${(result.differing * 100).toFixed(1)}% of the pixels differ in colour`);
+    if (Math.abs(result.red - result.desktopRed) > Math.max(10, result.desktopRed / 2))
+        fail(`${name}: ${result.red} red pixels, the desktop ${result.desktopRed}`);
+    const shares = Object.entries(result.overlap).map(([c, s]) => `${c} ${s.toFixed(2)}`).join(', ');
+    console.log(`ok: ${name} as on the desktop (overlap ${shares}; ` +
+                `${(result.differing * 100).toFixed(2)}% of the pixels differ)`);
+    await page.close();
+}
+
+// I, then Up several times: the red line from the chain's end rises above the limb.
+async function checkKeys(page) {
+    const middle = [360, 0, 80, 300];
+    await page.keyboard.press('i');
+    await settle(page);
+    const before = await measure(page, 'red', middle);
+    await savePicture(page, 'keys-before');
+    for (let i = 0; i < 6; ++i)
+        await page.keyboard.press('ArrowUp');
+    await settle(page);
+    const after = await waitForCount(page, 'keys', 'red', middle, before.count + 15,
+                                     'I and Up did not raise the red line above the limb');
+    await savePicture(page, 'keys-after');
+    const anywhere = await measure(page, 'red', [0, 0, 800, 600]);
+    if (anywhere.count > after.count + 5)
+        fail(`red outside the middle (${anywhere.count} pixels, ${after.count} in the middle)`);
+    console.log(`ok: keys reach the program (red pixels above the limb ${before.count} -> ${after.count})`);
+}
+
+async function clickCanvas(page, x, y) {
+    const box = await canvasBox(page);
+    await page.mouse.click(box.x + x, box.y + y);
+}
+
+// F1 opens the panel; a click on its Wireframe box fills the limb.
+async function checkPanel(address) {
+    const page = await openPage(address, '');
+    await page.waitForFunction(() => Module.framesPresented >= 5, null, { timeout: waitLimitMs });
+    await page.keyboard.press('p');
+    await page.keyboard.press('r'); // a still scene
+    await settle(page);
+    const panel = [0, 0, 330, 300];
+    const closed = await measure(page, 'lit', panel);
+    await page.keyboard.press('F1');
+    await settle(page);
+    const open = await waitForCount(page, 'panel', 'lit', panel, closed.count + 20000,
+                                    'F1 did not open the panel');
+    await savePicture(page, 'panel-open');
+    const scene = [340, 0, 460, 600];
+    const unfilled = await measure(page, 'greenish', scene);
+    // The panel's layout is fixed: its Wireframe box is the first on the row below the modes.
+    await clickCanvas(page, 24, 88);
+    const filled = await waitForCount(page, 'panel', 'greenish', scene, unfilled.count * 2 + 1,
+                                      'the Wireframe box did not fill the limb');
+    await savePicture(page, 'panel-filled');
+    console.log(`ok: F1 opens the panel (${closed.count} -> ${open.count} lit pixels), its ` +
+                `Wireframe box fills the limb (${unfilled.count} -> ${filled.count} green pixels)`);
+    await page.close();
+}
+
+async function drag(page, fromX, fromY, toX, toY) {
+    const box = await canvasBox(page);
+    await page.mouse.move(box.x + fromX, box.y + fromY);
+    await page.mouse.down();
+    await page.mouse.move(box.x + toX, box.y + toY, { steps: 10 });
+    await page.mouse.up();
+    await settle(page);
+}
+
+// I straightens the limb, F holds it still, Page Down leans its top toward the camera; a drag
+// to the right then carries the top to the right, one to the left to the left. The wheel, turned
+// away, brings the camera closer.
+async function checkMouse(address) {
+    const page = await openPage(address, '');
+    await page.waitForFunction(() => Module.framesPresented >= 5, null, { timeout: waitLimitMs });
+    await page.keyboard.press('i');
+    await page.keyboard.press('f');
+    await page.keyboard.down('PageDown');
+    await frames(page, 60);
+    await page.keyboard.up('PageDown');
+    await settle(page);
+    const top = [0, 0, 800, 200];
+    const side = await measure(page, 'greenish', top);
+    await savePicture(page, 'mouse-side');
+    await drag(page, 400, 450, 460, 450);
+    const right = await measure(page, 'greenish', top);
+    await savePicture(page, 'mouse-right');
+    await drag(page, 400, 450, 280, 450);
+    const left = await measure(page, 'greenish', top);
+    await savePicture(page, 'mouse-left');
+    if (side.x === null || right.x === null || left.x === null)
+        fail(`the limb's top is out of sight: ${side.x}, ${right.x}, ${left.x}`);
+    if (!(right.x > side.x + 20))
+        fail(`a drag to the right moved the top from x ${side.x} to ${right.x}`);
+    if (!(left.x < side.x - 20))
+        fail(`a drag to the left moved the top from x ${side.x} to ${left.x}`);
+    const lit = await measure(page, 'lit', [0, 0, 800, 600]);
+    const box = await canvasBox(page);
+    await page.mouse.move(box.x + 400, box.y + 450);
+    await page.mouse.wheel(0, -300);
+    await settle(page);
+    const closer = await waitForCount(page, 'wheel', 'lit', [0, 0, 800, 600],
+                                      Math.ceil(lit.count * 1.1), 'the wheel did not bring the scene closer');
+    await savePicture(page, 'mouse-closer');
+    console.log(`ok: a left drag turns the camera (top at x ${side.x.toFixed(0)}, ` +
+                `${right.x.toFixed(0)} after a drag right, ${left.x.toFixed(0)} after a drag left); ` +
+                `the wheel zooms (${lit.count} -> ${closer.count} lit pixels)`);
+    await page.close();
+}
+
+async function main() {
+    const address = await startServer();
+    const userData = fs.mkdtempSync(path.join(scratch, 'profile-'));
+    // This machine has no network beyond the loopback: no background traffic, no first-run
+    // set-up. WebGL runs on the software rasteriser.
+    context = await chromium.launchPersistentContext(userData, {
+        executablePath: '/usr/bin/chromium',
+        headless: true,
+        viewport: { width: 1024, height: 768 },
+        args: ['--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-sandbox',
+               '--disable-background-networking', '--disable-component-update', '--disable-sync',
+               '--no-first-run'],
+    });
+    await context.addInitScript({ content: pageHelpers });
+    const page = await checkLoads(address);
+    await checkKeys(page);
+    await page.close();
+    await checkScriptedRun(address, 'ik-wireframe', 100, '1:I,2:Up,3:Up,4:Up', ['--no-ui']);
+    await checkScriptedRun(address, 'textured-panel', 60, '1:T,2:F1', []);
+    await checkPanel(address);
+    await checkMouse(address);
+    if (consoleErrors.length)
+        fail('console errors:\n  ' + consoleErrors.join('\n  '));
+    console.log('ok: no console errors');
+}
+
+let failed = false;
+try {
+    await main();
+} catch (error) {
+    failed = true;
+    console.error('FAIL: ' + error.message);
+    if (consoleErrors.length)
+        console.error('console errors:\n  ' + consoleErrors.join('\n  '));
+} finally {
+    if (context)
+        await context.close();
+    if (server)
+        server.kill();
+    fs.rmSync(scratch, { recursive: true, force: true });
+}
+process.exit(failed ? 1 : 0);
