@@ -1,5 +1,7 @@
 #include "platform/platform.h"
 
+#include "platform/tick_timer.h"
+
 #include <SDL.h>
 #include <backends/imgui_impl_sdl.h>
 #include <cfloat>
@@ -10,10 +12,6 @@
 extern "C" void __lsan_do_leak_check(void) __attribute__((weak));
 
 namespace {
-
-// The animation advances one step per tick and is tuned for 100 ticks a second, so no period
-// asked for may tick faster than this.
-const int MinimumTimerPeriodMs = 10;
 
 struct PlatformWindow {
     SDL_Window *window;
@@ -29,15 +27,8 @@ struct PlatformWindow {
     double shownAt;      // seconds, PlatformSeconds() when shown
 };
 
-struct PlatformTimer {
-    int running;
-    int unpaced;
-    Uint32 periodMs;
-    Uint64 nextDueMs;
-};
-
 PlatformWindow mainWindow;
-PlatformTimer frameTimer;
+TickTimer frameTimer;
 int panelInput = 0; // the on-screen panel gets the mouse too
 
 // Where the window's own events last put the pointer, in window coordinates; inside 0 once it
@@ -334,19 +325,6 @@ void FitOuterSize() {
     SDL_SetWindowSize(mainWindow.window, width, height);
 }
 
-int TimerDue(Uint64 now) {
-    if (!frameTimer.running)
-        return 0;
-    return frameTimer.unpaced || now >= frameTimer.nextDueMs;
-}
-
-// A late tick keeps the timer's phase; ticks missed while busy merge into the one delivered.
-void ScheduleNextTick(Uint64 now) {
-    frameTimer.nextDueMs += frameTimer.periodMs;
-    if (frameTimer.nextDueMs <= now)
-        frameTimer.nextDueMs = now + frameTimer.periodMs;
-}
-
 // Sleeps until the next tick is due, or one timer period at most, and lets the caller poll.
 // SDL's own blocking wait is not used: on X11 it wakes itself by sending an event to the
 // window through a second display connection, and when the window is destroyed (Escape, or a
@@ -354,10 +332,7 @@ void ScheduleNextTick(Uint64 now) {
 // reports a bad window on that connection, which Xlib treats as fatal (exit code 1). Events
 // that arrive during the sleep wait at most one timer period, 10 ms.
 void SleepUntilTickDue(Uint64 now) {
-    Uint64 wait = MinimumTimerPeriodMs;
-    if (frameTimer.running && frameTimer.nextDueMs > now && frameTimer.nextDueMs - now < wait)
-        wait = frameTimer.nextDueMs - now;
-    SDL_Delay((Uint32)wait);
+    SDL_Delay((Uint32)MillisecondsBeforeNextLook(frameTimer, (double)now));
 }
 
 void SetPixelFormatAttributes(const PixelFormatRequest &format, int depthBits) {
@@ -516,9 +491,7 @@ void PlatformSetUnpacedTimer(int unpaced) {
 }
 
 void PlatformStartTimer(int periodMilliseconds) {
-    frameTimer.periodMs = (Uint32)SDL_max(periodMilliseconds, MinimumTimerPeriodMs);
-    frameTimer.nextDueMs = SDL_GetTicks64() + frameTimer.periodMs;
-    frameTimer.running = 1;
+    StartTickTimer(frameTimer, periodMilliseconds, (double)SDL_GetTicks64());
 }
 
 void PlatformStopTimer() {
@@ -545,9 +518,7 @@ int PlatformGetMessage(PlatformEvent &event) {
             return 1;
         }
         Uint64 now = frameTimer.unpaced ? 0 : SDL_GetTicks64();
-        if (TimerDue(now)) {
-            if (!frameTimer.unpaced)
-                ScheduleNextTick(now);
+        if (TakeTick(frameTimer, (double)now)) {
             event = MakeEvent(EventTimer);
             return 1;
         }

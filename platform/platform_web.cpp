@@ -6,6 +6,7 @@
 #include "platform/message_box.h"
 #include "platform/platform.h"
 #include "platform/program_folder.h"
+#include "platform/tick_timer.h"
 
 #include <EGL/egl.h>
 #include <cfloat>
@@ -16,10 +17,6 @@
 #include <imgui.h>
 
 namespace {
-
-// The animation advances one step per tick and is tuned for 100 ticks a second, so no period
-// asked for may tick faster than this.
-const int MinimumTimerPeriodMs = 10;
 
 // A second press of the same button this soon after the first, and this near it, is a double
 // click (the usual desktop defaults).
@@ -40,13 +37,6 @@ struct PlatformWindow {
     EGLDisplay display;
     EGLSurface surface;
     EGLContext context;
-};
-
-struct PlatformTimer {
-    int running;
-    int unpaced;
-    double periodMs;
-    double nextDueMs;
 };
 
 // Events arrive from the page's callbacks, which run while the loop waits, and are handed out
@@ -78,7 +68,7 @@ struct PanelMouse {
 };
 
 PlatformWindow mainWindow;
-PlatformTimer frameTimer;
+TickTimer frameTimer;
 EventQueue queue;
 PointerState pointer;
 PanelMouse panelMouse;
@@ -356,26 +346,10 @@ void FeedPanel(const PlatformEvent &event) {
     }
 }
 
-int TimerDue(double now) {
-    if (!frameTimer.running)
-        return 0;
-    return frameTimer.unpaced || now >= frameTimer.nextDueMs;
-}
-
-// A late tick keeps the timer's phase; ticks missed while busy merge into the one delivered.
-void ScheduleNextTick(double now) {
-    frameTimer.nextDueMs += frameTimer.periodMs;
-    if (frameTimer.nextDueMs <= now)
-        frameTimer.nextDueMs = now + frameTimer.periodMs;
-}
-
 // Gives the browser its turn until the next tick is due, one timer period at most; the page's
 // events arrive meanwhile.
 void YieldUntilTickDue(double now) {
-    double wait = MinimumTimerPeriodMs;
-    if (frameTimer.running && frameTimer.nextDueMs > now && frameTimer.nextDueMs - now < wait)
-        wait = frameTimer.nextDueMs - now;
-    emscripten_sleep((unsigned int)(wait + 0.5));
+    emscripten_sleep((unsigned int)MillisecondsBeforeNextLook(frameTimer, now));
 }
 
 void Fail(const char *what) {
@@ -491,10 +465,7 @@ void PlatformSetUnpacedTimer(int unpaced) {
 }
 
 void PlatformStartTimer(int periodMilliseconds) {
-    frameTimer.periodMs =
-        periodMilliseconds > MinimumTimerPeriodMs ? periodMilliseconds : MinimumTimerPeriodMs;
-    frameTimer.nextDueMs = emscripten_get_now() + frameTimer.periodMs;
-    frameTimer.running = 1;
+    StartTickTimer(frameTimer, periodMilliseconds, emscripten_get_now());
 }
 
 void PlatformStopTimer() {
@@ -521,9 +492,7 @@ int PlatformGetMessage(PlatformEvent &event) {
             return 1;
         }
         double now = frameTimer.unpaced ? 0.0 : emscripten_get_now();
-        if (TimerDue(now)) {
-            if (!frameTimer.unpaced)
-                ScheduleNextTick(now);
+        if (TakeTick(frameTimer, now)) {
             event = MakeEvent(EventTimer);
             return 1;
         }
