@@ -81,6 +81,14 @@ window.testMeasure = function (picture, name, x0, y0, width, height) {
         }
     return { count, x: count ? sumX / count : null, y: count ? sumY / count : null };
 };
+// The limb's topmost row (its lines, green) and the mean x of the 40 rows from there, or null
+// when none is in sight.
+window.testTop = function (picture) {
+    for (let y = 0; y < picture.height; ++y)
+        if (window.testMeasure(picture, 'greenish', 0, y, picture.width, 1).count >= 3)
+            return { y, x: window.testMeasure(picture, 'greenish', 0, y, picture.width, 40).x };
+    return null;
+};
 window.testCanvas = function () {
     return window.testPicture(document.getElementById('canvas'));
 };
@@ -105,20 +113,10 @@ async function openPage(address, query) {
     return page;
 }
 
-async function framesPresented(page) {
-    return page.evaluate(() => Module.framesPresented);
-}
-
 // Waits for a frame drawn after the program has handled every input sent to it so far (each
 // input makes it draw a frame).
 async function settle(page) {
     await page.waitForFunction(() => Module.eventsDrawn >= Module.eventsQueued, null,
-                               { timeout: waitLimitMs });
-}
-
-async function frames(page, count) {
-    const seen = await framesPresented(page);
-    await page.waitForFunction((n) => Module.framesPresented >= n, seen + count,
                                { timeout: waitLimitMs });
 }
 
@@ -149,11 +147,10 @@ async function canvasBox(page) {
     });
 }
 
-// The page loads, draws and goes on drawing.
+// The page loads and draws frame after frame.
 async function checkLoads(address) {
     const page = await openPage(address, '');
-    await page.waitForFunction(() => Module.framesPresented >= 20, null, { timeout: waitLimitMs });
-    await frames(page, 20);
+    await page.waitForFunction(() => Module.framesPresented >= 40, null, { timeout: waitLimitMs });
     const box = await canvasBox(page);
     if (box.width !== 800 || box.height !== 600)
         fail(`the canvas is ${box.width} x ${box.height}, not 800 x 600`);
@@ -161,7 +158,7 @@ async function checkLoads(address) {
     if (lit.count < 20000)
         fail(`the scene is missing (${lit.count} lit pixels)`);
     await savePicture(page, 'loaded');
-    console.log(`ok: the page draws (${lit.count} lit pixels, frames go on)`);
+    console.log(`ok: the page draws frame after frame (${lit.count} lit pixels)`);
     return page;
 }
 
@@ -291,33 +288,43 @@ async function drag(page, fromX, fromY, toX, toY) {
     await settle(page);
 }
 
-// I straightens the limb, F holds it still, Page Down leans its top toward the camera; a drag
-// to the right then carries the top to the right, one to the left to the left. The wheel, turned
-// away, brings the camera closer.
+// I straightens the limb, F holds it still, Page Down (held until the top has come 40 pixels
+// down the picture) leans its top toward the camera; a drag to the right then carries the top
+// to the right, one to the left to the left. The wheel, turned away, brings the camera closer.
 async function checkMouse(address) {
     const page = await openPage(address, '');
     await page.waitForFunction(() => Module.framesPresented >= 5, null, { timeout: waitLimitMs });
     await page.keyboard.press('i');
     await page.keyboard.press('f');
+    await settle(page);
+    const straight = await page.evaluate(() => window.testTop(window.testCanvas()));
+    if (!straight)
+        fail('the limb is out of sight');
     await page.keyboard.down('PageDown');
-    await frames(page, 60);
+    await page.waitForFunction((y) => {
+        const top = window.testTop(window.testCanvas());
+        return top && top.y >= y;
+    }, straight.y + 40, { timeout: waitLimitMs, polling: 50 });
     await page.keyboard.up('PageDown');
     await settle(page);
-    const top = [0, 0, 800, 200];
-    const side = await measure(page, 'greenish', top);
+    const topX = async () => {
+        const top = await page.evaluate(() => window.testTop(window.testCanvas()));
+        return top ? top.x : null;
+    };
+    const side = await topX();
     await savePicture(page, 'mouse-side');
     await drag(page, 400, 450, 460, 450);
-    const right = await measure(page, 'greenish', top);
+    const right = await topX();
     await savePicture(page, 'mouse-right');
     await drag(page, 400, 450, 280, 450);
-    const left = await measure(page, 'greenish', top);
+    const left = await topX();
     await savePicture(page, 'mouse-left');
-    if (side.x === null || right.x === null || left.x === null)
-        fail(`the limb's top is out of sight: ${side.x}, ${right.x}, ${left.x}`);
-    if (!(right.x > side.x + 20))
-        fail(`a drag to the right moved the top from x ${side.x} to ${right.x}`);
-    if (!(left.x < side.x - 20))
-        fail(`a drag to the left moved the top from x ${side.x} to ${left.x}`);
+    if (side === null || right === null || left === null)
+        fail(`the limb's top is out of sight: ${side}, ${right}, ${left}`);
+    if (!(right > side + 20))
+        fail(`a drag to the right moved the top from x ${side} to ${right}`);
+    if (!(left < side - 20))
+        fail(`a drag to the left moved the top from x ${side} to ${left}`);
     const lit = await measure(page, 'lit', [0, 0, 800, 600]);
     const box = await canvasBox(page);
     await page.mouse.move(box.x + 400, box.y + 450);
@@ -326,8 +333,8 @@ async function checkMouse(address) {
     const closer = await waitForCount(page, 'wheel', 'lit', [0, 0, 800, 600],
                                       Math.ceil(lit.count * 1.1), 'the wheel did not bring the scene closer');
     await savePicture(page, 'mouse-closer');
-    console.log(`ok: a left drag turns the camera (top at x ${side.x.toFixed(0)}, ` +
-                `${right.x.toFixed(0)} after a drag right, ${left.x.toFixed(0)} after a drag left); ` +
+    console.log(`ok: a left drag turns the camera (top at x ${side.toFixed(0)}, ` +
+                `${right.toFixed(0)} after a drag right, ${left.toFixed(0)} after a drag left); ` +
                 `the wheel zooms (${lit.count} -> ${closer.count} lit pixels)`);
     await page.close();
 }
