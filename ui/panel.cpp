@@ -5,8 +5,8 @@
 
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
-#include "ui/ik_panel.h"
 #include "skeleton/kinematics.h"
+#include "ui/ik_panel.h"
 #include "ui/skin_panel.h"
 
 namespace {
