@@ -29,11 +29,6 @@ int IkTargetStatusFor(const Vector3 &end, const Vector3 &toTarget) {
     return IkTargetPursued;
 }
 
-int IkTargetStatus() {
-    Vector3 end = EndEffectorPosition();
-    return IkTargetStatusFor(end, Subtract(demoState.target, end));
-}
-
 void FindEndEffector(int b, Vector3 &position, Matrix4 &accum) {
     int parent = ParentOf(b);
     if (b == EndBone && parent >= 0) {

@@ -21,9 +21,6 @@ enum IkTargetState {
 // The state for a chain's end at end and the offset toTarget from it to the target.
 int IkTargetStatusFor(const Vector3 &end, const Vector3 &toTarget);
 
-// The same for the current bone matrices and demoState.target.
-int IkTargetStatus();
-
 // One corrective pass from the end bone to the root, nudging each bone's X and Z angles toward
 // demoState.target. Ignores targets on the end, 3 or more units away, or on the line from the
 // origin through the end. Rebuilds the bone matrices after each bone.
