@@ -5,7 +5,7 @@
 #include "skeleton/kinematics.h"
 
 void PrintIkStats(std::FILE *out) {
-    const char *name = IkSolverName(demoState.ikSolver);
+    const char *name = IkSolverName(ValidIkSolver(demoState.ikSolver));
     double distance = VectorLength(Subtract(demoState.target, EndEffectorPosition()));
-    std::fprintf(out, "ik: solver %s, distance %.6f\n", name ? name : "incremental", distance);
+    std::fprintf(out, "ik: solver %s, distance %.6f\n", name, distance);
 }

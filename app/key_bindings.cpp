@@ -2,6 +2,8 @@
 
 #include "platform/key_codes.h"
 #include "skeleton/demo_commands.h"
+#include "skeleton/ik_solvers.h"
+#include "skeleton/skinning.h"
 
 #include <cstdio>
 #include <cstring>
@@ -38,10 +40,9 @@ const KeyBinding keyBindings[] = {
     {"Home", KeyHome, CommandResetCamera, 0, 0.0,
      "camera tilt and distance back to their start (15 degrees, 12 units)"},
     // The inverse-kinematics lab.
-    {"K", 'K', CommandNextIkSolver, 0, 0.0,
-     "IK solver: the next of incremental, analytic, ccd and fabrik (the pose stays as it is)"},
+    {"K", 'K', CommandNextIkSolver, 0, 0.0, "IK solver: the next of %s (the pose stays as it is)"},
     {"C", 'C', CommandToggleIkCompare, 0, 0.0,
-     "compare the IK solvers on/off: all four run from the same pose, the other three drawn as "
+     "compare the IK solvers on/off: every solver runs from the same pose, the others drawn as "
      "coloured lines"},
     {"Space", KeySpace, CommandStepIk, 0, 0.0,
      "inverse: freeze the solver and advance it one update per press (the panel's Run, or "
@@ -50,8 +51,7 @@ const KeyBinding keyBindings[] = {
     {"F12", KeyF12, CommandSaveScreenshot, 0, 0.0,
      "save the frame on screen as skinning-demo-NNN.png in the working directory"},
     // The skinning lab.
-    {"M", 'M', CommandCycleSkinningMethod, 0, 0.0,
-     "skinning method: linear blend, rigid, dual quaternions, in turn"},
+    {"M", 'M', CommandCycleSkinningMethod, 0, 0.0, "skinning method: %s, in turn"},
     {"Q", 'Q', CommandSteer, 3, -1.0,
      "forward: bone 1 about Y, a twist along its length while it is straight"},
     {"E", 'E', CommandSteer, 3, +1.0, nullptr},
@@ -72,6 +72,38 @@ const KeyBinding *FindKeyBinding(int keyCode) {
     return nullptr;
 }
 
+namespace {
+
+// The commands whose help lists a table's rows, and the list.
+struct HelpList {
+    int command;
+    const char *(*list)();
+};
+
+const HelpList helpLists[] = {
+    {CommandNextIkSolver, IkSolverList},
+    {CommandCycleSkinningMethod, SkinningMethodWordList},
+};
+
+} // namespace
+
+const char *KeyHelpText(const KeyBinding &binding) {
+    const HelpList *list = nullptr;
+    for (const HelpList &candidate : helpLists)
+        if (candidate.command == binding.command)
+            list = &candidate;
+    if (!binding.help || !list)
+        return binding.help;
+    // One buffer per row, filled on first use: the tables never change while the program runs.
+    static char texts[64][256];
+    int row = (int)(&binding - keyBindings);
+    if (row < 0 || row >= KeyBindingCount || row >= 64)
+        return binding.help;
+    if (!texts[row][0])
+        std::snprintf(texts[row], sizeof texts[row], binding.help, list->list());
+    return texts[row];
+}
+
 int KeyHelpLines(KeyHelpLine *lines, int maxLines) {
     int count = 0;
     for (int i = 0; i < KeyBindingCount; ++i) {
@@ -81,7 +113,7 @@ int KeyHelpLines(KeyHelpLine *lines, int maxLines) {
                 break;
             KeyHelpLine &line = lines[count++];
             std::snprintf(line.keys, sizeof line.keys, "%s", binding.keyName);
-            line.help = binding.help ? binding.help : "";
+            line.help = binding.help ? KeyHelpText(binding) : "";
             continue;
         }
         KeyHelpLine &line = lines[count - 1];

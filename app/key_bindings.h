@@ -10,8 +10,13 @@ struct KeyBinding {
     int command;         // DemoCommandType run on key-down
     int index;           // the command's index and value (CommandSteer: the axis and the
     double value;        // direction; releasing the key stops that axis)
-    const char *help;    // what the key does; null: shown on one line with the row above
+    const char *help;    // what the key does; null: shown on one line with the row above.
+                         // The keys that go through the solvers or the methods name them all:
+                         // their help holds one %s, filled from that table (KeyHelpText).
 };
+
+// What the key of binding does, in words; null when it shares the row above's.
+const char *KeyHelpText(const KeyBinding &binding);
 
 extern const KeyBinding keyBindings[];
 extern const int KeyBindingCount;

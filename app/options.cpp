@@ -34,10 +34,10 @@ const char usageText[] =
     "  --stats            print ticks, frames drawn, CPU time and the speed at exit,\n"
     "                     then the pose, the IK solver's name and distance, and the\n"
     "                     skinning method with the limb's volume\n"
-    "  --ik-solver NAME   the inverse-kinematics solver to start with: incremental (the\n"
-    "                     default), analytic, ccd or fabrik\n"
-    "  --skinning NAME    start with the skinning method NAME: linear (the default), rigid\n"
-    "                     or dual-quaternion (M switches it while running)\n"
+    "  --ik-solver NAME   the inverse-kinematics solver to start with (incremental is\n"
+    "                     the default): %s\n"
+    "  --skinning NAME    start with the skinning method NAME (linear is the default;\n"
+    "                     M switches it while running): %s\n"
     "  --no-ui            no on-screen panel (F1 then does nothing)\n";
 
 const char panelText[] =
@@ -195,7 +195,7 @@ int ParseOptions(int argc, char **argv, DemoOptions &options, char *error, int e
 }
 
 void PrintUsage(std::FILE *out, const char *programName) {
-    std::fprintf(out, usageText, programName);
+    std::fprintf(out, usageText, programName, IkSolverList(), SkinningMethodNameList());
     std::fprintf(out, "\nKeys:\n");
     KeyHelpLine lines[MaxKeyHelpLines];
     int count = KeyHelpLines(lines, MaxKeyHelpLines);

@@ -10,6 +10,10 @@
 
 namespace {
 
+const ColourRgb &MethodColour(int method) {
+    return skinningMethods[method].colour;
+}
+
 // Lit colour on filled faces: a share of the colour glows on its own, so that even the faces
 // the light grazes keep their hue, and the light adds the rest where it meets them squarely
 // (it reaches the faces at 0.48 of a unit normal's full strength, the scene's normals being
@@ -153,15 +157,15 @@ void DrawInspectedVertex(int vertex) {
     Square(skinVertices[vertex].position, Black, MarkPixels - 2.0f * MarkRingPixels);
 
     glLineWidth(LinePixels);
-    Line(seen.firstPosition, seen.chainPosition, InspectorMethodColours[SkinningLinear]);
-    Line(seen.firstPosition, dual, InspectorMethodColours[SkinningDualQuaternion]);
-    Line(dual, seen.chainPosition, InspectorMethodColours[SkinningDualQuaternion]);
+    Line(seen.firstPosition, seen.chainPosition, MethodColour(SkinningLinear));
+    Line(seen.firstPosition, dual, MethodColour(SkinningDualQuaternion));
+    Line(dual, seen.chainPosition, MethodColour(SkinningDualQuaternion));
 
-    Point(rigid, InspectorMethodColours[SkinningRigid], RigidPixels);
+    Point(rigid, MethodColour(SkinningRigid), RigidPixels);
     Point(seen.firstPosition, InspectorFirstColour, PointPixels);
     Point(seen.chainPosition, InspectorChainColour, PointPixels);
-    Point(dual, InspectorMethodColours[SkinningDualQuaternion], PointPixels);
-    Point(linear, InspectorMethodColours[SkinningLinear], LinearPixels);
+    Point(dual, MethodColour(SkinningDualQuaternion), PointPixels);
+    Point(linear, MethodColour(SkinningLinear), LinearPixels);
 }
 
 } // namespace

@@ -3,28 +3,24 @@
 #include <cmath>
 
 #include "skeleton/demo_state.h"
+#include "skeleton/vec3d.h"
 
 namespace {
 
-// Turns v by degrees about X, then about Y, as the camera applies its tilt and yaw in reverse.
-struct Turned {
-    double x, y, z;
-};
-
-Turned AboutX(Turned v, double degrees) {
-    double c = std::cos(degrees * DegreesToRadians), s = std::sin(degrees * DegreesToRadians);
-    return Turned{v.x, c * v.y - s * v.z, s * v.y + c * v.z};
+// The camera applies its tilt and yaw as glRotate does, so it turns with the program's one
+// convention for turns about the axes.
+Vec3d AboutX(const Vec3d &v, double degrees) {
+    return TurnX(v, TurnOf(degrees));
 }
 
-Turned AboutY(Turned v, double degrees) {
-    double c = std::cos(degrees * DegreesToRadians), s = std::sin(degrees * DegreesToRadians);
-    return Turned{c * v.x + s * v.z, v.y, -s * v.x + c * v.z};
+Vec3d AboutY(const Vec3d &v, double degrees) {
+    return TurnY(v, TurnOf(degrees));
 }
 
 } // namespace
 
 Vector3 ModelToEye(const Vector3 &p) {
-    Turned v = {p.x * (double)SceneScale, p.y * (double)SceneScale, p.z * (double)SceneScale};
+    Vec3d v = {p.x * (double)SceneScale, p.y * (double)SceneScale, p.z * (double)SceneScale};
     v = AboutX(AboutY(v, demoState.viewAngle), demoState.viewTilt);
     return Vector3{(float)v.x, (float)(v.y - CameraHeight), (float)(v.z - demoState.viewDistance)};
 }
@@ -36,7 +32,7 @@ Vector3 ModelOffsetForPixels(const Vector3 &p, double dx, double dy, int viewpor
     double depth = -ModelToEye(p).z;
     double eyeUnitsPerPixel =
         2.0 * depth * std::tan(CameraFieldOfView * 0.5 * DegreesToRadians) / viewportHeight;
-    Turned offset = {dx * eyeUnitsPerPixel, -dy * eyeUnitsPerPixel, 0.0};
+    Vec3d offset = {dx * eyeUnitsPerPixel, -dy * eyeUnitsPerPixel, 0.0};
     offset = AboutY(AboutX(offset, -demoState.viewTilt), -demoState.viewAngle);
     return Vector3{(float)(offset.x / SceneScale), (float)(offset.y / SceneScale),
                    (float)(offset.z / SceneScale)};

@@ -10,16 +10,7 @@
 // The cross on the target.
 const ColourRgb IkTargetColour = {1.0f, 0.0f, 1.0f}; // magenta
 
-// Each solver's chain in the comparison.
+// Each solver's chain in the comparison: its row's colour (ikSolvers).
 inline ColourRgb IkSolverColour(int kind) {
-    switch (kind) {
-    case IkSolverIncremental:
-        return ColourRgb{1.0f, 0.55f, 0.0f}; // orange
-    case IkSolverAnalytic:
-        return ColourRgb{1.0f, 1.0f, 1.0f}; // white
-    case IkSolverCcd:
-        return ColourRgb{1.0f, 1.0f, 0.0f}; // yellow
-    default:
-        return ColourRgb{0.0f, 1.0f, 1.0f}; // cyan: fabrik
-    }
+    return ikSolvers[ValidIkSolver(kind)].colour;
 }

@@ -147,7 +147,7 @@ void UpdateIk() {
     } else {
         demoState.ikStepsPending = 0;
     }
-    int kind = IkSolverName(demoState.ikSolver) ? demoState.ikSolver : IkSolverIncremental;
+    int kind = ValidIkSolver(demoState.ikSolver);
     IkPose before = PoseOfBones();
     if (demoState.ikCompare &&
         (!ikComparison.running || !SameTarget(ikComparison.target, demoState.target) ||

@@ -1,6 +1,8 @@
 #include "skeleton/ik_solvers.h"
 
 #include "skeleton/kinematics.h"
+#include "skeleton/text_list.h"
+#include "skeleton/vec3d.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,8 +15,6 @@
 // answers are angles, which the bone matrices then follow.
 
 namespace {
-
-const char *const solverNames[IkSolverCount] = {"incremental", "analytic", "ccd", "fabrik"};
 
 const double RadiansToDegrees = 57.29577951308232;
 const double Tiny = 1e-12;
@@ -33,68 +33,12 @@ const double SameAnswer = 1e-9;
 // target in steps of this many degrees until the limits allow one.
 const double PlaneSearchStep = 15.0;
 
-struct Vec {
-    double x, y, z;
-};
-
-Vec ToVec(const Vector3 &v) {
-    return Vec{v.x, v.y, v.z};
-}
-Vec Plus(const Vec &a, const Vec &b) {
-    return Vec{a.x + b.x, a.y + b.y, a.z + b.z};
-}
-Vec Minus(const Vec &a, const Vec &b) {
-    return Vec{a.x - b.x, a.y - b.y, a.z - b.z};
-}
-Vec Times(const Vec &v, double s) {
-    return Vec{v.x * s, v.y * s, v.z * s};
-}
-double Dot(const Vec &a, const Vec &b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-Vec Cross(const Vec &a, const Vec &b) {
-    return Vec{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-double Length(const Vec &v) {
-    return std::sqrt(Dot(v, v));
-}
-// v scaled to unit length, or fallback when v has next to none.
-Vec DirectionOr(const Vec &v, const Vec &fallback) {
-    double length = Length(v);
-    return length > Tiny ? Times(v, 1.0 / length) : fallback;
-}
-// The part of v at right angles to the unit vector axis.
-Vec Across(const Vec &v, const Vec &axis) {
-    return Minus(v, Times(axis, Dot(v, axis)));
-}
 // Plain, not std::hypot: the lengths here never come near overflow, and it is far cheaper.
 double Hypot(double a, double b) {
     return std::sqrt(a * a + b * b);
 }
 double Clamped(double value, double low, double high) {
     return value < low ? low : value > high ? high : value;
-}
-
-// Cosine and sine of an angle in degrees, and turns about the axes as the bone matrices
-// turn: Rx takes +Y toward +Z, Ry takes +Z toward +X, Rz takes +X toward +Y.
-struct Turn {
-    double c, s;
-};
-Turn TurnOf(double degrees) {
-    double radians = degrees * DegreesToRadians;
-    return Turn{std::cos(radians), std::sin(radians)};
-}
-Turn Back(const Turn &t) {
-    return Turn{t.c, -t.s};
-}
-Vec TurnX(const Vec &v, const Turn &t) {
-    return Vec{v.x, t.c * v.y - t.s * v.z, t.s * v.y + t.c * v.z};
-}
-Vec TurnY(const Vec &v, const Turn &t) {
-    return Vec{t.c * v.x + t.s * v.z, v.y, -t.s * v.x + t.c * v.z};
-}
-Vec TurnZ(const Vec &v, const Turn &t) {
-    return Vec{t.c * v.x - t.s * v.y, t.s * v.x + t.c * v.y, v.z};
 }
 
 // One bone's rotation, Ry * Rx * Rz.
@@ -104,33 +48,33 @@ struct BoneTurn {
 BoneTurn BoneTurnOf(const IkPose &pose, int b) {
     return BoneTurn{TurnOf(pose.rotY[b]), TurnOf(pose.rotX[b]), TurnOf(pose.rotZ[b])};
 }
-Vec Apply(const BoneTurn &r, const Vec &v) {
+Vec3d Apply(const BoneTurn &r, const Vec3d &v) {
     return TurnY(TurnX(TurnZ(v, r.z), r.x), r.y);
 }
-Vec Unapply(const BoneTurn &r, const Vec &v) {
+Vec3d Unapply(const BoneTurn &r, const Vec3d &v) {
     return TurnZ(TurnX(TurnY(v, Back(r.y)), Back(r.x)), Back(r.z));
 }
 
-const Vec Up = {0.0, 1.0, 0.0};
+const Vec3d Up = {0.0, 1.0, 0.0};
 
 // The chain as the bones are set up: the lower bone from the root's pivot to the upper bone's,
 // the upper bone from there to the end the walk finds, both along +Y at rest.
 struct ChainShape {
-    Vec root;
+    Vec3d root;
     double lowerLength, upperLength;
 };
 
 ChainShape ShapeOfChain() {
     ChainShape shape;
-    shape.root = ToVec(bones[0].pivot);
-    Vec end = Plus(ToVec(bones[0].tip), ToVec(bones[1].tip));
-    shape.lowerLength = Length(Minus(ToVec(bones[1].pivot), shape.root));
-    shape.upperLength = Length(Minus(end, ToVec(bones[1].pivot)));
+    shape.root = ToVec3d(bones[0].pivot);
+    Vec3d end = Plus(ToVec3d(bones[0].tip), ToVec3d(bones[1].tip));
+    shape.lowerLength = Length(Minus(ToVec3d(bones[1].pivot), shape.root));
+    shape.upperLength = Length(Minus(end, ToVec3d(bones[1].pivot)));
     return shape;
 }
 
 struct Joints {
-    Vec elbow, end;
+    Vec3d elbow, end;
 };
 
 Joints JointsOf(const ChainShape &shape, const IkPose &pose) {
@@ -152,7 +96,7 @@ struct XZ {
 
 // The angles (x, z) with Rx(x) * Rz(z) taking +Y to the unit vector d, z within -90..90 and x
 // within -180..180; where z is +-90 any x will do, and fallbackX is kept.
-XZ AnglesAlong(const Vec &d, double fallbackX) {
+XZ AnglesAlong(const Vec3d &d, double fallbackX) {
     double z = std::asin(Clamped(-d.x, -1.0, 1.0)) * RadiansToDegrees;
     double x = Hypot(d.y, d.z) > Tiny ? std::atan2(d.z, d.y) * RadiansToDegrees : fallbackX;
     return XZ{x, z};
@@ -160,7 +104,7 @@ XZ AnglesAlong(const Vec &d, double fallbackX) {
 
 // Of the two pairs of angles that point +Y along d, the one nearest (x, z), each angle
 // within half a turn of the one it replaces.
-XZ NearestAnglesAlong(const Vec &d, double x, double z) {
+XZ NearestAnglesAlong(const Vec3d &d, double x, double z) {
     XZ a = AnglesAlong(d, x);
     XZ first = {WrappedNear(a.x, x), WrappedNear(a.z, z)};
     XZ second = {WrappedNear(a.x + 180.0, x), WrappedNear(180.0 - a.z, z)};
@@ -171,11 +115,11 @@ XZ NearestAnglesAlong(const Vec &d, double x, double z) {
 
 // The lower bone's direction before its Y turn, leaned back toward upright as far as the
 // limits need.
-Vec WithinLowerTilt(const Vec &d) {
+Vec3d WithinLowerTilt(const Vec3d &d) {
     double maxTilt = IkLowerBoneMaxTilt * DegreesToRadians;
     if (d.y >= std::cos(maxTilt))
         return d;
-    Vec level = DirectionOr(Vec{d.x, 0.0, d.z}, Vec{0.0, 0.0, -1.0});
+    Vec3d level = DirectionOr(Vec3d{d.x, 0.0, d.z}, Vec3d{0.0, 0.0, -1.0});
     return Plus(Times(Up, std::cos(maxTilt)), Times(level, std::sin(maxTilt)));
 }
 
@@ -185,8 +129,8 @@ XZ WithinElbowRange(const XZ &a) {
 }
 
 // Turns the lower bone to the world direction d (unit); the upper bone keeps its angles.
-void PointLowerBone(IkPose &pose, const Vec &d, int limited) {
-    Vec local = TurnY(d, Back(TurnOf(pose.rotY[0])));
+void PointLowerBone(IkPose &pose, const Vec3d &d, int limited) {
+    Vec3d local = TurnY(d, Back(TurnOf(pose.rotY[0])));
     XZ a = limited ? AnglesAlong(WithinLowerTilt(local), 0.0)
                    : NearestAnglesAlong(local, pose.rotX[0], pose.rotZ[0]);
     pose.rotX[0] = a.x;
@@ -194,9 +138,9 @@ void PointLowerBone(IkPose &pose, const Vec &d, int limited) {
 }
 
 // Turns the upper bone to the world direction d (unit), for the lower bone as it stands.
-void PointUpperBone(IkPose &pose, const Vec &d, int limited) {
-    Vec inLower = Unapply(BoneTurnOf(pose, 0), d);
-    Vec local = TurnY(inLower, Back(TurnOf(pose.rotY[1])));
+void PointUpperBone(IkPose &pose, const Vec3d &d, int limited) {
+    Vec3d inLower = Unapply(BoneTurnOf(pose, 0), d);
+    Vec3d local = TurnY(inLower, Back(TurnOf(pose.rotY[1])));
     XZ a = limited ? WithinElbowRange(AnglesAlong(local, pose.rotX[1]))
                    : NearestAnglesAlong(local, pose.rotX[1], pose.rotZ[1]);
     pose.rotX[1] = a.x;
@@ -204,69 +148,69 @@ void PointUpperBone(IkPose &pose, const Vec &d, int limited) {
 }
 
 void ClampToLimits(IkPose &pose) {
-    Vec lower = TurnX(TurnZ(Up, TurnOf(pose.rotZ[0])), TurnOf(pose.rotX[0]));
+    Vec3d lower = TurnX(TurnZ(Up, TurnOf(pose.rotZ[0])), TurnOf(pose.rotX[0]));
     XZ a = AnglesAlong(WithinLowerTilt(lower), 0.0);
     pose.rotX[0] = a.x;
     pose.rotZ[0] = a.z;
-    Vec upper = TurnX(TurnZ(Up, TurnOf(pose.rotZ[1])), TurnOf(pose.rotX[1]));
+    Vec3d upper = TurnX(TurnZ(Up, TurnOf(pose.rotZ[1])), TurnOf(pose.rotX[1]));
     XZ b = WithinElbowRange(AnglesAlong(upper, pose.rotX[1]));
     pose.rotX[1] = b.x;
     pose.rotZ[1] = b.z;
 }
 
 // The pole: a level direction, turned about the vertical by the pole angle from -Z.
-Vec PoleDirection(const IkSettings &settings) {
-    return TurnY(Vec{0.0, 0.0, -1.0}, TurnOf(settings.poleAngle));
+Vec3d PoleDirection(const IkSettings &settings) {
+    return TurnY(Vec3d{0.0, 0.0, -1.0}, TurnOf(settings.poleAngle));
 }
 
 // The side, at right angles to axis, toward which the elbow bends.
-Vec BendDirection(const ChainShape &shape, const Joints &joints, const Vec &axis,
-                  const IkSettings &settings) {
-    Vec elbowSide = Across(Minus(joints.elbow, shape.root), axis);
+Vec3d BendDirection(const ChainShape &shape, const Joints &joints, const Vec3d &axis,
+                    const IkSettings &settings) {
+    Vec3d elbowSide = Across(Minus(joints.elbow, shape.root), axis);
     double straight = 1e-6 * shape.lowerLength;
     if (!settings.poleFixed && Length(elbowSide) > straight)
         return DirectionOr(elbowSide, axis);
-    Vec poleSide = Across(PoleDirection(settings), axis);
+    Vec3d poleSide = Across(PoleDirection(settings), axis);
     if (Length(poleSide) > 1e-6)
         return DirectionOr(poleSide, axis);
     if (Length(elbowSide) > straight)
         return DirectionOr(elbowSide, axis);
     // The pole lies along the line to the target: any side will do, but always the same.
-    Vec side = Across(Vec{1.0, 0.0, 0.0}, axis);
+    Vec3d side = Across(Vec3d{1.0, 0.0, 0.0}, axis);
     if (Length(side) < 1e-6)
-        side = Across(Vec{0.0, 0.0, 1.0}, axis);
+        side = Across(Vec3d{0.0, 0.0, 1.0}, axis);
     return DirectionOr(side, axis);
 }
 
 // The unit direction from the root to the target, or the lower bone's when they coincide.
-Vec AxisToTarget(const ChainShape &shape, const Joints &joints, const Vec &target) {
-    Vec lowerNow = DirectionOr(Minus(joints.elbow, shape.root), Up);
+Vec3d AxisToTarget(const ChainShape &shape, const Joints &joints, const Vec3d &target) {
+    Vec3d lowerNow = DirectionOr(Minus(joints.elbow, shape.root), Up);
     return DirectionOr(Minus(target, shape.root), lowerNow);
 }
 
 // The two-bone answer with the elbow toward bend: the root's angle from the law of cosines.
-void AnalyticInPlane(const ChainShape &shape, IkPose &pose, const Vec &target, const Vec &axis,
-                     const Vec &bend, int limited) {
+void AnalyticInPlane(const ChainShape &shape, IkPose &pose, const Vec3d &target, const Vec3d &axis,
+                     const Vec3d &bend, int limited) {
     double a = shape.lowerLength, b = shape.upperLength;
     double r = Length(Minus(target, shape.root));
-    Vec lowerDirection = axis, upperDirection = axis;
+    Vec3d lowerDirection = axis, upperDirection = axis;
     if (r < a + b) {
         double cosRoot =
             r > Tiny ? Clamped((a * a + r * r - b * b) / (2.0 * a * r), -1.0, 1.0) : 1.0;
         double sinRoot = std::sqrt(1.0 - cosRoot * cosRoot);
         lowerDirection = Plus(Times(axis, cosRoot), Times(bend, sinRoot));
-        Vec elbow = Plus(shape.root, Times(lowerDirection, a));
+        Vec3d elbow = Plus(shape.root, Times(lowerDirection, a));
         upperDirection = DirectionOr(Minus(target, elbow), Times(axis, -1.0));
     }
     PointLowerBone(pose, lowerDirection, limited);
     PointUpperBone(pose, upperDirection, limited);
 }
 
-void SolveAnalytic(const ChainShape &shape, IkPose &pose, const Vec &target,
+void SolveAnalytic(const ChainShape &shape, IkPose &pose, const Vec3d &target,
                    const IkSettings &settings) {
     Joints now = JointsOf(shape, pose);
-    Vec axis = AxisToTarget(shape, now, target);
-    Vec bend = BendDirection(shape, now, axis, settings);
+    Vec3d axis = AxisToTarget(shape, now, target);
+    Vec3d bend = BendDirection(shape, now, axis, settings);
     if (!settings.jointLimits) {
         AnalyticInPlane(shape, pose, target, axis, bend, 0);
         return;
@@ -275,12 +219,12 @@ void SolveAnalytic(const ChainShape &shape, IkPose &pose, const Vec &target,
     // whose answer the limits leave alone; failing that, the one that ends nearest.
     IkPose start = pose, best = pose;
     double bestError = -1.0;
-    Vec aside = Cross(axis, bend);
+    Vec3d aside = Cross(axis, bend);
     int steps = (int)(180.0 / PlaneSearchStep);
     for (int i = 0; i <= 2 * steps; ++i) {
         double degrees = (i % 2 ? 1 : -1) * PlaneSearchStep * ((i + 1) / 2);
         Turn turn = TurnOf(degrees);
-        Vec plane = Plus(Times(bend, turn.c), Times(aside, turn.s));
+        Vec3d plane = Plus(Times(bend, turn.c), Times(aside, turn.s));
         IkPose candidate = start;
         AnalyticInPlane(shape, candidate, target, axis, plane, 1);
         double error = Length(Minus(JointsOf(shape, candidate).end, target));
@@ -296,22 +240,22 @@ void SolveAnalytic(const ChainShape &shape, IkPose &pose, const Vec &target,
 
 // Whether the elbow lies on the line from the root to a reachable target it is not on, where
 // no turn of a joint toward the target bends the chain.
-int ElbowInLine(const ChainShape &shape, const Joints &joints, const Vec &target,
+int ElbowInLine(const ChainShape &shape, const Joints &joints, const Vec3d &target,
                 const IkSettings &settings) {
-    Vec toTarget = Minus(target, shape.root);
+    Vec3d toTarget = Minus(target, shape.root);
     double r = Length(toTarget);
     if (r <= Tiny || r >= shape.lowerLength + shape.upperLength ||
         Length(Minus(target, joints.end)) <= settings.tolerance)
         return 0;
-    Vec lowerNow = DirectionOr(Minus(joints.elbow, shape.root), Up);
+    Vec3d lowerNow = DirectionOr(Minus(joints.elbow, shape.root), Up);
     return Length(Cross(lowerNow, Times(toTarget, 1.0 / r))) < InLineSine;
 }
 
 // Leans the lower bone toward the side the bend takes, so the solver has a bend to work on.
-void Unfold(const ChainShape &shape, IkPose &pose, const Joints &joints, const Vec &target,
+void Unfold(const ChainShape &shape, IkPose &pose, const Joints &joints, const Vec3d &target,
             const IkSettings &settings) {
-    Vec lowerNow = DirectionOr(Minus(joints.elbow, shape.root), Up);
-    Vec bend = BendDirection(shape, joints, AxisToTarget(shape, joints, target), settings);
+    Vec3d lowerNow = DirectionOr(Minus(joints.elbow, shape.root), Up);
+    Vec3d bend = BendDirection(shape, joints, AxisToTarget(shape, joints, target), settings);
     Turn turn = TurnOf(UnfoldAngle);
     PointLowerBone(pose, Plus(Times(lowerNow, turn.c), Times(bend, turn.s)), settings.jointLimits);
 }
@@ -320,7 +264,7 @@ int IterationsOf(const IkSettings &settings) {
     return (int)Clamped(settings.iterations, IkMinIterations, IkMaxIterations);
 }
 
-double Distance(const Vec &a, const Vec &b) {
+double Distance(const Vec3d &a, const Vec3d &b) {
     return Length(Minus(a, b));
 }
 
@@ -330,7 +274,7 @@ double Distance(const Vec &a, const Vec &b) {
 struct CcdChain {
     Turn y0, x0, z0; // the lower bone: Ry * Rx * Rz
     Turn y1;         // the upper bone's Y turn, which only the conversion to angles needs
-    Vec upper;       // the upper bone's direction in the lower bone's frame
+    Vec3d upper;     // the upper bone's direction in the lower bone's frame
 };
 
 CcdChain CcdChainOf(const IkPose &pose) {
@@ -340,7 +284,7 @@ CcdChain CcdChainOf(const IkPose &pose) {
 }
 
 // Without the Y turn.
-Vec TiltOf(const CcdChain &chain, const Vec &v) {
+Vec3d TiltOf(const CcdChain &chain, const Vec3d &v) {
     return TurnX(TurnZ(v, chain.z0), chain.x0);
 }
 
@@ -359,7 +303,7 @@ double DegreesOf(const Turn &t) {
 void PoseOfCcdChain(const CcdChain &chain, IkPose &pose, int limited) {
     pose.rotX[0] = WrappedNear(DegreesOf(chain.x0), pose.rotX[0]);
     pose.rotZ[0] = WrappedNear(DegreesOf(chain.z0), pose.rotZ[0]);
-    Vec local = TurnY(chain.upper, Back(chain.y1));
+    Vec3d local = TurnY(chain.upper, Back(chain.y1));
     XZ a = limited ? WithinElbowRange(AnglesAlong(local, pose.rotX[1]))
                    : NearestAnglesAlong(local, pose.rotX[1], pose.rotZ[1]);
     pose.rotX[1] = a.x;
@@ -374,8 +318,8 @@ void KeepUpperWithinLimits(CcdChain &chain) {
 // The lower bone within its tilt, its turns the plain pair for its direction, the upper bone
 // where it was (then within its own limits).
 void KeepLowerWithinLimits(CcdChain &chain) {
-    Vec upperTilted = TiltOf(chain, chain.upper);
-    Vec d = WithinLowerTilt(TiltOf(chain, Up));
+    Vec3d upperTilted = TiltOf(chain, chain.upper);
+    Vec3d d = WithinLowerTilt(TiltOf(chain, Up));
     double level = Hypot(d.y, d.z);
     chain.z0 = Turn{std::sqrt(1.0 - Clamped(d.x * d.x, 0.0, 1.0)), -d.x};
     chain.x0 = level > Tiny ? Turn{d.y / level, d.z / level} : Turn{1.0, 0.0};
@@ -386,14 +330,14 @@ void KeepLowerWithinLimits(CcdChain &chain) {
 // The target's direction from the root, in the lower bone's frame before its X and Z turns:
 // the unit vector b, and its part across X as a unit vector (by, bz), for the root's step.
 struct CcdAim {
-    Vec b;
+    Vec3d b;
     double by, bz;
     int valid;
 };
 
-CcdAim CcdAimAt(const ChainShape &shape, const CcdChain &chain, const Vec &target) {
-    CcdAim aim = {Vec{0.0, 0.0, 0.0}, 1.0, 0.0, 0};
-    Vec toTarget = Minus(target, shape.root);
+CcdAim CcdAimAt(const ChainShape &shape, const CcdChain &chain, const Vec3d &target) {
+    CcdAim aim = {Vec3d{0.0, 0.0, 0.0}, 1.0, 0.0, 0};
+    Vec3d toTarget = Minus(target, shape.root);
     double r = Length(toTarget);
     if (r <= Tiny)
         return aim;
@@ -412,9 +356,9 @@ CcdAim CcdAimAt(const ChainShape &shape, const CcdChain &chain, const Vec &targe
 // as the two axes allow. Solves Rx * Rz * q = |q| b, q the end in the lower bone's frame:
 // Rz gives the x component (q.x cos z - q.y sin z = |q| b.x has two answers), Rx then turns
 // the other two onto b's.
-void CcdRootStep(const ChainShape &shape, CcdChain &chain, const CcdAim &aim, const Vec &target,
+void CcdRootStep(const ChainShape &shape, CcdChain &chain, const CcdAim &aim, const Vec3d &target,
                  int limited) {
-    Vec q = Plus(Times(Up, shape.lowerLength), Times(chain.upper, shape.upperLength));
+    Vec3d q = Plus(Times(Up, shape.lowerLength), Times(chain.upper, shape.upperLength));
     double reach2 = Dot(q, q);
     double rho = Hypot(q.x, q.y);
     if (rho <= Tiny)
@@ -427,14 +371,14 @@ void CcdRootStep(const ChainShape &shape, CcdChain &chain, const CcdAim &aim, co
     // Both answers leave the same x component, rho * c, and so the same length across X.
     double across = std::sqrt(std::max(0.0, reach2 - rho * rho * c * c));
     double perAcross = across > Tiny ? 1.0 / across : 0.0;
-    Vec lowerNow = TiltOf(chain, Up);
+    Vec3d lowerNow = TiltOf(chain, Up);
     CcdChain best = chain;
     double bestScore = 0.0;
     for (int i = 0; i < 2; ++i) {
         CcdChain candidate = chain;
         candidate.z0 = zs[i];
         if (across > Tiny) {
-            Vec w = TurnZ(q, zs[i]);
+            Vec3d w = TurnZ(q, zs[i]);
             double wy = w.y * perAcross, wz = w.z * perAcross;
             candidate.x0 = Turn{wy * aim.by + wz * aim.bz, wy * aim.bz - wz * aim.by};
         }
@@ -453,7 +397,7 @@ void CcdRootStep(const ChainShape &shape, CcdChain &chain, const CcdAim &aim, co
     chain = best;
 }
 
-void SolveCcd(const ChainShape &shape, IkPose &pose, const Vec &target,
+void SolveCcd(const ChainShape &shape, IkPose &pose, const Vec3d &target,
               const IkSettings &settings) {
     int limited = settings.jointLimits;
     int iterations = IterationsOf(settings);
@@ -467,14 +411,14 @@ void SolveCcd(const ChainShape &shape, IkPose &pose, const Vec &target,
     CcdAim aim = CcdAimAt(shape, chain, target);
     for (int i = 0; i < iterations; ++i) {
         joints = CcdJoints(shape, chain);
-        Vec miss = Minus(target, joints.end);
+        Vec3d miss = Minus(target, joints.end);
         if (Dot(miss, miss) <= tolerance2)
             break;
         // The end joint: the upper bone straight at the target.
-        Vec fromElbow = Minus(target, joints.elbow);
+        Vec3d fromElbow = Minus(target, joints.elbow);
         double toElbow = Length(fromElbow);
         if (toElbow > Tiny) {
-            Vec d = TurnY(Times(fromElbow, 1.0 / toElbow), Back(chain.y0));
+            Vec3d d = TurnY(Times(fromElbow, 1.0 / toElbow), Back(chain.y0));
             chain.upper = TurnZ(TurnX(d, Back(chain.x0)), Back(chain.z0));
             if (limited)
                 KeepUpperWithinLimits(chain);
@@ -489,23 +433,23 @@ void SolveCcd(const ChainShape &shape, IkPose &pose, const Vec &target,
 // The angles that put the elbow and the end at these points (at the bones' own distances).
 void PoseFromJoints(const ChainShape &shape, IkPose &pose, const Joints &joints,
                     const Joints &before, int limited) {
-    Vec lowerBefore = DirectionOr(Minus(before.elbow, shape.root), Up);
-    Vec upperBefore = DirectionOr(Minus(before.end, before.elbow), lowerBefore);
+    Vec3d lowerBefore = DirectionOr(Minus(before.elbow, shape.root), Up);
+    Vec3d upperBefore = DirectionOr(Minus(before.end, before.elbow), lowerBefore);
     PointLowerBone(pose, DirectionOr(Minus(joints.elbow, shape.root), lowerBefore), limited);
     PointUpperBone(pose, DirectionOr(Minus(joints.end, joints.elbow), upperBefore), limited);
 }
 
-void SolveFabrik(const ChainShape &shape, IkPose &pose, const Vec &target,
+void SolveFabrik(const ChainShape &shape, IkPose &pose, const Vec3d &target,
                  const IkSettings &settings) {
     int limited = settings.jointLimits;
     Joints joints = JointsOf(shape, pose);
     if (Distance(joints.end, target) <= settings.tolerance)
         return;
     double a = shape.lowerLength, b = shape.upperLength;
-    Vec toTarget = Minus(target, shape.root);
+    Vec3d toTarget = Minus(target, shape.root);
     if (Length(toTarget) >= a + b) {
         // Out of reach: the whole chain straight toward the target.
-        Vec axis = AxisToTarget(shape, joints, target);
+        Vec3d axis = AxisToTarget(shape, joints, target);
         PointLowerBone(pose, axis, limited);
         PointUpperBone(pose, axis, limited);
         return;
@@ -518,8 +462,8 @@ void SolveFabrik(const ChainShape &shape, IkPose &pose, const Vec &target,
     int iterations = IterationsOf(settings);
     for (int i = 0; i < iterations; ++i) {
         Joints previous = joints;
-        Vec lowerBefore = DirectionOr(Minus(joints.elbow, shape.root), Up);
-        Vec upperBefore = DirectionOr(Minus(joints.end, joints.elbow), lowerBefore);
+        Vec3d lowerBefore = DirectionOr(Minus(joints.elbow, shape.root), Up);
+        Vec3d upperBefore = DirectionOr(Minus(joints.end, joints.elbow), lowerBefore);
         // Backward: the end onto the target, the elbow at its distance from it.
         joints.end = target;
         joints.elbow = Plus(
@@ -540,7 +484,7 @@ void SolveFabrik(const ChainShape &shape, IkPose &pose, const Vec &target,
         PoseFromJoints(shape, pose, joints, start, 0);
 }
 
-void RunIncremental(IkPose &pose, const Vector3 &target) {
+void RunIncremental(IkPose &pose, const Vector3 &target, const IkSettings &) {
     Bone saved[BoneCount];
     std::memcpy(saved, bones, sizeof saved);
     SetBonesToPose(pose);
@@ -557,21 +501,74 @@ int NearlySamePose(const IkPose &a, const IkPose &b) {
     return 1;
 }
 
+typedef void (*ChainSolver)(const ChainShape &shape, IkPose &pose, const Vec3d &goal,
+                            const IkSettings &settings);
+
+// What every solver but the incremental one shares: the chain's shape, the limits applied to
+// the start, and the old angles kept when the answer is the same.
+template <ChainSolver Solve>
+void RunOnChain(IkPose &pose, const Vector3 &target, const IkSettings &settings) {
+    ChainShape shape = ShapeOfChain();
+    if (shape.lowerLength <= Tiny || shape.upperLength <= Tiny)
+        return; // the bones before their set-up: no chain to turn
+    IkPose before = pose;
+    if (settings.jointLimits)
+        ClampToLimits(pose);
+    Solve(shape, pose, ToVec3d(target), settings);
+    if (NearlySamePose(pose, before))
+        pose = before;
+}
+
 } // namespace
 
+const IkSolverInfo ikSolvers[] = {
+    {"incremental",
+     "small nudges per frame, the original pass",
+     {1.0f, 0.55f, 0.0f},
+     RunIncremental}, // orange
+    {"analytic",
+     "closed form: law of cosines, a pole for the plane",
+     {1.0f, 1.0f, 1.0f},
+     RunOnChain<SolveAnalytic>}, // white
+    {"ccd",
+     "cyclic coordinate descent, end joint first",
+     {1.0f, 1.0f, 0.0f},
+     RunOnChain<SolveCcd>}, // yellow
+    {"fabrik",
+     "forward and backward reaching on the joints",
+     {0.0f, 1.0f, 1.0f},
+     RunOnChain<SolveFabrik>}, // cyan
+};
+static_assert(sizeof ikSolvers / sizeof ikSolvers[0] == IkSolverCount, "one row per IkSolverKind");
+
+int ValidIkSolver(int kind) {
+    return kind >= 0 && kind < IkSolverCount ? kind : IkSolverIncremental;
+}
+
 const char *IkSolverName(int kind) {
-    return kind >= 0 && kind < IkSolverCount ? solverNames[kind] : nullptr;
+    return kind >= 0 && kind < IkSolverCount ? ikSolvers[kind].name : nullptr;
 }
 
 int IkSolverFromName(const char *name) {
     for (int kind = 0; name && kind < IkSolverCount; ++kind)
-        if (std::strcmp(name, solverNames[kind]) == 0)
+        if (std::strcmp(name, ikSolvers[kind].name) == 0)
             return kind;
     return -1;
 }
 
 int NextIkSolver(int kind) {
     return kind >= 0 && kind + 1 < IkSolverCount ? kind + 1 : 0;
+}
+
+const char *IkSolverList() {
+    static char list[256];
+    if (!list[0]) {
+        const char *names[IkSolverCount];
+        for (int kind = 0; kind < IkSolverCount; ++kind)
+            names[kind] = ikSolvers[kind].name;
+        JoinAsList(names, IkSolverCount, list, sizeof list);
+    }
+    return list;
 }
 
 IkPose PoseOfBones() {
@@ -601,25 +598,8 @@ int SamePose(const IkPose &a, const IkPose &b) {
 }
 
 void RunIkUpdate(int kind, IkPose &pose, const Vector3 &target, const IkSettings &settings) {
-    if (kind == IkSolverIncremental) {
-        RunIncremental(pose, target);
-        return;
-    }
-    ChainShape shape = ShapeOfChain();
-    if (shape.lowerLength <= Tiny || shape.upperLength <= Tiny)
-        return; // the bones before their set-up: no chain to turn
-    IkPose before = pose;
-    if (settings.jointLimits)
-        ClampToLimits(pose);
-    Vec goal = ToVec(target);
-    if (kind == IkSolverAnalytic)
-        SolveAnalytic(shape, pose, goal, settings);
-    else if (kind == IkSolverCcd)
-        SolveCcd(shape, pose, goal, settings);
-    else if (kind == IkSolverFabrik)
-        SolveFabrik(shape, pose, goal, settings);
-    if (NearlySamePose(pose, before))
-        pose = before;
+    if (kind >= 0 && kind < IkSolverCount)
+        ikSolvers[kind].update(pose, target, settings);
 }
 
 void PoseChainPoints(const IkPose &pose, Vector3 &elbow, Vector3 &end) {

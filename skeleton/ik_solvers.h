@@ -3,6 +3,7 @@
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
 #include "skeleton/math3d.h"
+#include "skeleton/skin_colours.h"
 
 // The inverse-kinematics solvers, side by side on the same two-bone chain. Each changes only
 // rotX and rotZ of bones 0 and 1; rotY is read (it takes part in every matrix) but never
@@ -16,15 +17,6 @@ enum IkSolverKind {
     IkSolverFabrik,      // forward and backward reaching on the joint positions
     IkSolverCount,
 };
-
-// "incremental", "analytic", "ccd", "fabrik"; null for anything else.
-const char *IkSolverName(int kind);
-
-// The kind with that name, or -1.
-int IkSolverFromName(const char *name);
-
-// The next kind after kind, wrapping round: what a key that cycles the solvers selects.
-int NextIkSolver(int kind);
 
 // The joint angles of both bones, degrees, as the bones hold them.
 struct IkPose {
@@ -40,6 +32,37 @@ void SetBonesToPose(const IkPose &pose);
 
 // Same angles, bit for bit.
 int SamePose(const IkPose &a, const IkPose &b);
+
+// One row per solver, in IkSolverKind order: every list of solvers the program shows (the
+// options, the keys, --help, the panel, the compare view's colours and legend, --stats) reads
+// this table, so a new solver is one row and its function.
+struct IkSolverInfo {
+    const char *name;  // in options, --stats and the panel's list: "fabrik"
+    const char *label; // what it does, in a few words
+    ColourRgb colour;  // its chain in the compare view, and its swatch in the legend
+    // One update on pose toward target (see RunIkUpdate).
+    void (*update)(IkPose &pose, const Vector3 &target, const IkSettings &settings);
+};
+
+// Sized by its rows, so that the count check in its definition means something.
+extern const IkSolverInfo ikSolvers[];
+
+// kind when it is a solver, else the incremental one: how every reader of demoState.ikSolver
+// treats a number that is no solver.
+int ValidIkSolver(int kind);
+
+// The solver's name; null for a number that is no solver.
+const char *IkSolverName(int kind);
+
+// The kind with that name, or -1.
+int IkSolverFromName(const char *name);
+
+// The next kind after kind, wrapping round: what a key that cycles the solvers selects.
+int NextIkSolver(int kind);
+
+// The names of every solver as a list a sentence can hold: "incremental, analytic, ccd and
+// fabrik".
+const char *IkSolverList();
 
 // One update of solver kind on pose toward target. The incremental solver runs SolveIkStep on
 // the bones with pose's angles and puts the bones back as they were, so on a copy it gives

@@ -24,12 +24,7 @@ const double DeterminantScaleMin = 0.0;
 const double DeterminantScaleMax = 1.5;
 
 // The vertex inspector's points in the scene, which the panel's rows name in the same colours:
-// where the vertex's first bone alone puts it (A), where the chain alone does (B), and each
-// skinning method's result, by SkinningMethod (linear, rigid, dual quaternions).
+// where the vertex's first bone alone puts it (A) and where the chain alone does (B). Each
+// skinning method's result has its own colour in its row of skinningMethods.
 const ColourRgb InspectorFirstColour = {1.0f, 0.35f, 0.9f}; // magenta
 const ColourRgb InspectorChainColour = {0.2f, 0.8f, 1.0f};  // sky blue
-const ColourRgb InspectorMethodColours[3] = {
-    {1.0f, 0.9f, 0.1f}, // linear: yellow, always on the line from A to B
-    {1.0f, 0.5f, 0.0f}, // rigid: orange, always on A or B
-    {1.0f, 1.0f, 1.0f}, // dual quaternions: white
-};

@@ -5,14 +5,13 @@
 #include "skeleton/dual_quaternion.h"
 #include "skeleton/ik_lab.h"
 #include "skeleton/kinematics.h"
+#include "skeleton/text_list.h"
 
 #include <cstring>
 
 float skinDeterminants[SkinVertexCount];
 
 namespace {
-
-const char *const methodNames[SkinningMethodCount] = {"linear", "rigid", "dual-quaternion"};
 
 Vector3 Blend(float weight, const Vector4 &a, const Vector4 &b) {
     return Vector3{weight * a.x + (1.0f - weight) * b.x, weight * a.y + (1.0f - weight) * b.y,
@@ -134,16 +133,6 @@ template <int Method> void RigidOrDualQuaternionVertices(int from, int to, SkinV
     }
 }
 
-// Skins vertices from to to - 1 by method into out[0], out[1], ...
-void SkinVertices(int method, int from, int to, SkinVertex *out) {
-    if (method == SkinningRigid)
-        RigidOrDualQuaternionVertices<SkinningRigid>(from, to, out);
-    else if (method == SkinningDualQuaternion)
-        RigidOrDualQuaternionVertices<SkinningDualQuaternion>(from, to, out);
-    else
-        LinearVertices(from, to, out);
-}
-
 // Row r, column c of the 3x3 at a[3 * r + c].
 double Determinant3(const double a[9]) {
     return a[0] * (a[4] * a[8] - a[5] * a[7]) - a[1] * (a[3] * a[8] - a[5] * a[6]) +
@@ -160,38 +149,78 @@ double BlendedDeterminant(float weight, const Matrix4 &a, const Matrix4 &b) {
     return Determinant3(mixed);
 }
 
-double VertexDeterminant(int i, int method) {
-    const SkinVertex &vertex = skinVertices[i];
-    // A vertex without a first bone keeps its rest data whatever its weight says.
-    if (!IsBone(vertex.boneIndex[0]))
+// A vertex without a first bone keeps its rest data whatever its weight says: nothing scales.
+int KeepsRestData(int i) {
+    return !IsBone(skinVertices[i].boneIndex[0]);
+}
+
+PairTransforms PairOfVertex(int i, int withDualQuaternions) {
+    return PairFor(skinVertices[i].boneIndex[0], skinVertices[i].boneIndex[1], withDualQuaternions);
+}
+
+double LinearDeterminant(int i) {
+    if (KeepsRestData(i))
         return 1.0;
-    PairTransforms pair =
-        PairFor(vertex.boneIndex[0], vertex.boneIndex[1], method == SkinningDualQuaternion);
-    if (method == SkinningRigid) {
-        const Matrix4 &m = RigidMatrix(pair, vertex.weight);
-        return BlendedDeterminant(1.0f, m, m);
-    }
-    if (method == SkinningDualQuaternion) {
-        RigidTransform t = DualQuaternionTransform(vertex.weight, pair);
-        double rotation[9];
-        for (int k = 0; k < 9; ++k)
-            rotation[k] = t.rotation[k];
-        return Determinant3(rotation);
-    }
-    return BlendedDeterminant(vertex.weight, pair.firstMatrix, pair.chainMatrix);
+    PairTransforms pair = PairOfVertex(i, 0);
+    return BlendedDeterminant(skinVertices[i].weight, pair.firstMatrix, pair.chainMatrix);
+}
+
+double RigidDeterminant(int i) {
+    if (KeepsRestData(i))
+        return 1.0;
+    PairTransforms pair = PairOfVertex(i, 0);
+    const Matrix4 &m = RigidMatrix(pair, skinVertices[i].weight);
+    return BlendedDeterminant(1.0f, m, m);
+}
+
+double DualQuaternionDeterminant(int i) {
+    if (KeepsRestData(i))
+        return 1.0;
+    RigidTransform t = DualQuaternionTransform(skinVertices[i].weight, PairOfVertex(i, 1));
+    double rotation[9];
+    for (int k = 0; k < 9; ++k)
+        rotation[k] = t.rotation[k];
+    return Determinant3(rotation);
 }
 
 } // namespace
 
+const SkinningMethodInfo skinningMethods[] = {
+    {"linear",
+     "Linear",
+     "linear blend",
+     {1.0f, 0.9f, 0.1f}, // yellow: always on the line A-B
+     LinearVertices,
+     LinearDeterminant},
+    {"rigid",
+     "Rigid",
+     "rigid",
+     {1.0f, 0.5f, 0.0f}, // orange: always on A or B
+     RigidOrDualQuaternionVertices<SkinningRigid>,
+     RigidDeterminant},
+    {"dual-quaternion",
+     "Dual quaternion",
+     "dual quaternions",
+     {1.0f, 1.0f, 1.0f}, // white
+     RigidOrDualQuaternionVertices<SkinningDualQuaternion>,
+     DualQuaternionDeterminant},
+};
+static_assert(sizeof skinningMethods / sizeof skinningMethods[0] == SkinningMethodCount,
+              "one row per SkinningMethod");
+
+int ValidSkinningMethod(int method) {
+    return method >= 0 && method < SkinningMethodCount ? method : SkinningLinear;
+}
+
 const char *SkinningMethodName(int method) {
     if (method < 0 || method >= SkinningMethodCount)
         return nullptr;
-    return methodNames[method];
+    return skinningMethods[method].name;
 }
 
 int FindSkinningMethod(const char *name, int &method) {
     for (int m = 0; m < SkinningMethodCount; ++m) {
-        if (name && std::strcmp(name, methodNames[m]) == 0) {
+        if (name && std::strcmp(name, skinningMethods[m].name) == 0) {
             method = m;
             return 1;
         }
@@ -199,26 +228,53 @@ int FindSkinningMethod(const char *name, int &method) {
     return 0;
 }
 
+namespace {
+
+// Fills list, once, with every method's field as a sentence lists them.
+const char *MethodList(char *list, std::size_t size, const char *SkinningMethodInfo::*field) {
+    if (!list[0]) {
+        const char *words[SkinningMethodCount];
+        for (int m = 0; m < SkinningMethodCount; ++m)
+            words[m] = skinningMethods[m].*field;
+        JoinAsList(words, SkinningMethodCount, list, size);
+    }
+    return list;
+}
+
+} // namespace
+
+const char *SkinningMethodNameList() {
+    static char list[256];
+    return MethodList(list, sizeof list, &SkinningMethodInfo::name);
+}
+
+const char *SkinningMethodWordList() {
+    static char list[256];
+    return MethodList(list, sizeof list, &SkinningMethodInfo::words);
+}
+
 void SkinMesh() {
     LinearVertices(0, SkinVertexCount, skinVertices);
 }
 
 void SkinMeshWith(int method) {
-    SkinVertices(method, 0, SkinVertexCount, skinVertices);
+    skinningMethods[ValidSkinningMethod(method)].skinVertices(0, SkinVertexCount, skinVertices);
 }
 
 void UpdateSkinDeterminants() {
+    int method = ValidSkinningMethod(demoState.skinningMethod);
     // Per vertex, forming its pair's transforms anew: the cost is small beside a frame's drawing.
     for (int i = 0; i < SkinVertexCount; ++i)
-        skinDeterminants[i] = (float)VertexDeterminant(i, demoState.skinningMethod);
+        skinDeterminants[i] = (float)skinningMethods[method].determinant(i);
 }
 
 void SkinOneVertex(int vertex, int method, SkinnedVertex &out) {
     SkinVertex one;
-    SkinVertices(method, vertex, vertex + 1, &one);
+    const SkinningMethodInfo &info = skinningMethods[ValidSkinningMethod(method)];
+    info.skinVertices(vertex, vertex + 1, &one);
     out.position = one.position;
     out.normal = one.normal;
-    out.determinant = VertexDeterminant(vertex, method);
+    out.determinant = info.determinant(vertex);
 }
 
 void VertexTransformsAlone(int vertex, Vector3 &first, Vector3 &chain) {

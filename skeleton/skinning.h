@@ -1,6 +1,7 @@
 #pragma once
 
 #include "skeleton/math3d.h"
+#include "skeleton/skin_colours.h"
 #include "skeleton/skin_mesh.h"
 
 // How a vertex's two transforms become one. Every vertex has two: A, its first bone's own
@@ -21,11 +22,37 @@ enum SkinningMethod {
     SkinningMethodCount
 };
 
-// "linear", "rigid" or "dual-quaternion"; null for a number that is no method.
+// One row per method, in SkinningMethod order: every list of methods the program shows (the
+// options, the keys, --help, the panel, the inspector's rows and colours, --stats) reads this
+// table, so a new method is one row and its functions.
+struct SkinningMethodInfo {
+    const char *name;  // in options and --stats: "dual-quaternion"
+    const char *label; // the panel's choice: "Dual quaternion"
+    const char *words; // in sentences and the inspector's rows: "dual quaternions"
+    ColourRgb colour;  // the inspector's point for the method's result, and its row
+    // Skins vertices from to to - 1 into the position and normal of out[0], out[1], ..., from
+    // the current bone matrices.
+    void (*skinVertices)(int from, int to, SkinVertex *out);
+    // The determinant of the 3x3 part of the transform the method applies to vertex i.
+    double (*determinant)(int i);
+};
+
+// Sized by its rows, so that the count check in its definition means something.
+extern const SkinningMethodInfo skinningMethods[];
+
+// method when it is a method, else linear blending: how every reader of
+// demoState.skinningMethod treats a number that is no method.
+int ValidSkinningMethod(int method);
+
+// The method's name ("linear", "rigid", "dual-quaternion"); null for a number that is no method.
 const char *SkinningMethodName(int method);
 // The method named name (as SkinningMethodName spells it) into method; 1 when found, else 0
 // with method untouched.
 int FindSkinningMethod(const char *name, int &method);
+// Every method's name, or its words, as a list a sentence can hold: "linear, rigid and
+// dual-quaternion".
+const char *SkinningMethodNameList();
+const char *SkinningMethodWordList();
 
 // The per-frame update: rebuild the bone matrices, run one solver pass in the IK mode, then
 // deform every skin vertex from its rest data by demoState.skinningMethod (so errors never

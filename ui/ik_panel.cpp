@@ -33,8 +33,7 @@ int CurrentStatus(const IkProgress &progress) {
 }
 
 const char *SolverNameOf(int kind) {
-    const char *name = IkSolverName(kind);
-    return name ? name : IkSolverName(IkSolverIncremental);
+    return IkSolverName(ValidIkSolver(kind));
 }
 
 void SolverChoice(DemoCommandQueue &commands) {

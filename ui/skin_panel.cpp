@@ -12,9 +12,6 @@
 
 namespace {
 
-const char *const methodLabels[SkinningMethodCount] = {"Linear", "Rigid", "Dual quaternion"};
-const char *const methodRows[SkinningMethodCount] = {"linear", "rigid", "dual quaternion"};
-
 // What the section showed asked for last frame: a view newly on or a vertex newly picked opens
 // the header.
 int shownViews = 0;
@@ -144,7 +141,8 @@ void Inspector(DemoCommandQueue &commands) {
     std::snprintf(label, sizeof label, "bone %d alone", chain);
     InspectorRow(label, &InspectorChainColour, seen.chainPosition);
     for (int m = 0; m < SkinningMethodCount; ++m) {
-        InspectorRow(methodRows[m], &InspectorMethodColours[m], seen.methods[m].position);
+        InspectorRow(skinningMethods[m].words, &skinningMethods[m].colour,
+                     seen.methods[m].position);
         ImGui::Text("%.3f", seen.methods[m].determinant);
         if (m == demoState.skinningMethod) // the one the skin is drawn with
             ImGui::TableSetBgColor(ImGuiTableBgTarget_RowBg0,
@@ -170,7 +168,7 @@ void SkinningLabSection(DemoCommandQueue &commands) {
     for (int m = 0; m < SkinningMethodCount; ++m) {
         if (m > 0)
             ImGui::SameLine();
-        if (ImGui::RadioButton(methodLabels[m], demoState.skinningMethod == m))
+        if (ImGui::RadioButton(skinningMethods[m].label, demoState.skinningMethod == m))
             Queue(commands, CommandSetSkinningMethod, m);
     }
     // Two to a row, in the columns of the display toggles above.

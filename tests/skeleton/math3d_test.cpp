@@ -1,5 +1,6 @@
 #include "skeleton/bones.h"
 #include "skeleton/math3d.h"
+#include "skeleton/vec3d.h"
 #include "tests/skeleton/skeleton_fixture.h"
 
 #include <cmath>
@@ -75,6 +76,29 @@ TEST_F(BoneMatrices, RotationOrderIsYThenXThenZ) {
     bones[0].rotY = 90.0;
     BuildBoneMatrices();
     EXPECT_VEC_NEAR(Apply(bones[0].matrix, Vector3{0, 1, 0}), 0, 0, 1, 1e-6);
+}
+
+// The solvers and the camera turn vectors with vec3d.h's turns, the skin with the bone
+// matrices, the markers with glRotate: all three must turn the same way. Rx takes +Y toward +Z,
+// Ry takes +Z toward +X, Rz takes +X toward +Y, as right-handed turns do.
+TEST_F(BoneMatrices, DoubleTurnsAgreeWithTheBoneMatricesAboutEveryAxis) {
+    const Vec3d p = {0.3, -0.7, 1.1};
+    for (int axis = 0; axis < 3; ++axis) {
+        bones[0].rotX = axis == 0 ? 30.0 : 0.0;
+        bones[0].rotY = axis == 1 ? 30.0 : 0.0;
+        bones[0].rotZ = axis == 2 ? 30.0 : 0.0;
+        BuildBoneMatrices();
+        Vector3 byMatrix = Apply(bones[0].matrix, ToVector3(p));
+        Turn t = TurnOf(30.0);
+        Vec3d byTurn = axis == 0 ? TurnX(p, t) : axis == 1 ? TurnY(p, t) : TurnZ(p, t);
+        EXPECT_NEAR(byMatrix.x, byTurn.x, 1e-6);
+        EXPECT_NEAR(byMatrix.y, byTurn.y, 1e-6);
+        EXPECT_NEAR(byMatrix.z, byTurn.z, 1e-6);
+    }
+    Turn quarter = TurnOf(90.0);
+    EXPECT_NEAR(TurnX(Vec3d{0, 1, 0}, quarter).z, 1.0, 1e-12);
+    EXPECT_NEAR(TurnY(Vec3d{0, 0, 1}, quarter).x, 1.0, 1e-12);
+    EXPECT_NEAR(TurnZ(Vec3d{1, 0, 0}, quarter).y, 1.0, 1e-12);
 }
 
 TEST_F(BoneMatrices, AnglesAreNotWrapped) {

@@ -1,6 +1,7 @@
 // The skinning methods, the per-vertex determinants, the limb's volume and the colour scales,
 // each held against geometry worked out here: turns about the joint's axes, the prismatoid rule
 // for the rest limb's slabs.
+#include "skeleton/ik_solvers.h"
 #include "skeleton/limb_volume.h"
 #include "skeleton/skin_colours.h"
 #include "skeleton/skinning.h"
@@ -8,6 +9,7 @@
 #include "tests/skeleton/skeleton_fixture.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -240,11 +242,16 @@ TEST(SkinColours, RampsRunThroughTheirHues) {
     EXPECT_EQ(DeterminantColour(-1.0).r, collapsed.r);
 }
 
-TEST(SkinningMethodNames, EveryMethodIsFoundByItsName) {
+// Every list of methods or solvers the program shows is read from these tables, so a row left
+// half filled, or two rows under one name, would show or select the wrong thing.
+TEST(MethodAndSolverTables, EveryRowIsCompleteAndFoundByItsOwnName) {
     for (int method = 0; method < SkinningMethodCount; ++method) {
+        const SkinningMethodInfo &row = skinningMethods[method];
+        ASSERT_TRUE(row.name && row.label && row.words && row.skinVertices && row.determinant);
         int found = -1;
-        EXPECT_TRUE(FindSkinningMethod(SkinningMethodName(method), found));
+        EXPECT_TRUE(FindSkinningMethod(row.name, found));
         EXPECT_EQ(found, method);
+        EXPECT_NE(std::strstr(SkinningMethodNameList(), row.name), nullptr);
     }
     EXPECT_STREQ(SkinningMethodName(SkinningDualQuaternion), "dual-quaternion");
     int untouched = SkinningRigid;
@@ -252,6 +259,20 @@ TEST(SkinningMethodNames, EveryMethodIsFoundByItsName) {
     EXPECT_FALSE(FindSkinningMethod(nullptr, untouched));
     EXPECT_EQ(untouched, SkinningRigid);
     EXPECT_EQ(SkinningMethodName(SkinningMethodCount), nullptr);
+    EXPECT_EQ(ValidSkinningMethod(SkinningMethodCount), SkinningLinear);
+
+    for (int kind = 0; kind < IkSolverCount; ++kind) {
+        const IkSolverInfo &row = ikSolvers[kind];
+        ASSERT_TRUE(row.name && row.label && row.update);
+        EXPECT_EQ(IkSolverFromName(row.name), kind);
+        EXPECT_NE(std::strstr(IkSolverList(), row.name), nullptr);
+        for (int other = 0; other < kind; ++other) { // told apart in the compare view
+            const ColourRgb &a = row.colour, &b = ikSolvers[other].colour;
+            EXPECT_GT(std::fabs(a.r - b.r) + std::fabs(a.g - b.g) + std::fabs(a.b - b.b), 0.3f);
+        }
+    }
+    EXPECT_EQ(IkSolverName(IkSolverCount), nullptr);
+    EXPECT_EQ(ValidIkSolver(-1), IkSolverIncremental);
 }
 
 } // namespace
