@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -99,8 +100,19 @@ TEST(KeyTable, TheReadmeListsEveryKeyAndGestureAsTheProgramBindsThem) {
             << keyBindings[i].keyName;
 }
 
-// The options guide's table has one row per option that --help lists, and no other.
-TEST(Docs, TheOptionsGuideListsExactlyTheOptionsOfHelp) {
+// The README and the guides in docs/.
+std::vector<fs::path> Pages() {
+    std::vector<fs::path> pages = {sourceDir / "README.md"};
+    for (const fs::directory_entry &entry : fs::directory_iterator(sourceDir / "docs"))
+        if (entry.path().extension() == ".md")
+            pages.push_back(entry.path());
+    return pages;
+}
+
+// The options guide's table has one row per option that --help lists, and no other; and no page
+// names an option --help does not have, in a command line of the program or as code of its own
+// (`--name ...`).
+TEST(Docs, ThePagesNameExactlyTheOptionsOfHelp) {
     char *text = nullptr;
     size_t size = 0;
     std::FILE *out = open_memstream(&text, &size);
@@ -123,6 +135,25 @@ TEST(Docs, TheOptionsGuideListsExactlyTheOptionsOfHelp) {
         guideOptions.insert(row.first.substr(1, row.first.find_first_of(" `", 1) - 1));
     }
     EXPECT_EQ(guideOptions, helpOptions);
+
+    // After the program's name every "--name" is one of its options; elsewhere only code that
+    // starts with one is (other tools' options, cmake's say, are left alone).
+    const std::regex commandOption("[ `\"]--[a-z][a-z-]*");
+    const std::regex codeOption("`--[a-z][a-z-]*");
+    int mentions = 0;
+    for (const fs::path &page : Pages()) {
+        std::istringstream pageText(ReadText(page));
+        while (std::getline(pageText, line)) {
+            size_t program = line.find("skinning_demo ");
+            std::string words = program == std::string::npos ? line : line.substr(program);
+            const std::regex &option = program == std::string::npos ? codeOption : commandOption;
+            for (std::sregex_iterator match(words.begin(), words.end(), option), end; match != end;
+                 ++match, ++mentions)
+                EXPECT_TRUE(helpOptions.count(match->str().substr(1)))
+                    << page.filename() << " names " << match->str().substr(1) << ": " << line;
+        }
+    }
+    EXPECT_GE(mentions, 20);
 }
 
 // The anchor a heading gets on the pages' host: lower case, punctuation dropped, spaces as dashes.
@@ -159,10 +190,7 @@ std::string ProseOf(const fs::path &page, std::set<std::string> *anchors) {
 // Moving text between pages breaks links silently; every relative link of the README and the
 // guides must name a file that exists and, into a page, a heading that page has.
 TEST(Docs, RelativeLinksPointAtFilesAndHeadingsThatExist) {
-    std::vector<fs::path> pages = {sourceDir / "README.md"};
-    for (const fs::directory_entry &entry : fs::directory_iterator(sourceDir / "docs"))
-        if (entry.path().extension() == ".md")
-            pages.push_back(entry.path());
+    std::vector<fs::path> pages = Pages();
     ASSERT_GE(pages.size(), 2u);
 
     int links = 0;
