@@ -101,6 +101,7 @@ int PaintFrame(const FrameRequest &request) {
     // A minimised window has nothing to show: no update, no drawing, no present.
     if (!SceneHasPixels())
         return 0;
+    PlaceSceneBesidePanel();
     UpdateFrame(frameRecord, demoState.viewAngle, SceneView());
 
     static DemoCommandQueue panelCommands;

@@ -81,6 +81,15 @@ void DrawPanelOverFrame() {
         DrawPanel();
 }
 
+void PlaceSceneBesidePanel() {
+    int strip = panel.open ? PanelStripPixels(demoState.clientWidth) : 0;
+    if (strip > 0 && strip < demoState.clientWidth)
+        demoState.sceneViewport =
+            SceneViewport{strip, 0, demoState.clientWidth - strip, demoState.clientHeight};
+    else
+        demoState.sceneViewport = SceneViewport{0, 0, 0, 0}; // the whole window
+}
+
 int PanelHasPoint(int x, int y) {
     return panel.open && PanelOwnsPoint(x, y);
 }

@@ -22,6 +22,10 @@ int BuildPanelFrame(DemoCommandQueue &commands);
 // Draws the panel built last over the frame in the back buffer.
 void DrawPanelOverFrame();
 
+// Sets demoState.sceneViewport to the part of the window the panel leaves free: beside the open
+// panel's strip, or the whole window while it is folded or off.
+void PlaceSceneBesidePanel();
+
 // 1 when a gesture at (x, y), drawable pixels, belongs to the panel rather than the scene.
 int PanelHasPoint(int x, int y);
 

@@ -23,7 +23,7 @@ namespace {
 void SetProjection(const FrameRecord &frame) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(CameraFieldOfView, frame.aspect, CameraNearPlane, CameraFarPlane);
+    gluPerspective(frame.fieldOfView, frame.aspect, CameraNearPlane, CameraFarPlane);
     const SceneViewport &v = frame.viewport;
     glViewport(v.x, demoState.clientHeight - v.y - v.height, v.width, v.height);
 }

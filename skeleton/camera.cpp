@@ -19,6 +19,23 @@ Vec3d AboutY(const Vec3d &v, double degrees) {
 
 } // namespace
 
+double ViewFieldOfView(const SceneViewport &view) {
+    if (view.width <= 0 || view.height <= 0 || demoState.clientWidth <= 0 ||
+        demoState.clientHeight <= 0)
+        return CameraFieldOfView;
+    double viewAspect = (double)view.width / view.height;
+    double windowAspect = (double)demoState.clientWidth / demoState.clientHeight;
+    if (viewAspect >= windowAspect)
+        return CameraFieldOfView;
+    double halfTan = std::tan(CameraFieldOfView * 0.5 * DegreesToRadians);
+    return 2.0 * std::atan(halfTan * windowAspect / viewAspect) / DegreesToRadians;
+}
+
+// The field of view of the scene as it is drawn now.
+double SceneFieldOfView() {
+    return ViewFieldOfView(SceneView());
+}
+
 Vector3 ModelToEye(const Vector3 &p) {
     Vec3d v = {p.x * (double)SceneScale, p.y * (double)SceneScale, p.z * (double)SceneScale};
     v = AboutX(AboutY(v, demoState.viewAngle), demoState.viewTilt);
@@ -31,7 +48,7 @@ Vector3 ModelOffsetForPixels(const Vector3 &p, double dx, double dy, int viewpor
     // At depth d the view is 2 d tan(fov / 2) eye units high.
     double depth = -ModelToEye(p).z;
     double eyeUnitsPerPixel =
-        2.0 * depth * std::tan(CameraFieldOfView * 0.5 * DegreesToRadians) / viewportHeight;
+        2.0 * depth * std::tan(SceneFieldOfView() * 0.5 * DegreesToRadians) / viewportHeight;
     Vec3d offset = {dx * eyeUnitsPerPixel, -dy * eyeUnitsPerPixel, 0.0};
     offset = AboutY(AboutX(offset, -demoState.viewTilt), -demoState.viewAngle);
     return Vector3{(float)(offset.x / SceneScale), (float)(offset.y / SceneScale),
@@ -48,7 +65,7 @@ int ModelToPixels(const Vector3 &p, int width, int height, PixelPoint &out) {
     // A perspective of vertical field fov: normalised device coordinates are the eye's x and y
     // over depth, times cot(fov / 2), x divided by the aspect as well; the viewport maps -1..1 to
     // the full width and height, and y is turned to run down.
-    double focal = 1.0 / std::tan(CameraFieldOfView * 0.5 * DegreesToRadians);
+    double focal = 1.0 / std::tan(SceneFieldOfView() * 0.5 * DegreesToRadians);
     double aspect = (double)width / height;
     double ndcX = focal / aspect * eye.x / depth, ndcY = focal * eye.y / depth;
     out.x = (ndcX + 1.0) * 0.5 * width;

@@ -2,6 +2,8 @@
 
 #include "skeleton/math3d.h"
 
+struct SceneViewport;
+
 // The camera that looks at the scene, in numbers shared by the renderer (which hands them to
 // GL) and by the mouse controls (which work out what a drag means in the scene).
 //
@@ -24,6 +26,12 @@ const double CameraStartDistance = 12.0; // eye units
 const double CameraMinDistance = 5.0;
 const double CameraMaxDistance = 22.0;
 
+// The vertical field of view, degrees, for the scene drawn in view (a part of the window):
+// CameraFieldOfView while the view is at least as wide, for its height, as the whole window;
+// wider where it is narrower, so that it takes in as much across as the whole window would and
+// the whole scene shows beside a panel, only smaller.
+double ViewFieldOfView(const SceneViewport &view);
+
 // Where the model point p lies in eye space for the camera in demoState.
 Vector3 ModelToEye(const Vector3 &p);
 
@@ -39,6 +47,7 @@ struct PixelPoint {
     double depth; // eye units in front of the eye along the line of sight
 };
 
-// The pixel point of model point p for the camera in demoState; 0 (out untouched) when p is not
-// beyond the near plane, where nothing is drawn, or the view is empty.
+// The pixel point of model point p for the camera in demoState, in the scene's viewport
+// (SceneView()) when it is width x height; 0 (out untouched) when p is not beyond the near
+// plane, where nothing is drawn, or the view is empty.
 int ModelToPixels(const Vector3 &p, int width, int height, PixelPoint &out);

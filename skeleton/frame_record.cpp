@@ -1,5 +1,6 @@
 #include "skeleton/frame_record.h"
 
+#include "skeleton/camera.h"
 #include "skeleton/ik_lab.h"
 #include "skeleton/kinematics.h"
 #include "skeleton/limb_volume.h"
@@ -56,6 +57,7 @@ void UpdateFrame(FrameRecord &record, double viewAngle, const SceneViewport &vie
     record.viewport = viewport;
     record.aspect = (double)viewport.width / (double)viewport.height;
     demoState.aspect = record.aspect;
+    record.fieldOfView = ViewFieldOfView(viewport);
     std::memcpy(record.markerPose, bones, sizeof record.markerPose);
 
     UpdateSkeletonAndSkin();

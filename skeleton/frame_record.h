@@ -25,6 +25,7 @@ struct FrameRecord {
     double viewAngle;       // the camera yaw this frame is drawn from, degrees
     SceneViewport viewport; // where the scene goes in the window
     double aspect;          // the viewport's width over its height
+    double fieldOfView;     // vertical, degrees (ViewFieldOfView)
 
     Bone markerPose[BoneCount];          // the pose before this frame's update: the markers
     SkinVertex skin[SkinVertexCount];    // the skin after the update

@@ -12,8 +12,8 @@
 namespace {
 
 const char PanelTitle[] = "Controls (F1)";
-const float PanelMargin = 8.0f;
-const float PanelWidth = 330.0f;
+const float PanelMargin = 8.0f;      // around the folded title bar
+const float PanelWidth = 330.0f;     // the open panel's strip, where the window is wide enough
 const float CollapsedWidth = 130.0f; // just the title
 const float HelpInputWidth = 100.0f;
 
@@ -73,10 +73,10 @@ void ModeRow(DemoCommandQueue &commands) {
 
 void DisplayToggles(DemoCommandQueue &commands) {
     ToggleBox("Wireframe (T)", demoState.wireframe, CommandToggleWireframe, commands);
-    ImGui::SameLine(PanelWidth / 2);
+    ImGui::SameLine(ImGui::GetWindowWidth() / 2);
     ToggleBox("Bone markers (B)", !demoState.hideBones, CommandToggleBones, commands);
     ToggleBox("Normals (N)", demoState.showNormals, CommandToggleNormals, commands);
-    ImGui::SameLine(PanelWidth / 2);
+    ImGui::SameLine(ImGui::GetWindowWidth() / 2);
     ToggleBox("Textures (O)", !demoState.texturesOff, CommandToggleTextures, commands);
     ToggleBox("Rotate camera (R)", demoState.rotateView, CommandToggleRotation, commands);
 }
@@ -182,14 +182,22 @@ void BuildPanel(const PanelReadout &readout, DemoCommandQueue &commands) {
     if (fixedStep > 0.0)
         ImGui::GetIO().DeltaTime = (float)fixedStep;
     ImGui::NewFrame();
-    ImGui::SetNextWindowPos(ImVec2(PanelMargin, PanelMargin), ImGuiCond_FirstUseEver);
-    float width = demoState.panelOpen ? PanelWidth : CollapsedWidth;
-    ImGui::SetNextWindowSize(ImVec2(width, 0.0f), ImGuiCond_Always); // 0: fit the height
-    // No taller than the window: a panel that does not fit scrolls.
-    float tallest = ImGui::GetIO().DisplaySize.y - 2 * PanelMargin;
-    ImGui::SetNextWindowSizeConstraints(ImVec2(width, 0.0f), ImVec2(width, tallest));
+    // Open, the panel is a strip down the window's left edge and the scene is drawn beside it
+    // (PanelStripWidth), never under it; it scrolls within the window's height and cannot be
+    // moved off-screen. Folded, it is a title bar over the scene's top-left corner.
+    ImVec2 display = ImGui::GetIO().DisplaySize;
+    float width = demoState.panelOpen ? PanelStripWidth(display.x) : CollapsedWidth;
+    float margin = demoState.panelOpen ? 0.0f : PanelMargin;
+    ImGui::SetNextWindowPos(ImVec2(margin, margin), ImGuiCond_Always);
+    if (demoState.panelOpen)
+        ImGui::SetNextWindowSize(ImVec2(width, display.y), ImGuiCond_Always);
+    else
+        ImGui::SetNextWindowSize(ImVec2(width, 0.0f), ImGuiCond_Always); // 0: fit the height
     ImGui::SetNextWindowCollapsed(!demoState.panelOpen, ImGuiCond_Always);
-    bool expanded = ImGui::Begin(PanelTitle, nullptr, ImGuiWindowFlags_NoSavedSettings);
+    bool expanded =
+        ImGui::Begin(PanelTitle, nullptr,
+                     ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoMove |
+                         ImGuiWindowFlags_NoResize | ImGuiWindowFlags_HorizontalScrollbar);
     // Collapsing or expanding by the title bar's arrow is the same as F1.
     if (ImGui::IsWindowCollapsed() == (demoState.panelOpen != 0))
         Queue(commands, CommandTogglePanel);
@@ -200,6 +208,23 @@ void BuildPanel(const PanelReadout &readout, DemoCommandQueue &commands) {
     unsigned long long digest = DigestOfDrawData(ImGui::GetDrawData());
     pictureChanged = digest != pictureDigest;
     pictureDigest = digest;
+}
+
+float PanelStripWidth(float displayWidth) {
+    float half = displayWidth / 2;
+    return half < PanelWidth ? (half > 0.0f ? half : 0.0f) : PanelWidth;
+}
+
+int PanelStripPixels(int drawableWidth) {
+    if (!ImGui::GetCurrentContext() || !demoState.panelOpen || drawableWidth <= 0)
+        return 0;
+    // The panel lays itself out in window coordinates; drawable pixels are finer on dense
+    // screens.
+    float scale = ImGui::GetIO().DisplayFramebufferScale.x;
+    if (!(scale > 0.0f))
+        scale = 1.0f;
+    float strip = PanelStripWidth(drawableWidth / scale) * scale;
+    return (int)(strip + 0.5f);
 }
 
 int PanelPictureChanged() {

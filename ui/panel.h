@@ -37,6 +37,15 @@ void SetPanelFixedStep(double seconds);
 // reads "Controls (F1)"; demoState.panelOpen decides whether the controls show beneath it.
 void BuildPanel(const PanelReadout &readout, DemoCommandQueue &commands);
 
+// The width of the open panel's strip down the window's left edge, in the panel's units, for a
+// window displayWidth wide: its full width where that leaves the scene at least half the window,
+// else half the window.
+float PanelStripWidth(float displayWidth);
+
+// The drawable pixels the open panel takes from the left of a window drawableWidth pixels wide;
+// 0 while it is folded to its title bar or there is no panel. The scene gets the rest.
+int PanelStripPixels(int drawableWidth);
+
 // 1 when the panel built last looks different from the one built before it (any widget,
 // highlight or readout), so that the frame showing it is worth drawing.
 int PanelPictureChanged();

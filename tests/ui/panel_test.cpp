@@ -9,11 +9,14 @@
 
 #include "app/commands.h"
 #include "app/keyboard.h"
+#include "app/mouse.h"
 #include "platform/key_codes.h"
+#include "platform/platform.h"
 #include "render/gl_state.h"
 #include "render/panel_drawing.h"
 #include "render/renderer.h"
 #include "skeleton/bones.h"
+#include "skeleton/camera.h"
 #include "skeleton/demo_state.h"
 #include "skeleton/frame_record.h"
 #include "skeleton/ik_lab.h"
@@ -364,6 +367,79 @@ TEST_F(Panel, DrawingAndBuildingThePanelChangeNoStateTheyRead) {
         demoState.wireframe = frame % 2; // the filled skin's views too
     }
     StopPanelDrawing();
+}
+
+// Window pixel (x, y), counted down from the top of a client area clientHeight high that sits at
+// the bottom left of the offscreen buffer, as the renderer's viewport puts it.
+Rgb WindowPixel(int x, int y, int clientHeight) {
+    return ReadPixel(x, clientHeight - 1 - y);
+}
+
+bool Magenta(const Rgb &c) {
+    return c.r > 200 && c.g < 80 && c.b > 200;
+}
+
+// With the panel open, the scene is drawn beside its strip, never under it: the whole limb and a
+// target behind it (z = -2) land inside the scene's part, where the GL really draws them, and the
+// mouse picks and drags in that part. At 800 x 600 and at 320 x 240, where the panel may take
+// no more than half the width.
+TEST_F(Panel, TheOpenPanelLeavesTheWholeSceneBesideItAndTheMouseWorksThere) {
+    ASSERT_TRUE(UseOffscreenGl());
+    InitGlState();
+    const int sizes[2][2] = {{800, 600}, {320, 240}};
+    for (const auto &size : sizes) {
+        const int width = size[0], height = size[1];
+        SCOPED_TRACE(width);
+        ResetDemoGlobals();
+        InitSkinAndBones();
+        demoState.clientWidth = width;
+        demoState.clientHeight = height;
+        demoState.panelOpen = 1;
+        ImGui::GetIO().DisplaySize = ImVec2((float)width, (float)height);
+        Frame(-100, -100, false);
+        int strip = PanelStripPixels(width);
+        EXPECT_GT(strip, 0);
+        EXPECT_LE(strip, width / 2);
+        EXPECT_EQ(ImGui::FindWindowByName(PanelTitle)->Size.x, (float)strip);
+        demoState.sceneViewport = SceneViewport{strip, 0, width - strip, height};
+
+        // A click on vertex 19, where it shows in the scene's part, inspects it.
+        UpdateFrame(frameRecord, demoState.viewAngle, SceneView());
+        PixelPoint at;
+        ASSERT_TRUE(ModelToPixels(skinVertices[19].position, width - strip, height, at));
+        HandleMouseDown(MouseLeft, 1, strip + (int)at.x, (int)at.y, 0);
+        HandleMouseUp(MouseLeft);
+        EXPECT_EQ(demoState.inspectedVertex, 19);
+
+        HandleKeyDown('I');
+        demoState.target = Vector3{0.0f, 3.0f, -2.0f};
+        for (int frame = 0; frame < 50; ++frame)
+            UpdateFrame(frameRecord, demoState.viewAngle, SceneView());
+        DrawScene(frameRecord);
+        for (int i = 0; i <= SkinVertexCount; ++i) {
+            Vector3 p = i < SkinVertexCount ? skinVertices[i].position : demoState.target;
+            ASSERT_TRUE(ModelToPixels(p, width - strip, height, at));
+            EXPECT_GT(at.x, 0.0) << i;
+            EXPECT_LT(at.x, width - strip) << i;
+            EXPECT_GT(at.y, 0.0) << i;
+            EXPECT_LT(at.y, height) << i;
+        }
+        // The GL drew the target's cross where the camera's numbers put it.
+        bool crossSeen = false;
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                crossSeen |= Magenta(WindowPixel(strip + (int)at.x + dx, (int)at.y + dy, height));
+        EXPECT_TRUE(crossSeen);
+
+        // A right drag 20 pixels down moves the target 20 pixels down the scene.
+        HandleMouseDown(MouseRight, 1, strip + 100, 100, 0);
+        HandleMouseMove(strip + 100, 120);
+        HandleMouseUp(MouseRight);
+        PixelPoint moved;
+        ASSERT_TRUE(ModelToPixels(demoState.target, width - strip, height, moved));
+        EXPECT_NEAR(moved.y - at.y, 20.0, 0.5);
+        EXPECT_NEAR(moved.x, at.x, 0.5);
+    }
 }
 
 } // namespace
