@@ -223,7 +223,8 @@ void MainWndProc(const PlatformEvent &event) {
         break;
     case EventKeyDown:
         nextFrame.mustDraw = 1;
-        TakeOutcome(HandleKeyDown(event.keyCode));
+        if (!PanelHasKey(event.keyCode))
+            TakeOutcome(HandleKeyDown(event.keyCode));
         break;
     case EventKeyUp:
         nextFrame.mustDraw = 1;

@@ -90,6 +90,10 @@ void PlaceSceneBesidePanel() {
         demoState.sceneViewport = SceneViewport{0, 0, 0, 0}; // the whole window
 }
 
+int PanelHasKey(int keyCode) {
+    return panel.open && PanelTakesKey(keyCode);
+}
+
 int PanelHasPoint(int x, int y) {
     return panel.open && PanelOwnsPoint(x, y);
 }

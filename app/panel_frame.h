@@ -26,6 +26,10 @@ void DrawPanelOverFrame();
 // panel's strip, or the whole window while it is folded or off.
 void PlaceSceneBesidePanel();
 
+// 1 when a key press belongs to the panel (typing a value, nudging a slider) rather than to the
+// key table.
+int PanelHasKey(int keyCode);
+
 // 1 when a gesture at (x, y), drawable pixels, belongs to the panel rather than the scene.
 int PanelHasPoint(int x, int y);
 

@@ -250,8 +250,8 @@ int TranslateWindowEvent(const SDL_WindowEvent &window, PlatformEvent &event) {
     }
 }
 
-// The panel sees the mouse and the window's focus, never the keys: they keep their meaning
-// whatever the pointer is over.
+// The panel sees the mouse, the window's focus and the keys: the keys keep their meaning unless
+// the application finds the panel takes them (a value being typed, a focused slider's nudges).
 void FeedPanel(const SDL_Event &sdlEvent) {
     switch (sdlEvent.type) {
     case SDL_MOUSEMOTION:
@@ -274,6 +274,9 @@ void FeedPanel(const SDL_Event &sdlEvent) {
     case SDL_MOUSEMOTION:
     case SDL_MOUSEWHEEL:
     case SDL_WINDOWEVENT:
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+    case SDL_TEXTINPUT:
         ImGui_ImplSDL2_ProcessEvent(&sdlEvent);
         break;
     default:

@@ -1,5 +1,6 @@
 #include "ui/panel.h"
 
+#include <cmath>
 #include <imgui.h>
 #include <imgui_internal.h>
 
@@ -8,6 +9,7 @@
 #include "skeleton/kinematics.h"
 #include "ui/ik_panel.h"
 #include "ui/skin_panel.h"
+#include "ui/sliders.h"
 
 namespace {
 
@@ -91,9 +93,19 @@ void SpeedRow(DemoCommandQueue &commands) {
     ImGui::Text("Speed %.1f, target step %.2f", demoState.speed, demoState.targetStep);
 }
 
+// The angle as the slider shows it: within (-180, 180], the same turn as the keys left it.
+float WrappedDegrees(double angle) {
+    double wrapped = std::fmod(angle, 360.0);
+    if (wrapped > 180.0)
+        wrapped -= 360.0;
+    else if (wrapped <= -180.0)
+        wrapped += 360.0;
+    return (float)wrapped;
+}
+
 void JointSlider(const char *label, int joint, double angle, DemoCommandQueue &commands) {
-    float degrees = (float)angle;
-    if (ImGui::SliderFloat(label, &degrees, -JointSliderRange, JointSliderRange, "%.1f deg"))
+    float degrees = WrappedDegrees(angle);
+    if (PanelSliderFloat(label, &degrees, -JointSliderRange, JointSliderRange, 1.0f, "%.1f deg"))
         Queue(commands, CommandSetJointAngle, joint, degrees);
 }
 
@@ -106,9 +118,9 @@ void ForwardControls(DemoCommandQueue &commands) {
 
 void InverseControls(DemoCommandQueue &commands) {
     Vector3 target = demoState.target;
-    bool changed = ImGui::SliderFloat("Target x", &target.x, TargetMinXZ, TargetMaxXZ, "%.2f");
-    changed |= ImGui::SliderFloat("Target y", &target.y, TargetMinY, TargetMaxY, "%.2f");
-    changed |= ImGui::SliderFloat("Target z", &target.z, TargetMinXZ, TargetMaxXZ, "%.2f");
+    bool changed = PanelSliderFloat("Target x", &target.x, TargetMinXZ, TargetMaxXZ, 0.01f, "%.2f");
+    changed |= PanelSliderFloat("Target y", &target.y, TargetMinY, TargetMaxY, 0.01f, "%.2f");
+    changed |= PanelSliderFloat("Target z", &target.z, TargetMinXZ, TargetMaxXZ, 0.01f, "%.2f");
     if (changed)
         Queue(commands, CommandSetTarget, 0, 0.0, target);
     BuildIkPanel(commands);
@@ -151,6 +163,7 @@ void PanelContents(const PanelReadout &readout, DemoCommandQueue &commands) {
         ImGui::Text("Frames per second: %.0f", readout.framesPerSecond);
     }
     ImGui::Separator();
+    ImGui::TextWrapped("%s", PanelSliderHint);
     HelpList(readout);
 }
 
@@ -166,6 +179,7 @@ int CreatePanel() {
     ImGui::StyleColorsDark();
     pictureDigest = 0;
     pictureChanged = 1;
+    ResetPanelSliders();
     return 1;
 }
 
@@ -225,6 +239,13 @@ int PanelStripPixels(int drawableWidth) {
         scale = 1.0f;
     float strip = PanelStripWidth(drawableWidth / scale) * scale;
     return (int)(strip + 0.5f);
+}
+
+int PanelTakesKey(int keyCode) {
+    if (!ImGui::GetCurrentContext() || !demoState.panelOpen)
+        return 0;
+    // While a value is typed, every key is the text field's: Escape cancels it, Enter ends it.
+    return ImGui::GetIO().WantTextInput || PanelSliderTakesKey(keyCode);
 }
 
 int PanelPictureChanged() {

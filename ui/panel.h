@@ -46,6 +46,11 @@ float PanelStripWidth(float displayWidth);
 // 0 while it is folded to its title bar or there is no panel. The scene gets the rest.
 int PanelStripPixels(int drawableWidth);
 
+// Offers a key press to the panel: 1 when the panel takes it, so the key's own command must not
+// run: every key while a value is being typed into a slider, and the arrow keys while a slider
+// has the focus (they nudge it a step). 0 otherwise, and always while the panel is folded.
+int PanelTakesKey(int keyCode);
+
 // 1 when the panel built last looks different from the one built before it (any widget,
 // highlight or readout), so that the frame showing it is worth drawing.
 int PanelPictureChanged();

@@ -442,4 +442,65 @@ TEST_F(Panel, TheOpenPanelLeavesTheWholeSceneBesideItAndTheMouseWorksThere) {
     }
 }
 
+// A value typed into a slider, however the text field was opened, sets exactly that value; a
+// slider shows an angle the keys took past 180 degrees as the same turn within (-180, 180]; and
+// a clicked slider takes the arrow keys, each one exact step, from the key table.
+TEST_F(Panel, SlidersTakeTypedValuesAndArrowStepsAndShowAnglesWithinAHalfTurn) {
+    StartFrom('F');
+    ImGuiIO &io = ImGui::GetIO();
+    const int enter = 13;
+    io.KeyMap[ImGuiKey_Enter] = enter;
+    std::map<ImGuiID, ImVec2> where = FindControls();
+    ImVec2 slider = where.at(ControlId("Lower bone X"));
+    bones[0].rotX = 400.0; // held Left in the forward mode turns without bound
+
+    auto typeInto = [&](const char *text) {
+        for (const char *c = text; *c; ++c)
+            io.AddInputCharacter((unsigned)*c);
+        Frame(slider.x, slider.y, false);
+        io.KeysDown[enter] = true;
+        Frame(slider.x, slider.y, false);
+        io.KeysDown[enter] = false;
+        Frame(-100, -100, false);
+    };
+    // Ctrl+click opens the field, showing the angle as the same turn: 40 degrees.
+    io.KeyCtrl = true;
+    Frame(slider.x, slider.y, false);
+    Frame(slider.x, slider.y, true);
+    io.KeyCtrl = false;
+    Frame(slider.x, slider.y, false);
+    EXPECT_TRUE(io.WantTextInput);
+    EXPECT_TRUE(PanelTakesKey('P')) << "typing must not run the keys' commands";
+    ImGuiInputTextState *field = ImGui::GetInputTextState(ControlId("Lower bone X"));
+    ASSERT_NE(field, nullptr);
+    char shown[32];
+    ImTextStrToUtf8(shown, sizeof shown, field->TextW.Data, nullptr);
+    EXPECT_STREQ(shown, "40.0");
+    typeInto("90");
+    EXPECT_EQ(bones[0].rotX, 90.0);
+
+    // A double click opens it too.
+    Frame(slider.x, slider.y, true);
+    Frame(slider.x, slider.y, false);
+    Frame(slider.x, slider.y, true);
+    Frame(slider.x, slider.y, false);
+    EXPECT_TRUE(io.WantTextInput);
+    typeInto("-45.5");
+    EXPECT_EQ(bones[0].rotX, -45.5);
+
+    // Clicked once more, mid-frame, it has the focus: Right twice and Left once is one degree
+    // up, exactly.
+    Click(ImVec2(slider.x + 60, slider.y));
+    double before = bones[0].rotX;
+    EXPECT_TRUE(PanelTakesKey(KeyRight));
+    EXPECT_TRUE(PanelTakesKey(KeyRight));
+    EXPECT_TRUE(PanelTakesKey(KeyLeft));
+    EXPECT_FALSE(PanelTakesKey('P'));
+    Frame(-100, -100, false);
+    EXPECT_EQ(bones[0].rotX, (double)(float)before + 1.0);
+    Frame(10, 10, true); // a click elsewhere takes the focus away: the arrows steer again
+    Frame(10, 10, false);
+    EXPECT_FALSE(PanelTakesKey(KeyRight));
+}
+
 } // namespace

@@ -1,0 +1,130 @@
+#include "ui/sliders.h"
+
+#include <cstdio>
+#include <imgui_internal.h>
+
+#include "platform/key_codes.h"
+
+const char PanelSliderHint[] = "Sliders: Ctrl+click or double-click one to type a value; "
+                               "click one, then the arrow keys move it a step at a time.";
+
+namespace {
+
+struct SliderFocus {
+    ImGuiID id;       // the focused slider, 0 for none
+    int pendingSteps; // arrow presses since the panel was last built, up minus down
+    ImGuiID typeInto; // a slider double-clicked last frame: its text field opens now
+};
+
+SliderFocus focus = {0, 0, 0};
+
+const ImU32 FocusOutline = IM_COL32(255, 200, 60, 255);
+
+// What happens around one slider, ImGui's own widget being drawn by draw().
+template <typename Draw>
+bool AroundSlider(const char *label, Draw draw, float grabShare, const char *text, int &steps) {
+    ImGuiID id = ImGui::GetID(label);
+    if (focus.typeInto == id) {
+        ImGui::SetKeyboardFocusHere(); // a slider given the focus opens its text field
+        focus.typeInto = 0;
+    }
+    ImGuiContext &g = *ImGui::GetCurrentContext();
+    bool typing = ImGui::TempInputIsActive(id);
+    // The value is drawn below, beside the grab, so the slider's own is made invisible; the
+    // text field of a typed value keeps its colour.
+    if (!typing)
+        ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(0, 0, 0, 0));
+    // The frame alone: the item's own rectangle takes in the label too.
+    float frameWidth = ImGui::CalcItemWidth();
+    float labelX = ImGui::GetCursorScreenPos().x + frameWidth + g.Style.ItemInnerSpacing.x;
+    bool changed = draw();
+    if (!typing)
+        ImGui::PopStyleColor();
+    ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
+    max.x = min.x + frameWidth;
+    ImDrawList *drawList = ImGui::GetWindowDrawList();
+    if (!typing && !ImGui::TempInputIsActive(id)) {
+        ImVec2 size = ImGui::CalcTextSize(text);
+        float pad = g.Style.FramePadding.x + g.Style.GrabMinSize;
+        float y = min.y + (max.y - min.y - size.y) / 2;
+        // Left of the grab when the grab is in the right half, else right of it.
+        float x = grabShare > 0.5f ? min.x + g.Style.FramePadding.x : max.x - pad - size.x;
+        if (grabShare <= 0.5f && x < min.x + (max.x - min.x) * grabShare + pad)
+            x = max.x - g.Style.FramePadding.x - size.x;
+        drawList->AddText(ImVec2(x, y), ImGui::GetColorU32(ImGuiCol_Text), text);
+        const char *end = ImGui::FindRenderedTextEnd(label);
+        if (end != label)
+            drawList->AddText(ImVec2(labelX, y), ImGui::GetColorU32(ImGuiCol_Text), label, end);
+    }
+    if (ImGui::IsItemActivated())
+        focus.id = id;
+    if (ImGui::IsItemHovered() && ImGui::IsMouseDoubleClicked(0))
+        focus.typeInto = id;
+    steps = 0;
+    if (focus.id == id) {
+        drawList->AddRect(ImVec2(min.x - 1, min.y - 1), ImVec2(max.x + 1, max.y + 1), FocusOutline);
+        steps = focus.pendingSteps;
+        focus.pendingSteps = 0;
+        if (ImGui::IsMouseClicked(0) && !ImGui::IsItemHovered())
+            focus.id = 0;
+    }
+    return changed;
+}
+
+float Share(float value, float min, float max) {
+    return max > min ? (value - min) / (max - min) : 0.0f;
+}
+
+} // namespace
+
+bool PanelSliderFloat(const char *label, float *value, float min, float max, float step,
+                      const char *format, ImGuiSliderFlags flags) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, *value);
+    int steps = 0;
+    float share = (flags & ImGuiSliderFlags_Logarithmic) && min > 0.0f && *value > 0.0f
+                      ? Share(ImLog(*value), ImLog(min), ImLog(max))
+                      : Share(*value, min, max);
+    bool changed = AroundSlider(
+        label, [&] { return ImGui::SliderFloat(label, value, min, max, format, flags); }, share,
+        text, steps);
+    if (steps != 0) {
+        float stepped = *value + steps * step;
+        *value = stepped < min ? min : stepped > max ? max : stepped;
+        changed = true;
+    }
+    return changed;
+}
+
+bool PanelSliderInt(const char *label, int *value, int min, int max) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%d", *value);
+    int steps = 0;
+    bool changed = AroundSlider(
+        label, [&] { return ImGui::SliderInt(label, value, min, max); },
+        Share((float)*value, (float)min, (float)max), text, steps);
+    if (steps != 0) {
+        int stepped = *value + steps;
+        *value = stepped < min ? min : stepped > max ? max : stepped;
+        changed = true;
+    }
+    return changed;
+}
+
+int PanelSliderTakesKey(int keyCode) {
+    if (!focus.id)
+        return 0;
+    if (keyCode == KeyRight || keyCode == KeyUp) {
+        ++focus.pendingSteps;
+        return 1;
+    }
+    if (keyCode == KeyLeft || keyCode == KeyDown) {
+        --focus.pendingSteps;
+        return 1;
+    }
+    return 0;
+}
+
+void ResetPanelSliders() {
+    focus = SliderFocus{0, 0, 0};
+}
