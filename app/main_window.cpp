@@ -127,9 +127,9 @@ int PaintFrame(const FrameRequest &request) {
     // Saved once the frame is on screen, so writing the file never delays the picture.
     if (save)
         SaveRequestedScreenshot();
+    CountPanelFrame(drawn);
     if (drawn) {
         CheckGlAfterFrame();
-        CountPanelFrame();
         ++counters.frames;
     }
     RunPanelCommands(panelCommands);

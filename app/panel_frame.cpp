@@ -17,10 +17,12 @@ struct PanelRun {
     int showRate;
     double rateStart;  // seconds, start of the frames being counted
     int framesCounted; // since rateStart
+    int paintsCounted; // frames asked for since rateStart, drawn or skipped
     double rate;       // frames drawn per second over the last whole second or so
+    int idle;          // some frames of that second were skipped: the scene stood still
 };
 
-PanelRun panel = {0, 0, 0.0, 0, 0.0};
+PanelRun panel = {0, 0, 0.0, 0, 0, 0.0, 0};
 
 // The panel's list of keys and gestures, made from the key table and the mouse's list.
 const int MaxHelpLines = MaxKeyHelpLines + 16;
@@ -47,7 +49,7 @@ void OpenPanel(int deterministic) {
     PlatformStartPanelInput();
     StartPanelDrawing();
     MakeHelpLines();
-    panel = PanelRun{1, !deterministic, PlatformSeconds(), 0, 0.0};
+    panel = PanelRun{1, !deterministic, PlatformSeconds(), 0, 0, 0.0, 0};
 }
 
 void ClosePanel() {
@@ -66,12 +68,14 @@ int BuildPanelFrame(DemoCommandQueue &commands) {
     double now = PlatformSeconds();
     if (now - panel.rateStart >= 1.0) {
         panel.rate = panel.framesCounted / (now - panel.rateStart);
+        panel.idle = panel.paintsCounted > panel.framesCounted;
         panel.framesCounted = 0;
+        panel.paintsCounted = 0;
         panel.rateStart = now;
     }
     PlatformBeginPanelFrame();
     BeginPanelDrawingFrame();
-    PanelReadout readout = {panel.rate, panel.showRate, helpLines, helpLineCount};
+    PanelReadout readout = {panel.rate, panel.showRate, panel.idle, helpLines, helpLineCount};
     BuildPanel(readout, commands);
     return PanelPictureChanged();
 }
@@ -98,6 +102,7 @@ int PanelHasPoint(int x, int y) {
     return panel.open && PanelOwnsPoint(x, y);
 }
 
-void CountPanelFrame() {
-    ++panel.framesCounted;
+void CountPanelFrame(int drawn) {
+    ++panel.paintsCounted;
+    panel.framesCounted += drawn;
 }

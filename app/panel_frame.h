@@ -33,5 +33,5 @@ int PanelHasKey(int keyCode);
 // 1 when a gesture at (x, y), drawable pixels, belongs to the panel rather than the scene.
 int PanelHasPoint(int x, int y);
 
-// Counts a frame drawn, for the frame rate the panel shows.
-void CountPanelFrame();
+// Counts a frame asked for, and whether it was drawn, for the frame rate the panel shows.
+void CountPanelFrame(int drawn);

@@ -8,6 +8,7 @@
 #include "skeleton/frame_record.h"
 #include "skeleton/ik_colours.h"
 #include "skeleton/ik_lab.h"
+#include "ui/plot.h"
 
 namespace {
 
@@ -63,11 +64,11 @@ void DistancePlot() {
             highest = progress.history[i];
     // Never finer than the tolerance: distances within it all read as reached, on the floor.
     float top = highest > (float)demoState.ik.tolerance ? highest : (float)demoState.ik.tolerance;
-    char overlay[80];
-    std::snprintf(overlay, sizeof overlay, "distance, last %d updates (0 to %.3g)",
-                  progress.historyCount, top);
-    ImGui::PlotLines("##distance", progress.history, progress.historyCount, progress.historyOffset,
-                     overlay, 0.0f, top, ImVec2(ImGui::GetContentRegionAvail().x, PlotHeight));
+    char title[80];
+    std::snprintf(title, sizeof title, "Distance to the target, last %d updates",
+                  progress.historyCount);
+    ScaledPlot("##distance", title, progress.history, progress.historyCount, progress.historyOffset,
+               top, PlotHeight, (float)demoState.ik.tolerance, "tolerance");
 }
 
 // A small square of the chain's colour, on the line with the text that follows.

@@ -160,7 +160,11 @@ void PanelContents(const PanelReadout &readout, DemoCommandQueue &commands) {
     SkinningLabSection(commands);
     if (readout.showRate) {
         ImGui::Separator();
-        ImGui::Text("Frames per second: %.0f", readout.framesPerSecond);
+        if (readout.idle) // a count of the few frames drawn would read as a hang
+            ImGui::TextUnformatted("Frames per second: idle (nothing moves, so no frame is drawn "
+                                   "until something changes)");
+        else
+            ImGui::Text("Frames per second: %.0f", readout.framesPerSecond);
     }
     ImGui::Separator();
     ImGui::TextWrapped("%s", PanelSliderHint);

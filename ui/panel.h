@@ -20,6 +20,7 @@ struct PanelHelpLine {
 struct PanelReadout {
     double framesPerSecond;         // shown only when showRate is non-zero
     int showRate;                   // 0 where frames must repeat exactly (headless runs)
+    int idle;                       // frames are being skipped: the scene stands still
     const PanelHelpLine *helpLines; // the keys and gestures, as the application binds them
     int helpLineCount;
 };

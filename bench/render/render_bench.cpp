@@ -125,7 +125,7 @@ void WithPanel(benchmark::State &state, int open) {
     for (auto _ : state) {
         BeginPanelDrawingFrame();
         DemoCommandQueue commands = {};
-        BuildPanel(PanelReadout{100.0, 1, helpLines, helpLineCount}, commands);
+        BuildPanel(PanelReadout{100.0, 1, 0, helpLines, helpLineCount}, commands);
         if (open && frame++ == 0) { // the window exists now: unfold its key list
             ImGuiWindow *panel = ImGui::FindWindowByName("Controls (F1)");
             panel->StateStorage.SetInt(panel->GetID("Keys and mouse"), 1);

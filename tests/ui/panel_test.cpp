@@ -53,7 +53,7 @@ class Panel : public ::testing::Test {
         io.MousePos = ImVec2(x, y);
         io.MouseDown[0] = down;
         DemoCommandQueue commands = {};
-        BuildPanel(PanelReadout{0.0, 0, nullptr, 0}, commands);
+        BuildPanel(PanelReadout{0.0, 0, 0, nullptr, 0}, commands);
         for (int i = 0; i < commands.count; ++i)
             RunCommand(commands.commands[i]);
         return commands.count;
@@ -210,7 +210,7 @@ std::map<std::string, ImVec2> FindComboItems(const char *const *items, int count
         io.MousePos = ImVec2(box.GetCenter().x, y);
         for (int settle = 0; settle < 2; ++settle) {
             DemoCommandQueue ignored = {};
-            BuildPanel(PanelReadout{0.0, 0, nullptr, 0}, ignored);
+            BuildPanel(PanelReadout{0.0, 0, 0, nullptr, 0}, ignored);
         }
         ImGuiID hovered = ImGui::GetCurrentContext()->HoveredId;
         for (int i = 0; i < count; ++i)
@@ -359,7 +359,7 @@ TEST_F(Panel, DrawingAndBuildingThePanelChangeNoStateTheyRead) {
         BeginPanelDrawingFrame();
         ImGui::GetIO().MousePos = ImVec2(-100, -100);
         DemoCommandQueue commands = {};
-        BuildPanel(PanelReadout{0.0, 0, nullptr, 0}, commands);
+        BuildPanel(PanelReadout{0.0, 0, 0, nullptr, 0}, commands);
         DrawScene(frameRecord);
         DrawPanel();
         EXPECT_EQ(commands.count, 0);
