@@ -21,7 +21,8 @@ struct DualQuaternion {
     Quaternion dual; // half the translation, times the rotation
 };
 
-// A rigid transform as a 3x3 matrix (row r, column c at rotation[3 * r + c]) and a translation.
+// A rigid transform as a 3x3 matrix, row-major unlike Matrix4 (row r, column c at
+// rotation[3 * r + c]), and a translation.
 struct RigidTransform {
     float rotation[9];
     Vector3 translation;

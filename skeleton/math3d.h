@@ -4,7 +4,9 @@
 //
 // Conventions, stated once for the whole program:
 //  - Matrix4 is column-major, as OpenGL stores it: element 4*c + r is row r of column c, and
-//    elements 12, 13, 14 hold the translation.
+//    elements 12, 13, 14 hold the translation. The small 3x3 arrays the skinning works in
+//    (RigidTransform::rotation in dual_quaternion.h, the blended matrices whose determinants
+//    skinning.cpp takes) are row-major, element 3*r + c, and each says so where it is declared.
 //  - Points are column vectors multiplied from the right: p' = M * p.
 //  - Angles arrive in degrees (double) and become radians only inside the matrix builders.
 //  - Every stored component is single precision; sums, roots and quotients may be carried

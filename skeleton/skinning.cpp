@@ -132,7 +132,7 @@ template <int Method> void RigidOrDualQuaternionVertices(int from, int to, SkinV
     }
 }
 
-// Row r, column c of the 3x3 at a[3 * r + c].
+// Row-major, unlike Matrix4: row r, column c of the 3x3 at a[3 * r + c].
 double Determinant3(const double a[9]) {
     return a[0] * (a[4] * a[8] - a[5] * a[7]) - a[1] * (a[3] * a[8] - a[5] * a[6]) +
            a[2] * (a[3] * a[7] - a[4] * a[6]);
