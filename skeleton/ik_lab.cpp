@@ -53,13 +53,18 @@ int StatusAfter(const IkProgress &progress, int kind, const Vector3 &elbow, cons
         AngleBetween(Subtract(elbow, root), toTarget) <= PointingDegrees &&
         AngleBetween(Subtract(end, elbow), toTarget) <= PointingDegrees)
         return IkStatusPointingOutOfReach;
-    int back = progress.updatesSinceTargetMoved - 1; // entries before this one since the restart
-    if (back > TrendWindow)
-        back = TrendWindow;
-    double earlier = back > 0 ? DistanceBack(progress, back) : progress.startDistance;
+    // The trend over the last TrendWindow updates once there are that many since the count
+    // restarted; before, over the last update alone, which cannot say stalled yet.
+    int updates = progress.updatesSinceTargetMoved;
+    double earlier;
+    if (updates >= TrendWindow)
+        earlier =
+            updates > TrendWindow ? DistanceBack(progress, TrendWindow) : progress.startDistance;
+    else
+        earlier = updates > 1 ? DistanceBack(progress, 1) : progress.startDistance;
     double change = progress.distance - earlier;
     if (std::abs(change) <= StalledShare * progress.distance + StalledFloor)
-        return IkStatusStalled;
+        return updates >= TrendWindow ? IkStatusStalled : IkStatusStill;
     return change < 0.0 ? IkStatusApproaching : IkStatusReceding;
 }
 
@@ -85,6 +90,12 @@ void RecordUpdateEndingAt(IkProgress &progress, int kind, const IkPose &before, 
         progress.historyOffset = (progress.historyOffset + 1) % IkHistoryLength;
     }
     progress.status = StatusAfter(progress, kind, elbow, end, target, settings);
+    for (int b = 0; b < BoneCount; ++b)
+        progress.twist[b] = IkBoneTwist(after, b);
+    int waiting = progress.status == IkStatusStalled || progress.status == IkStatusStill ||
+                  progress.status == IkStatusPointingOutOfReach;
+    progress.heldBy =
+        settings.jointLimits && kind != IkSolverIncremental && waiting ? IkLimitsHolding(after) : 0;
 }
 
 void RestartComparison(const IkPose &from, const Vector3 &target) {
@@ -117,6 +128,8 @@ const char *IkStatusText(int status) {
         return "moving away";
     case IkStatusStalled:
         return "stalled";
+    case IkStatusStill:
+        return "not moving (stalled after 50 updates)";
     case IkStatusPointingOutOfReach:
         return "out of reach: pointing at it";
     case IkStatusIgnoredTooFar:

@@ -11,7 +11,8 @@ enum IkStatus {
     IkStatusReached,            // within the tolerance
     IkStatusApproaching,        // the distance is shrinking
     IkStatusReceding,           // the distance is growing
-    IkStatusStalled,            // neither, short of the target
+    IkStatusStalled,            // neither over the last 50 updates, short of the target
+    IkStatusStill,              // the last update left the distance as it was; too soon to judge
     IkStatusPointingOutOfReach, // the target is beyond full reach; the chain points straight at it
     IkStatusIgnoredTooFar,      // incremental: 3 or more units from the end
     IkStatusIgnoredInLine,      // incremental: on the line from the origin through the end
@@ -35,6 +36,8 @@ struct IkProgress {
     float history[IkHistoryLength];
     int historyCount;
     int historyOffset;
+    double twist[BoneCount]; // each bone's twist after the last update, degrees (IkBoneTwist)
+    int heldBy;              // the limits holding the chain short (IkLimitFlag), while it waits
 };
 
 void ResetIkProgress(IkProgress &progress);

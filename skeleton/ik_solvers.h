@@ -5,10 +5,11 @@
 #include "skeleton/math3d.h"
 #include "skeleton/skin_colours.h"
 
-// The inverse-kinematics solvers, side by side on the same two-bone chain. Each changes only
-// rotX and rotZ of bones 0 and 1; rotY is read (it takes part in every matrix) but never
-// written. Each works on a pose record, so that several can run on their own copies of the
-// angles from the same start.
+// The inverse-kinematics solvers, side by side on the same two-bone chain. The incremental one
+// nudges rotX and rotZ of bones 0 and 1; the others answer with each bone's rotation the plain
+// swing of its rest axis (+Y) onto its new direction, so they never twist a bone about its own
+// length, every angle within (-180, 180]. Each works on a pose record, so that several can run
+// on their own copies of the angles from the same start.
 
 enum IkSolverKind {
     IkSolverIncremental, // the original pass: small nudges per frame (SolveIkStep)
@@ -78,11 +79,17 @@ void PoseChainPoints(const IkPose &pose, Vector3 &elbow, Vector3 &end);
 // Full reach of the chain: the two bones' lengths added.
 double IkChainReach();
 
-// Joint limits, when settings.jointLimits is on (the incremental solver ignores them):
+// Joint limits, when settings.jointLimits is on (the incremental solver ignores them). They are
+// about directions, so they mean the same whatever angles a pose holds:
 //  - the lower bone stays within IkLowerBoneMaxTilt degrees of upright, as far as the mesh
 //    can lean before its lower rings dip into the floor;
-//  - the elbow bends one way only: bone 1's rotX from IkElbowMinBend to IkElbowMaxBend, and
-//    its rotZ (sideways) within plus or minus IkElbowMaxSideBend.
+//  - the elbow bends one way only: the upper bone's direction in the lower bone's frame is
+//    Rx(bend) * Rz(side) * +Y with bend from IkElbowMinBend to IkElbowMaxBend (toward the
+//    lower bone's +Z) and side, its lean out of that plane, within plus or minus
+//    IkElbowMaxSideBend.
+// With limits on, an update of any solver but the incremental one never leaves the chain's
+// end farther from the target than the limit-keeping start was, and where the limits hold the
+// chain short it ends (within 0.002) as near as any limit-keeping pose can.
 const double IkLowerBoneMaxTilt = 17.0;
 const double IkElbowMinBend = 0.0;
 const double IkElbowMaxBend = 120.0;
@@ -90,3 +97,19 @@ const double IkElbowMaxSideBend = 60.0;
 
 // Whether pose keeps the joint limits, allowing slack degrees of rounding.
 int PoseWithinLimits(const IkPose &pose, double slack);
+
+// Bone b's twist in pose, degrees: its own rotation split into a swing of +Y onto its direction
+// and a turn about +Y before it; this is that turn.
+double IkBoneTwist(const IkPose &pose, int b);
+
+// The limits a pose sits on, as a set of flags.
+enum IkLimitFlag {
+    IkLimitLowerTilt = 1,     // the lower bone as far from upright as allowed
+    IkLimitElbowStraight = 2, // the elbow straight, the least bend allowed
+    IkLimitElbowBend = 4,     // the elbow at its greatest bend
+    IkLimitElbowSide = 8,     // the elbow leaning sideways as far as allowed
+};
+int IkLimitsHolding(const IkPose &pose);
+
+// The limits as the panel words them: "held by the elbow's 120-degree limit"; empty for none.
+const char *IkLimitsText(int holding);

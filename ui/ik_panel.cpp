@@ -1,7 +1,9 @@
 #include "ui/ik_panel.h"
 
+#include <cmath>
 #include <cstdio>
 #include <imgui.h>
+#include <initializer_list>
 
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
@@ -61,13 +63,41 @@ void StepRow(DemoCommandQueue &commands) {
     ImGui::TextUnformatted(demoState.ikFrozen ? "frozen" : "runs every frame");
 }
 
+// Each bone's three angles, and its twist about its own length: the part of its turn that
+// only thins the skin at the joint, which no solver but the incremental one gives.
+void BoneAngles() {
+    if (!ImGui::BeginTable("angles", 5, ImGuiTableFlags_SizingStretchSame))
+        return;
+    const char *const headers[] = {"deg", "x", "y", "z", "twist"};
+    for (const char *header : headers)
+        ImGui::TableSetupColumn(header);
+    ImGui::TableHeadersRow();
+    const char *const names[BoneCount] = {"lower", "upper"};
+    for (int b = 0; b < BoneCount; ++b) {
+        ImGui::TableNextRow();
+        ImGui::TableNextColumn();
+        ImGui::TextUnformatted(names[b]);
+        for (double angle : {bones[b].rotX, bones[b].rotY, bones[b].rotZ, ikProgress.twist[b]}) {
+            ImGui::TableNextColumn();
+            ImGui::Text("%7.2f", std::abs(angle) < 0.005 ? 0.0 : angle); // no "-0.00"
+        }
+    }
+    ImGui::EndTable();
+}
+
+// What holds the chain short, while the joint limits do.
+void HeldBy() {
+    if (CurrentStatus(ikProgress) != IkStatusNone && ikProgress.heldBy)
+        ImGui::TextWrapped("%s", IkLimitsText(ikProgress.heldBy));
+}
+
 void Readouts() {
-    ImGui::Text("Lower bone  x %7.2f  z %7.2f deg", bones[0].rotX, bones[0].rotZ);
-    ImGui::Text("Upper bone  x %7.2f  z %7.2f deg", bones[1].rotX, bones[1].rotZ);
+    BoneAngles();
     ImGui::Text("Distance to the target  %.4f",
                 VectorLength(Subtract(demoState.target, EndEffectorPosition())));
     ImGui::Text("Updates since it moved  %d", CurrentUpdates(ikProgress));
     ImGui::Text("Status: %s", IkStatusText(CurrentStatus(ikProgress)));
+    HeldBy();
 }
 
 void DistancePlot() {

@@ -2,9 +2,12 @@
 #include "skeleton/ik_solvers.h"
 #include "skeleton/kinematics.h"
 #include "skeleton/skinning.h"
+#include "skeleton/vec3d.h"
 #include "tests/skeleton/skeleton_fixture.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -47,6 +50,24 @@ Vector3 Elbow() {
 
 double Distance(const Vector3 &a, const Vector3 &b) {
     return VectorLength(Subtract(a, b));
+}
+
+// Bone b's twist about its own length, degrees, from its matrix: the rotation as a quaternion
+// (w, x, y, z); its part about +Y, w + y j, is the twist.
+double TwistOfMatrix(int b) {
+    const float *m = bones[b].matrix.m; // column-major: row r, column c at m[4 * c + r]
+    double w = 0.5 * std::sqrt(std::max(0.0, 1.0 + m[0] + m[5] + m[10]));
+    double y = 0.5 * std::sqrt(std::max(0.0, 1.0 - m[0] + m[5] - m[10]));
+    y = std::copysign(y, (double)m[8] - m[2]);
+    return 2.0 * std::atan2(y, w) / DegreesToRadians;
+}
+
+// The elbow's turn from bone 1's own matrix: where it takes +Y, as a bend about X toward +Z and
+// a lean sideways out of that plane, degrees.
+void ElbowTurnOfMatrix(double &bend, double &side) {
+    const float *m = bones[1].matrix.m;
+    side = std::asin(std::max(-1.0, std::min(1.0, -(double)m[4]))) / DegreesToRadians;
+    bend = std::atan2((double)m[6], (double)m[5]) / DegreesToRadians;
 }
 
 int FiniteAngles() {
@@ -99,11 +120,11 @@ TEST_F(IkSolvers, AnalyticReachesEveryReachableTargetInOneUpdate) {
         Start(IkSolverAnalytic, target);
         UpdateSkeletonAndSkin();
         ASSERT_LT(Distance(EndEffectorPosition(), target), 1e-4) << "target " << i;
-        // Only the X and Z angles turn: the bones keep their lengths and their Y angles.
+        // The bones keep their lengths and turn without twisting.
         EXPECT_NEAR(Distance(Elbow(), bones[0].pivot), 1.5, 1e-5);
         EXPECT_NEAR(Distance(EndEffectorPosition(), Elbow()), 1.5, 1e-5);
-        EXPECT_EQ(bones[0].rotY, 0.0);
-        EXPECT_EQ(bones[1].rotY, 0.0);
+        EXPECT_NEAR(TwistOfMatrix(0), 0.0, 0.5);
+        EXPECT_NEAR(TwistOfMatrix(1), 0.0, 0.5);
     }
 }
 
@@ -151,10 +172,12 @@ TEST_F(IkSolvers, LimitsHoldOnEveryUpdate) {
             }
             for (int frame = 0; frame < 20; ++frame) {
                 UpdateSkeletonAndSkin();
-                // The elbow bends one way only, within its range...
-                ASSERT_GE(bones[1].rotX, 0.0);
-                ASSERT_LE(bones[1].rotX, 120.0);
-                ASSERT_LE(std::abs(bones[1].rotZ), 60.0);
+                // The elbow bends one way only, within its range, whatever angles hold it...
+                double bend, side;
+                ElbowTurnOfMatrix(bend, side);
+                ASSERT_GE(bend, -1e-3);
+                ASSERT_LE(bend, 120.0 + 1e-3);
+                ASSERT_LE(std::abs(side), 60.0 + 1e-3);
                 // ...the lower bone stays near upright...
                 ASSERT_GE(Elbow().y, 1.5 * cosMaxTilt - 1e-5);
                 // ...and no part of the skin goes into the floor.
@@ -285,7 +308,11 @@ TEST_F(IkSolvers, ProgressTellsTheSituationsApart) {
     const Case cases[] = {
         {IkSolverAnalytic, {1.0f, 2.5f, 0.0f}, 0, 1, IkStatusReached},
         {IkSolverAnalytic, {2.5f, 3.5f, 2.5f}, 0, 1, IkStatusPointingOutOfReach},
-        {IkSolverAnalytic, {0.0f, 1.0f, 0.0f}, 1, 3, IkStatusStalled}, // the limits hold it
+        // The limits hold it from the first update on: stalled once 50 updates have not
+        // moved it, and not before.
+        {IkSolverAnalytic, {0.0f, 1.0f, 0.0f}, 1, 3, IkStatusStill},
+        {IkSolverAnalytic, {0.0f, 1.0f, 0.0f}, 1, 50, IkStatusApproaching},
+        {IkSolverAnalytic, {0.0f, 1.0f, 0.0f}, 1, 51, IkStatusStalled},
         {IkSolverIncremental, {1.0f, 2.5f, 0.0f}, 0, 5, IkStatusApproaching},
         {IkSolverIncremental, {2.5f, 1.0f, 2.5f}, 0, 5, IkStatusIgnoredTooFar},
         {IkSolverIncremental, {0.0f, 3.5f, 0.0f}, 0, 5, IkStatusIgnoredInLine},
@@ -299,6 +326,12 @@ TEST_F(IkSolvers, ProgressTellsTheSituationsApart) {
         EXPECT_EQ(ikProgress.status, c.status) << IkStatusText(ikProgress.status);
         EXPECT_EQ(ikProgress.updatesSinceTargetMoved, c.frames);
         EXPECT_FLOAT_EQ(ikProgress.distance, Distance(EndEffectorPosition(), c.target));
+        // A unit above the root: the elbow bent as far as it goes, the lower bone leaning back.
+        EXPECT_STREQ(
+            IkLimitsText(ikProgress.heldBy),
+            c.limits && c.status != IkStatusApproaching
+                ? "held by the lower bone's 17-degree tilt and the elbow's 120-degree limit"
+                : "");
     }
 
     // A moved target restarts the count; the history runs on, the oldest dropping out.
@@ -325,6 +358,149 @@ TEST_F(IkSolvers, ProgressTellsTheSituationsApart) {
     UpdateSkeletonAndSkin();
     EXPECT_FALSE(SamePose(PoseOfBones(), before));
     EXPECT_EQ(ikProgress.updatesSinceTargetMoved, 101);
+}
+
+} // namespace
+
+namespace {
+
+// The solvers that answer in one go or by passes, rather than by the incremental nudges.
+std::vector<int> ChainSolvers() {
+    std::vector<int> kinds;
+    for (int kind = 0; kind < IkSolverCount; ++kind)
+        if (kind != IkSolverIncremental)
+            kinds.push_back(kind);
+    return kinds;
+}
+
+// The side of the line from the root to the target the elbow is on.
+Vec3d ElbowSide(const Vector3 &target) {
+    Vec3d axis = DirectionOr(ToVec3d(target), Vec3d{0.0, 1.0, 0.0});
+    return Across(ToVec3d(Elbow()), axis);
+}
+
+TEST_F(IkSolvers, AnswersNeverTwistABoneNorFlipTheElbow) {
+    for (int solver : ChainSolvers()) {
+        for (int limits = 0; limits <= 1; ++limits) {
+            TargetDraw draw = {7};
+            Start(solver, draw.InBox());
+            demoState.ik.jointLimits = limits;
+            // The target moved about as a learner moves it: every answer starts from the last.
+            for (int i = 0; i < 60; ++i) {
+                demoState.target = draw.InBox();
+                Vec3d sideBefore = {0.0, 0.0, 0.0};
+                for (int frame = 0; frame < 8; ++frame) {
+                    UpdateSkeletonAndSkin();
+                    for (int b = 0; b < BoneCount; ++b) {
+                        ASSERT_NEAR(TwistOfMatrix(b), 0.0, 0.5)
+                            << IkSolverName(solver) << " target " << i << " bone " << b;
+                        for (double angle : {bones[b].rotX, bones[b].rotY, bones[b].rotZ}) {
+                            ASSERT_GT(angle, -180.0);
+                            ASSERT_LE(angle, 180.0);
+                        }
+                    }
+                    // Updates toward the same target keep the elbow on its side of the line.
+                    Vec3d side = ElbowSide(demoState.target);
+                    if (frame > 0 && Length(side) > 0.05 && Length(sideBefore) > 0.05)
+                        ASSERT_GT(Dot(side, sideBefore), 0.0)
+                            << IkSolverName(solver) << " target " << i << " frame " << frame;
+                    sideBefore = side;
+                }
+            }
+        }
+    }
+}
+
+// The end of the chain for a limit-keeping pose: the lower bone tilted by tilt degrees toward
+// heading (its frame the plain swing there, as the solvers leave it), the elbow's turn bend and
+// side in that frame. Built from the turns themselves, not from the solvers' code.
+Vec3d EndWithin(double tilt, double heading, double bend, double side) {
+    const Vec3d up = {0.0, 1.0, 0.0};
+    Turn h = TurnOf(heading), t = TurnOf(tilt);
+    Vec3d lower = TurnY(TurnX(up, t), h);
+    Vec3d elbowLocal = TurnX(TurnZ(up, TurnOf(side)), TurnOf(bend));
+    Vec3d upper = TurnY(TurnX(TurnY(elbowLocal, Back(h)), t), h);
+    return Plus(Times(lower, 1.5), Times(upper, 1.5));
+}
+
+// The closest any limit-keeping pose brings the end to target: every pose on a grid over the
+// four turns, then a compass search from the best few, clamped to the limits.
+double ClosestWithinLimits(const Vector3 &target) {
+    Vec3d goal = ToVec3d(target);
+    struct Cell {
+        double p[4], miss;
+    };
+    const double low[4] = {0.0, -180.0, 0.0, -60.0}, high[4] = {17.0, 180.0, 120.0, 60.0};
+    const double step[4] = {17.0 / 4, 15.0, 10.0, 10.0};
+    auto missAt = [&](const double *p) {
+        return Length(Minus(EndWithin(p[0], p[1], p[2], p[3]), goal));
+    };
+    std::vector<Cell> cells;
+    for (double a = low[0]; a <= high[0] + 1e-9; a += step[0])
+        for (double b = low[1]; b < high[1]; b += step[1])
+            for (double c = low[2]; c <= high[2] + 1e-9; c += step[2])
+                for (double d = low[3]; d <= high[3] + 1e-9; d += step[3]) {
+                    Cell cell = {{a, b, c, d}, 0.0};
+                    cell.miss = missAt(cell.p);
+                    cells.push_back(cell);
+                }
+    std::partial_sort(cells.begin(), cells.begin() + 8, cells.end(),
+                      [](const Cell &x, const Cell &y) { return x.miss < y.miss; });
+    double best = cells[0].miss;
+    for (int i = 0; i < 8; ++i) {
+        Cell cell = cells[i];
+        double scale = 1.0;
+        while (scale > 1e-7) {
+            int moved = 0;
+            for (int k = 0; k < 4 && !moved; ++k)
+                for (int sign = -1; sign <= 1 && !moved; sign += 2) {
+                    Cell next = cell;
+                    next.p[k] =
+                        std::min(high[k], std::max(low[k], cell.p[k] + sign * step[k] * scale));
+                    next.miss = missAt(next.p);
+                    if (next.miss < cell.miss) {
+                        cell = next;
+                        moved = 1;
+                    }
+                }
+            if (!moved)
+                scale *= 0.5;
+        }
+        best = std::min(best, cell.miss);
+    }
+    return best;
+}
+
+TEST_F(IkSolvers, WithLimitsEveryUpdateGainsAndEndsAsNearAsTheLimitsAllow) {
+    TargetDraw draw = {11};
+    for (int i = 0; i < 60; ++i) {
+        Vector3 target = draw.InBox();
+        double closest = ClosestWithinLimits(target);
+        // Half from the straight start, half bent within the limits (plain swings: one angle).
+        double lean = draw.Next(-15.0, 15.0), bend = draw.Next(10.0, 110.0);
+        for (int solver : ChainSolvers()) {
+            Start(solver, target);
+            demoState.ik.jointLimits = 1;
+            if (i % 2) {
+                (i % 4 == 1 ? bones[0].rotX : bones[0].rotZ) = lean;
+                bones[1].rotX = bend;
+            }
+            BuildBoneMatrices();
+            double before = Distance(EndEffectorPosition(), target);
+            for (int frame = 0; frame < 60; ++frame) {
+                UpdateSkeletonAndSkin();
+                double after = Distance(EndEffectorPosition(), target);
+                ASSERT_LE(after, before + 1e-6)
+                    << IkSolverName(solver) << " target " << i << " update " << frame;
+                before = after;
+            }
+            ASSERT_TRUE(PoseWithinLimits(PoseOfBones(), 1e-3));
+            EXPECT_LE(before, closest + 0.002)
+                << IkSolverName(solver) << " target " << i << " (" << target.x << ", " << target.y
+                << ", " << target.z << ")";
+            EXPECT_GE(before, closest - 1e-4) << "the search missed the best";
+        }
+    }
 }
 
 } // namespace
