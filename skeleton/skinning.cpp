@@ -3,7 +3,6 @@
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
 #include "skeleton/dual_quaternion.h"
-#include "skeleton/ik_lab.h"
 #include "skeleton/kinematics.h"
 #include "skeleton/text_list.h"
 
@@ -253,10 +252,6 @@ const char *SkinningMethodWordList() {
     return MethodList(list, sizeof list, &SkinningMethodInfo::words);
 }
 
-void SkinMesh() {
-    LinearVertices(0, SkinVertexCount, skinVertices);
-}
-
 void SkinMeshWith(int method) {
     skinningMethods[ValidSkinningMethod(method)].skinVertices(0, SkinVertexCount, skinVertices);
 }
@@ -288,11 +283,4 @@ void VertexTransformsAlone(int vertex, Vector3 &first, Vector3 &chain) {
     first = DropW(moved);
     TransformPoint(moved, pair.chainMatrix, p);
     chain = DropW(moved);
-}
-
-void UpdateSkeletonAndSkin() {
-    BuildBoneMatrices();
-    if (demoState.ikMode)
-        UpdateIk();
-    SkinMeshWith(demoState.skinningMethod);
 }

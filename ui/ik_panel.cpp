@@ -7,9 +7,9 @@
 
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
+#include "skeleton/frame_record.h"
 #include "skeleton/ik_colours.h"
 #include "skeleton/ik_lab.h"
-#include "skeleton/kinematics.h"
 
 namespace {
 
@@ -18,20 +18,6 @@ const float SwatchSize = 10.0f;
 
 void Queue(DemoCommandQueue &commands, int type, int index = 0, double value = 0.0) {
     QueueCommand(commands, DemoCommand{type, index, value, Vector3{0.0f, 0.0f, 0.0f}});
-}
-
-int SameTarget(const Vector3 &a, const Vector3 &b) {
-    return a.x == b.x && a.y == b.y && a.z == b.z;
-}
-
-// The progress as it stands for the target now: none yet when the target moved since the last
-// update (the count starts again with the next one).
-int CurrentUpdates(const IkProgress &progress) {
-    return SameTarget(progress.target, demoState.target) ? progress.updatesSinceTargetMoved : 0;
-}
-
-int CurrentStatus(const IkProgress &progress) {
-    return SameTarget(progress.target, demoState.target) ? progress.status : IkStatusNone;
 }
 
 const char *SolverNameOf(int kind) {
@@ -77,7 +63,8 @@ void BoneAngles() {
         ImGui::TableNextRow();
         ImGui::TableNextColumn();
         ImGui::TextUnformatted(names[b]);
-        for (double angle : {bones[b].rotX, bones[b].rotY, bones[b].rotZ, ikProgress.twist[b]}) {
+        for (double angle :
+             {bones[b].rotX, bones[b].rotY, bones[b].rotZ, frameRecord.ik.twist[b]}) {
             ImGui::TableNextColumn();
             ImGui::Text("%7.2f", std::abs(angle) < 0.005 ? 0.0 : angle); // no "-0.00"
         }
@@ -87,16 +74,15 @@ void BoneAngles() {
 
 // What holds the chain short, while the joint limits do.
 void HeldBy() {
-    if (CurrentStatus(ikProgress) != IkStatusNone && ikProgress.heldBy)
-        ImGui::TextWrapped("%s", IkLimitsText(ikProgress.heldBy));
+    if (frameRecord.ik.heldBy)
+        ImGui::TextWrapped("%s", IkLimitsText(frameRecord.ik.heldBy));
 }
 
 void Readouts() {
     BoneAngles();
-    ImGui::Text("Distance to the target  %.4f",
-                VectorLength(Subtract(demoState.target, EndEffectorPosition())));
-    ImGui::Text("Updates since it moved  %d", CurrentUpdates(ikProgress));
-    ImGui::Text("Status: %s", IkStatusText(CurrentStatus(ikProgress)));
+    ImGui::Text("Distance to the target  %.4f", frameRecord.ik.distance);
+    ImGui::Text("Updates since it moved  %d", frameRecord.ik.updates);
+    ImGui::Text("Status: %s", IkStatusText(frameRecord.ik.status));
     HeldBy();
 }
 
@@ -146,14 +132,14 @@ void Comparison(DemoCommandQueue &commands) {
         }
         ImGui::TextUnformatted(IkSolverName(kind));
         ImGui::TableNextColumn();
-        const IkProgress &progress = ikComparison.chains[kind].progress;
+        const IkChainFigures &figures = frameRecord.compared[kind];
         if (kind == demoState.ikSolver) {
             ImGui::TableNextColumn();
             ImGui::TextUnformatted("the limb itself");
-        } else if (ikComparison.running && CurrentStatus(progress) != IkStatusNone) {
-            ImGui::Text("%.4f", progress.distance);
+        } else if (frameRecord.comparisonDrawn && figures.known) {
+            ImGui::Text("%.4f", figures.distance);
             ImGui::TableNextColumn();
-            ImGui::TextWrapped("%s", IkStatusText(progress.status));
+            ImGui::TextWrapped("%s", IkStatusText(figures.status));
         } else {
             ImGui::TableNextColumn();
             ImGui::TextWrapped("starts with the next update");

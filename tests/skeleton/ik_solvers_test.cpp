@@ -1,6 +1,7 @@
 #include "skeleton/ik_lab.h"
 #include "skeleton/ik_solvers.h"
 #include "skeleton/kinematics.h"
+#include "skeleton/frame_record.h"
 #include "skeleton/skinning.h"
 #include "skeleton/vec3d.h"
 #include "tests/skeleton/skeleton_fixture.h"
@@ -401,9 +402,10 @@ TEST_F(IkSolvers, AnswersNeverTwistABoneNorFlipTheElbow) {
                     }
                     // Updates toward the same target keep the elbow on its side of the line.
                     Vec3d side = ElbowSide(demoState.target);
-                    if (frame > 0 && Length(side) > 0.05 && Length(sideBefore) > 0.05)
+                    if (frame > 0 && Length(side) > 0.05 && Length(sideBefore) > 0.05) {
                         ASSERT_GT(Dot(side, sideBefore), 0.0)
                             << IkSolverName(solver) << " target " << i << " frame " << frame;
+                    }
                     sideBefore = side;
                 }
             }

@@ -4,6 +4,7 @@
 #include "skeleton/ik_solvers.h"
 #include "skeleton/limb_volume.h"
 #include "skeleton/skin_colours.h"
+#include "skeleton/frame_record.h"
 #include "skeleton/skinning.h"
 #include "skeleton/vertex_inspector.h"
 #include "tests/skeleton/skeleton_fixture.h"
