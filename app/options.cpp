@@ -36,6 +36,7 @@ const char usageText[] =
     "                     mode only), and the skinning method with the limb's volume\n"
     "  --ik-solver NAME   the inverse-kinematics solver to start with (incremental is\n"
     "                     the default): %s\n"
+    "  --ik-limits        start with the joint limits on (the panel's Joint limits box)\n"
     "  --skinning NAME    start with the skinning method NAME (linear is the default;\n"
     "                     M switches it while running): %s\n"
     "  --no-ui            no on-screen panel (F1 then does nothing)\n";
@@ -138,8 +139,7 @@ int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, ch
     value = OptionValue(argc, argv, index, "--ik-solver", matched, error, errorSize);
     if (matched) {
         if (value && (options.ikSolver = IkSolverFromName(value)) < 0) {
-            std::snprintf(error, errorSize,
-                          "--ik-solver needs incremental, analytic, ccd or fabrik, not '%s'",
+            std::snprintf(error, errorSize, "--ik-solver needs one of %s, not '%s'", IkSolverList(),
                           value);
             return 0;
         }
@@ -182,6 +182,8 @@ int ParseOptions(int argc, char **argv, DemoOptions &options, char *error, int e
             options.stats = 1;
         else if (std::strcmp(arg, "--no-ui") == 0)
             options.noUi = 1;
+        else if (std::strcmp(arg, "--ik-limits") == 0)
+            options.ikLimits = 1;
         else if (!ParseValueOption(argc, argv, i, options, error, errorSize))
             return OptionsInvalid;
     }
