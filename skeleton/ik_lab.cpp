@@ -6,6 +6,7 @@
 
 IkProgress ikProgress;
 IkComparison ikComparison;
+IkSoftReachPlot ikSoftReachPlot;
 
 namespace {
 
@@ -161,6 +162,8 @@ void UpdateIk() {
         demoState.ikStepsPending = 0;
     }
     int kind = ValidIkSolver(demoState.ikSolver);
+    if (kind == IkSolverAnalytic || demoState.ikCompare)
+        UpdateSoftReachPlot(demoState.ik.softZone);
     IkPose before = PoseOfBones();
     if (demoState.ikCompare &&
         (!ikComparison.running || !SameTarget(ikComparison.target, demoState.target) ||
@@ -183,6 +186,37 @@ void UpdateIk() {
                          EndEffectorPosition(), demoState.target, demoState.ik);
     if (ikComparison.running)
         UpdateComparison(demoState.target, demoState.ik);
+}
+
+void UpdateSoftReachPlot(double zone) {
+    const double shownZone = zone > 0.0 ? zone : 0.1;
+    IkSoftReachPlot &plot = ikSoftReachPlot;
+    double reach = IkChainReach();
+    if (plot.made && plot.zone == shownZone && plot.reach == reach)
+        return;
+    plot.zone = shownZone;
+    plot.reach = reach;
+    plot.from = reach - 2.0 * IkMaxSoftZone;
+    plot.to = reach + IkMaxSoftZone;
+    plot.made = 1;
+    // Out along a slanting line from the root, each answer starting from the one before, as
+    // when a learner drags the target out.
+    const Vector3 along = {0.6f, 0.8f, 0.0f};
+    Vector3 root = bones[0].pivot;
+    for (int softened = 0; softened <= 1; ++softened) {
+        IkSettings settings;
+        settings.softZone = softened ? shownZone : 0.0;
+        IkPose pose = {};
+        float *out = softened ? plot.softened : plot.plain;
+        for (int i = 0; i < IkSoftReachSamples; ++i) {
+            double d = plot.from + (plot.to - plot.from) * i / (IkSoftReachSamples - 1);
+            Vector3 target = Add(root, Vector3{(float)(along.x * d), (float)(along.y * d), 0.0f});
+            RunIkUpdate(IkSolverAnalytic, pose, target, settings);
+            Vector3 elbow, end;
+            PoseChainPoints(pose, elbow, end);
+            out[i] = (float)VectorLength(Subtract(end, root));
+        }
+    }
 }
 
 void StepIk() {

@@ -73,6 +73,24 @@ extern IkComparison ikComparison;
 // step.
 void UpdateIk();
 
+// The soft-reach plot: as a target moves out along a line through full reach, the distance from
+// the root to the chain's end against the target's, with the analytic solver itself answering
+// each, softened by zone and plainly. Kept up to date by UpdateIk for demoState.ik.softZone.
+const int IkSoftReachSamples = 96;
+struct IkSoftReachPlot {
+    double zone;     // the soft zone it was made for
+    double from, to; // the target's distances, first and last sample
+    double reach;    // the chain's full reach
+    float softened[IkSoftReachSamples];
+    float plain[IkSoftReachSamples];
+    int made;
+};
+extern IkSoftReachPlot ikSoftReachPlot;
+
+// Makes the plot for zone (0.1 when zone is 0, so that there is a curve to show) unless it is
+// made for that zone already.
+void UpdateSoftReachPlot(double zone);
+
 // Freezes the solver and asks for one more update, which the next frame makes.
 void StepIk();
 

@@ -593,6 +593,91 @@ void SolveFabrik(const ChainShape &shape, Chain &chain, const Vec3d &target,
     FinishHeldChain(shape, chain, target, settings, gain);
 }
 
+// ---- dls ----
+
+// Each joint's turns about X, Y and Z are the chain's six angles. The Jacobian's columns are
+// axis x (end - joint), so J * J^T = sum over the joints of (|r|^2 I - r r^T), r the joint's
+// lever to the end, and J^T y gives each joint the turn r x y.
+
+// The largest move of the end one pass asks for, in scene units: a far target is approached in
+// steps, as the linearised chain only holds near where it stands.
+const double DlsMaxStep = 0.2;
+
+// v turned by the rotation vector omega: about its direction, by its length in radians.
+Vec3d TurnedBy(const Vec3d &v, const Vec3d &omega) {
+    double angle = Length(omega);
+    if (angle <= Tiny)
+        return v;
+    Vec3d k = Times(omega, 1.0 / angle);
+    double c = std::cos(angle), s = std::sin(angle);
+    return Plus(Plus(Times(v, c), Times(Cross(k, v), s)), Times(k, Dot(k, v) * (1.0 - c)));
+}
+
+// One damped least-squares pass: delta-theta = J^T (J J^T + lambda^2 I)^-1 delta-e, delta-e the
+// miss, no longer than DlsMaxStep.
+Chain DlsPass(const ChainShape &shape, const Chain &chain, const Vec3d &target, double lambda) {
+    Joints joints = JointsOf(shape, chain);
+    Vec3d miss = Minus(target, joints.end);
+    double missLength = Length(miss);
+    if (missLength > DlsMaxStep)
+        miss = Times(miss, DlsMaxStep / missLength);
+    Vec3d levers[2] = {Minus(joints.end, shape.root), Minus(joints.end, joints.elbow)};
+    // The symmetric matrix J J^T + lambda^2 I, row by row.
+    Vec3d rows[3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    double diagonal = lambda * lambda;
+    for (const Vec3d &r : levers)
+        diagonal += Dot(r, r);
+    for (int i = 0; i < 3; ++i) {
+        Vec3d row = Times(rows[i], diagonal);
+        for (const Vec3d &r : levers) {
+            double ri = i == 0 ? r.x : i == 1 ? r.y : r.z;
+            row = Minus(row, Times(r, ri));
+        }
+        rows[i] = row;
+    }
+    // Its inverse by cofactors: positive definite, so the determinant is at least lambda^6.
+    Vec3d c0 = Cross(rows[1], rows[2]), c1 = Cross(rows[2], rows[0]), c2 = Cross(rows[0], rows[1]);
+    double determinant = Dot(rows[0], c0);
+    Vec3d y = Times(Plus(Plus(Times(c0, miss.x), Times(c1, miss.y)), Times(c2, miss.z)),
+                    1.0 / determinant);
+    Vec3d rootTurn = Cross(levers[0], y), elbowTurn = Cross(levers[1], y);
+    Chain next;
+    next.lower = DirectionOr(TurnedBy(chain.lower, rootTurn), chain.lower);
+    next.upper = DirectionOr(TurnedBy(TurnedBy(chain.upper, elbowTurn), rootTurn), chain.upper);
+    return next;
+}
+
+void SolveDls(const ChainShape &shape, Chain &chain, const Vec3d &target,
+              const IkSettings &settings) {
+    int limited = settings.jointLimits;
+    double lambda = Clamped(settings.damping, IkMinDamping, IkMaxDamping);
+    // A straight chain and a miss along its line: no turn of either joint moves the end that
+    // way, and the damped step is nothing. Bent by the pole first, as ccd and fabrik are.
+    Vec3d miss0 = Minus(target, JointsOf(shape, chain).end);
+    int straightInLine = Length(Cross(chain.lower, chain.upper)) < InLineSine &&
+                         Length(Cross(DirectionOr(miss0, chain.lower), chain.lower)) < InLineSine &&
+                         Length(Minus(target, shape.root)) < shape.lowerLength + shape.upperLength;
+    if (straightInLine || ElbowInLine(shape, chain, target, settings))
+        Unfold(shape, chain, target, settings);
+    int iterations = IterationsOf(settings);
+    double gain = 1.0;
+    for (int i = 0; i < iterations; ++i) {
+        double miss = MissOf(shape, chain, target);
+        if (miss <= settings.tolerance)
+            break;
+        Chain next = DlsPass(shape, chain, target, lambda);
+        if (limited) {
+            // Within the limits a pass may only gain; one that does not ends the update.
+            next = ClampedToLimits(next);
+            gain = miss - MissOf(shape, next, target);
+            if (gain < NoGain)
+                break;
+        }
+        chain = next;
+    }
+    FinishHeldChain(shape, chain, target, settings, gain);
+}
+
 void RunIncremental(IkPose &pose, const Vector3 &target, const IkSettings &) {
     Bone saved[BoneCount];
     std::memcpy(saved, bones, sizeof saved);
@@ -618,13 +703,24 @@ typedef void (*ChainSolver)(const ChainShape &shape, Chain &chain, const Vec3d &
 // limits applied to the start, an answer that would leave the end farther away than the
 // limit-keeping start refused, the angles written as swings and the old angles kept when the
 // answer is the same.
-template <ChainSolver Solve>
+template <ChainSolver Solve, int Softened = 0>
 void RunOnChain(IkPose &pose, const Vector3 &target, const IkSettings &settings) {
     ChainShape shape = ShapeOfChain();
     if (shape.lowerLength <= Tiny || shape.upperLength <= Tiny)
         return; // the bones before their set-up: no chain to turn
     IkPose before = pose;
     Vec3d goal = ToVec3d(target);
+    if (Softened && settings.softZone > 0.0) {
+        // Soft reach: the chain aims short of a target near or past full reach.
+        Vec3d toTarget = Minus(goal, shape.root);
+        double d = Length(toTarget);
+        if (d > Tiny)
+            goal =
+                Plus(shape.root,
+                     Times(toTarget, IkSoftReachDistance(d, shape.lowerLength + shape.upperLength,
+                                                         settings.softZone) /
+                                         d));
+    }
     Chain chain = ChainOfPose(pose);
     if (settings.jointLimits)
         chain = ClampedToLimits(chain);
@@ -647,7 +743,7 @@ const IkSolverInfo ikSolvers[] = {
     {"analytic",
      "closed form: law of cosines, a pole for the plane",
      {1.0f, 1.0f, 1.0f},
-     RunOnChain<SolveAnalytic>}, // white
+     RunOnChain<SolveAnalytic, 1>}, // white
     {"ccd",
      "cyclic coordinate descent, end joint first",
      {1.0f, 1.0f, 0.0f},
@@ -656,6 +752,10 @@ const IkSolverInfo ikSolvers[] = {
      "forward and backward reaching on the joints",
      {0.0f, 1.0f, 1.0f},
      RunOnChain<SolveFabrik>}, // cyan
+    {"dls",
+     "damped least squares on the joints' turns",
+     {0.75f, 0.55f, 1.0f},
+     RunOnChain<SolveDls>}, // lavender
 };
 static_assert(sizeof ikSolvers / sizeof ikSolvers[0] == IkSolverCount, "one row per IkSolverKind");
 
@@ -729,6 +829,13 @@ void PoseChainPoints(const IkPose &pose, Vector3 &elbow, Vector3 &end) {
     elbow = DropW(moved);
     end = EndEffectorPosition();
     std::memcpy(bones, saved, sizeof saved);
+}
+
+double IkSoftReachDistance(double d, double reach, double zone) {
+    double start = reach - zone;
+    if (zone <= 0.0 || d <= start)
+        return d;
+    return start + zone * (1.0 - std::exp(-(d - start) / zone));
 }
 
 double IkChainReach() {

@@ -16,6 +16,7 @@ enum IkSolverKind {
     IkSolverAnalytic,    // closed form: law of cosines for the elbow, a pole for the plane
     IkSolverCcd,         // cyclic coordinate descent, end joint first
     IkSolverFabrik,      // forward and backward reaching on the joint positions
+    IkSolverDls,         // damped least squares on the Jacobian of the joints' turns
     IkSolverCount,
 };
 
@@ -68,7 +69,7 @@ const char *IkSolverList();
 // One update of solver kind on pose toward target. The incremental solver runs SolveIkStep on
 // the bones with pose's angles and puts the bones back as they were, so on a copy it gives
 // what it gives on the bones. The others ignore the incremental solver's rules (3 units, the
-// line through the origin); ccd and fabrik make up to settings.iterations passes and stop
+// line through the origin); ccd, fabrik and dls make up to settings.iterations passes and stop
 // once the end is within settings.tolerance.
 void RunIkUpdate(int kind, IkPose &pose, const Vector3 &target, const IkSettings &settings);
 
@@ -78,6 +79,12 @@ void PoseChainPoints(const IkPose &pose, Vector3 &elbow, Vector3 &end);
 
 // Full reach of the chain: the two bones' lengths added.
 double IkChainReach();
+
+// Soft reach (the analytic solver, settings.softZone > 0): for a target d from the root, the
+// distance the chain aims at along the line to it. Below reach - zone, d itself; above,
+// (reach - zone) + zone * (1 - e^(-(d - (reach - zone)) / zone)), which nears full reach
+// without ever getting there, so the elbow straightens smoothly instead of snapping.
+double IkSoftReachDistance(double d, double reach, double zone);
 
 // Joint limits, when settings.jointLimits is on (the incremental solver ignores them). They are
 // about directions, so they mean the same whatever angles a pose holds:

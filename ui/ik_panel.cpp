@@ -156,12 +156,67 @@ void SetSetting(DemoCommandQueue &commands, int setting, double value) {
     Queue(commands, CommandSetIkSetting, setting, value);
 }
 
+// dls's damping: small steps straight at the target when small, steady ones near a straight
+// chain when large.
+void DlsSettings(DemoCommandQueue &commands) {
+    float damping = (float)demoState.ik.damping;
+    if (ImGui::SliderFloat("Damping (dls)", &damping, (float)IkMinDamping, (float)IkMaxDamping,
+                           "%.2f", ImGuiSliderFlags_Logarithmic))
+        SetSetting(commands, IkSettingDamping, damping);
+}
+
+// The end's distance from the root against the target's, as the target moves out through full
+// reach: plain (the solver's own colour dimmed) and softened, over a grey line at full reach.
+void SoftReachPlot() {
+    const IkSoftReachPlot &plot = ikSoftReachPlot;
+    if (!plot.made)
+        return;
+    ImGui::TextWrapped("End's distance from the root against the target's (%.2f to %.2f); "
+                       "grey: full reach",
+                       plot.from, plot.to);
+    ImVec2 size(ImGui::GetContentRegionAvail().x, PlotHeight * 1.5f);
+    ImVec2 at = ImGui::GetCursorScreenPos();
+    ImGui::Dummy(size);
+    ImDrawList *draw = ImGui::GetWindowDrawList();
+    draw->AddRectFilled(at, ImVec2(at.x + size.x, at.y + size.y),
+                        ImGui::GetColorU32(ImGuiCol_FrameBg));
+    // The same scale on both axes, so that following the target is the diagonal.
+    double span = plot.to - plot.from;
+    auto point = [&](double x, double y) {
+        return ImVec2(at.x + (float)((x - plot.from) / span) * size.x,
+                      at.y + size.y - (float)((y - plot.from) / span) * size.y);
+    };
+    draw->AddLine(point(plot.from, plot.reach), point(plot.to, plot.reach),
+                  IM_COL32(140, 140, 140, 255));
+    ImU32 colours[2] = {IM_COL32(150, 150, 150, 255), IM_COL32(255, 200, 0, 255)};
+    const float *curves[2] = {plot.plain, plot.softened};
+    for (int c = 0; c < 2; ++c)
+        for (int i = 1; i < IkSoftReachSamples; ++i) {
+            double x0 = plot.from + span * (i - 1) / (IkSoftReachSamples - 1);
+            double x1 = plot.from + span * i / (IkSoftReachSamples - 1);
+            draw->AddLine(point(x0, curves[c][i - 1]), point(x1, curves[c][i]), colours[c],
+                          c ? 2.0f : 1.0f);
+        }
+    ImGui::TextColored(ImVec4(1.0f, 0.78f, 0.0f, 1.0f), "soft, zone %.2f", plot.zone);
+    ImGui::SameLine();
+    ImGui::TextColored(ImVec4(0.6f, 0.6f, 0.6f, 1.0f), "  plain: snaps straight");
+}
+
+// Soft reach of the analytic solver: its zone, 0 for off, and the plot of what it does.
+void SoftReachSettings(DemoCommandQueue &commands) {
+    float zone = (float)demoState.ik.softZone;
+    if (ImGui::SliderFloat("Soft reach (analytic)", &zone, 0.0f, (float)IkMaxSoftZone,
+                           zone > 0.0f ? "zone %.2f" : "off"))
+        SetSetting(commands, IkSettingSoftZone, zone);
+    SoftReachPlot();
+}
+
 // The settings of the solver on screen, and while comparing, of every solver.
 void SolverSettings(DemoCommandQueue &commands) {
     const IkSettings &ik = demoState.ik;
     int kind = demoState.ikSolver;
     int all = demoState.ikCompare;
-    if (all || kind == IkSolverCcd || kind == IkSolverFabrik) {
+    if (all || kind == IkSolverCcd || kind == IkSolverFabrik || kind == IkSolverDls) {
         int iterations = ik.iterations;
         if (ImGui::SliderInt("Iterations", &iterations, IkMinIterations, IkMaxIterations))
             SetSetting(commands, IkSettingIterations, iterations);
@@ -181,12 +236,15 @@ void SolverSettings(DemoCommandQueue &commands) {
         if (ImGui::Checkbox("Joint limits", &limits))
             SetSetting(commands, IkSettingJointLimits, limits);
         ImGui::BeginDisabled(!ik.jointLimits);
-        ImGui::TextWrapped("Lower bone within %.0f deg of upright; elbow %.0f to %.0f deg "
-                           "about X, %.0f to %.0f about Z",
-                           IkLowerBoneMaxTilt, IkElbowMinBend, IkElbowMaxBend, -IkElbowMaxSideBend,
-                           IkElbowMaxSideBend);
+        ImGui::TextWrapped("Lower bone within %.0f deg of upright; the elbow bends one way, "
+                           "%.0f to %.0f deg, and at most %.0f deg sideways",
+                           IkLowerBoneMaxTilt, IkElbowMinBend, IkElbowMaxBend, IkElbowMaxSideBend);
         ImGui::EndDisabled();
     }
+    if (all || kind == IkSolverDls)
+        DlsSettings(commands);
+    if (all || kind == IkSolverAnalytic)
+        SoftReachSettings(commands);
 }
 
 } // namespace

@@ -120,7 +120,7 @@ TEST_F(Program, DeterministicRunPrintsNothingAndCountsTicksAndFrames) {
 // chain's end, on its own line: the incremental solver ignores it, the others reach it. So the
 // distance the stats give tells which solver the option chose.
 TEST_F(Program, IkSolverOptionChoosesTheSolverTheStatsName) {
-    for (const char *name : {"incremental", "analytic", "ccd", "fabrik"}) {
+    for (const char *name : {"incremental", "analytic", "ccd", "fabrik", "dls"}) {
         RunResult run = Run(std::string("--headless --frames 10 --no-ui --stats --ik-solver ") +
                             name + " --keys '1:I 2:Down'");
         EXPECT_EQ(run.exitCode, 0) << run.err;

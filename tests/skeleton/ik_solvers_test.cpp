@@ -1,7 +1,7 @@
+#include "skeleton/frame_record.h"
 #include "skeleton/ik_lab.h"
 #include "skeleton/ik_solvers.h"
 #include "skeleton/kinematics.h"
-#include "skeleton/frame_record.h"
 #include "skeleton/skinning.h"
 #include "skeleton/vec3d.h"
 #include "tests/skeleton/skeleton_fixture.h"
@@ -129,8 +129,8 @@ TEST_F(IkSolvers, AnalyticReachesEveryReachableTargetInOneUpdate) {
     }
 }
 
-TEST_F(IkSolvers, CcdAndFabrikConvergeOnTheSameTargets) {
-    for (int solver : {IkSolverCcd, IkSolverFabrik}) {
+TEST_F(IkSolvers, CcdFabrikAndDlsConvergeOnTheSameTargets) {
+    for (int solver : {IkSolverCcd, IkSolverFabrik, IkSolverDls}) {
         TargetDraw draw = {1};
         for (int i = 0; i < 200; ++i) {
             Vector3 target = draw.Reachable();
@@ -400,9 +400,12 @@ TEST_F(IkSolvers, AnswersNeverTwistABoneNorFlipTheElbow) {
                             ASSERT_LE(angle, 180.0);
                         }
                     }
-                    // Updates toward the same target keep the elbow on its side of the line.
+                    // Updates toward the same target keep the elbow on its side of the line
+                    // (dls, which follows its gradient in small steps rather than choosing
+                    // an answer, may swing it round the line on the way).
                     Vec3d side = ElbowSide(demoState.target);
-                    if (frame > 0 && Length(side) > 0.05 && Length(sideBefore) > 0.05) {
+                    if (solver != IkSolverDls && frame > 0 && Length(side) > 0.05 &&
+                        Length(sideBefore) > 0.05) {
                         ASSERT_GT(Dot(side, sideBefore), 0.0)
                             << IkSolverName(solver) << " target " << i << " frame " << frame;
                     }
@@ -503,6 +506,71 @@ TEST_F(IkSolvers, WithLimitsEveryUpdateGainsAndEndsAsNearAsTheLimitsAllow) {
             EXPECT_GE(before, closest - 1e-4) << "the search missed the best";
         }
     }
+}
+
+// A straight chain with the target on its line is where the Jacobian loses a direction: the
+// miss lies along the chain, which no joint's turn moves. Whatever the damping, the update
+// stays finite, never leaves the end farther away, reaches what it can and leaves a target
+// beyond reach as it is, pointed at.
+TEST_F(IkSolvers, DlsOnAStraightChainInLineWithTheTarget) {
+    const float onLine[] = {0.0f, 0.5f, 2.0f, 2.9f, 3.0f, 3.5f};
+    for (double lambda : {IkMinDamping, 0.3, IkMaxDamping}) {
+        for (float y : onLine) {
+            Start(IkSolverDls, Vector3{0.0f, y, 0.0f});
+            BuildBoneMatrices();
+            demoState.ik.damping = lambda;
+            double before = Distance(EndEffectorPosition(), demoState.target);
+            for (int frame = 0; frame < 30; ++frame) {
+                UpdateSkeletonAndSkin();
+                ASSERT_TRUE(FiniteAngles());
+                double after = Distance(EndEffectorPosition(), demoState.target);
+                if (y < 3.0f) { // a reachable target: no update loses ground
+                    ASSERT_LE(after, before + 1e-6) << lambda << " " << y << " " << frame;
+                }
+                before = after;
+            }
+            if (y < 3.0f)
+                EXPECT_LE(before, demoState.ik.tolerance + 1e-6) << lambda << " " << y;
+            else
+                ExpectStraightToward(demoState.target, 1e-6);
+        }
+    }
+}
+
+// Soft reach: the analytic solver aims at (L - ds) + ds * (1 - e^(-(d - (L - ds)) / ds)) from
+// the root for a target d away in the zone below full reach L, and at d itself below it. As a
+// target moves out through L in small steps, the softened chain's elbow moves at a pace like
+// the target's, where the plain chain's snaps straight.
+TEST_F(IkSolvers, SoftReachStraightensTheChainSmoothlyThroughFullReach) {
+    const double reach = 3.0, zone = 0.3, step = 0.002;
+    const Vector3 along = {0.0f, 0.8f, 0.6f};
+    double fastest[2] = {0.0, 0.0}; // the elbow's move over the target's, plain and softened
+    for (int softened = 0; softened <= 1; ++softened) {
+        Start(IkSolverAnalytic, Vector3{0.0f, 2.0f, 0.0f});
+        demoState.ik.softZone = softened ? zone : 0.0;
+        Vector3 elbowBefore = {}, endBefore = {};
+        for (int i = 0; i <= 500; ++i) {
+            double d = 2.2 + step * i; // out to 3.2, through full reach at 3.0
+            demoState.target =
+                Vector3{(float)(along.x * d), (float)(along.y * d), (float)(along.z * d)};
+            UpdateSkeletonAndSkin();
+            double aimed = d;
+            if (softened && d > reach - zone)
+                aimed = reach - zone + zone * (1.0 - std::exp(-(d - (reach - zone)) / zone));
+            else if (!softened && d > reach)
+                aimed = reach;
+            ASSERT_NEAR(VectorLength(EndEffectorPosition()), aimed, 2e-5) << d;
+            if (i > 0) {
+                fastest[softened] =
+                    std::max(fastest[softened], Distance(Elbow(), elbowBefore) / step);
+                ASSERT_LE(Distance(EndEffectorPosition(), endBefore), 1.01 * step) << d;
+            }
+            elbowBefore = Elbow();
+            endBefore = EndEffectorPosition();
+        }
+    }
+    EXPECT_GT(fastest[0], 10.0); // the snap
+    EXPECT_LT(fastest[1], 2.0);
 }
 
 } // namespace
