@@ -1,6 +1,7 @@
 #include "skeleton/ik_lab.h"
 
 #include "skeleton/kinematics.h"
+#include "skeleton/vec3d.h"
 
 #include <cmath>
 
@@ -130,7 +131,7 @@ const char *IkStatusText(int status) {
     case IkStatusStalled:
         return "stalled";
     case IkStatusStill:
-        return "not moving (stalled after 50 updates)";
+        return "not moving (under 50 updates)";
     case IkStatusPointingOutOfReach:
         return "out of reach: pointing at it";
     case IkStatusIgnoredTooFar:
@@ -216,6 +217,78 @@ void UpdateSoftReachPlot(double zone) {
             PoseChainPoints(pose, elbow, end);
             out[i] = (float)VectorLength(Subtract(end, root));
         }
+    }
+}
+
+namespace {
+
+// Scene units: the arrow's length and head, the elbow's outline's radius.
+const double PoleArrowLength = 1.0;
+const double PoleHeadLength = 0.25;
+const double ElbowGuideRadius = 0.6;
+
+Vector3 Along(const Vector3 &from, const Vector3 &direction, double length) {
+    return Vector3{(float)(from.x + direction.x * length), (float)(from.y + direction.y * length),
+                   (float)(from.z + direction.z * length)};
+}
+
+Vector3 Moved(const Matrix4 &m, const Vector3 &p) {
+    Vector4 out;
+    TransformPoint(out, m, AsPoint(p));
+    return DropW(out);
+}
+
+// The point ElbowGuideRadius from the elbow along the elbow's turn (bend, side), through the
+// lower bone's matrix as it stands.
+Vector3 ElbowGuidePoint(double bend, double side) {
+    Vec3d local = TurnX(TurnZ(Vec3d{0.0, 1.0, 0.0}, TurnOf(side)), TurnOf(bend));
+    Vector3 unmoved = Along(bones[1].pivot, ToVector3(local), ElbowGuideRadius);
+    return Moved(bones[0].matrix, unmoved);
+}
+
+} // namespace
+
+void MakeIkGuides(IkGuides &guides) {
+    guides = IkGuides{};
+    int shown = demoState.ikMode &&
+                (demoState.ikCompare || ValidIkSolver(demoState.ikSolver) != IkSolverIncremental);
+    if (!shown)
+        return;
+    Vector3 elbow = Moved(bones[0].matrix, bones[1].pivot);
+    Vector3 side = IkPoleSide(demoState.target, demoState.ik);
+    if (VectorLength(side) > 0.5) {
+        guides.pole = 1;
+        guides.poleFrom = elbow;
+        guides.poleTo = Along(elbow, side, PoleArrowLength);
+        // The head: two strokes back from the tip, one either side in the vertical plane.
+        Vector3 back = Along(guides.poleTo, side, -PoleHeadLength);
+        guides.poleHead[0] = Along(back, Vector3{0.0f, 1.0f, 0.0f}, 0.5 * PoleHeadLength);
+        guides.poleHead[1] = Along(back, Vector3{0.0f, 1.0f, 0.0f}, -0.5 * PoleHeadLength);
+    }
+    if (!demoState.ik.jointLimits)
+        return;
+    guides.limits = 1;
+    guides.root = bones[0].pivot;
+    double lower = VectorLength(Subtract(bones[1].pivot, bones[0].pivot));
+    Turn tilt = TurnOf(IkLowerBoneMaxTilt);
+    for (int i = 0; i < 2 * IkGuideArcPoints; ++i) {
+        Turn around = TurnOf(360.0 * i / (2 * IkGuideArcPoints - 1));
+        Vec3d d = {tilt.s * around.c, tilt.c, tilt.s * around.s};
+        guides.coneRim[i] = Along(guides.root, ToVector3(d), lower);
+    }
+    // The outline: bend 0 to 120 at the greatest side one way, side back across at full bend,
+    // bend back at the greatest side the other way, side across again at no bend.
+    const int n = IkGuideArcPoints;
+    for (int i = 0; i < n; ++i) {
+        double t = (double)i / (n - 1);
+        double bend = IkElbowMinBend + (IkElbowMaxBend - IkElbowMinBend) * t;
+        double side = IkElbowMaxSideBend * (1.0 - 2.0 * t);
+        guides.elbowOutline[i] = ElbowGuidePoint(bend, IkElbowMaxSideBend);
+        guides.elbowOutline[n + i] = ElbowGuidePoint(IkElbowMaxBend, side);
+        guides.elbowOutline[2 * n + i] = ElbowGuidePoint(
+            IkElbowMaxBend - (IkElbowMaxBend - IkElbowMinBend) * t, -IkElbowMaxSideBend);
+        guides.elbowOutline[3 * n + i] = ElbowGuidePoint(IkElbowMinBend, -side);
+        guides.hinge[i] = ElbowGuidePoint(bend, 0.0);
     }
 }
 

@@ -91,6 +91,25 @@ extern IkSoftReachPlot ikSoftReachPlot;
 // made for that zone already.
 void UpdateSoftReachPlot(double zone);
 
+// What the scene shows of the settings, model space, for the chain on screen: the pole as an
+// arrow from the elbow toward the side it asks for, and with the joint limits on the lower
+// bone's cone at the root and the outline of the directions the elbow allows (a patch of the
+// sphere round the elbow), with its one-way hinge's arc through the middle.
+const int IkGuideArcPoints = 17;
+struct IkGuides {
+    int pole; // the pole arrow is shown
+    Vector3 poleFrom, poleTo, poleHead[2];
+    int limits; // the cone and the elbow's outline are shown
+    Vector3 root;
+    Vector3 coneRim[2 * IkGuideArcPoints]; // a closed ring, first point again last
+    Vector3 elbowOutline[4 * IkGuideArcPoints];
+    Vector3 hinge[IkGuideArcPoints];
+};
+
+// The guides for the bones as they stand and demoState: shown in the inverse mode for every
+// solver but the incremental one (whose rules know neither), and for all while comparing.
+void MakeIkGuides(IkGuides &guides);
+
 // Freezes the solver and asks for one more update, which the next frame makes.
 void StepIk();
 

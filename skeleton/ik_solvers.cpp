@@ -831,6 +831,13 @@ void PoseChainPoints(const IkPose &pose, Vector3 &elbow, Vector3 &end) {
     std::memcpy(bones, saved, sizeof saved);
 }
 
+Vector3 IkPoleSide(const Vector3 &target, const IkSettings &settings) {
+    ChainShape shape = ShapeOfChain();
+    Vec3d axis = DirectionOr(Minus(ToVec3d(target), shape.root), Up);
+    Vec3d side = Across(PoleDirection(settings), axis);
+    return ToVector3(DirectionOr(side, Vec3d{0.0, 0.0, 0.0}));
+}
+
 double IkSoftReachDistance(double d, double reach, double zone) {
     double start = reach - zone;
     if (zone <= 0.0 || d <= start)

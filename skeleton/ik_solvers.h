@@ -77,6 +77,11 @@ void RunIkUpdate(int kind, IkPose &pose, const Vector3 &target, const IkSettings
 // the bones exactly as they were.
 void PoseChainPoints(const IkPose &pose, Vector3 &elbow, Vector3 &end);
 
+// The side the pole asks the elbow to bend toward for target: the pole's level direction, its
+// part at right angles to the line from the root to the target, as a unit vector (zero when
+// the pole lies along that line).
+Vector3 IkPoleSide(const Vector3 &target, const IkSettings &settings);
+
 // Full reach of the chain: the two bones' lengths added.
 double IkChainReach();
 

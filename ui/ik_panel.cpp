@@ -112,6 +112,13 @@ void Swatch(const ColourRgb &colour) {
     ImGui::SameLine();
 }
 
+// The limb's own solver in the legend: its distance and status as the readouts give them.
+void LimbLegendRow() {
+    ImGui::Text("%.4f", frameRecord.ik.distance);
+    ImGui::TableNextColumn();
+    ImGui::TextWrapped("the limb: %s", IkStatusText(frameRecord.ik.status));
+}
+
 void Comparison(DemoCommandQueue &commands) {
     bool shown = demoState.ikCompare != 0;
     if (ImGui::Checkbox("Compare the solvers (C)", &shown))
@@ -134,12 +141,15 @@ void Comparison(DemoCommandQueue &commands) {
         ImGui::TableNextColumn();
         const IkChainFigures &figures = frameRecord.compared[kind];
         if (kind == demoState.ikSolver) {
-            ImGui::TableNextColumn();
-            ImGui::TextUnformatted("the limb itself");
+            LimbLegendRow();
         } else if (frameRecord.comparisonDrawn && figures.known) {
             ImGui::Text("%.4f", figures.distance);
             ImGui::TableNextColumn();
-            ImGui::TextWrapped("%s", IkStatusText(figures.status));
+            if (figures.sameAs >= 0)
+                ImGui::TextWrapped("%s; on %s's chain", IkStatusText(figures.status),
+                                   IkSolverName(figures.sameAs));
+            else
+                ImGui::TextWrapped("%s", IkStatusText(figures.status));
         } else {
             ImGui::TableNextColumn();
             ImGui::TextWrapped("starts with the next update");
@@ -188,24 +198,25 @@ void SoftReachPlot() {
     };
     draw->AddLine(point(plot.from, plot.reach), point(plot.to, plot.reach),
                   IM_COL32(140, 140, 140, 255));
-    ImU32 colours[2] = {IM_COL32(150, 150, 150, 255), IM_COL32(255, 200, 0, 255)};
-    const float *curves[2] = {plot.plain, plot.softened};
+    // The softened curve broad beneath, the plain one thin on top: both show where they agree.
+    ImU32 colours[2] = {IM_COL32(255, 200, 0, 255), IM_COL32(255, 255, 255, 255)};
+    const float *curves[2] = {plot.softened, plot.plain};
     for (int c = 0; c < 2; ++c)
         for (int i = 1; i < IkSoftReachSamples; ++i) {
             double x0 = plot.from + span * (i - 1) / (IkSoftReachSamples - 1);
             double x1 = plot.from + span * i / (IkSoftReachSamples - 1);
             draw->AddLine(point(x0, curves[c][i - 1]), point(x1, curves[c][i]), colours[c],
-                          c ? 2.0f : 1.0f);
+                          c ? 1.0f : 3.0f);
         }
     ImGui::TextColored(ImVec4(1.0f, 0.78f, 0.0f, 1.0f), "soft, zone %.2f", plot.zone);
     ImGui::SameLine();
-    ImGui::TextColored(ImVec4(0.6f, 0.6f, 0.6f, 1.0f), "  plain: snaps straight");
+    ImGui::TextUnformatted("  white: plain");
 }
 
 // Soft reach of the analytic solver: its zone, 0 for off, and the plot of what it does.
 void SoftReachSettings(DemoCommandQueue &commands) {
     float zone = (float)demoState.ik.softZone;
-    if (ImGui::SliderFloat("Soft reach (analytic)", &zone, 0.0f, (float)IkMaxSoftZone,
+    if (ImGui::SliderFloat("Soft reach", &zone, 0.0f, (float)IkMaxSoftZone,
                            zone > 0.0f ? "zone %.2f" : "off"))
         SetSetting(commands, IkSettingSoftZone, zone);
     SoftReachPlot();

@@ -512,6 +512,64 @@ TEST_F(IkSolvers, SoftReachStraightensTheChainSmoothlyThroughFullReach) {
     }
     EXPECT_GT(fastest[0], 10.0); // the snap
     EXPECT_LT(fastest[1], 2.0);
+
+    // The panel's plot of it holds the same curves, plain and softened.
+    UpdateSoftReachPlot(zone);
+    const IkSoftReachPlot &plot = ikSoftReachPlot;
+    for (int i = 0; i < IkSoftReachSamples; ++i) {
+        double d = plot.from + (plot.to - plot.from) * i / (IkSoftReachSamples - 1);
+        double soft = d > reach - zone
+                          ? reach - zone + zone * (1.0 - std::exp(-(d - (reach - zone)) / zone))
+                          : d;
+        EXPECT_NEAR(plot.softened[i], soft, 2e-5) << d;
+        EXPECT_NEAR(plot.plain[i], std::min(d, reach), 2e-5) << d;
+    }
+}
+
+// The scene's guides: the pole's arrow from the elbow along the level direction the pole angle
+// names (0 toward -z, 90 toward -x), the lower bone's cone 17 degrees round the vertical at the
+// root, and the elbow's outline at the edges of its range in the lower bone's frame.
+TEST_F(IkSolvers, GuidesDrawThePoleAndTheLimitsAsTheSolversUseThem) {
+    Start(IkSolverAnalytic, Vector3{0.3f, 2.4f, 0.2f});
+    demoState.ik.jointLimits = 1;
+    demoState.ik.poleAngle = 90.0;
+    for (int frame = 0; frame < 3; ++frame)
+        UpdateSkeletonAndSkin();
+    IkGuides guides;
+    MakeIkGuides(guides);
+    ASSERT_TRUE(guides.pole && guides.limits);
+    EXPECT_VEC_NEAR(guides.poleFrom, Elbow().x, Elbow().y, Elbow().z, 1e-6);
+    Vector3 arrow = Subtract(guides.poleTo, guides.poleFrom);
+    Vector3 axis = demoState.target; // from the root at the origin
+    float across = (float)(Dot(ToVec3d(Vector3{-1.0f, 0.0f, 0.0f}), ToVec3d(axis)) /
+                           Dot(ToVec3d(axis), ToVec3d(axis)));
+    Vec3d expected = DirectionOr(Minus(Vec3d{-1.0, 0.0, 0.0}, Times(ToVec3d(axis), across)),
+                                 Vec3d{0.0, 0.0, 0.0});
+    EXPECT_NEAR(Dot(ToVec3d(arrow), expected) / VectorLength(arrow), 1.0, 1e-5);
+    for (const Vector3 &p : guides.coneRim) {
+        EXPECT_NEAR(VectorLength(p), 1.5, 1e-5);
+        EXPECT_NEAR(std::acos(p.y / 1.5) / DegreesToRadians, 17.0, 1e-3);
+    }
+    // Back into the lower bone's frame (its matrix's rotation, transposed), each outline point
+    // is an elbow turn on the edge of the range: bend 0 or 120, or side 60 either way.
+    const float *m = bones[0].matrix.m;
+    Vector3 elbow = Elbow();
+    for (const Vector3 &p : guides.elbowOutline) {
+        Vector3 w = Subtract(p, elbow);
+        Vec3d local = {m[0] * w.x + m[1] * w.y + m[2] * w.z, m[4] * w.x + m[5] * w.y + m[6] * w.z,
+                       m[8] * w.x + m[9] * w.y + m[10] * w.z};
+        ASSERT_NEAR(Length(local), 0.6, 1e-5);
+        double side = std::asin(-local.x / 0.6) / DegreesToRadians;
+        double bend = std::atan2(local.z, local.y) / DegreesToRadians;
+        double edge = std::min(
+            {std::abs(bend), std::abs(bend - 120.0), std::abs(side - 60.0), std::abs(side + 60.0)});
+        EXPECT_LT(edge, 1e-3) << bend << " " << side;
+        EXPECT_TRUE(bend > -1e-3 && bend < 120.0 + 1e-3 && std::abs(side) < 60.0 + 1e-3);
+    }
+    // None of it for the incremental solver on its own, whose rules know neither.
+    demoState.ikSolver = IkSolverIncremental;
+    MakeIkGuides(guides);
+    EXPECT_FALSE(guides.pole || guides.limits);
 }
 
 } // namespace
