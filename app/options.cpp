@@ -36,7 +36,8 @@ const char usageText[] =
     "                     mode only), and the skinning method with the limb's volume\n"
     "  --ik-solver NAME   the inverse-kinematics solver to start with (incremental is\n"
     "                     the default): %s\n"
-    "  --ik-limits        start with the joint limits on (the panel's Joint limits box)\n"
+    "  --ik-limits        start with the inverse-kinematics joint limits on (the\n"
+    "                     panel's Joint limits box)\n"
     "  --skinning NAME    start with the skinning method NAME (linear is the default;\n"
     "                     M switches it while running): %s\n"
     "  --no-ui            no on-screen panel (F1 then does nothing)\n";
