@@ -566,7 +566,27 @@ TEST_F(IkSolvers, GuidesDrawThePoleAndTheLimitsAsTheSolversUseThem) {
         EXPECT_LT(edge, 1e-3) << bend << " " << side;
         EXPECT_TRUE(bend > -1e-3 && bend < 120.0 + 1e-3 && std::abs(side) < 60.0 + 1e-3);
     }
+    // Compared chains that lie on one another say so: straight at a target right above the
+    // straight chain, which the incremental solver ignores and the others only point at, every
+    // chain is the incremental one's; moved off the line, the incremental chain lags behind
+    // and the analytic one, the first to get there, is on no earlier chain.
+    demoState.ik.jointLimits = 0;
+    demoState.ikCompare = 1;
+    demoState.ikSolver = IkSolverAnalytic;
+    Start(IkSolverAnalytic, Vector3{0.0f, 3.5f, 0.0f});
+    const SceneViewport view = {0, 0, 800, 600};
+    for (int frame = 0; frame < 3; ++frame)
+        UpdateFrame(frameRecord, 0.0, view);
+    for (int kind = 1; kind < IkSolverCount; ++kind)
+        EXPECT_EQ(frameRecord.compared[kind].sameAs, IkSolverIncremental) << IkSolverName(kind);
+    demoState.target = Vector3{1.0f, 2.0f, 0.5f};
+    for (int frame = 0; frame < 3; ++frame)
+        UpdateFrame(frameRecord, 0.0, view);
+    EXPECT_EQ(frameRecord.compared[IkSolverAnalytic].sameAs, -1);
+    EXPECT_EQ(frameRecord.compared[IkSolverIncremental].sameAs, -1);
+
     // None of it for the incremental solver on its own, whose rules know neither.
+    demoState.ikCompare = 0;
     demoState.ikSolver = IkSolverIncremental;
     MakeIkGuides(guides);
     EXPECT_FALSE(guides.pole || guides.limits);
