@@ -332,18 +332,18 @@ DiscPoint DiscPointOf(const LowerSearch &search, const Vec3d &lower) {
     return DiscPointAt(search, d.x, d.z);
 }
 
-// The best lower direction over the whole cone: rings of starting points (and from), the best
-// few refined.
+// The best lower direction over the whole cone: from, the centre and rings of points round it
+// tried, the best few refined.
 DiscPoint BestOnDisc(const LowerSearch &search, const Vec3d &from) {
     double radius = std::sin(IkLowerBoneMaxTilt * DegreesToRadians);
     DiscPoint starts[DiscRefinedStarts];
     int count = 0;
     auto consider = [&](const DiscPoint &p) {
-        int at = count;
+        int at;
         if (count < DiscRefinedStarts)
-            count++;
-        else if (p.miss < starts[--at].miss)
-            ; // in place of the worst kept
+            at = count++;
+        else if (p.miss < starts[DiscRefinedStarts - 1].miss)
+            at = DiscRefinedStarts - 1; // in place of the worst kept
         else
             return;
         starts[at] = p;
