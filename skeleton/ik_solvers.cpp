@@ -54,14 +54,14 @@ double Clamped(double value, double low, double high) {
 double Distance(const Vec3d &a, const Vec3d &b) {
     return Length(Minus(a, b));
 }
-// Degrees into (-180, 180].
+// Degrees into (-180, 180], and never -0 (which --stats would print as "-0.00").
 double Wrapped(double degrees) {
     double w = std::fmod(degrees, 360.0);
     if (w <= -180.0)
         w += 360.0;
     else if (w > 180.0)
         w -= 360.0;
-    return w;
+    return w + 0.0;
 }
 
 // One bone's rotation, Ry * Rx * Rz.
