@@ -198,6 +198,12 @@ void SetIkSetting(int setting, double value) {
     case IkSettingJointLimits:
         ik.jointLimits = value != 0.0;
         break;
+    case IkSettingDamping:
+        ik.damping = Clamped(value, IkMinDamping, IkMaxDamping);
+        break;
+    case IkSettingSoftZone:
+        ik.softZone = Clamped(value, 0.0, IkMaxSoftZone);
+        break;
     default:
         break;
     }

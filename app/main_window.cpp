@@ -303,6 +303,7 @@ int RunDemo(const DemoOptions &options) {
     const char *programName = "skinning_demo";
     runOptions = &options;
     demoState.ikSolver = options.ikSolver;
+    demoState.ik.jointLimits = options.ikLimits;
     // A screenshot path that cannot be written is a bad option: exit code 2, nothing run.
     if (!ClaimScreenshotFile(programName, options.screenshotFile))
         return 2;

@@ -36,6 +36,8 @@ const char usageText[] =
     "                     mode only), and the skinning method with the limb's volume\n"
     "  --ik-solver NAME   the inverse-kinematics solver to start with (incremental is\n"
     "                     the default): %s\n"
+    "  --ik-limits        start with the inverse-kinematics joint limits on (the\n"
+    "                     panel's Joint limits box)\n"
     "  --skinning NAME    start with the skinning method NAME (linear is the default;\n"
     "                     M switches it while running): %s\n"
     "  --no-ui            no on-screen panel (F1 then does nothing)\n";
@@ -138,8 +140,7 @@ int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, ch
     value = OptionValue(argc, argv, index, "--ik-solver", matched, error, errorSize);
     if (matched) {
         if (value && (options.ikSolver = IkSolverFromName(value)) < 0) {
-            std::snprintf(error, errorSize,
-                          "--ik-solver needs incremental, analytic, ccd or fabrik, not '%s'",
+            std::snprintf(error, errorSize, "--ik-solver needs one of %s, not '%s'", IkSolverList(),
                           value);
             return 0;
         }
@@ -182,6 +183,8 @@ int ParseOptions(int argc, char **argv, DemoOptions &options, char *error, int e
             options.stats = 1;
         else if (std::strcmp(arg, "--no-ui") == 0)
             options.noUi = 1;
+        else if (std::strcmp(arg, "--ik-limits") == 0)
+            options.ikLimits = 1;
         else if (!ParseValueOption(argc, argv, i, options, error, errorSize))
             return OptionsInvalid;
     }

@@ -12,6 +12,7 @@ struct DemoOptions {
     int noUi;                   // no on-screen panel: every frame is the scene alone
     const char *screenshotFile; // save the last frame here: PNG for ".png", else 24-bit BMP
     int ikSolver;               // the IkSolverKind to start with, 0 the incremental one
+    int ikLimits;               // start with the IK joint limits on
     int skinningMethod;         // the SkinningMethod the run starts with (0, linear, when unset)
     KeyScript keys;
 };

@@ -12,6 +12,7 @@ namespace {
 // moves the target by less than the cross's arm.
 const float TargetArm = 0.15f;
 const float OverlayLineWidth = 2.0f;
+const float PoleLineWidth = 3.0f;
 
 // Lines in exactly their colour whatever the light and the last normal: emission alone.
 void UseFlatColour(const ColourRgb &colour) {
@@ -43,10 +44,15 @@ void DrawTargetCross(const Vector3 &target) {
     glEnd();
 }
 
+// Each compared chain a step thicker than the next in the table's order, drawn thickest first:
+// chains that coincide show as stripes of every colour, not as the last one alone.
+const float ComparedWidthStep = 2.0f;
+
 void DrawComparedChains(const FrameRecord &frame) {
     for (int kind = 0; kind < IkSolverCount; ++kind) {
         if (kind == demoState.ikSolver)
             continue; // that one is the limb itself
+        glLineWidth(OverlayLineWidth + ComparedWidthStep * (IkSolverCount - 1 - kind));
         UseFlatColour(IkSolverColour(kind));
         glBegin(GL_LINE_STRIP);
         SendPoint(bones[0].pivot);
@@ -54,6 +60,48 @@ void DrawComparedChains(const FrameRecord &frame) {
         SendPoint(frame.chainEnd[kind]);
         glEnd();
     }
+}
+
+void SendStrip(const Vector3 *points, int count) {
+    glBegin(GL_LINE_STRIP);
+    for (int i = 0; i < count; ++i)
+        SendPoint(points[i]);
+    glEnd();
+}
+
+// The pole: an arrow from the elbow toward the side it asks the elbow to go.
+void DrawPoleArrow(const IkGuides &guides) {
+    glLineWidth(PoleLineWidth);
+    UseFlatColour(IkPoleColour);
+    glBegin(GL_LINES);
+    SendPoint(guides.poleFrom);
+    SendPoint(guides.poleTo);
+    for (const Vector3 &head : guides.poleHead) {
+        SendPoint(guides.poleTo);
+        SendPoint(head);
+    }
+    glEnd();
+    glLineWidth(OverlayLineWidth);
+}
+
+// The limits: the lower bone's cone (its rim and four lines from the root) and the elbow's
+// allowed directions, outlined round the elbow with the hinge's arc through them.
+void DrawLimitGuides(const IkGuides &guides) {
+    UseFlatColour(IkLimitsColour);
+    const int rim = 2 * IkGuideArcPoints;
+    SendStrip(guides.coneRim, rim);
+    glBegin(GL_LINES);
+    for (int i = 0; i < 4; ++i) {
+        SendPoint(guides.root);
+        SendPoint(guides.coneRim[i * (rim - 1) / 4]);
+    }
+    glEnd();
+    Vector3 outline[4 * IkGuideArcPoints + 1];
+    for (int i = 0; i < 4 * IkGuideArcPoints; ++i)
+        outline[i] = guides.elbowOutline[i];
+    outline[4 * IkGuideArcPoints] = guides.elbowOutline[0];
+    SendStrip(outline, 4 * IkGuideArcPoints + 1);
+    SendStrip(guides.hinge, IkGuideArcPoints);
 }
 
 } // namespace
@@ -67,6 +115,10 @@ void DrawIkLabOverlays(const FrameRecord &frame) {
     glDisable(GL_DEPTH_TEST);
     glLineWidth(OverlayLineWidth);
     DrawTargetCross(demoState.target);
+    if (frame.ikGuides.limits)
+        DrawLimitGuides(frame.ikGuides);
+    if (frame.ikGuides.pole)
+        DrawPoleArrow(frame.ikGuides);
     if (frame.comparisonDrawn)
         DrawComparedChains(frame);
     glPopAttrib();

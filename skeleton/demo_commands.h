@@ -50,11 +50,13 @@ enum DemoCommandType {
 
 // What CommandSetIkSetting sets, in demoState.ik.
 enum IkSettingIndex {
-    IkSettingIterations, // passes per update (ccd, fabrik), IkMinIterations to IkMaxIterations
+    IkSettingIterations, // passes per update (ccd, fabrik, dls), IkMinIterations to IkMaxIterations
     IkSettingTolerance,  // IkMinTolerance to IkMaxTolerance
     IkSettingPoleAngle,  // degrees, kept within -180 to 180
     IkSettingPoleFixed,  // 0 keeps the bend plane the chain has, else always the pole's
     IkSettingJointLimits,
+    IkSettingDamping,  // dls's lambda, IkMinDamping to IkMaxDamping
+    IkSettingSoftZone, // analytic's soft zone, 0 (off) to IkMaxSoftZone
 };
 
 // What running a command asks of the program beyond the state it changed. A combination of

@@ -13,13 +13,16 @@ const float TargetMaxY = 3.5f;
 
 // How the solvers other than the incremental one work; the incremental solver reads none of it.
 struct IkSettings {
-    int iterations = 10;      // passes per update of the ccd and fabrik solvers, 1 to 20
+    int iterations = 10;      // passes per update of the ccd, fabrik and dls solvers, 1 to 20
     double tolerance = 0.001; // they stop within this distance; the progress calls it reached
     int poleFixed = 0;        // analytic bend plane: 0 keeps the plane the chain bends in now
                               // (the pole decides only for a straight chain), 1 always the pole
     double poleAngle = 0.0;   // the pole: the side the elbow goes to, degrees about the vertical;
                               // 0 is toward -z, turning as the bones' Y angle does
     int jointLimits = 0;      // keep the lower bone upright enough and the elbow one-way
+    double damping = 0.3;     // dls: lambda, what keeps its steps finite near a straight chain
+    double softZone = 0.0;    // analytic: the width below full reach where the chain straightens
+                              // smoothly instead of snapping; 0 is off
 };
 
 // The ranges the controls keep the settings in.
@@ -27,6 +30,9 @@ const int IkMinIterations = 1;
 const int IkMaxIterations = 20;
 const double IkMinTolerance = 1e-5;
 const double IkMaxTolerance = 0.1;
+const double IkMinDamping = 0.01;
+const double IkMaxDamping = 1.0;
+const double IkMaxSoftZone = 0.5;
 
 // A rectangle of the window in pixels, x right and y down from the client area's top-left
 // corner, as mouse positions come.

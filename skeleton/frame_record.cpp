@@ -12,6 +12,9 @@ FrameRecord frameRecord;
 
 namespace {
 
+// Compared chains whose joints are this close, scene units, lie on one another on screen.
+const double SameChain = 2e-3;
+
 int SameTarget(const Vector3 &a, const Vector3 &b) {
     return a.x == b.x && a.y == b.y && a.z == b.z;
 }
@@ -23,6 +26,9 @@ void FiguresOf(const IkProgress &progress, IkChainFigures &out) {
     out.distance = out.known ? progress.distance : 0.0f;
     out.status = out.known ? progress.status : IkStatusNone;
     out.updates = out.known ? progress.updatesSinceTargetMoved : 0;
+    for (int b = 0; b < BoneCount; ++b)
+        out.twist[b] = out.known ? progress.twist[b] : 0.0;
+    out.heldBy = out.known ? progress.heldBy : 0;
 }
 
 void RecordIk(FrameRecord &record) {
@@ -30,6 +36,7 @@ void RecordIk(FrameRecord &record) {
     FiguresOf(ikProgress, record.ik);
     // What the limb shows is always known: the distance as it stands, even before an update.
     record.ik.distance = (float)VectorLength(Subtract(demoState.target, record.endEffector));
+    MakeIkGuides(record.ikGuides);
     record.comparisonDrawn = demoState.ikMode && demoState.ikCompare && ikComparison.running;
     if (!record.comparisonDrawn)
         return;
@@ -37,6 +44,12 @@ void RecordIk(FrameRecord &record) {
         FiguresOf(ikComparison.chains[kind].progress, record.compared[kind]);
         PoseChainPoints(ikComparison.chains[kind].pose, record.chainElbow[kind],
                         record.chainEnd[kind]);
+        record.compared[kind].sameAs = -1;
+        for (int earlier = 0; earlier < kind && record.compared[kind].sameAs < 0; ++earlier)
+            if (VectorLength(Subtract(record.chainElbow[kind], record.chainElbow[earlier])) <
+                    SameChain &&
+                VectorLength(Subtract(record.chainEnd[kind], record.chainEnd[earlier])) < SameChain)
+                record.compared[kind].sameAs = earlier;
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
+#include "skeleton/ik_lab.h"
 #include "skeleton/ik_solvers.h"
 #include "skeleton/skin_mesh.h"
 #include "skeleton/vertex_inspector.h"
@@ -18,6 +19,9 @@ struct IkChainFigures {
     double distance; // from its end to the target after its last update
     int status;      // an IkStatus
     int updates;     // since the target moved or the pose was changed by something else
+    double twist[BoneCount]; // each bone's twist about its own length, degrees
+    int heldBy;              // the joint limits holding it short (IkLimitFlag), or 0
+    int sameAs; // compared chains: an earlier solver whose chain lies on this one, or -1
 };
 
 struct FrameRecord {
@@ -37,6 +41,7 @@ struct FrameRecord {
     int comparisonDrawn;               // the compared chains are shown beside the limb
     Vector3 chainElbow[IkSolverCount]; // each compared chain's joints, model space
     Vector3 chainEnd[IkSolverCount];
+    IkGuides ikGuides; // the pole and the limits, drawn in the scene
 
     // Figures only the panel and --stats show, from here to the end (FrameSceneBytes): they can
     // change while the scene stands still, as the count of updates on a reached target does.

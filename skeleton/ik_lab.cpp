@@ -1,11 +1,13 @@
 #include "skeleton/ik_lab.h"
 
 #include "skeleton/kinematics.h"
+#include "skeleton/vec3d.h"
 
 #include <cmath>
 
 IkProgress ikProgress;
 IkComparison ikComparison;
+IkSoftReachPlot ikSoftReachPlot;
 
 namespace {
 
@@ -53,13 +55,18 @@ int StatusAfter(const IkProgress &progress, int kind, const Vector3 &elbow, cons
         AngleBetween(Subtract(elbow, root), toTarget) <= PointingDegrees &&
         AngleBetween(Subtract(end, elbow), toTarget) <= PointingDegrees)
         return IkStatusPointingOutOfReach;
-    int back = progress.updatesSinceTargetMoved - 1; // entries before this one since the restart
-    if (back > TrendWindow)
-        back = TrendWindow;
-    double earlier = back > 0 ? DistanceBack(progress, back) : progress.startDistance;
+    // The trend over the last TrendWindow updates once there are that many since the count
+    // restarted; before, over the last update alone, which cannot say stalled yet.
+    int updates = progress.updatesSinceTargetMoved;
+    double earlier;
+    if (updates >= TrendWindow)
+        earlier =
+            updates > TrendWindow ? DistanceBack(progress, TrendWindow) : progress.startDistance;
+    else
+        earlier = updates > 1 ? DistanceBack(progress, 1) : progress.startDistance;
     double change = progress.distance - earlier;
     if (std::abs(change) <= StalledShare * progress.distance + StalledFloor)
-        return IkStatusStalled;
+        return updates >= TrendWindow ? IkStatusStalled : IkStatusStill;
     return change < 0.0 ? IkStatusApproaching : IkStatusReceding;
 }
 
@@ -85,6 +92,12 @@ void RecordUpdateEndingAt(IkProgress &progress, int kind, const IkPose &before, 
         progress.historyOffset = (progress.historyOffset + 1) % IkHistoryLength;
     }
     progress.status = StatusAfter(progress, kind, elbow, end, target, settings);
+    for (int b = 0; b < BoneCount; ++b)
+        progress.twist[b] = IkBoneTwist(after, b);
+    int waiting = progress.status == IkStatusStalled || progress.status == IkStatusStill ||
+                  progress.status == IkStatusPointingOutOfReach;
+    progress.heldBy =
+        settings.jointLimits && kind != IkSolverIncremental && waiting ? IkLimitsHolding(after) : 0;
 }
 
 void RestartComparison(const IkPose &from, const Vector3 &target) {
@@ -117,6 +130,8 @@ const char *IkStatusText(int status) {
         return "moving away";
     case IkStatusStalled:
         return "stalled";
+    case IkStatusStill:
+        return "not moving (under 50 updates)";
     case IkStatusPointingOutOfReach:
         return "out of reach: pointing at it";
     case IkStatusIgnoredTooFar:
@@ -148,6 +163,8 @@ void UpdateIk() {
         demoState.ikStepsPending = 0;
     }
     int kind = ValidIkSolver(demoState.ikSolver);
+    if (kind == IkSolverAnalytic || demoState.ikCompare)
+        UpdateSoftReachPlot(demoState.ik.softZone);
     IkPose before = PoseOfBones();
     if (demoState.ikCompare &&
         (!ikComparison.running || !SameTarget(ikComparison.target, demoState.target) ||
@@ -170,6 +187,109 @@ void UpdateIk() {
                          EndEffectorPosition(), demoState.target, demoState.ik);
     if (ikComparison.running)
         UpdateComparison(demoState.target, demoState.ik);
+}
+
+void UpdateSoftReachPlot(double zone) {
+    const double shownZone = zone > 0.0 ? zone : 0.1;
+    IkSoftReachPlot &plot = ikSoftReachPlot;
+    double reach = IkChainReach();
+    if (plot.made && plot.zone == shownZone && plot.reach == reach)
+        return;
+    plot.zone = shownZone;
+    plot.reach = reach;
+    plot.from = reach - 2.0 * IkMaxSoftZone;
+    plot.to = reach + IkMaxSoftZone;
+    plot.made = 1;
+    // Out along a slanting line from the root, each answer starting from the one before, as
+    // when a learner drags the target out.
+    const Vector3 along = {0.6f, 0.8f, 0.0f};
+    Vector3 root = bones[0].pivot;
+    for (int softened = 0; softened <= 1; ++softened) {
+        IkSettings settings;
+        settings.softZone = softened ? shownZone : 0.0;
+        IkPose pose = {};
+        float *out = softened ? plot.softened : plot.plain;
+        for (int i = 0; i < IkSoftReachSamples; ++i) {
+            double d = plot.from + (plot.to - plot.from) * i / (IkSoftReachSamples - 1);
+            Vector3 target = Add(root, Vector3{(float)(along.x * d), (float)(along.y * d), 0.0f});
+            RunIkUpdate(IkSolverAnalytic, pose, target, settings);
+            Vector3 elbow, end;
+            PoseChainPoints(pose, elbow, end);
+            out[i] = (float)VectorLength(Subtract(end, root));
+        }
+    }
+}
+
+namespace {
+
+// Scene units: the arrow's length and head, the elbow's outline's radius.
+const double PoleArrowLength = 1.0;
+const double PoleHeadLength = 0.25;
+const double ElbowGuideRadius = 0.6;
+
+Vector3 Along(const Vector3 &from, const Vector3 &direction, double length) {
+    return Vector3{(float)(from.x + direction.x * length), (float)(from.y + direction.y * length),
+                   (float)(from.z + direction.z * length)};
+}
+
+Vector3 Moved(const Matrix4 &m, const Vector3 &p) {
+    Vector4 out;
+    TransformPoint(out, m, AsPoint(p));
+    return DropW(out);
+}
+
+// The point ElbowGuideRadius from the elbow along the elbow's turn (bend, side), through the
+// lower bone's matrix as it stands.
+Vector3 ElbowGuidePoint(double bend, double side) {
+    Vec3d local = TurnX(TurnZ(Vec3d{0.0, 1.0, 0.0}, TurnOf(side)), TurnOf(bend));
+    Vector3 unmoved = Along(bones[1].pivot, ToVector3(local), ElbowGuideRadius);
+    return Moved(bones[0].matrix, unmoved);
+}
+
+} // namespace
+
+void MakeIkGuides(IkGuides &guides) {
+    guides = IkGuides{};
+    int shown = demoState.ikMode &&
+                (demoState.ikCompare || ValidIkSolver(demoState.ikSolver) != IkSolverIncremental);
+    if (!shown)
+        return;
+    Vector3 elbow = Moved(bones[0].matrix, bones[1].pivot);
+    Vector3 side = IkPoleSide(demoState.target, demoState.ik);
+    if (VectorLength(side) > 0.5) {
+        guides.pole = 1;
+        guides.poleFrom = elbow;
+        guides.poleTo = Along(elbow, side, PoleArrowLength);
+        // The head: two strokes back from the tip, one either side in the vertical plane.
+        Vector3 back = Along(guides.poleTo, side, -PoleHeadLength);
+        guides.poleHead[0] = Along(back, Vector3{0.0f, 1.0f, 0.0f}, 0.5 * PoleHeadLength);
+        guides.poleHead[1] = Along(back, Vector3{0.0f, 1.0f, 0.0f}, -0.5 * PoleHeadLength);
+    }
+    if (!demoState.ik.jointLimits)
+        return;
+    guides.limits = 1;
+    guides.root = bones[0].pivot;
+    double lower = VectorLength(Subtract(bones[1].pivot, bones[0].pivot));
+    Turn tilt = TurnOf(IkLowerBoneMaxTilt);
+    for (int i = 0; i < 2 * IkGuideArcPoints; ++i) {
+        Turn around = TurnOf(360.0 * i / (2 * IkGuideArcPoints - 1));
+        Vec3d d = {tilt.s * around.c, tilt.c, tilt.s * around.s};
+        guides.coneRim[i] = Along(guides.root, ToVector3(d), lower);
+    }
+    // The outline: bend 0 to 120 at the greatest side one way, side back across at full bend,
+    // bend back at the greatest side the other way, side across again at no bend.
+    const int n = IkGuideArcPoints;
+    for (int i = 0; i < n; ++i) {
+        double t = (double)i / (n - 1);
+        double bend = IkElbowMinBend + (IkElbowMaxBend - IkElbowMinBend) * t;
+        double side = IkElbowMaxSideBend * (1.0 - 2.0 * t);
+        guides.elbowOutline[i] = ElbowGuidePoint(bend, IkElbowMaxSideBend);
+        guides.elbowOutline[n + i] = ElbowGuidePoint(IkElbowMaxBend, side);
+        guides.elbowOutline[2 * n + i] = ElbowGuidePoint(
+            IkElbowMaxBend - (IkElbowMaxBend - IkElbowMinBend) * t, -IkElbowMaxSideBend);
+        guides.elbowOutline[3 * n + i] = ElbowGuidePoint(IkElbowMinBend, -side);
+        guides.hinge[i] = ElbowGuidePoint(bend, 0.0);
+    }
 }
 
 void StepIk() {

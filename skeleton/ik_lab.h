@@ -11,7 +11,8 @@ enum IkStatus {
     IkStatusReached,            // within the tolerance
     IkStatusApproaching,        // the distance is shrinking
     IkStatusReceding,           // the distance is growing
-    IkStatusStalled,            // neither, short of the target
+    IkStatusStalled,            // neither over the last 50 updates, short of the target
+    IkStatusStill,              // the last update left the distance as it was; too soon to judge
     IkStatusPointingOutOfReach, // the target is beyond full reach; the chain points straight at it
     IkStatusIgnoredTooFar,      // incremental: 3 or more units from the end
     IkStatusIgnoredInLine,      // incremental: on the line from the origin through the end
@@ -35,6 +36,8 @@ struct IkProgress {
     float history[IkHistoryLength];
     int historyCount;
     int historyOffset;
+    double twist[BoneCount]; // each bone's twist after the last update, degrees (IkBoneTwist)
+    int heldBy;              // the limits holding the chain short (IkLimitFlag), while it waits
 };
 
 void ResetIkProgress(IkProgress &progress);
@@ -69,6 +72,43 @@ extern IkComparison ikComparison;
 // while demoState.ikCompare is on. While demoState.ikFrozen is on, it runs only for a pending
 // step.
 void UpdateIk();
+
+// The soft-reach plot: as a target moves out along a line through full reach, the distance from
+// the root to the chain's end against the target's, with the analytic solver itself answering
+// each, softened by zone and plainly. Kept up to date by UpdateIk for demoState.ik.softZone.
+const int IkSoftReachSamples = 96;
+struct IkSoftReachPlot {
+    double zone;     // the soft zone it was made for
+    double from, to; // the target's distances, first and last sample
+    double reach;    // the chain's full reach
+    float softened[IkSoftReachSamples];
+    float plain[IkSoftReachSamples];
+    int made;
+};
+extern IkSoftReachPlot ikSoftReachPlot;
+
+// Makes the plot for zone (0.1 when zone is 0, so that there is a curve to show) unless it is
+// made for that zone already.
+void UpdateSoftReachPlot(double zone);
+
+// What the scene shows of the settings, model space, for the chain on screen: the pole as an
+// arrow from the elbow toward the side it asks for, and with the joint limits on the lower
+// bone's cone at the root and the outline of the directions the elbow allows (a patch of the
+// sphere round the elbow), with its one-way hinge's arc through the middle.
+const int IkGuideArcPoints = 17;
+struct IkGuides {
+    int pole; // the pole arrow is shown
+    Vector3 poleFrom, poleTo, poleHead[2];
+    int limits; // the cone and the elbow's outline are shown
+    Vector3 root;
+    Vector3 coneRim[2 * IkGuideArcPoints]; // a closed ring, first point again last
+    Vector3 elbowOutline[4 * IkGuideArcPoints];
+    Vector3 hinge[IkGuideArcPoints];
+};
+
+// The guides for the bones as they stand and demoState: shown in the inverse mode for every
+// solver but the incremental one (whose rules know neither), and for all while comparing.
+void MakeIkGuides(IkGuides &guides);
 
 // Freezes the solver and asks for one more update, which the next frame makes.
 void StepIk();

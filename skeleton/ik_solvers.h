@@ -5,16 +5,18 @@
 #include "skeleton/math3d.h"
 #include "skeleton/skin_colours.h"
 
-// The inverse-kinematics solvers, side by side on the same two-bone chain. Each changes only
-// rotX and rotZ of bones 0 and 1; rotY is read (it takes part in every matrix) but never
-// written. Each works on a pose record, so that several can run on their own copies of the
-// angles from the same start.
+// The inverse-kinematics solvers, side by side on the same two-bone chain. The incremental one
+// nudges rotX and rotZ of bones 0 and 1; the others answer with each bone's rotation the plain
+// swing of its rest axis (+Y) onto its new direction, so they never twist a bone about its own
+// length, every angle within (-180, 180]. Each works on a pose record, so that several can run
+// on their own copies of the angles from the same start.
 
 enum IkSolverKind {
     IkSolverIncremental, // the original pass: small nudges per frame (SolveIkStep)
     IkSolverAnalytic,    // closed form: law of cosines for the elbow, a pole for the plane
     IkSolverCcd,         // cyclic coordinate descent, end joint first
     IkSolverFabrik,      // forward and backward reaching on the joint positions
+    IkSolverDls,         // damped least squares on the Jacobian of the joints' turns
     IkSolverCount,
 };
 
@@ -67,7 +69,7 @@ const char *IkSolverList();
 // One update of solver kind on pose toward target. The incremental solver runs SolveIkStep on
 // the bones with pose's angles and puts the bones back as they were, so on a copy it gives
 // what it gives on the bones. The others ignore the incremental solver's rules (3 units, the
-// line through the origin); ccd and fabrik make up to settings.iterations passes and stop
+// line through the origin); ccd, fabrik and dls make up to settings.iterations passes and stop
 // once the end is within settings.tolerance.
 void RunIkUpdate(int kind, IkPose &pose, const Vector3 &target, const IkSettings &settings);
 
@@ -75,14 +77,31 @@ void RunIkUpdate(int kind, IkPose &pose, const Vector3 &target, const IkSettings
 // the bones exactly as they were.
 void PoseChainPoints(const IkPose &pose, Vector3 &elbow, Vector3 &end);
 
+// The side the pole asks the elbow to bend toward for target: the pole's level direction, its
+// part at right angles to the line from the root to the target, as a unit vector (zero when
+// the pole lies along that line).
+Vector3 IkPoleSide(const Vector3 &target, const IkSettings &settings);
+
 // Full reach of the chain: the two bones' lengths added.
 double IkChainReach();
 
-// Joint limits, when settings.jointLimits is on (the incremental solver ignores them):
+// Soft reach (the analytic solver, settings.softZone > 0): for a target d from the root, the
+// distance the chain aims at along the line to it. Below reach - zone, d itself; above,
+// (reach - zone) + zone * (1 - e^(-(d - (reach - zone)) / zone)), which nears full reach
+// without ever getting there, so the elbow straightens smoothly instead of snapping.
+double IkSoftReachDistance(double d, double reach, double zone);
+
+// Joint limits, when settings.jointLimits is on (the incremental solver ignores them). They are
+// about directions, so they mean the same whatever angles a pose holds:
 //  - the lower bone stays within IkLowerBoneMaxTilt degrees of upright, as far as the mesh
 //    can lean before its lower rings dip into the floor;
-//  - the elbow bends one way only: bone 1's rotX from IkElbowMinBend to IkElbowMaxBend, and
-//    its rotZ (sideways) within plus or minus IkElbowMaxSideBend.
+//  - the elbow bends one way only: the upper bone's direction in the lower bone's frame is
+//    Rx(bend) * Rz(side) * +Y with bend from IkElbowMinBend to IkElbowMaxBend (toward the
+//    lower bone's +Z) and side, its lean out of that plane, within plus or minus
+//    IkElbowMaxSideBend.
+// With limits on, an update of any solver but the incremental one never leaves the chain's
+// end farther from the target than the limit-keeping start was, and where the limits hold the
+// chain short it ends (within 0.002) as near as any limit-keeping pose can.
 const double IkLowerBoneMaxTilt = 17.0;
 const double IkElbowMinBend = 0.0;
 const double IkElbowMaxBend = 120.0;
@@ -90,3 +109,19 @@ const double IkElbowMaxSideBend = 60.0;
 
 // Whether pose keeps the joint limits, allowing slack degrees of rounding.
 int PoseWithinLimits(const IkPose &pose, double slack);
+
+// Bone b's twist in pose, degrees: its own rotation split into a swing of +Y onto its direction
+// and a turn about +Y before it; this is that turn.
+double IkBoneTwist(const IkPose &pose, int b);
+
+// The limits a pose sits on, as a set of flags.
+enum IkLimitFlag {
+    IkLimitLowerTilt = 1,     // the lower bone as far from upright as allowed
+    IkLimitElbowStraight = 2, // the elbow straight, the least bend allowed
+    IkLimitElbowBend = 4,     // the elbow at its greatest bend
+    IkLimitElbowSide = 8,     // the elbow leaning sideways as far as allowed
+};
+int IkLimitsHolding(const IkPose &pose);
+
+// The limits as the panel words them: "held by the elbow's 120-degree limit"; empty for none.
+const char *IkLimitsText(int holding);

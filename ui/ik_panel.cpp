@@ -1,7 +1,9 @@
 #include "ui/ik_panel.h"
 
+#include <cmath>
 #include <cstdio>
 #include <imgui.h>
+#include <initializer_list>
 
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
@@ -48,12 +50,41 @@ void StepRow(DemoCommandQueue &commands) {
     ImGui::TextUnformatted(demoState.ikFrozen ? "frozen" : "runs every frame");
 }
 
+// Each bone's three angles, and its twist about its own length: the part of its turn that
+// only thins the skin at the joint, which no solver but the incremental one gives.
+void BoneAngles() {
+    if (!ImGui::BeginTable("angles", 5, ImGuiTableFlags_SizingStretchSame))
+        return;
+    const char *const headers[] = {"deg", "x", "y", "z", "twist"};
+    for (const char *header : headers)
+        ImGui::TableSetupColumn(header);
+    ImGui::TableHeadersRow();
+    const char *const names[BoneCount] = {"lower", "upper"};
+    for (int b = 0; b < BoneCount; ++b) {
+        ImGui::TableNextRow();
+        ImGui::TableNextColumn();
+        ImGui::TextUnformatted(names[b]);
+        for (double angle :
+             {bones[b].rotX, bones[b].rotY, bones[b].rotZ, frameRecord.ik.twist[b]}) {
+            ImGui::TableNextColumn();
+            ImGui::Text("%7.2f", std::abs(angle) < 0.005 ? 0.0 : angle); // no "-0.00"
+        }
+    }
+    ImGui::EndTable();
+}
+
+// What holds the chain short, while the joint limits do.
+void HeldBy() {
+    if (frameRecord.ik.heldBy)
+        ImGui::TextWrapped("%s", IkLimitsText(frameRecord.ik.heldBy));
+}
+
 void Readouts() {
-    ImGui::Text("Lower bone  x %7.2f  z %7.2f deg", bones[0].rotX, bones[0].rotZ);
-    ImGui::Text("Upper bone  x %7.2f  z %7.2f deg", bones[1].rotX, bones[1].rotZ);
+    BoneAngles();
     ImGui::Text("Distance to the target  %.4f", frameRecord.ik.distance);
     ImGui::Text("Updates since it moved  %d", frameRecord.ik.updates);
     ImGui::Text("Status: %s", IkStatusText(frameRecord.ik.status));
+    HeldBy();
 }
 
 void DistancePlot() {
@@ -82,6 +113,13 @@ void Swatch(const ColourRgb &colour) {
     ImGui::SameLine();
 }
 
+// The limb's own solver in the legend: its distance and status as the readouts give them.
+void LimbLegendRow() {
+    ImGui::Text("%.4f", frameRecord.ik.distance);
+    ImGui::TableNextColumn();
+    ImGui::TextWrapped("the limb: %s", IkStatusText(frameRecord.ik.status));
+}
+
 void Comparison(DemoCommandQueue &commands) {
     bool shown = demoState.ikCompare != 0;
     if (ImGui::Checkbox("Compare the solvers (C)", &shown))
@@ -104,12 +142,15 @@ void Comparison(DemoCommandQueue &commands) {
         ImGui::TableNextColumn();
         const IkChainFigures &figures = frameRecord.compared[kind];
         if (kind == demoState.ikSolver) {
-            ImGui::TableNextColumn();
-            ImGui::TextUnformatted("the limb itself");
+            LimbLegendRow();
         } else if (frameRecord.comparisonDrawn && figures.known) {
             ImGui::Text("%.4f", figures.distance);
             ImGui::TableNextColumn();
-            ImGui::TextWrapped("%s", IkStatusText(figures.status));
+            if (figures.sameAs >= 0)
+                ImGui::TextWrapped("%s; on %s's chain", IkStatusText(figures.status),
+                                   IkSolverName(figures.sameAs));
+            else
+                ImGui::TextWrapped("%s", IkStatusText(figures.status));
         } else {
             ImGui::TableNextColumn();
             ImGui::TextWrapped("starts with the next update");
@@ -126,12 +167,68 @@ void SetSetting(DemoCommandQueue &commands, int setting, double value) {
     Queue(commands, CommandSetIkSetting, setting, value);
 }
 
+// dls's damping: small steps straight at the target when small, steady ones near a straight
+// chain when large.
+void DlsSettings(DemoCommandQueue &commands) {
+    float damping = (float)demoState.ik.damping;
+    if (ImGui::SliderFloat("Damping (dls)", &damping, (float)IkMinDamping, (float)IkMaxDamping,
+                           "%.2f", ImGuiSliderFlags_Logarithmic))
+        SetSetting(commands, IkSettingDamping, damping);
+}
+
+// The end's distance from the root against the target's, as the target moves out through full
+// reach: plain (the solver's own colour dimmed) and softened, over a grey line at full reach.
+void SoftReachPlot() {
+    const IkSoftReachPlot &plot = ikSoftReachPlot;
+    if (!plot.made)
+        return;
+    ImGui::TextWrapped("End's distance from the root against the target's (%.2f to %.2f); "
+                       "grey: full reach",
+                       plot.from, plot.to);
+    ImVec2 size(ImGui::GetContentRegionAvail().x, PlotHeight * 1.5f);
+    ImVec2 at = ImGui::GetCursorScreenPos();
+    ImGui::Dummy(size);
+    ImDrawList *draw = ImGui::GetWindowDrawList();
+    draw->AddRectFilled(at, ImVec2(at.x + size.x, at.y + size.y),
+                        ImGui::GetColorU32(ImGuiCol_FrameBg));
+    // The same scale on both axes, so that following the target is the diagonal.
+    double span = plot.to - plot.from;
+    auto point = [&](double x, double y) {
+        return ImVec2(at.x + (float)((x - plot.from) / span) * size.x,
+                      at.y + size.y - (float)((y - plot.from) / span) * size.y);
+    };
+    draw->AddLine(point(plot.from, plot.reach), point(plot.to, plot.reach),
+                  IM_COL32(140, 140, 140, 255));
+    // The softened curve broad beneath, the plain one thin on top: both show where they agree.
+    ImU32 colours[2] = {IM_COL32(255, 200, 0, 255), IM_COL32(255, 255, 255, 255)};
+    const float *curves[2] = {plot.softened, plot.plain};
+    for (int c = 0; c < 2; ++c)
+        for (int i = 1; i < IkSoftReachSamples; ++i) {
+            double x0 = plot.from + span * (i - 1) / (IkSoftReachSamples - 1);
+            double x1 = plot.from + span * i / (IkSoftReachSamples - 1);
+            draw->AddLine(point(x0, curves[c][i - 1]), point(x1, curves[c][i]), colours[c],
+                          c ? 1.0f : 3.0f);
+        }
+    ImGui::TextColored(ImVec4(1.0f, 0.78f, 0.0f, 1.0f), "soft, zone %.2f", plot.zone);
+    ImGui::SameLine();
+    ImGui::TextUnformatted("  white: plain");
+}
+
+// Soft reach of the analytic solver: its zone, 0 for off, and the plot of what it does.
+void SoftReachSettings(DemoCommandQueue &commands) {
+    float zone = (float)demoState.ik.softZone;
+    if (ImGui::SliderFloat("Soft reach", &zone, 0.0f, (float)IkMaxSoftZone,
+                           zone > 0.0f ? "zone %.2f" : "off"))
+        SetSetting(commands, IkSettingSoftZone, zone);
+    SoftReachPlot();
+}
+
 // The settings of the solver on screen, and while comparing, of every solver.
 void SolverSettings(DemoCommandQueue &commands) {
     const IkSettings &ik = demoState.ik;
     int kind = demoState.ikSolver;
     int all = demoState.ikCompare;
-    if (all || kind == IkSolverCcd || kind == IkSolverFabrik) {
+    if (all || kind == IkSolverCcd || kind == IkSolverFabrik || kind == IkSolverDls) {
         int iterations = ik.iterations;
         if (ImGui::SliderInt("Iterations", &iterations, IkMinIterations, IkMaxIterations))
             SetSetting(commands, IkSettingIterations, iterations);
@@ -151,12 +248,15 @@ void SolverSettings(DemoCommandQueue &commands) {
         if (ImGui::Checkbox("Joint limits", &limits))
             SetSetting(commands, IkSettingJointLimits, limits);
         ImGui::BeginDisabled(!ik.jointLimits);
-        ImGui::TextWrapped("Lower bone within %.0f deg of upright; elbow %.0f to %.0f deg "
-                           "about X, %.0f to %.0f about Z",
-                           IkLowerBoneMaxTilt, IkElbowMinBend, IkElbowMaxBend, -IkElbowMaxSideBend,
-                           IkElbowMaxSideBend);
+        ImGui::TextWrapped("Lower bone within %.0f deg of upright; the elbow bends one way, "
+                           "%.0f to %.0f deg, and at most %.0f deg sideways",
+                           IkLowerBoneMaxTilt, IkElbowMinBend, IkElbowMaxBend, IkElbowMaxSideBend);
         ImGui::EndDisabled();
     }
+    if (all || kind == IkSolverDls)
+        DlsSettings(commands);
+    if (all || kind == IkSolverAnalytic)
+        SoftReachSettings(commands);
 }
 
 } // namespace

@@ -5,8 +5,9 @@
 // Draws 500 reachable targets in the target's box (closer than 3 units to the root) and 100
 // beyond reach, with a fixed seed, and runs every solver on each from the pose the inverse mode
 // starts in (every angle 0) for up to 3000 updates, measuring the distance on the real chain
-// (the bone matrices). ITERATIONS (default 10) are the ccd and fabrik passes per update.
-// Prints per solver:
+// (the bone matrices). ITERATIONS (default 10) are the ccd, fabrik and dls passes per update.
+// The first table has a row per solver, and one more for analytic with soft reach (zone 0.2,
+// which on purpose leaves targets within 0.2 of full reach short). It prints:
 //   - median and 95th percentile of the updates to get within 0.01 and within 0.001;
 //   - the share of reachable targets never within 0.001 after 3000 updates;
 //   - the final error: median and largest distance left on reachable targets, and for the
@@ -14,7 +15,13 @@
 //     root to the target;
 //   - nanoseconds per update (the first update toward each target, as the frame makes it) and
 //     its ratio to the incremental solver's, measured in the same run.
+// The second table has the joint limits on: 100 targets of the box (reachable or not), half
+// from the straight start and half from a bent, limit-keeping one, 60 updates each, against
+// the closest end any limit-keeping pose reaches (a brute-force search): the gap left at the
+// end (median and worst), the median updates to within 0.002 of that best, and how many
+// updates left the end farther from the target than before (more than 1e-6).
 
+#include "bench/support/ik_limits_search.h"
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
 #include "skeleton/ik_solvers.h"
@@ -139,24 +146,34 @@ double Now() {
         .count();
 }
 
+// A row of the first table: a solver with its settings.
+struct Row {
+    int kind;
+    IkSettings settings;
+    char label[24];
+};
+
+const double BenchSoftZone = 0.2;
+const int RowCount = IkSolverCount + 1;
+
 // Nanoseconds of the first update toward each reachable target from the start pose, for every
-// solver: the quickest of several passes over all of them, less the quickest pass that only
-// resets the pose. The solvers take turns within each pass, so that a machine busy for a while
+// row: the quickest of several passes over all of them, less the quickest pass that only
+// resets the pose. The rows take turns within each pass, so that a machine busy for a while
 // slows them alike.
-void MeasureNanosecondsPerUpdate(const IkSettings &settings, double *nanoseconds) {
+void MeasureNanosecondsPerUpdate(const Row *rows, double *nanoseconds) {
     IkPose start = StartPose();
-    double bestUpdates[IkSolverCount], bestResets = -1.0;
+    double bestUpdates[RowCount], bestResets = -1.0;
     volatile double sink = 0.0;
     for (int pass = 0; pass < TimingPasses; ++pass) {
-        for (int kind = 0; kind < IkSolverCount; ++kind) {
+        for (int r = 0; r < RowCount; ++r) {
             double t0 = Now();
             for (int i = 0; i < ReachableCount; ++i) {
                 SetBonesToPose(start);
-                FrameUpdate(kind, targets[i], settings);
+                FrameUpdate(rows[r].kind, targets[i], rows[r].settings);
             }
             double t1 = Now();
-            if (pass == 0 || t1 - t0 < bestUpdates[kind])
-                bestUpdates[kind] = t1 - t0;
+            if (pass == 0 || t1 - t0 < bestUpdates[r])
+                bestUpdates[r] = t1 - t0;
         }
         double t0 = Now();
         for (int i = 0; i < ReachableCount; ++i) {
@@ -167,8 +184,119 @@ void MeasureNanosecondsPerUpdate(const IkSettings &settings, double *nanoseconds
         if (pass == 0 || t1 - t0 < bestResets)
             bestResets = t1 - t0;
     }
-    for (int kind = 0; kind < IkSolverCount; ++kind)
-        nanoseconds[kind] = (bestUpdates[kind] - bestResets) / ReachableCount;
+    for (int r = 0; r < RowCount; ++r)
+        nanoseconds[r] = (bestUpdates[r] - bestResets) / ReachableCount;
+}
+
+void ConvergenceTable(const IkSettings &settings) {
+    Row rows[RowCount];
+    for (int kind = 0; kind < IkSolverCount; ++kind) {
+        rows[kind] = Row{kind, settings, ""};
+        std::snprintf(rows[kind].label, sizeof rows[kind].label, "%s", IkSolverName(kind));
+    }
+    rows[IkSolverCount] = Row{IkSolverAnalytic, settings, ""};
+    rows[IkSolverCount].settings.softZone = BenchSoftZone;
+    std::snprintf(rows[IkSolverCount].label, sizeof rows[IkSolverCount].label, "analytic soft");
+
+    std::printf("%d reachable and %d out-of-reach targets, %d updates at most, ccd, fabrik and "
+                "dls at %d iterations, dls damping %g, tolerance %g; analytic soft: zone %g\n\n",
+                ReachableCount, OutOfReachCount, MaxUpdates, settings.iterations, settings.damping,
+                settings.tolerance, BenchSoftZone);
+    std::printf("%-14s %15s %15s %7s %21s %9s %12s\n", "", "updates to .01", "updates to .001",
+                "never", "final error", "out", "ns/update");
+    std::printf("%-14s %7s %7s %7s %7s %7s %10s %10s %9s %6s %5s\n", "solver", "median", "p95",
+                "median", "p95", ".001", "median", "max", "max deg", "ns", "ratio");
+
+    double nanoseconds[RowCount];
+    MeasureNanosecondsPerUpdate(rows, nanoseconds);
+    for (int r = 0; r < RowCount; ++r) {
+        static int to01[ReachableCount], to001[ReachableCount];
+        static double errors[ReachableCount];
+        int never = 0;
+        for (int i = 0; i < ReachableCount; ++i) {
+            Run run = RunToward(rows[r].kind, targets[i], rows[r].settings);
+            to01[i] = run.within01;
+            to001[i] = run.within001;
+            errors[i] = run.finalError;
+            never += run.within001 == Never;
+        }
+        double worstOffLine = 0.0;
+        for (int i = ReachableCount; i < TargetCount; ++i)
+            worstOffLine = std::max(worstOffLine,
+                                    RunToward(rows[r].kind, targets[i], rows[r].settings).offLine);
+        std::sort(to01, to01 + ReachableCount);
+        std::sort(to001, to001 + ReachableCount);
+        std::sort(errors, errors + ReachableCount);
+        double ns = nanoseconds[r];
+        double baseline = nanoseconds[IkSolverIncremental];
+
+        std::printf("%-14s", rows[r].label);
+        PrintCount(Percentile(to01, ReachableCount, 0.5));
+        PrintCount(Percentile(to01, ReachableCount, 0.95));
+        PrintCount(Percentile(to001, ReachableCount, 0.5));
+        PrintCount(Percentile(to001, ReachableCount, 0.95));
+        std::printf(" %6.1f%% %10.2e %10.2e %9.3f %6.0f %5.2f\n", 100.0 * never / ReachableCount,
+                    errors[ReachableCount / 2], errors[ReachableCount - 1], worstOffLine, ns,
+                    ns / baseline);
+    }
+}
+
+const int LimitTargets = 100;
+const int LimitUpdates = 60;
+const double LimitGap = 0.002;
+
+void LimitsTable(const IkSettings &base) {
+    IkSettings settings = base;
+    settings.jointLimits = 1;
+    // Every target of the box, the first LimitTargets of the reachable and out-of-reach ones
+    // in turn; the best the limits allow for each, once.
+    static Vector3 chosen[LimitTargets];
+    static double best[LimitTargets];
+    for (int i = 0; i < LimitTargets; ++i) {
+        chosen[i] = i % 2 ? targets[ReachableCount + (i / 2) % OutOfReachCount] : targets[i / 2];
+        best[i] = ClosestWithinLimits(chosen[i]);
+    }
+    std::printf("\nWith the joint limits on: %d targets (half beyond reach), half from the "
+                "straight start, half bent within the limits, %d updates each\n\n",
+                LimitTargets, LimitUpdates);
+    std::printf("%-14s %21s %15s %12s\n", "", "gap to the best", "updates to", "updates");
+    std::printf("%-14s %10s %10s %15s %12s\n", "solver", "median", "worst", "best+.002 med",
+                "worse");
+    for (int kind = 0; kind < IkSolverCount; ++kind) {
+        if (kind == IkSolverIncremental)
+            continue; // the limits are not its
+        static double gaps[LimitTargets];
+        static int toBest[LimitTargets];
+        long worse = 0;
+        for (int i = 0; i < LimitTargets; ++i) {
+            IkPose pose = StartPose();
+            if (i % 4 >= 2) { // bent: plain swings, one angle each
+                pose.rotX[0] = 8.0;
+                pose.rotX[1] = 70.0;
+            }
+            Vector3 elbow, end;
+            double distance = DistanceOf(pose, chosen[i], elbow, end);
+            toBest[i] = Never;
+            if (distance <= best[i] + LimitGap)
+                toBest[i] = 0;
+            for (int update = 1; update <= LimitUpdates; ++update) {
+                RunIkUpdate(kind, pose, chosen[i], settings);
+                double after = DistanceOf(pose, chosen[i], elbow, end);
+                worse += after > distance + 1e-6;
+                distance = after;
+                if (toBest[i] == Never && distance <= best[i] + LimitGap)
+                    toBest[i] = update;
+            }
+            gaps[i] = distance - best[i];
+        }
+        std::sort(gaps, gaps + LimitTargets);
+        std::sort(toBest, toBest + LimitTargets);
+        std::printf("%-14s %10.2e %10.2e", IkSolverName(kind), gaps[LimitTargets / 2],
+                    gaps[LimitTargets - 1]);
+        std::printf("        ");
+        PrintCount(Percentile(toBest, LimitTargets, 0.5));
+        std::printf(" %12ld\n", worse);
+    }
 }
 
 } // namespace
@@ -179,46 +307,7 @@ int main(int argc, char **argv) {
         settings.iterations = std::atoi(argv[1]);
     InitSkinAndBones();
     DrawTargets();
-
-    std::printf("%d reachable and %d out-of-reach targets, %d updates at most, ccd and fabrik at "
-                "%d iterations, tolerance %g\n\n",
-                ReachableCount, OutOfReachCount, MaxUpdates, settings.iterations,
-                settings.tolerance);
-    std::printf("%-12s %15s %15s %7s %21s %9s %12s\n", "", "updates to .01", "updates to .001",
-                "never", "final error", "out", "ns/update");
-    std::printf("%-12s %7s %7s %7s %7s %7s %10s %10s %9s %6s %5s\n", "solver", "median", "p95",
-                "median", "p95", ".001", "median", "max", "max deg", "ns", "ratio");
-
-    double nanoseconds[IkSolverCount];
-    MeasureNanosecondsPerUpdate(settings, nanoseconds);
-    for (int kind = 0; kind < IkSolverCount; ++kind) {
-        static int to01[ReachableCount], to001[ReachableCount];
-        static double errors[ReachableCount];
-        int never = 0;
-        for (int i = 0; i < ReachableCount; ++i) {
-            Run run = RunToward(kind, targets[i], settings);
-            to01[i] = run.within01;
-            to001[i] = run.within001;
-            errors[i] = run.finalError;
-            never += run.within001 == Never;
-        }
-        double worstOffLine = 0.0;
-        for (int i = ReachableCount; i < TargetCount; ++i)
-            worstOffLine = std::max(worstOffLine, RunToward(kind, targets[i], settings).offLine);
-        std::sort(to01, to01 + ReachableCount);
-        std::sort(to001, to001 + ReachableCount);
-        std::sort(errors, errors + ReachableCount);
-        double ns = nanoseconds[kind];
-        double baseline = nanoseconds[IkSolverIncremental];
-
-        std::printf("%-12s", IkSolverName(kind));
-        PrintCount(Percentile(to01, ReachableCount, 0.5));
-        PrintCount(Percentile(to01, ReachableCount, 0.95));
-        PrintCount(Percentile(to001, ReachableCount, 0.5));
-        PrintCount(Percentile(to001, ReachableCount, 0.95));
-        std::printf(" %6.1f%% %10.2e %10.2e %9.3f %6.0f %5.2f\n", 100.0 * never / ReachableCount,
-                    errors[ReachableCount / 2], errors[ReachableCount - 1], worstOffLine, ns,
-                    ns / baseline);
-    }
+    ConvergenceTable(settings);
+    LimitsTable(settings);
     return 0;
 }

@@ -31,6 +31,7 @@ TEST(Options, NoneMeansAnInteractiveRunThatPrintsNothing) {
     EXPECT_EQ(options.stats, 0);
     EXPECT_EQ(options.screenshotFile, nullptr);
     EXPECT_EQ(options.keys.count, 0);
+    EXPECT_EQ(options.ikLimits, 0);
 }
 
 TEST(Options, AcceptsEachOptionWithSeparateOrAttachedValues) {
@@ -41,8 +42,9 @@ TEST(Options, AcceptsEachOptionWithSeparateOrAttachedValues) {
     EXPECT_EQ(options.stats, 1);
     ASSERT_EQ(options.keys.count, 4); // both scripts, in order
     EXPECT_EQ(options.keys.keys[2].keyCode, KeyUp);
-    EXPECT_EQ(Parse({"--frames=7", "--skinning", "dual-quaternion"}), OptionsRun);
+    EXPECT_EQ(Parse({"--frames=7", "--skinning", "dual-quaternion", "--ik-limits"}), OptionsRun);
     EXPECT_EQ(options.frames, 7);
+    EXPECT_EQ(options.ikLimits, 1);
     EXPECT_EQ(options.skinningMethod, SkinningDualQuaternion);
     EXPECT_EQ(Parse({"--frames", "3", "--help"}), OptionsHelp);
     EXPECT_EQ(Parse({"-h"}), OptionsHelp);
@@ -56,6 +58,7 @@ TEST(Options, RejectsBadInputWithAReason) {
         {"--screenshot"},    {"--screenshot="},  {"--bogus"},
         {"extra"},           {"--framesx", "3"}, {"--frames", "5", "--keys", "6:A"},
         {"--skinning"},      {"--skinning="},    {"--skinning", "dual quaternion"},
+        {"--ik-limits=1"},
     };
     for (const std::vector<std::string> &args : bad) {
         EXPECT_EQ(Parse(args), OptionsInvalid) << args[0];

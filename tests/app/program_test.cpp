@@ -72,9 +72,10 @@ TEST_F(Program, HelpListsOptionsAndKeys) {
     RunResult result = Run("--help");
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_TRUE(result.err.empty());
-    for (const char *part : {"Usage", "--headless", "--frames", "--keys", "--screenshot", "--stats",
-                             "--no-ui", "Escape", "Page Up", "numeric-pad", "main row", "F1", "F12",
-                             "left drag", "wheel", "right drag", "Controls (F1)"})
+    for (const char *part :
+         {"Usage", "--headless", "--frames", "--keys", "--screenshot", "--stats", "--no-ui",
+          "--ik-limits", "Escape", "Page Up", "numeric-pad", "main row", "F1", "F12", "left drag",
+          "wheel", "right drag", "Controls (F1)"})
         EXPECT_TRUE(Contains(result.out, part)) << part;
 }
 
@@ -119,7 +120,7 @@ TEST_F(Program, DeterministicRunPrintsNothingAndCountsTicksAndFrames) {
 // chain's end, on its own line: the incremental solver ignores it, the others reach it. So the
 // distance the stats give tells which solver the option chose.
 TEST_F(Program, IkSolverOptionChoosesTheSolverTheStatsName) {
-    for (const char *name : {"incremental", "analytic", "ccd", "fabrik"}) {
+    for (const char *name : {"incremental", "analytic", "ccd", "fabrik", "dls"}) {
         RunResult run = Run(std::string("--headless --frames 10 --no-ui --stats --ik-solver ") +
                             name + " --keys '1:I 2:Down'");
         EXPECT_EQ(run.exitCode, 0) << run.err;
@@ -131,6 +132,28 @@ TEST_F(Program, IkSolverOptionChoosesTheSolverTheStatsName) {
             EXPECT_NEAR(distance, 0.1, 1e-6) << run.out;
         else
             EXPECT_LE(distance, 0.001) << name;
+    }
+}
+
+// Twenty Down presses after entering the inverse mode put the target a unit above the root:
+// only an elbow bent past its 120-degree limit reaches it, so with the limits on the analytic
+// solver stops short, and the stats say so.
+TEST_F(Program, IkLimitsOptionStartsWithTheJointLimitsOn) {
+    std::string keys = "1:I";
+    for (int tick = 2; tick <= 21; ++tick)
+        keys += " " + std::to_string(tick) + ":Down";
+    for (int limits = 0; limits <= 1; ++limits) {
+        RunResult run = Run(std::string("--headless --frames 25 --no-ui --stats --ik-solver ") +
+                            "analytic --keys '" + keys + "'" + (limits ? " --ik-limits" : ""));
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        const char line[] = "ik: solver analytic, distance ";
+        size_t at = run.out.find(line);
+        ASSERT_NE(at, std::string::npos) << run.out;
+        double distance = std::atof(run.out.c_str() + at + sizeof line - 1);
+        if (limits)
+            EXPECT_GT(distance, 0.1) << run.out;
+        else
+            EXPECT_LE(distance, 0.001) << run.out;
     }
 }
 

@@ -1,11 +1,15 @@
+#include "bench/support/ik_limits_search.h"
+#include "skeleton/frame_record.h"
 #include "skeleton/ik_lab.h"
 #include "skeleton/ik_solvers.h"
 #include "skeleton/kinematics.h"
-#include "skeleton/frame_record.h"
 #include "skeleton/skinning.h"
+#include "skeleton/vec3d.h"
 #include "tests/skeleton/skeleton_fixture.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -48,6 +52,24 @@ Vector3 Elbow() {
 
 double Distance(const Vector3 &a, const Vector3 &b) {
     return VectorLength(Subtract(a, b));
+}
+
+// Bone b's twist about its own length, degrees, from its matrix: the rotation as a quaternion
+// (w, x, y, z); its part about +Y, w + y j, is the twist.
+double TwistOfMatrix(int b) {
+    const float *m = bones[b].matrix.m; // column-major: row r, column c at m[4 * c + r]
+    double w = 0.5 * std::sqrt(std::max(0.0, 1.0 + m[0] + m[5] + m[10]));
+    double y = 0.5 * std::sqrt(std::max(0.0, 1.0 - m[0] + m[5] - m[10]));
+    y = std::copysign(y, (double)m[8] - m[2]);
+    return 2.0 * std::atan2(y, w) / DegreesToRadians;
+}
+
+// The elbow's turn from bone 1's own matrix: where it takes +Y, as a bend about X toward +Z and
+// a lean sideways out of that plane, degrees.
+void ElbowTurnOfMatrix(double &bend, double &side) {
+    const float *m = bones[1].matrix.m;
+    side = std::asin(std::max(-1.0, std::min(1.0, -(double)m[4]))) / DegreesToRadians;
+    bend = std::atan2((double)m[6], (double)m[5]) / DegreesToRadians;
 }
 
 int FiniteAngles() {
@@ -100,16 +122,16 @@ TEST_F(IkSolvers, AnalyticReachesEveryReachableTargetInOneUpdate) {
         Start(IkSolverAnalytic, target);
         UpdateSkeletonAndSkin();
         ASSERT_LT(Distance(EndEffectorPosition(), target), 1e-4) << "target " << i;
-        // Only the X and Z angles turn: the bones keep their lengths and their Y angles.
+        // The bones keep their lengths and turn without twisting.
         EXPECT_NEAR(Distance(Elbow(), bones[0].pivot), 1.5, 1e-5);
         EXPECT_NEAR(Distance(EndEffectorPosition(), Elbow()), 1.5, 1e-5);
-        EXPECT_EQ(bones[0].rotY, 0.0);
-        EXPECT_EQ(bones[1].rotY, 0.0);
+        EXPECT_NEAR(TwistOfMatrix(0), 0.0, 0.5);
+        EXPECT_NEAR(TwistOfMatrix(1), 0.0, 0.5);
     }
 }
 
-TEST_F(IkSolvers, CcdAndFabrikConvergeOnTheSameTargets) {
-    for (int solver : {IkSolverCcd, IkSolverFabrik}) {
+TEST_F(IkSolvers, CcdFabrikAndDlsConvergeOnTheSameTargets) {
+    for (int solver : {IkSolverCcd, IkSolverFabrik, IkSolverDls}) {
         TargetDraw draw = {1};
         for (int i = 0; i < 200; ++i) {
             Vector3 target = draw.Reachable();
@@ -152,10 +174,12 @@ TEST_F(IkSolvers, LimitsHoldOnEveryUpdate) {
             }
             for (int frame = 0; frame < 20; ++frame) {
                 UpdateSkeletonAndSkin();
-                // The elbow bends one way only, within its range...
-                ASSERT_GE(bones[1].rotX, 0.0);
-                ASSERT_LE(bones[1].rotX, 120.0);
-                ASSERT_LE(std::abs(bones[1].rotZ), 60.0);
+                // The elbow bends one way only, within its range, whatever angles hold it...
+                double bend, side;
+                ElbowTurnOfMatrix(bend, side);
+                ASSERT_GE(bend, -1e-3);
+                ASSERT_LE(bend, 120.0 + 1e-3);
+                ASSERT_LE(std::abs(side), 60.0 + 1e-3);
                 // ...the lower bone stays near upright...
                 ASSERT_GE(Elbow().y, 1.5 * cosMaxTilt - 1e-5);
                 // ...and no part of the skin goes into the floor.
@@ -286,7 +310,11 @@ TEST_F(IkSolvers, ProgressTellsTheSituationsApart) {
     const Case cases[] = {
         {IkSolverAnalytic, {1.0f, 2.5f, 0.0f}, 0, 1, IkStatusReached},
         {IkSolverAnalytic, {2.5f, 3.5f, 2.5f}, 0, 1, IkStatusPointingOutOfReach},
-        {IkSolverAnalytic, {0.0f, 1.0f, 0.0f}, 1, 3, IkStatusStalled}, // the limits hold it
+        // The limits hold it from the first update on: stalled once 50 updates have not
+        // moved it, and not before.
+        {IkSolverAnalytic, {0.0f, 1.0f, 0.0f}, 1, 3, IkStatusStill},
+        {IkSolverAnalytic, {0.0f, 1.0f, 0.0f}, 1, 50, IkStatusApproaching},
+        {IkSolverAnalytic, {0.0f, 1.0f, 0.0f}, 1, 51, IkStatusStalled},
         {IkSolverIncremental, {1.0f, 2.5f, 0.0f}, 0, 5, IkStatusApproaching},
         {IkSolverIncremental, {2.5f, 1.0f, 2.5f}, 0, 5, IkStatusIgnoredTooFar},
         {IkSolverIncremental, {0.0f, 3.5f, 0.0f}, 0, 5, IkStatusIgnoredInLine},
@@ -300,6 +328,12 @@ TEST_F(IkSolvers, ProgressTellsTheSituationsApart) {
         EXPECT_EQ(ikProgress.status, c.status) << IkStatusText(ikProgress.status);
         EXPECT_EQ(ikProgress.updatesSinceTargetMoved, c.frames);
         EXPECT_FLOAT_EQ(ikProgress.distance, Distance(EndEffectorPosition(), c.target));
+        // A unit above the root: the elbow bent as far as it goes, the lower bone leaning back.
+        EXPECT_STREQ(
+            IkLimitsText(ikProgress.heldBy),
+            c.limits && c.status != IkStatusApproaching
+                ? "held by the lower bone's 17-degree tilt and the elbow's 120-degree limit"
+                : "");
     }
 
     // A moved target restarts the count; the history runs on, the oldest dropping out.
@@ -326,6 +360,236 @@ TEST_F(IkSolvers, ProgressTellsTheSituationsApart) {
     UpdateSkeletonAndSkin();
     EXPECT_FALSE(SamePose(PoseOfBones(), before));
     EXPECT_EQ(ikProgress.updatesSinceTargetMoved, 101);
+}
+
+} // namespace
+
+namespace {
+
+// The solvers that answer in one go or by passes, rather than by the incremental nudges.
+std::vector<int> ChainSolvers() {
+    std::vector<int> kinds;
+    for (int kind = 0; kind < IkSolverCount; ++kind)
+        if (kind != IkSolverIncremental)
+            kinds.push_back(kind);
+    return kinds;
+}
+
+// The side of the line from the root to the target the elbow is on.
+Vec3d ElbowSide(const Vector3 &target) {
+    Vec3d axis = DirectionOr(ToVec3d(target), Vec3d{0.0, 1.0, 0.0});
+    return Across(ToVec3d(Elbow()), axis);
+}
+
+TEST_F(IkSolvers, AnswersNeverTwistABoneNorFlipTheElbow) {
+    for (int solver : ChainSolvers()) {
+        for (int limits = 0; limits <= 1; ++limits) {
+            TargetDraw draw = {7};
+            Start(solver, draw.InBox());
+            demoState.ik.jointLimits = limits;
+            // The target moved about as a learner moves it: every answer starts from the last.
+            for (int i = 0; i < 60; ++i) {
+                demoState.target = draw.InBox();
+                Vec3d sideBefore = {0.0, 0.0, 0.0};
+                for (int frame = 0; frame < 8; ++frame) {
+                    UpdateSkeletonAndSkin();
+                    for (int b = 0; b < BoneCount; ++b) {
+                        ASSERT_NEAR(TwistOfMatrix(b), 0.0, 0.5)
+                            << IkSolverName(solver) << " target " << i << " bone " << b;
+                        for (double angle : {bones[b].rotX, bones[b].rotY, bones[b].rotZ}) {
+                            ASSERT_GT(angle, -180.0);
+                            ASSERT_LE(angle, 180.0);
+                        }
+                    }
+                    // Updates toward the same target keep the elbow on its side of the line
+                    // (dls, which follows its gradient in small steps rather than choosing
+                    // an answer, may swing it round the line on the way).
+                    Vec3d side = ElbowSide(demoState.target);
+                    if (solver != IkSolverDls && frame > 0 && Length(side) > 0.05 &&
+                        Length(sideBefore) > 0.05) {
+                        ASSERT_GT(Dot(side, sideBefore), 0.0)
+                            << IkSolverName(solver) << " target " << i << " frame " << frame;
+                    }
+                    sideBefore = side;
+                }
+            }
+        }
+    }
+}
+
+TEST_F(IkSolvers, WithLimitsEveryUpdateGainsAndEndsAsNearAsTheLimitsAllow) {
+    TargetDraw draw = {11};
+    for (int i = 0; i < 60; ++i) {
+        Vector3 target = draw.InBox();
+        double closest = ClosestWithinLimits(target);
+        // Half from the straight start, half bent within the limits (plain swings: one angle).
+        double lean = draw.Next(-15.0, 15.0), bend = draw.Next(10.0, 110.0);
+        for (int solver : ChainSolvers()) {
+            Start(solver, target);
+            demoState.ik.jointLimits = 1;
+            if (i % 2) {
+                (i % 4 == 1 ? bones[0].rotX : bones[0].rotZ) = lean;
+                bones[1].rotX = bend;
+            }
+            BuildBoneMatrices();
+            double before = Distance(EndEffectorPosition(), target);
+            for (int frame = 0; frame < 60; ++frame) {
+                UpdateSkeletonAndSkin();
+                double after = Distance(EndEffectorPosition(), target);
+                ASSERT_LE(after, before + 1e-6)
+                    << IkSolverName(solver) << " target " << i << " update " << frame;
+                before = after;
+            }
+            ASSERT_TRUE(PoseWithinLimits(PoseOfBones(), 1e-3));
+            EXPECT_LE(before, closest + 0.002)
+                << IkSolverName(solver) << " target " << i << " (" << target.x << ", " << target.y
+                << ", " << target.z << ")";
+            EXPECT_GE(before, closest - 1e-4) << "the search missed the best";
+        }
+    }
+}
+
+// A straight chain with the target on its line is where the Jacobian loses a direction: the
+// miss lies along the chain, which no joint's turn moves. Whatever the damping, the update
+// stays finite, never leaves the end farther away, reaches what it can and leaves a target
+// beyond reach as it is, pointed at.
+TEST_F(IkSolvers, DlsOnAStraightChainInLineWithTheTarget) {
+    const float onLine[] = {0.0f, 0.5f, 2.0f, 2.9f, 3.0f, 3.5f};
+    for (double lambda : {IkMinDamping, 0.3, IkMaxDamping}) {
+        for (float y : onLine) {
+            Start(IkSolverDls, Vector3{0.0f, y, 0.0f});
+            BuildBoneMatrices();
+            demoState.ik.damping = lambda;
+            double before = Distance(EndEffectorPosition(), demoState.target);
+            for (int frame = 0; frame < 30; ++frame) {
+                UpdateSkeletonAndSkin();
+                ASSERT_TRUE(FiniteAngles());
+                double after = Distance(EndEffectorPosition(), demoState.target);
+                if (y < 3.0f) { // a reachable target: no update loses ground
+                    ASSERT_LE(after, before + 1e-6) << lambda << " " << y << " " << frame;
+                }
+                before = after;
+            }
+            if (y < 3.0f)
+                EXPECT_LE(before, demoState.ik.tolerance + 1e-6) << lambda << " " << y;
+            else
+                ExpectStraightToward(demoState.target, 1e-6);
+        }
+    }
+}
+
+// Soft reach: the analytic solver aims at (L - ds) + ds * (1 - e^(-(d - (L - ds)) / ds)) from
+// the root for a target d away in the zone below full reach L, and at d itself below it. As a
+// target moves out through L in small steps, the softened chain's elbow moves at a pace like
+// the target's, where the plain chain's snaps straight.
+TEST_F(IkSolvers, SoftReachStraightensTheChainSmoothlyThroughFullReach) {
+    const double reach = 3.0, zone = 0.3, step = 0.002;
+    const Vector3 along = {0.0f, 0.8f, 0.6f};
+    double fastest[2] = {0.0, 0.0}; // the elbow's move over the target's, plain and softened
+    for (int softened = 0; softened <= 1; ++softened) {
+        Start(IkSolverAnalytic, Vector3{0.0f, 2.0f, 0.0f});
+        demoState.ik.softZone = softened ? zone : 0.0;
+        Vector3 elbowBefore = {}, endBefore = {};
+        for (int i = 0; i <= 500; ++i) {
+            double d = 2.2 + step * i; // out to 3.2, through full reach at 3.0
+            demoState.target =
+                Vector3{(float)(along.x * d), (float)(along.y * d), (float)(along.z * d)};
+            UpdateSkeletonAndSkin();
+            double aimed = d;
+            if (softened && d > reach - zone)
+                aimed = reach - zone + zone * (1.0 - std::exp(-(d - (reach - zone)) / zone));
+            else if (!softened && d > reach)
+                aimed = reach;
+            ASSERT_NEAR(VectorLength(EndEffectorPosition()), aimed, 2e-5) << d;
+            if (i > 0) {
+                fastest[softened] =
+                    std::max(fastest[softened], Distance(Elbow(), elbowBefore) / step);
+                ASSERT_LE(Distance(EndEffectorPosition(), endBefore), 1.01 * step) << d;
+            }
+            elbowBefore = Elbow();
+            endBefore = EndEffectorPosition();
+        }
+    }
+    EXPECT_GT(fastest[0], 10.0); // the snap
+    EXPECT_LT(fastest[1], 2.0);
+
+    // The panel's plot of it holds the same curves, plain and softened.
+    UpdateSoftReachPlot(zone);
+    const IkSoftReachPlot &plot = ikSoftReachPlot;
+    for (int i = 0; i < IkSoftReachSamples; ++i) {
+        double d = plot.from + (plot.to - plot.from) * i / (IkSoftReachSamples - 1);
+        double soft = d > reach - zone
+                          ? reach - zone + zone * (1.0 - std::exp(-(d - (reach - zone)) / zone))
+                          : d;
+        EXPECT_NEAR(plot.softened[i], soft, 2e-5) << d;
+        EXPECT_NEAR(plot.plain[i], std::min(d, reach), 2e-5) << d;
+    }
+}
+
+// The scene's guides: the pole's arrow from the elbow along the level direction the pole angle
+// names (0 toward -z, 90 toward -x), the lower bone's cone 17 degrees round the vertical at the
+// root, and the elbow's outline at the edges of its range in the lower bone's frame.
+TEST_F(IkSolvers, GuidesDrawThePoleAndTheLimitsAsTheSolversUseThem) {
+    Start(IkSolverAnalytic, Vector3{0.3f, 2.4f, 0.2f});
+    demoState.ik.jointLimits = 1;
+    demoState.ik.poleAngle = 90.0;
+    for (int frame = 0; frame < 3; ++frame)
+        UpdateSkeletonAndSkin();
+    IkGuides guides;
+    MakeIkGuides(guides);
+    ASSERT_TRUE(guides.pole && guides.limits);
+    EXPECT_VEC_NEAR(guides.poleFrom, Elbow().x, Elbow().y, Elbow().z, 1e-6);
+    Vector3 arrow = Subtract(guides.poleTo, guides.poleFrom);
+    Vector3 axis = demoState.target; // from the root at the origin
+    float across = (float)(Dot(ToVec3d(Vector3{-1.0f, 0.0f, 0.0f}), ToVec3d(axis)) /
+                           Dot(ToVec3d(axis), ToVec3d(axis)));
+    Vec3d expected = DirectionOr(Minus(Vec3d{-1.0, 0.0, 0.0}, Times(ToVec3d(axis), across)),
+                                 Vec3d{0.0, 0.0, 0.0});
+    EXPECT_NEAR(Dot(ToVec3d(arrow), expected) / VectorLength(arrow), 1.0, 1e-5);
+    for (const Vector3 &p : guides.coneRim) {
+        EXPECT_NEAR(VectorLength(p), 1.5, 1e-5);
+        EXPECT_NEAR(std::acos(p.y / 1.5) / DegreesToRadians, 17.0, 1e-3);
+    }
+    // Back into the lower bone's frame (its matrix's rotation, transposed), each outline point
+    // is an elbow turn on the edge of the range: bend 0 or 120, or side 60 either way.
+    const float *m = bones[0].matrix.m;
+    Vector3 elbow = Elbow();
+    for (const Vector3 &p : guides.elbowOutline) {
+        Vector3 w = Subtract(p, elbow);
+        Vec3d local = {m[0] * w.x + m[1] * w.y + m[2] * w.z, m[4] * w.x + m[5] * w.y + m[6] * w.z,
+                       m[8] * w.x + m[9] * w.y + m[10] * w.z};
+        ASSERT_NEAR(Length(local), 0.6, 1e-5);
+        double side = std::asin(-local.x / 0.6) / DegreesToRadians;
+        double bend = std::atan2(local.z, local.y) / DegreesToRadians;
+        double edge = std::min(
+            {std::abs(bend), std::abs(bend - 120.0), std::abs(side - 60.0), std::abs(side + 60.0)});
+        EXPECT_LT(edge, 1e-3) << bend << " " << side;
+        EXPECT_TRUE(bend > -1e-3 && bend < 120.0 + 1e-3 && std::abs(side) < 60.0 + 1e-3);
+    }
+    // Compared chains that lie on one another say so: straight at a target right above the
+    // straight chain, which the incremental solver ignores and the others only point at, every
+    // chain is the incremental one's; moved off the line, the incremental chain lags behind
+    // and the analytic one, the first to get there, is on no earlier chain.
+    demoState.ik.jointLimits = 0;
+    demoState.ikCompare = 1;
+    demoState.ikSolver = IkSolverAnalytic;
+    Start(IkSolverAnalytic, Vector3{0.0f, 3.5f, 0.0f});
+    const SceneViewport view = {0, 0, 800, 600};
+    for (int frame = 0; frame < 3; ++frame)
+        UpdateFrame(frameRecord, 0.0, view);
+    for (int kind = 1; kind < IkSolverCount; ++kind)
+        EXPECT_EQ(frameRecord.compared[kind].sameAs, IkSolverIncremental) << IkSolverName(kind);
+    demoState.target = Vector3{1.0f, 2.0f, 0.5f};
+    for (int frame = 0; frame < 3; ++frame)
+        UpdateFrame(frameRecord, 0.0, view);
+    EXPECT_EQ(frameRecord.compared[IkSolverAnalytic].sameAs, -1);
+    EXPECT_EQ(frameRecord.compared[IkSolverIncremental].sameAs, -1);
+
+    // None of it for the incremental solver on its own, whose rules know neither.
+    demoState.ikCompare = 0;
+    demoState.ikSolver = IkSolverIncremental;
+    MakeIkGuides(guides);
+    EXPECT_FALSE(guides.pole || guides.limits);
 }
 
 } // namespace

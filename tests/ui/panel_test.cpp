@@ -228,10 +228,10 @@ TEST_F(Panel, EachIkChoiceAndClickDoesWhatItsKeyDoes) {
     auto combo = where.find(ControlId("Solver (K)"));
     ASSERT_NE(combo, where.end()) << "no solver choice";
     Click(combo->second);
-    const char *const solvers[] = {"incremental", "analytic", "ccd", "fabrik"};
-    std::map<std::string, ImVec2> items = FindComboItems(solvers, 4);
+    const char *const solvers[] = {"incremental", "analytic", "ccd", "fabrik", "dls"};
+    std::map<std::string, ImVec2> items = FindComboItems(solvers, 5);
     Click(ImVec2(combo->second.x, combo->second.y)); // closes the list again
-    for (int presses = 0; presses < 4; ++presses) {
+    for (int presses = 0; presses < 5; ++presses) {
         SCOPED_TRACE(solvers[presses]);
         ASSERT_TRUE(items.count(solvers[presses])) << "not in the list";
         StartFrom('I');
