@@ -11,6 +11,7 @@
 #include "skeleton/ik_colours.h"
 #include "skeleton/ik_lab.h"
 #include "ui/plot.h"
+#include "ui/sliders.h"
 
 namespace {
 
@@ -171,8 +172,8 @@ void SetSetting(DemoCommandQueue &commands, int setting, double value) {
 // chain when large.
 void DlsSettings(DemoCommandQueue &commands) {
     float damping = (float)demoState.ik.damping;
-    if (ImGui::SliderFloat("Damping (dls)", &damping, (float)IkMinDamping, (float)IkMaxDamping,
-                           "%.2f", ImGuiSliderFlags_Logarithmic))
+    if (PanelSliderFloat("Damping (dls)", &damping, (float)IkMinDamping, (float)IkMaxDamping, 0.01f,
+                         "%.2f", ImGuiSliderFlags_Logarithmic))
         SetSetting(commands, IkSettingDamping, damping);
 }
 
@@ -217,8 +218,8 @@ void SoftReachPlot() {
 // Soft reach of the analytic solver: its zone, 0 for off, and the plot of what it does.
 void SoftReachSettings(DemoCommandQueue &commands) {
     float zone = (float)demoState.ik.softZone;
-    if (ImGui::SliderFloat("Soft reach", &zone, 0.0f, (float)IkMaxSoftZone,
-                           zone > 0.0f ? "zone %.2f" : "off"))
+    if (PanelSliderFloat("Soft reach", &zone, 0.0f, (float)IkMaxSoftZone, 0.01f,
+                         zone > 0.0f ? "zone %.2f" : "off"))
         SetSetting(commands, IkSettingSoftZone, zone);
     SoftReachPlot();
 }
@@ -230,11 +231,11 @@ void SolverSettings(DemoCommandQueue &commands) {
     int all = demoState.ikCompare;
     if (all || kind == IkSolverCcd || kind == IkSolverFabrik || kind == IkSolverDls) {
         int iterations = ik.iterations;
-        if (ImGui::SliderInt("Iterations", &iterations, IkMinIterations, IkMaxIterations))
+        if (PanelSliderInt("Iterations", &iterations, IkMinIterations, IkMaxIterations))
             SetSetting(commands, IkSettingIterations, iterations);
         float tolerance = (float)ik.tolerance;
-        if (ImGui::SliderFloat("Tolerance", &tolerance, (float)IkMinTolerance,
-                               (float)IkMaxTolerance, "%.5f", ImGuiSliderFlags_Logarithmic))
+        if (PanelSliderFloat("Tolerance", &tolerance, (float)IkMinTolerance, (float)IkMaxTolerance,
+                             0.0001f, "%.5f", ImGuiSliderFlags_Logarithmic))
             SetSetting(commands, IkSettingTolerance, tolerance);
     }
     if (all || kind != IkSolverIncremental) {
@@ -242,7 +243,7 @@ void SolverSettings(DemoCommandQueue &commands) {
         if (ImGui::Checkbox("Keep the bend plane the chain has", &keep))
             SetSetting(commands, IkSettingPoleFixed, !keep);
         float pole = (float)ik.poleAngle;
-        if (ImGui::SliderFloat("Pole angle", &pole, -180.0f, 180.0f, "%.0f deg"))
+        if (PanelSliderFloat("Pole angle", &pole, -180.0f, 180.0f, 1.0f, "%.0f deg"))
             SetSetting(commands, IkSettingPoleAngle, pole);
         bool limits = ik.jointLimits != 0;
         if (ImGui::Checkbox("Joint limits", &limits))
