@@ -158,8 +158,8 @@ int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, ch
     value = OptionValue(argc, argv, index, "--skinning", matched, error, errorSize);
     if (matched) {
         if (value && !FindSkinningMethod(value, options.skinningMethod)) {
-            std::snprintf(error, errorSize,
-                          "--skinning needs linear, rigid or dual-quaternion, not '%s'", value);
+            std::snprintf(error, errorSize, "--skinning needs %s, not '%s'",
+                          SkinningMethodNameList(), value);
             return 0;
         }
         return value != nullptr;

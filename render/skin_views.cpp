@@ -31,6 +31,7 @@ const GLfloat GhostOffsetUnits = 4.0f;
 // rigid result is drawn under A and B, one of which it always equals, as a ring around it; the
 // linear result over the dual-quaternion one, which it meets at the ends of a blend.
 const float PointPixels = 7.0f;
+const float CentrePixels = 5.0f;
 const float LinearPixels = 5.0f;
 const float RigidPixels = 11.0f;
 const float BorderPixels = 1.0f;
@@ -138,6 +139,18 @@ void Point(const Vector3 &at, const ColourRgb &colour, float pixels) {
     Square(at, colour, pixels);
 }
 
+// The centre-of-rotation result and, when the vertex has a centre, that centre where the
+// weighted mix of A and B carries it, with a line to the result: the vertex turns about it.
+void DrawRotationCentre(const VertexInspection &seen) {
+    const ColourRgb &colour = MethodColour(SkinningCentreOfRotation);
+    const Vector3 &result = seen.methods[SkinningCentreOfRotation].position;
+    if (seen.hasRotationCentre) {
+        Line(seen.carriedCentre, result, colour);
+        Point(seen.carriedCentre, colour, CentrePixels);
+    }
+    Point(result, colour, PointPixels);
+}
+
 // In front of everything: the chord from A to B, on which the linear blend always lies, and
 // the two lines from A and B to the dual-quaternion result, which leaves the chord as the
 // blend turns instead of shrinking.
@@ -166,6 +179,7 @@ void DrawInspectedVertex(int vertex) {
     Point(seen.chainPosition, InspectorChainColour, PointPixels);
     Point(dual, MethodColour(SkinningDualQuaternion), PointPixels);
     Point(linear, MethodColour(SkinningLinear), LinearPixels);
+    DrawRotationCentre(seen);
 }
 
 } // namespace

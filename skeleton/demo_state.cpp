@@ -2,6 +2,7 @@
 
 #include "skeleton/bones.h"
 #include "skeleton/ik_lab.h"
+#include "skeleton/rotation_centres.h"
 #include "skeleton/skin_mesh.h"
 #include "skeleton/skinning.h"
 
@@ -18,5 +19,7 @@ void ResetDemoGlobals() {
         restNormals[i] = Vector3{};
         skinVertices[i] = SkinVertex{};
         skinDeterminants[i] = 0.0f;
+        rotationCentres[i] = Vector3{};
+        hasRotationCentre[i] = 0;
     }
 }

@@ -1,6 +1,7 @@
 #include "skeleton/skin_mesh.h"
 
 #include "skeleton/bones.h"
+#include "skeleton/rotation_centres.h"
 
 #include <cstdlib>
 
@@ -159,6 +160,7 @@ void InitSkinAndBones() {
         for (int k = 0; k < SkinRingSize; ++k)
             SetBinding(skinVertices[1 + ring * SkinRingSize + k], ringBindings[ring].weight,
                        ringBindings[ring].bound);
+    ComputeRotationCentres();
 
     SetUpBones();
 

@@ -41,6 +41,7 @@ int ComputeVertexNormals(const Vector3 *positions, int vertexCount, const Triang
                          int triangleCount, Vector3 *outNormals);
 
 // The skeleton's share of the one-time scene set-up: triangles, vertex data, weights, bones and
-// rest normals. Needs no window, so tests and tools can build the scene on their own. Ends the
-// process with exit code 1, silently, if the normal computation cannot get memory.
+// rest normals, and the centres of rotation. Needs no window, so tests and tools can build the
+// scene on their own. Ends the process with exit code 1, silently, if the normal computation cannot
+// get memory.
 void InitSkinAndBones();

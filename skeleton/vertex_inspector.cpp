@@ -1,6 +1,7 @@
 #include "skeleton/vertex_inspector.h"
 
 #include "skeleton/camera.h"
+#include "skeleton/rotation_centres.h"
 #include "skeleton/skin_mesh.h"
 
 #include <cmath>
@@ -18,6 +19,11 @@ int InspectVertex(int vertex, VertexInspection &out) {
     VertexTransformsAlone(vertex, out.firstPosition, out.chainPosition);
     for (int method = 0; method < SkinningMethodCount; ++method)
         SkinOneVertex(vertex, method, out.methods[method]);
+    out.hasRotationCentre = hasRotationCentre[vertex];
+    out.restCentre = rotationCentres[vertex];
+    out.carriedCentre = out.restCentre;
+    if (out.hasRotationCentre)
+        CarriedRotationCentre(vertex, out.carriedCentre);
     return 1;
 }
 

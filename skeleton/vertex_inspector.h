@@ -13,6 +13,9 @@ struct VertexInspection {
     Vector3 firstPosition; // where A alone puts the rest position
     Vector3 chainPosition; // where B alone puts it
     SkinnedVertex methods[SkinningMethodCount]; // each method's result, by SkinningMethod
+    int hasRotationCentre; // the vertex follows both transforms and so turns about a centre
+    Vector3 restCentre;    // that centre at rest (rotationCentres)
+    Vector3 carriedCentre; // and where weight * A + (1 - weight) * B puts it
 };
 
 // Fills out for vertex; 1, or 0 (out untouched) when vertex is no skin vertex.

@@ -3,6 +3,7 @@
 // for the rest limb's slabs.
 #include "skeleton/ik_solvers.h"
 #include "skeleton/limb_volume.h"
+#include "skeleton/rotation_centres.h"
 #include "skeleton/skin_colours.h"
 #include "skeleton/skinning.h"
 #include "skeleton/vertex_inspector.h"
@@ -103,6 +104,22 @@ TEST_F(SkinLab, LinearBlendThinsTheLimbAndDualQuaternionsKeepIt) {
                     EXPECT_VEC_NEAR(vertex.position, turned.x, turned.y, turned.z, 1e-5);
                     Vector3 normal = TurnedAbout(motion.axis, phi, restNormals[v]);
                     EXPECT_VEC_NEAR(vertex.normal, normal.x, normal.y, normal.z, 1e-5);
+
+                    // Centres of rotation: the same turn about the vertex's centre c, which
+                    // itself goes to the weighted mix of c at rest (bone 0) and c turned by
+                    // theta about the joint (the chain).
+                    Skin(SkinningCentreOfRotation);
+                    ASSERT_TRUE(hasRotationCentre[v]);
+                    const Vector3 &c = rotationCentres[v];
+                    Vector3 chainC =
+                        Add(joint, TurnedAbout(motion.axis, theta, Subtract(c, joint)));
+                    Vector3 carried = Add(Scaled(c, w), Scaled(chainC, 1 - w));
+                    Vector3 expected =
+                        Add(carried, TurnedAbout(motion.axis, phi, Subtract(restPositions[v], c)));
+                    EXPECT_VEC_NEAR(skinVertices[v].position, expected.x, expected.y, expected.z,
+                                    1e-5);
+                    EXPECT_VEC_NEAR(skinVertices[v].normal, normal.x, normal.y, normal.z, 1e-5);
+                    EXPECT_NEAR(skinDeterminants[v], 1.0, 1e-5);
                 }
 
                 // The inspector reports what each pass drew.
@@ -213,6 +230,124 @@ TEST_F(SkinLab, LimbVolumeShrinksUnderLinearBlendingAndLessUnderDualQuaternions)
     RecordProperty("dual_quaternion_percent", std::to_string(dualQuaternion));
     EXPECT_LT(linear, 93.0);
     EXPECT_LT(std::fabs(dualQuaternion - 100.0), std::fabs(linear - 100.0) / 3.0);
+    // Turning about centres inside the bend keeps more than the screw motions do, and never
+    // more than the rest limb had.
+    Skin(SkinningCentreOfRotation);
+    double centres = LimbVolumePercent();
+    RecordProperty("center_of_rotation_percent", std::to_string(centres));
+    EXPECT_GT(centres, dualQuaternion + 0.5);
+    EXPECT_LT(centres, 100.0);
+    // A pure twist turns every centre, which lies on the twist's axis, in place: the centres'
+    // motion is then the dual quaternions' own.
+    bones[1].rotX = 0.0;
+    bones[1].rotY = 180.0;
+    Skin(SkinningDualQuaternion);
+    dualQuaternion = LimbVolumePercent();
+    Skin(SkinningCentreOfRotation);
+    EXPECT_NEAR(LimbVolumePercent(), dualQuaternion, 1e-3);
+    EXPECT_LT(dualQuaternion, 90.0);
+}
+
+// Each vertex's centre of rotation, worked out here on a plain grid: splitting a triangle at its
+// edges' midpoints k times over is cutting it into the 4^k triangles of a grid of 2^k steps per
+// edge, upright and upside down, k the fewest halvings that bring its corners' weights within
+// the step of each other. Held for the built-in weights, for weights that change, and for one
+// weight everywhere, where every piece is alike and the centre is the skin's area centroid.
+TEST_F(SkinLab, CentresOfRotationAreTheSimilarityWeightedCentroids) {
+    auto shares = [](int i, double &a0, double &a1) {
+        const SkinVertex &vertex = skinVertices[i];
+        a0 = vertex.boneIndex[0] >= 0 ? vertex.weight : 0.0;
+        a1 = vertex.boneIndex[0] >= 0 ? 1.0 - vertex.weight : 0.0;
+    };
+    auto expectCentres = [&](int everyPieceAlike) {
+        ComputeRotationCentres();
+        for (int v = 0; v < SkinVertexCount; ++v) {
+            SCOPED_TRACE(::testing::Message() << "vertex " << v);
+            double v0, v1;
+            shares(v, v0, v1);
+            ASSERT_EQ(hasRotationCentre[v], v0 * v1 > 0.0);
+            if (!hasRotationCentre[v])
+                continue;
+            double sum = 0.0, area = 0.0, c[3] = {0, 0, 0}, centroid[3] = {0, 0, 0};
+            for (const Triangle &triangle : modelTriangles) {
+                double p[3][3], w[3][2];
+                for (int k = 0; k < 3; ++k) {
+                    const Vector3 &r = restPositions[triangle.index[k]];
+                    p[k][0] = r.x, p[k][1] = r.y, p[k][2] = r.z;
+                    shares(triangle.index[k], w[k][0], w[k][1]);
+                }
+                double spread = 0.0;
+                for (int k = 0; k < 3; ++k)
+                    for (int j = 0; j < 2; ++j)
+                        spread = std::fmax(spread, std::fabs(w[k][j] - w[(k + 1) % 3][j]));
+                int n = 1;
+                while (spread / n > RotationCentreWeightStep + 1e-6)
+                    n *= 2;
+                // Grid point (i, j): corner 0 + i/n of edge 0-1 + j/n of edge 0-2.
+                auto at = [&](double i, double j, int d, const double(*q)[3]) {
+                    return q[0][d] + i / n * (q[1][d] - q[0][d]) + j / n * (q[2][d] - q[0][d]);
+                };
+                auto weightAt = [&](double i, double j, int d) {
+                    return w[0][d] + i / n * (w[1][d] - w[0][d]) + j / n * (w[2][d] - w[0][d]);
+                };
+                double e1[3], e2[3];
+                for (int d = 0; d < 3; ++d)
+                    e1[d] = p[1][d] - p[0][d], e2[d] = p[2][d] - p[0][d];
+                double cross[3] = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
+                                   e1[0] * e2[1] - e1[1] * e2[0]};
+                double pieceArea =
+                    0.5 *
+                    std::sqrt(cross[0] * cross[0] + cross[1] * cross[1] + cross[2] * cross[2]) /
+                    (n * n);
+                for (int i = 0; i < n; ++i) {
+                    for (int j = 0; i + j < n; ++j) {
+                        // Upright (i, j), (i+1, j), (i, j+1); upside down (i+1, j), (i+1, j+1),
+                        // (i, j+1) where it fits: their centroids' grid coordinates.
+                        double upright[2] = {i + 1.0 / 3, j + 1.0 / 3};
+                        double flipped[2] = {i + 2.0 / 3, j + 2.0 / 3};
+                        for (int flip = 0; flip < 2; ++flip) {
+                            if (flip && i + j + 2 > n)
+                                continue;
+                            const double *g = flip ? flipped : upright;
+                            double b0 = weightAt(g[0], g[1], 0), b1 = weightAt(g[0], g[1], 1);
+                            double cross01 = v0 * b1 - v1 * b0;
+                            double s = 2 * v0 * v1 * b0 * b1 *
+                                       std::exp(-cross01 * cross01 /
+                                                (RotationCentreSigma * RotationCentreSigma));
+                            for (int d = 0; d < 3; ++d) {
+                                c[d] += pieceArea * s * at(g[0], g[1], d, p);
+                                centroid[d] += pieceArea * at(g[0], g[1], d, p);
+                            }
+                            sum += pieceArea * s;
+                            area += pieceArea;
+                        }
+                    }
+                }
+            }
+            for (double *point : {c, centroid})
+                for (int d = 0; d < 3; ++d)
+                    point[d] /= point == c ? sum : area;
+            const Vector3 &found = rotationCentres[v];
+            EXPECT_VEC_NEAR(found, c[0], c[1], c[2], 1e-6);
+            if (everyPieceAlike) {
+                EXPECT_VEC_NEAR(found, centroid[0], centroid[1], centroid[2], 1e-6);
+            }
+            EXPECT_NEAR(found.x, 0.0, 1e-6); // the limb is mirrored in x and in z
+            EXPECT_NEAR(found.z, 0.0, 1e-6);
+        }
+    };
+    expectCentres(0);
+    const float changed[3] = {0.15f, 0.85f, 0.4f}; // rings 2, 3 and 4 on bone 0
+    for (int ring = 0; ring < 3; ++ring)
+        for (int k = 0; k < SkinRingSize; ++k)
+            skinVertices[1 + (ring + 1) * SkinRingSize + k].weight = changed[ring];
+    expectCentres(0);
+    for (int i = 0; i < SkinVertexCount; ++i) {
+        skinVertices[i].boneIndex[0] = 0;
+        skinVertices[i].boneIndex[1] = 1;
+        skinVertices[i].weight = 0.5f;
+    }
+    expectCentres(1);
 }
 
 TEST(SkinColours, RampsRunThroughTheirHues) {
