@@ -7,6 +7,7 @@
 #include "skeleton/demo_state.h"
 #include "skeleton/ik_lab.h"
 #include "skeleton/skin_mesh.h"
+#include "skeleton/skin_poses.h"
 #include "skeleton/skinning.h"
 
 namespace {
@@ -149,6 +150,18 @@ void ToggleColourView(int &view, int &other) {
 
 void InspectVertex(int vertex) {
     demoState.inspectedVertex = vertex >= 0 && vertex < SkinVertexCount ? vertex : -1;
+}
+
+// A preset pose holds still in the forward mode, so the chain shows it until the keys move it;
+// the camera is left alone, so the pose is seen from wherever the learner looks.
+void SetPose(int pose) {
+    if (!SetSkinPoseAngles(pose))
+        return;
+    demoState.fkMode = 1;
+    demoState.ikMode = 0;
+    demoState.playAnimation = 0;
+    SetAllJointVelocities(0);
+    demoState.twistVelocity = 0;
 }
 
 // Pressing a steering key: in the forward mode it sets its joint's velocity, in the inverse
@@ -315,6 +328,9 @@ int RunCommand(const DemoCommand &command) {
         break;
     case CommandInspectVertex:
         InspectVertex(command.index);
+        break;
+    case CommandSetPose:
+        SetPose(command.index);
         break;
     default:
         break;

@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/commands.h"
 #include "app/ik_stats.h"
 #include "app/keyboard.h"
 #include "app/mouse.h"
@@ -266,6 +267,8 @@ int RunWindow(const DemoOptions &options, const char *programName) {
     PlatformShowWindow();
     PlatformUpdateWindow(); // the first frame, before the scene exists
     InitScene();
+    if (options.startPose > 0)
+        RunCommand(DemoCommand{CommandSetPose, options.startPose - 1, 0.0, Vector3{}});
     nextFrame.mustDraw = 1;
 
     PlatformEvent event;

@@ -3,6 +3,7 @@
 #include "app/key_bindings.h"
 #include "app/mouse.h"
 #include "skeleton/ik_solvers.h"
+#include "skeleton/skin_poses.h"
 #include "skeleton/skinning.h"
 
 #include <cstring>
@@ -38,6 +39,8 @@ const char usageText[] =
     "                     the default): %s\n"
     "  --skinning NAME    start with the skinning method NAME (linear is the default;\n"
     "                     M switches it while running): %s\n"
+    "  --pose NAME        start in the forward mode, held in the preset pose NAME\n"
+    "                     (the panel's pose buttons set them too): %s\n"
     "  --no-ui            no on-screen panel (F1 then does nothing)\n";
 
 const char panelText[] =
@@ -164,6 +167,16 @@ int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, ch
         }
         return value != nullptr;
     }
+    value = OptionValue(argc, argv, index, "--pose", matched, error, errorSize);
+    if (matched) {
+        int pose = 0;
+        if (value && !FindSkinPose(value, pose)) {
+            std::snprintf(error, errorSize, "--pose needs %s, not '%s'", SkinPoseNameList(), value);
+            return 0;
+        }
+        options.startPose = pose + 1;
+        return value != nullptr;
+    }
     std::snprintf(error, errorSize, "unknown option '%s'", argv[index]);
     return 0;
 }
@@ -195,7 +208,8 @@ int ParseOptions(int argc, char **argv, DemoOptions &options, char *error, int e
 }
 
 void PrintUsage(std::FILE *out, const char *programName) {
-    std::fprintf(out, usageText, programName, IkSolverList(), SkinningMethodNameList());
+    std::fprintf(out, usageText, programName, IkSolverList(), SkinningMethodNameList(),
+                 SkinPoseNameList());
     std::fprintf(out, "\nKeys:\n");
     KeyHelpLine lines[MaxKeyHelpLines];
     int count = KeyHelpLines(lines, MaxKeyHelpLines);

@@ -13,6 +13,7 @@ struct DemoOptions {
     const char *screenshotFile; // save the last frame here: PNG for ".png", else 24-bit BMP
     int ikSolver;               // the IkSolverKind to start with, 0 the incremental one
     int skinningMethod;         // the SkinningMethod the run starts with (0, linear, when unset)
+    int startPose;              // 1 + the SkinPoseKind the run starts in; 0 starts as always
     KeyScript keys;
 };
 

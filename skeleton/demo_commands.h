@@ -46,6 +46,8 @@ enum DemoCommandType {
     CommandToggleVolumeView,
     CommandToggleRestPoseView,
     CommandInspectVertex, // index: the skin vertex to inspect, -1 (or no vertex) for none
+    CommandSetPose,       // index: a SkinPoseKind; the forward mode, every joint at the pose's
+                          // angles and held there; the camera and the rest stay as they are
 };
 
 // What CommandSetIkSetting sets, in demoState.ik.

@@ -7,6 +7,7 @@
 #include "skeleton/limb_volume.h"
 #include "skeleton/skin_colours.h"
 #include "skeleton/skin_mesh.h"
+#include "skeleton/skin_poses.h"
 #include "skeleton/skinning.h"
 #include "skeleton/vertex_inspector.h"
 
@@ -151,6 +152,16 @@ void Inspector(DemoCommandQueue &commands) {
     ImGui::EndTable();
 }
 
+// Buttons that put the chain in each preset pose, in the forward mode.
+void PoseButtons(DemoCommandQueue &commands) {
+    ImGui::TextUnformatted("Pose");
+    for (int p = 0; p < SkinPoseCount; ++p) {
+        ImGui::SameLine();
+        if (ImGui::SmallButton(skinPoses[p].label))
+            Queue(commands, CommandSetPose, p);
+    }
+}
+
 } // namespace
 
 void SkinningLabSection(DemoCommandQueue &commands) {
@@ -171,6 +182,7 @@ void SkinningLabSection(DemoCommandQueue &commands) {
         if (ImGui::RadioButton(skinningMethods[m].label, demoState.skinningMethod == m))
             Queue(commands, CommandSetSkinningMethod, m);
     }
+    PoseButtons(commands);
     // Two to a row, in the columns of the display toggles above.
     ViewBox("Weights (W)", demoState.weightsView, CommandToggleWeightsView, commands);
     ImGui::SameLine(ImGui::GetWindowWidth() / 2);

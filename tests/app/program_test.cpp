@@ -81,7 +81,7 @@ TEST_F(Program, HelpListsOptionsAndKeys) {
 TEST_F(Program, InvalidOptionsExitTwoWithAReasonOnStandardError) {
     for (const char *arguments :
          {"--bogus", "--frames 0", "--frames", "--keys 0:A", "--frames 2 --keys 3:A",
-          "--screenshot", "--ik-solver Analytic", "--skinning lbs"}) {
+          "--screenshot", "--ik-solver Analytic", "--skinning lbs", "--pose bend90"}) {
         RunResult result = Run(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments;
         EXPECT_TRUE(result.out.empty()) << arguments;
@@ -130,6 +130,27 @@ TEST_F(Program, IkSolverOptionChoosesTheSolverTheStatsName) {
         else
             EXPECT_LE(distance, 0.001) << name;
     }
+}
+
+// The preset pose holds through the run, and the volume each method keeps there is the one the
+// stats print: the centres of rotation keep more of the bent limb than the dual quaternions.
+TEST_F(Program, PoseOptionHoldsThePoseAndTheStatsGiveEachMethodsVolume) {
+    double percent[2];
+    const char *methods[2] = {"dual-quaternion", "center-of-rotation"};
+    for (int k = 0; k < 2; ++k) {
+        RunResult run = Run(std::string("--headless --frames 4 --no-ui --stats --pose bend-90 "
+                                        "--skinning ") +
+                            methods[k]);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_TRUE(Contains(run.out, "\nbone 1: x 90.00, y 0.00, z 0.00\n")) << run.out;
+        std::string line = std::string("\nskinning ") + methods[k] + ": limb volume ";
+        size_t at = run.out.find(line);
+        ASSERT_NE(at, std::string::npos) << run.out;
+        percent[k] = std::atof(run.out.c_str() + at + line.size());
+    }
+    EXPECT_NEAR(percent[0], 96.73, 0.01);
+    EXPECT_GT(percent[1], percent[0] + 1.0);
+    EXPECT_LT(percent[1], 100.0);
 }
 
 // A paced run (no --frames) skips frames that would repeat the one on screen, but keeps ticking.
