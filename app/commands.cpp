@@ -332,6 +332,12 @@ int RunCommand(const DemoCommand &command) {
     case CommandSetPose:
         SetPose(command.index);
         break;
+    case CommandSetRingWeight:
+        SetRingWeightOnBone1(command.index, command.value);
+        break;
+    case CommandRestoreWeights:
+        RestoreBuiltInWeights();
+        break;
     default:
         break;
     }

@@ -15,6 +15,7 @@
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
 #include "skeleton/limb_volume.h"
+#include "skeleton/skin_mesh.h"
 #include "skeleton/skinning.h"
 
 #include <cstdio>
@@ -267,6 +268,9 @@ int RunWindow(const DemoOptions &options, const char *programName) {
     PlatformShowWindow();
     PlatformUpdateWindow(); // the first frame, before the scene exists
     InitScene();
+    for (int k = 0; options.hasWeights && k < 3; ++k)
+        RunCommand(DemoCommand{CommandSetRingWeight, FirstEditableRing + k, options.weights[k],
+                               Vector3{}});
     if (options.startPose > 0)
         RunCommand(DemoCommand{CommandSetPose, options.startPose - 1, 0.0, Vector3{}});
     nextFrame.mustDraw = 1;

@@ -6,6 +6,7 @@
 #include "skeleton/skin_poses.h"
 #include "skeleton/skinning.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -41,6 +42,8 @@ const char usageText[] =
     "                     M switches it while running): %s\n"
     "  --pose NAME        start in the forward mode, held in the preset pose NAME\n"
     "                     (the panel's pose buttons set them too): %s\n"
+    "  --weights A,B,C    the weights of rings 2, 3 and 4 on bone 1, from 0 to 1 (the\n"
+    "                     built-in ones are 0.7,0.5,0.4; the panel's sliders change them)\n"
     "  --no-ui            no on-screen panel (F1 then does nothing)\n";
 
 const char panelText[] =
@@ -117,6 +120,24 @@ int ParseFrameCount(const char *text, int &frames) {
     return 1;
 }
 
+// Three numbers from 0 to 1 separated by commas, nothing else.
+int ParseWeights(const char *text, double (&weights)[3]) {
+    const char *at = text;
+    for (int k = 0; k < 3; ++k) {
+        if (k > 0 && *at++ != ',')
+            return 0;
+        if (!((*at >= '0' && *at <= '9') || *at == '.'))
+            return 0; // strtod would take signs, spaces, "inf" and "nan"
+        char *end = nullptr;
+        double value = std::strtod(at, &end);
+        if (end == at || !(value >= 0.0 && value <= 1.0))
+            return 0;
+        weights[k] = value;
+        at = end;
+    }
+    return *at == '\0';
+}
+
 int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, char *error,
                      int errorSize) {
     int matched = 0;
@@ -165,6 +186,18 @@ int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, ch
                           SkinningMethodNameList(), value);
             return 0;
         }
+        return value != nullptr;
+    }
+    value = OptionValue(argc, argv, index, "--weights", matched, error, errorSize);
+    if (matched) {
+        if (value && !ParseWeights(value, options.weights)) {
+            std::snprintf(error, errorSize,
+                          "--weights needs three numbers from 0 to 1 with commas between, as "
+                          "0.7,0.5,0.4, not '%s'",
+                          value);
+            return 0;
+        }
+        options.hasWeights = 1;
         return value != nullptr;
     }
     value = OptionValue(argc, argv, index, "--pose", matched, error, errorSize);

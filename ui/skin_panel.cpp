@@ -152,6 +152,25 @@ void Inspector(DemoCommandQueue &commands) {
     ImGui::EndTable();
 }
 
+// A slider per blended ring for its weight on bone 1, and a button back to the built-in ones.
+// A slider moved sends its value each frame it changes, so the skin follows the drag.
+void WeightSliders(DemoCommandQueue &commands) {
+    ImGui::TextUnformatted("Weights on bone 1");
+    ImGui::SameLine();
+    ImGui::BeginDisabled(HasBuiltInWeights() != 0);
+    if (ImGui::SmallButton("Built-in weights"))
+        Queue(commands, CommandRestoreWeights);
+    ImGui::EndDisabled();
+    for (int ring = FirstEditableRing; ring <= LastEditableRing; ++ring) {
+        char label[16];
+        std::snprintf(label, sizeof label, "Ring %d", ring);
+        float weight = RingWeightOnBone1(ring);
+        if (ImGui::SliderFloat(label, &weight, 0.0f, 1.0f, "%.2f"))
+            QueueCommand(commands, DemoCommand{CommandSetRingWeight, ring, (double)weight,
+                                               Vector3{0.0f, 0.0f, 0.0f}});
+    }
+}
+
 // Buttons that put the chain in each preset pose, in the forward mode.
 void PoseButtons(DemoCommandQueue &commands) {
     ImGui::TextUnformatted("Pose");
@@ -183,6 +202,7 @@ void SkinningLabSection(DemoCommandQueue &commands) {
             Queue(commands, CommandSetSkinningMethod, m);
     }
     PoseButtons(commands);
+    WeightSliders(commands);
     // Two to a row, in the columns of the display toggles above.
     ViewBox("Weights (W)", demoState.weightsView, CommandToggleWeightsView, commands);
     ImGui::SameLine(ImGui::GetWindowWidth() / 2);

@@ -153,6 +153,14 @@ TEST_F(Program, PoseOptionHoldsThePoseAndTheStatsGiveEachMethodsVolume) {
     EXPECT_LT(percent[1], 100.0);
 }
 
+// The built-in weights given as an option draw the very same picture, mid-bend, as none; a
+// ring's weight changed draws another.
+TEST_F(Program, WeightsOptionWithTheBuiltInWeightsDrawsTheSamePicture) {
+    Image plain = Frames(40, "");
+    EXPECT_EQ(CountDifferences(plain, Frames(40, "", "--no-ui --weights 0.7,0.5,0.4")), 0);
+    EXPECT_GT(CountDifferences(plain, Frames(40, "", "--no-ui --weights 0.7,0.2,0.4")), 100);
+}
+
 // A paced run (no --frames) skips frames that would repeat the one on screen, but keeps ticking.
 TEST_F(Program, PausedSceneIsNotRedrawnEveryTick) {
     RunResult paused = Run("--headless --stats --keys '1:P 1:R 60:Escape'");

@@ -337,11 +337,36 @@ TEST_F(SkinLab, CentresOfRotationAreTheSimilarityWeightedCentroids) {
         }
     };
     expectCentres(0);
-    const float changed[3] = {0.15f, 0.85f, 0.4f}; // rings 2, 3 and 4 on bone 0
-    for (int ring = 0; ring < 3; ++ring)
-        for (int k = 0; k < SkinRingSize; ++k)
-            skinVertices[1 + (ring + 1) * SkinRingSize + k].weight = changed[ring];
+    Vector3 builtIn[SkinVertexCount];
+    std::memcpy(builtIn, rotationCentres, sizeof builtIn);
+    // A changed weight reaches every vertex of its ring only, and the centres follow at once.
+    const double changed[3] = {0.85, 0.15, 0.6}; // rings 2, 3 and 4 on bone 1
+    for (int k = 0; k < 3; ++k)
+        ASSERT_TRUE(SetRingWeightOnBone1(FirstEditableRing + k, changed[k]));
+    EXPECT_FALSE(HasBuiltInWeights());
+    for (int v = 0; v < SkinVertexCount; ++v) {
+        int ring = v == 0 ? 1 : 1 + (v - 1) / SkinRingSize;
+        int edited = ring >= FirstEditableRing && ring <= LastEditableRing;
+        float expected = edited ? (float)(1.0 - changed[ring - FirstEditableRing])
+                                : (ring == 1                ? 0.0f
+                                   : ring == 5 || ring == 6 ? 1.0f
+                                                            : -1.0f);
+        EXPECT_EQ(skinVertices[v].weight, expected) << "vertex " << v;
+    }
     expectCentres(0);
+    // The built-in weights, however they come back, give the built-in centres bit for bit.
+    const double builtInOnBone1[3] = {0.7, 0.5, 0.4};
+    for (int k = 0; k < 3; ++k)
+        SetRingWeightOnBone1(FirstEditableRing + k, builtInOnBone1[k]);
+    EXPECT_TRUE(HasBuiltInWeights());
+    EXPECT_EQ(std::memcmp(builtIn, rotationCentres, sizeof builtIn), 0);
+    SetRingWeightOnBone1(3, 2.0); // kept to 1: ring 3 follows the chain alone, with no centre
+    EXPECT_EQ(RingWeightOnBone1(3), 1.0f);
+    EXPECT_FALSE(hasRotationCentre[17]);
+    EXPECT_FALSE(SetRingWeightOnBone1(5, 0.5)); // not a blended ring
+    RestoreBuiltInWeights();
+    EXPECT_TRUE(HasBuiltInWeights());
+    EXPECT_EQ(std::memcmp(builtIn, rotationCentres, sizeof builtIn), 0);
     for (int i = 0; i < SkinVertexCount; ++i) {
         skinVertices[i].boneIndex[0] = 0;
         skinVertices[i].boneIndex[1] = 1;
