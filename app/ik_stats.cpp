@@ -1,11 +1,11 @@
 #include "app/ik_stats.h"
 
 #include "skeleton/demo_state.h"
+#include "skeleton/frame_record.h"
 #include "skeleton/ik_solvers.h"
-#include "skeleton/kinematics.h"
 
 void PrintIkStats(std::FILE *out) {
     const char *name = IkSolverName(ValidIkSolver(demoState.ikSolver));
-    double distance = VectorLength(Subtract(demoState.target, EndEffectorPosition()));
+    double distance = frameRecord.ik.distance;
     std::fprintf(out, "ik: solver %s, distance %.6f\n", name, distance);
 }

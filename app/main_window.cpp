@@ -16,6 +16,7 @@
 #include "skeleton/demo_state.h"
 #include "skeleton/limb_volume.h"
 #include "skeleton/skin_mesh.h"
+#include "skeleton/frame_record.h"
 #include "skeleton/skinning.h"
 
 #include <cstdio>
@@ -84,59 +85,70 @@ void TakeOutcome(int outcome) {
         PlatformDestroyWindow();
 }
 
-// One paint, in the order it happens: the panel and its commands, the update, the decision
-// whether the picture changes, the scene, the panel over it, the captures, the swap, the save.
-// Returns 1 when a frame was drawn and shown.
+// Runs what the panel's controls asked for while it was built. They act on the state after the
+// frame was shown, so the next frame shows what they did and must be drawn.
+void RunPanelCommands(const DemoCommandQueue &commands) {
+    int outcome = 0;
+    for (int i = 0; i < commands.count; ++i)
+        outcome |= RunCommand(commands.commands[i]);
+    if (commands.count > 0)
+        nextFrame.mustDraw = 1;
+    TakeOutcome(outcome);
+}
+
+// One paint, top to bottom: the update (whose record everything after it reads), the panel's
+// widgets, the decision whether the picture changed, the scene, the panel over it, the
+// captures, the swap, the save, then the panel's commands for the next frame. The ticks ran
+// before, as events of their own. Returns 1 when a frame was drawn and shown.
 int PaintFrame(const FrameRequest &request) {
-    // The panel's controls act on the state this frame then shows.
-    int panelChanged = 0;
-    int outcome = BuildPanelFrame(&panelChanged);
-    if (outcome & CommandEndsRun) {
-        PlatformDestroyWindow();
-        return 0;
-    }
-    int screenshot = request.screenshot || (outcome & CommandWantsScreenshot);
     // A minimised window has nothing to show: no update, no drawing, no present.
     if (!SceneHasPixels())
         return 0;
+    UpdateFrame(frameRecord, demoState.viewAngle, SceneView());
 
-    // Update. The markers show the pose as it stood before the update moved it.
-    Bone markerPose[BoneCount];
-    for (int b = 0; b < BoneCount; ++b)
-        markerPose[b] = bones[b];
-    UpdateSkeletonAndSkin();
+    static DemoCommandQueue panelCommands;
+    int panelChanged = BuildPanelFrame(panelCommands);
 
-    // Decide: a frame that could not differ from the one on screen is not drawn. The update
-    // above still ran, so the solver keeps its pace.
-    int sceneChanged = SceneInputsChanged(demoState.viewAngle, markerPose);
-    if (!request.mustDraw && !screenshot && !panelChanged && !sceneChanged)
-        return 0;
+    // A frame that could not differ from the one on screen is not drawn. The update above still
+    // ran, so the solver keeps its pace.
+    int sceneChanged = SceneInputsChanged(frameRecord);
+    int drawn = request.mustDraw || request.screenshot || panelChanged || sceneChanged;
+    int save = 0;
+    if (drawn) {
+        DrawScene(frameRecord);
+        DrawPanelOverFrame();
 
-    DrawScene(demoState.viewAngle, markerPose);
-    DrawPanelOverFrame();
+        // Captures read the back buffer, which the swap leaves undefined.
+        int width = demoState.clientWidth, height = demoState.clientHeight;
+        KeepFrameForExit(width, height);
+        save = request.screenshot && CaptureRequestedScreenshot(width, height);
 
-    // Captures read the back buffer, which the swap leaves undefined.
-    int width = demoState.clientWidth, height = demoState.clientHeight;
-    KeepFrameForExit(width, height);
-    int save = screenshot && CaptureRequestedScreenshot(width, height);
-
-    PlatformSwapBuffers();
+        PlatformSwapBuffers();
+    }
 
     // Saved once the frame is on screen, so writing the file never delays the picture.
     if (save)
         SaveRequestedScreenshot();
-    CheckGlAfterFrame();
-    CountPanelFrame();
-    ++counters.frames;
-    return 1;
+    if (drawn) {
+        CheckGlAfterFrame();
+        CountPanelFrame();
+        ++counters.frames;
+    }
+    RunPanelCommands(panelCommands);
+    return drawn;
 }
 
 void OnPaint(const PlatformEvent &event) {
     // Deterministic runs draw every tick's frame, so screenshots and key scripts see each one.
     if (event.pictureLost || runOptions->frames > 0)
         nextFrame.mustDraw = 1;
-    if (PaintFrame(nextFrame))
-        nextFrame = FrameRequest{0, 0};
+    FrameRequest request = nextFrame;
+    nextFrame = FrameRequest{0, 0};
+    if (!PaintFrame(request)) { // nothing shown: what was asked for waits for the next paint
+        nextFrame.mustDraw |= request.mustDraw;
+        nextFrame.screenshot |= request.screenshot;
+    }
+
     if (runOptions->frames > 0 && counters.ticks >= runOptions->frames)
         PlatformDestroyWindow();
 }
@@ -169,7 +181,8 @@ void OnMouse(const PlatformEvent &event) {
 // The skinning lab's line: the method and the limb's volume as the last frame skinned it.
 void PrintSkinningStats() {
     std::printf("skinning %s: limb volume %.2f%% of the rest pose\n",
-                SkinningMethodName(demoState.skinningMethod), LimbVolumePercent());
+                SkinningMethodName(ValidSkinningMethod(demoState.skinningMethod)),
+                frameRecord.volumePercent);
 }
 
 void PrintStats() {
@@ -185,7 +198,8 @@ void PrintStats() {
     for (int b = 0; b < BoneCount; ++b)
         std::printf("bone %d: x %.2f, y %.2f, z %.2f\n", b, bones[b].rotX, bones[b].rotY,
                     bones[b].rotZ);
-    PrintIkStats(stdout);
+    if (demoState.ikMode) // the target means nothing in the other modes
+        PrintIkStats(stdout);
     PrintSkinningStats();
 }
 

@@ -36,7 +36,8 @@ void StartDrag(int kind, int button, int x, int y, int mayBeClick) {
 // A left click on the skin inspects the vertex nearest the pointer among those the picture
 // shows there; a click anywhere else stops inspecting.
 void ClickAt(int x, int y) {
-    int vertex = PickVertex(x, y, demoState.clientWidth, demoState.clientHeight);
+    SceneViewport scene = SceneView();
+    int vertex = PickVertex(x - scene.x, y - scene.y, scene.width, scene.height);
     DemoCommand command = {CommandInspectVertex, vertex, 0.0, Vector3{0.0f, 0.0f, 0.0f}};
     RunCommand(command);
 }
@@ -49,7 +50,7 @@ void EndDrag() {
 // The target follows the pointer at its own depth, so it stays under it until a bound holds it.
 void MoveTargetByPixels(int dx, int dy) {
     const Vector3 &target = demoState.target;
-    Vector3 offset = ModelOffsetForPixels(target, dx, dy, demoState.clientHeight);
+    Vector3 offset = ModelOffsetForPixels(target, dx, dy, SceneView().height);
     SetTargetWithinBounds(Add(target, offset));
 }
 

@@ -1,6 +1,5 @@
 #include "app/panel_frame.h"
 
-#include "app/commands.h"
 #include "app/key_bindings.h"
 #include "app/mouse.h"
 #include "platform/platform.h"
@@ -60,8 +59,8 @@ void ClosePanel() {
     panel.open = 0;
 }
 
-int BuildPanelFrame(int *changed) {
-    *changed = 0;
+int BuildPanelFrame(DemoCommandQueue &commands) {
+    commands.count = 0;
     if (!panel.open)
         return 0;
     double now = PlatformSeconds();
@@ -73,13 +72,8 @@ int BuildPanelFrame(int *changed) {
     PlatformBeginPanelFrame();
     BeginPanelDrawingFrame();
     PanelReadout readout = {panel.rate, panel.showRate, helpLines, helpLineCount};
-    DemoCommandQueue commands = {};
     BuildPanel(readout, commands);
-    int outcome = 0;
-    for (int i = 0; i < commands.count; ++i)
-        outcome |= RunCommand(commands.commands[i]);
-    *changed = PanelPictureChanged() || commands.count > 0;
-    return outcome;
+    return PanelPictureChanged();
 }
 
 void DrawPanelOverFrame() {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "skeleton/demo_commands.h"
+
 // The on-screen panel in the main window's life: made with the window, built once per frame
-// before the scene is drawn, drawn over the scene before the frame is presented, gone with the
-// window. Nothing here runs when the panel is off (--no-ui), so those frames are the scene alone.
+// after the update, drawn over the scene before the frame is presented, gone with the window.
+// Nothing here runs when the panel is off (--no-ui), so those frames are the scene alone.
 
 // Makes the panel, its mouse feed and its drawing; needs the window and its current GL
 // context. deterministic: every frame gets the same time step and the frame rate is not shown,
@@ -12,10 +14,10 @@ void OpenPanel(int deterministic);
 // Undoes OpenPanel; needs the GL context still current.
 void ClosePanel();
 
-// Builds this frame's panel and runs the commands its controls ask for. Returns their outcome
-// bits (DemoCommandOutcome). *changed is set when the panel built looks different from the one
-// before it, or a control ran a command, so the frame is worth drawing.
-int BuildPanelFrame(int *changed);
+// Builds this frame's panel from the state and the frame's record, and queues the commands its
+// controls ask for into commands (the caller runs them once the frame is shown). Returns 1 when
+// the panel built looks different from the one before it, so the frame is worth drawing.
+int BuildPanelFrame(DemoCommandQueue &commands);
 
 // Draws the panel built last over the frame in the back buffer.
 void DrawPanelOverFrame();

@@ -5,7 +5,6 @@
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
 #include "skeleton/ik_colours.h"
-#include "skeleton/ik_lab.h"
 
 namespace {
 
@@ -44,28 +43,22 @@ void DrawTargetCross(const Vector3 &target) {
     glEnd();
 }
 
-void DrawComparedChains() {
+void DrawComparedChains(const FrameRecord &frame) {
     for (int kind = 0; kind < IkSolverCount; ++kind) {
         if (kind == demoState.ikSolver)
             continue; // that one is the limb itself
-        Vector3 elbow, end;
-        PoseChainPoints(ikComparison.chains[kind].pose, elbow, end);
         UseFlatColour(IkSolverColour(kind));
         glBegin(GL_LINE_STRIP);
         SendPoint(bones[0].pivot);
-        SendPoint(elbow);
-        SendPoint(end);
+        SendPoint(frame.chainElbow[kind]);
+        SendPoint(frame.chainEnd[kind]);
         glEnd();
     }
 }
 
 } // namespace
 
-int IkComparisonDrawn() {
-    return demoState.ikMode && demoState.ikCompare && ikComparison.running;
-}
-
-void DrawIkLabOverlays() {
+void DrawIkLabOverlays(const FrameRecord &frame) {
     if (!demoState.ikMode)
         return;
     // On top of everything: the target and the chains often lie inside the limb, where the
@@ -74,7 +67,7 @@ void DrawIkLabOverlays() {
     glDisable(GL_DEPTH_TEST);
     glLineWidth(OverlayLineWidth);
     DrawTargetCross(demoState.target);
-    if (IkComparisonDrawn())
-        DrawComparedChains();
+    if (frame.comparisonDrawn)
+        DrawComparedChains(frame);
     glPopAttrib();
 }

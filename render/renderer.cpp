@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <cstring>
 
 #include "render/ik_overlays.h"
 #include "render/materials.h"
@@ -10,22 +11,21 @@
 #include "skeleton/bones.h"
 #include "skeleton/camera.h"
 #include "skeleton/demo_state.h"
-#include "skeleton/ik_lab.h"
-#include "skeleton/kinematics.h"
+#include "skeleton/frame_record.h"
 #include "skeleton/skin_mesh.h"
-#include "skeleton/skinning.h"
 
 unsigned int skinTexture = 0;
 unsigned int floorTexture = 0;
 
 namespace {
 
-void SetProjection() {
-    demoState.aspect = (double)demoState.clientWidth / (double)demoState.clientHeight;
+// The scene's viewport counts y down from the window's top, GL's up from its bottom.
+void SetProjection(const FrameRecord &frame) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(CameraFieldOfView, demoState.aspect, CameraNearPlane, CameraFarPlane);
-    glViewport(0, 0, demoState.clientWidth, demoState.clientHeight);
+    gluPerspective(CameraFieldOfView, frame.aspect, CameraNearPlane, CameraFarPlane);
+    const SceneViewport &v = frame.viewport;
+    glViewport(v.x, demoState.clientHeight - v.y - v.height, v.width, v.height);
 }
 
 // Back by the distance (12 at start) and down 3, tilted to look down on the floor (15 degrees
@@ -91,7 +91,7 @@ void SendSkinCorner(const SkinVertex &vertex) {
 
 // Stored corners run clockwise seen from outside the tube; sending them last to first makes
 // the outside the front face, so culling removes the inside.
-void DrawSkinTriangle(const Triangle &triangle) {
+void DrawSkinTriangle(const SkinVertex *skin, const Triangle &triangle) {
     if (demoState.wireframe) {
         SetMaterial(SkinPlainMaterial);
         glBegin(GL_LINE_LOOP);
@@ -105,15 +105,15 @@ void DrawSkinTriangle(const Triangle &triangle) {
         glBegin(GL_TRIANGLES);
     }
     for (int k = 2; k >= 0; --k)
-        SendSkinCorner(skinVertices[triangle.index[k]]);
+        SendSkinCorner(skin[triangle.index[k]]);
     glEnd();
     if (!demoState.texturesOff)
         glDisable(GL_TEXTURE_2D);
 }
 
-void DrawSkin() {
+void DrawSkin(const SkinVertex *skin) {
     for (int t = 0; t < SkinTriangleCount; ++t)
-        DrawSkinTriangle(skinTriangles[t]);
+        DrawSkinTriangle(skin, skinTriangles[t]);
 }
 
 void SendPoint(const Vector3 &p) {
@@ -131,102 +131,43 @@ void DrawLine(const Vector3 &from, const Vector3 &to) {
 
 // Each normal as a line of its own length from position + normal back to the vertex. The lines
 // are lit with the last normal the skin sent.
-void DrawNormals() {
+void DrawNormals(const SkinVertex *skin) {
     for (int i = 0; i < SkinVertexCount; ++i) {
         SetMaterial(NormalLineMaterial);
         if (demoState.showNormals) {
-            const SkinVertex &vertex = skinVertices[i];
+            const SkinVertex &vertex = skin[i];
             DrawLine(Add(vertex.position, vertex.normal), vertex.position);
         }
     }
 }
 
 // The line from the chain's end to the target, then the lab's marker and compared chains.
-void DrawIkOverlays() {
+void DrawIkOverlays(const FrameRecord &frame) {
     SetMaterial(TargetLineMaterial);
-    DrawLine(EndEffectorPosition(), demoState.target);
-    DrawIkLabOverlays();
+    DrawLine(frame.endEffector, demoState.target);
+    DrawIkLabOverlays(frame);
 }
 
-// Everything the picture is drawn from besides the data fixed at set-up. Drawing is
-// deterministic, so equal inputs draw the same picture.
-const int MaxFrameInputs = 128;
-
+// Everything the picture is drawn from besides the data fixed at set-up: the frame's record (its
+// scene part), the state and the texture names. Drawing is deterministic, so equal inputs draw the
+// same picture. Kept whole and compared byte for byte, so that nothing a picture depends on can be
+// left out of the comparison by oversight.
 struct FrameInputs {
     int valid; // 0: compares unequal to anything, so the frame is drawn
-    double values[MaxFrameInputs];
-    int count;
+    FrameRecord frame;
+    DemoState state;
+    unsigned int textures[2];
 };
 
-FrameInputs lastDrawn = {0, {}, 0};
+FrameInputs lastDrawn;
 
-void Put(FrameInputs &inputs, double value) {
-    if (inputs.count == MaxFrameInputs) {
-        inputs.valid = 0; // better a frame too many than a change missed
-        return;
-    }
-    inputs.values[inputs.count++] = value;
-}
-
-void PutAngles(FrameInputs &inputs, const Bone &bone) {
-    Put(inputs, bone.rotX);
-    Put(inputs, bone.rotY);
-    Put(inputs, bone.rotZ);
-    Put(inputs, bone.material);
-}
-
-void GatherFrameInputs(FrameInputs &inputs, double viewAngle, const Bone *markerPose) {
+void GatherFrameInputs(FrameInputs &inputs, const FrameRecord &frame) {
+    std::memset((void *)&inputs, 0, sizeof inputs);
     inputs.valid = 1;
-    inputs.count = 0;
-    Put(inputs, demoState.clientWidth);
-    Put(inputs, demoState.clientHeight);
-    Put(inputs, demoState.wireframe);
-    Put(inputs, demoState.hideBones);
-    Put(inputs, demoState.showNormals);
-    Put(inputs, demoState.texturesOff);
-    Put(inputs, demoState.ikMode);
-    Put(inputs, demoState.target.x);
-    Put(inputs, demoState.target.y);
-    Put(inputs, demoState.target.z);
-    Put(inputs, (float)viewAngle); // applied as a float
-    Put(inputs, (float)demoState.viewTilt);
-    Put(inputs, (float)demoState.viewDistance);
-    Put(inputs, skinTexture);
-    Put(inputs, floorTexture);
-    for (int b = 0; b < BoneCount; ++b) {
-        PutAngles(inputs, markerPose[b]); // the markers
-        PutAngles(inputs, bones[b]);      // the skin, the normals and the chain's end
-    }
-    // The inverse-kinematics lab's compared chains, which move while the limb may stand still.
-    Put(inputs, IkComparisonDrawn());
-    if (IkComparisonDrawn()) {
-        Put(inputs, demoState.ikSolver); // the one chain not drawn
-        for (int kind = 0; kind < IkSolverCount; ++kind) {
-            if (kind == demoState.ikSolver)
-                continue;
-            const IkPose &pose = ikComparison.chains[kind].pose;
-            for (int b = 0; b < BoneCount; ++b) {
-                Put(inputs, pose.rotX[b]);
-                Put(inputs, pose.rotY[b]);
-                Put(inputs, pose.rotZ[b]);
-            }
-        }
-    }
-    // The skinning lab: the method shapes the skin, the views and the inspected vertex add to it.
-    Put(inputs, demoState.skinningMethod);
-    Put(inputs, demoState.weightsView);
-    Put(inputs, demoState.volumeView);
-    Put(inputs, demoState.restPoseView);
-    Put(inputs, demoState.inspectedVertex);
-}
-
-int SameFrameInputs(const FrameInputs &a, const FrameInputs &b) {
-    if (!a.valid || !b.valid || a.count != b.count)
-        return 0;
-    for (int i = 0; i < a.count; ++i)
-        if (a.values[i] != b.values[i])
-            return 0;
-    return 1;
+    std::memcpy(&inputs.frame, &frame, FrameSceneBytes); // the rest stays zero: not drawn
+    std::memcpy((void *)&inputs.state, (const void *)&demoState, sizeof demoState);
+    inputs.textures[0] = skinTexture;
+    inputs.textures[1] = floorTexture;
 }
 
 int HasPixels() {
@@ -235,30 +176,30 @@ int HasPixels() {
 
 } // namespace
 
-void DrawScene(double viewAngle, const Bone *markerPose) {
+void DrawScene(const FrameRecord &frame) {
     // With no pixels there is nothing to see, and the aspect quotient would be undefined
     // (height 0) or degenerate (width 0).
-    if (!HasPixels())
+    if (!HasPixels() || frame.viewport.width <= 0 || frame.viewport.height <= 0)
         return;
-    SetProjection();
+    SetProjection(frame);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); // to the default black
-    SetCamera((float)viewAngle);
+    SetCamera((float)frame.viewAngle);
     DrawFloor();
     if (demoState.wireframe && !demoState.hideBones)
-        DrawBoneMarkers(markerPose);
-    DrawSkin();
-    DrawSkinViews(); // the skinning lab's, each only while it is on
-    DrawNormals();
+        DrawBoneMarkers(frame.markerPose);
+    DrawSkin(frame.skin);
+    DrawSkinViews(frame); // the skinning lab's, each only while it is on
+    DrawNormals(frame.skin);
     if (demoState.ikMode)
-        DrawIkOverlays();
+        DrawIkOverlays(frame);
     glFlush();
 }
 
-int SceneInputsChanged(double viewAngle, const Bone *markerPose) {
-    FrameInputs inputs;
-    GatherFrameInputs(inputs, viewAngle, markerPose);
-    int changed = !SameFrameInputs(inputs, lastDrawn);
-    lastDrawn = inputs;
+int SceneInputsChanged(const FrameRecord &frame) {
+    static FrameInputs inputs; // large: kept off the stack
+    GatherFrameInputs(inputs, frame);
+    int changed = !lastDrawn.valid || std::memcmp(&inputs, &lastDrawn, sizeof inputs) != 0;
+    std::memcpy((void *)&lastDrawn, (const void *)&inputs, sizeof inputs);
     return changed;
 }
 
@@ -266,12 +207,9 @@ void RenderScene(void (*presentFrame)(void), double viewAngle) {
     // Skipped whole rather than clamped: no update, no drawing, no present.
     if (!HasPixels())
         return;
-    // The markers show the pose as it stood before this frame's update moved it.
-    Bone markerPose[BoneCount];
-    for (int b = 0; b < BoneCount; ++b)
-        markerPose[b] = bones[b];
-    UpdateSkeletonAndSkin();
-    DrawScene(viewAngle, markerPose);
+    // The same update and drawing as the program's own frame.
+    UpdateFrame(frameRecord, viewAngle, SceneView());
+    DrawScene(frameRecord);
     if (presentFrame)
         presentFrame();
 }

@@ -44,17 +44,15 @@ void SendPosition(const Vector3 &p) {
     glVertex3f(p.x, p.y, p.z);
 }
 
-ColourRgb ViewColour(int vertex) {
+ColourRgb ViewColour(const FrameRecord &frame, int vertex) {
     if (demoState.weightsView)
-        return WeightColour(SecondBoneWeight(skinVertices[vertex]));
-    return DeterminantColour(skinDeterminants[vertex]);
+        return WeightColour(SecondBoneWeight(frame.skin[vertex]));
+    return DeterminantColour(frame.determinants[vertex]);
 }
 
 // The skin again, in the corners' order and at the positions the renderer sent, so every
 // fragment lands at the depth of the skin's own and passes the LEQUAL test on it.
-void DrawColouredSkin() {
-    if (demoState.volumeView)
-        UpdateSkinDeterminants();
+void DrawColouredSkin(const FrameRecord &frame) {
     glDisable(GL_TEXTURE_2D);
     glDepthFunc(GL_LEQUAL);
     if (demoState.wireframe) {
@@ -63,9 +61,9 @@ void DrawColouredSkin() {
             glBegin(GL_LINE_LOOP);
             for (int k = 2; k >= 0; --k) {
                 int i = skinTriangles[t].index[k];
-                ColourRgb c = ViewColour(i);
+                ColourRgb c = ViewColour(frame, i);
                 glColor3f(c.r, c.g, c.b);
-                SendPosition(skinVertices[i].position);
+                SendPosition(frame.skin[i].position);
             }
             glEnd();
         }
@@ -80,8 +78,8 @@ void DrawColouredSkin() {
     for (int t = 0; t < SkinTriangleCount; ++t) {
         for (int k = 2; k >= 0; --k) {
             int i = skinTriangles[t].index[k];
-            const SkinVertex &vertex = skinVertices[i];
-            ColourRgb c = ViewColour(i);
+            const SkinVertex &vertex = frame.skin[i];
+            ColourRgb c = ViewColour(frame, i);
             const GLfloat glow[4] = {GlowShare * c.r, GlowShare * c.g, GlowShare * c.b, 1.0f};
             glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, glow);
             glColor3f(c.r, c.g, c.b);
@@ -154,10 +152,9 @@ void DrawRotationCentre(const VertexInspection &seen) {
 // In front of everything: the chord from A to B, on which the linear blend always lies, and
 // the two lines from A and B to the dual-quaternion result, which leaves the chord as the
 // blend turns instead of shrinking.
-void DrawInspectedVertex(int vertex) {
-    VertexInspection seen;
-    if (!InspectVertex(vertex, seen))
-        return;
+void DrawInspectedVertex(const FrameRecord &frame) {
+    const VertexInspection &seen = frame.inspection;
+    const Vector3 &skinned = frame.skin[seen.vertex].position;
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
@@ -166,8 +163,8 @@ void DrawInspectedVertex(int vertex) {
     const Vector3 &rigid = seen.methods[SkinningRigid].position;
     const Vector3 &dual = seen.methods[SkinningDualQuaternion].position;
 
-    Point(skinVertices[vertex].position, markRed, MarkPixels);
-    Square(skinVertices[vertex].position, Black, MarkPixels - 2.0f * MarkRingPixels);
+    Point(skinned, markRed, MarkPixels);
+    Square(skinned, Black, MarkPixels - 2.0f * MarkRingPixels);
 
     glLineWidth(LinePixels);
     Line(seen.firstPosition, seen.chainPosition, MethodColour(SkinningLinear));
@@ -184,18 +181,18 @@ void DrawInspectedVertex(int vertex) {
 
 } // namespace
 
-void DrawSkinViews() {
+void DrawSkinViews(const FrameRecord &frame) {
     int colouring = demoState.weightsView || demoState.volumeView;
-    int inspected = demoState.inspectedVertex >= 0 && demoState.inspectedVertex < SkinVertexCount;
+    int inspected = frame.inspected;
     if (!colouring && !demoState.restPoseView && !inspected)
         return;
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LIGHTING_BIT | GL_DEPTH_BUFFER_BIT |
                  GL_COLOR_BUFFER_BIT | GL_LINE_BIT | GL_POINT_BIT | GL_POLYGON_BIT);
     if (colouring)
-        DrawColouredSkin();
+        DrawColouredSkin(frame);
     if (demoState.restPoseView)
         DrawRestPoseGhost();
     if (inspected)
-        DrawInspectedVertex(demoState.inspectedVertex);
+        DrawInspectedVertex(frame);
     glPopAttrib();
 }

@@ -1,10 +1,12 @@
 #pragma once
 
-// The skinning lab's views, drawn over the skin as last skinned, each only while it is on:
+#include "skeleton/frame_record.h"
+
+// The skinning lab's views, drawn over the frame's skin, each only while it is on:
 //  - weights (demoState.weightsView): the skin again, each vertex in WeightColour of its weight
 //    on bone 1;
 //  - volume (demoState.volumeView): the same in DeterminantColour of its blended matrix's
-//    determinant (this fills skinDeterminants for the frame);
+//    determinant;
 //  - rest pose (demoState.restPoseView): the rest-pose skin as a faint wireframe, hidden where
 //    the posed skin is in front of it;
 //  - the inspected vertex (demoState.inspectedVertex): marked, with where each of its two
@@ -13,4 +15,4 @@
 // The coloured skin takes the form the skin has (lines in wireframe, lit faces when filled) and
 // lies exactly on it. Every GL state changed here is put back before returning; with every view
 // off and no vertex inspected, no GL call is made at all.
-void DrawSkinViews();
+void DrawSkinViews(const FrameRecord &frame);

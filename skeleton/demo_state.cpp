@@ -23,3 +23,11 @@ void ResetDemoGlobals() {
         hasRotationCentre[i] = 0;
     }
 }
+
+SceneViewport SceneView() {
+    const SceneViewport &v = demoState.sceneViewport;
+    if (v.width > 0 && v.height > 0 && v.x >= 0 && v.y >= 0 &&
+        v.x + v.width <= demoState.clientWidth && v.y + v.height <= demoState.clientHeight)
+        return v;
+    return SceneViewport{0, 0, demoState.clientWidth, demoState.clientHeight};
+}

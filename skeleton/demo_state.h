@@ -28,6 +28,12 @@ const int IkMaxIterations = 20;
 const double IkMinTolerance = 1e-5;
 const double IkMaxTolerance = 0.1;
 
+// A rectangle of the window in pixels, x right and y down from the client area's top-left
+// corner, as mouse positions come.
+struct SceneViewport {
+    int x, y, width, height;
+};
+
 // Every setting and mode of the demonstration in one record. It belongs to the application
 // shell, but it sits at the bottom of the dependency graph so that the solver can read the
 // IK mode and target without knowing anything about windows. Flags are ints used as booleans.
@@ -36,7 +42,10 @@ struct DemoState {
     int windowHeight = 600;
     int clientWidth = 0; // drawable size in pixels, from every resize
     int clientHeight = 0;
-    double aspect = 0.0; // clientWidth / clientHeight, recomputed every frame
+    double aspect = 0.0; // the scene viewport's width / height, recomputed every frame
+    // The part of the window the scene is drawn in; no width or height means the whole client
+    // area. The renderer, the camera's projection, picking and the mouse gestures all use it.
+    SceneViewport sceneViewport = {0, 0, 0, 0};
 
     int wireframe = 1; // skin drawn as outlines; bone markers only shown in this mode
     int hideBones = 0;
@@ -78,6 +87,10 @@ struct DemoState {
 };
 
 extern DemoState demoState;
+
+// The scene's part of the window now: demoState.sceneViewport, or the whole client area when it
+// has no pixels or does not fit in it.
+SceneViewport SceneView();
 
 // Puts every global of the skeleton layer back as the program starts, before the scene set-up:
 // demoState at its start values; the bones, the skin's triangles, rest normals, vertices and

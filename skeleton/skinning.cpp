@@ -3,7 +3,6 @@
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
 #include "skeleton/dual_quaternion.h"
-#include "skeleton/ik_lab.h"
 #include "skeleton/kinematics.h"
 #include "skeleton/rotation_centres.h"
 #include "skeleton/text_list.h"
@@ -317,10 +316,6 @@ const char *SkinningMethodWordList() {
     return MethodList(list, sizeof list, &SkinningMethodInfo::words);
 }
 
-void SkinMesh() {
-    LinearVertices(0, SkinVertexCount, skinVertices);
-}
-
 void SkinMeshWith(int method) {
     skinningMethods[ValidSkinningMethod(method)].skinVertices(0, SkinVertexCount, skinVertices);
 }
@@ -352,13 +347,6 @@ void VertexTransformsAlone(int vertex, Vector3 &first, Vector3 &chain) {
     first = DropW(moved);
     TransformPoint(moved, pair.chainMatrix, p);
     chain = DropW(moved);
-}
-
-void UpdateSkeletonAndSkin() {
-    BuildBoneMatrices();
-    if (demoState.ikMode)
-        UpdateIk();
-    SkinMeshWith(demoState.skinningMethod);
 }
 
 int CarriedRotationCentre(int vertex, Vector3 &carried) {

@@ -60,17 +60,7 @@ int FindSkinningMethod(const char *name, int &method);
 const char *SkinningMethodNameList();
 const char *SkinningMethodWordList();
 
-// The per-frame update: rebuild the bone matrices, run one solver pass in the IK mode, then
-// deform every skin vertex from its rest data by demoState.skinningMethod (so errors never
-// accumulate across frames).
-void UpdateSkeletonAndSkin();
-
-// Blends each vertex between its first bone's transform and the chain first-bone-then-second,
-// by its weight. Normals are directions: they go through the same blend of the same matrices
-// with w = 0, so the bones' translations never reach them. They are not renormalised.
-void SkinMesh();
-
-// Deforms every vertex into skinVertices by method (SkinMesh for linear or a number that is no
+// Deforms every vertex into skinVertices by method (linear blending for a number that is no
 // method), from the current bone matrices. Rigid and dual-quaternion normals stay unit length.
 void SkinMeshWith(int method);
 

@@ -5,9 +5,9 @@
 
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
+#include "skeleton/frame_record.h"
 #include "skeleton/ik_colours.h"
 #include "skeleton/ik_lab.h"
-#include "skeleton/kinematics.h"
 
 namespace {
 
@@ -16,20 +16,6 @@ const float SwatchSize = 10.0f;
 
 void Queue(DemoCommandQueue &commands, int type, int index = 0, double value = 0.0) {
     QueueCommand(commands, DemoCommand{type, index, value, Vector3{0.0f, 0.0f, 0.0f}});
-}
-
-int SameTarget(const Vector3 &a, const Vector3 &b) {
-    return a.x == b.x && a.y == b.y && a.z == b.z;
-}
-
-// The progress as it stands for the target now: none yet when the target moved since the last
-// update (the count starts again with the next one).
-int CurrentUpdates(const IkProgress &progress) {
-    return SameTarget(progress.target, demoState.target) ? progress.updatesSinceTargetMoved : 0;
-}
-
-int CurrentStatus(const IkProgress &progress) {
-    return SameTarget(progress.target, demoState.target) ? progress.status : IkStatusNone;
 }
 
 const char *SolverNameOf(int kind) {
@@ -64,10 +50,9 @@ void StepRow(DemoCommandQueue &commands) {
 void Readouts() {
     ImGui::Text("Lower bone  x %7.2f  z %7.2f deg", bones[0].rotX, bones[0].rotZ);
     ImGui::Text("Upper bone  x %7.2f  z %7.2f deg", bones[1].rotX, bones[1].rotZ);
-    ImGui::Text("Distance to the target  %.4f",
-                VectorLength(Subtract(demoState.target, EndEffectorPosition())));
-    ImGui::Text("Updates since it moved  %d", CurrentUpdates(ikProgress));
-    ImGui::Text("Status: %s", IkStatusText(CurrentStatus(ikProgress)));
+    ImGui::Text("Distance to the target  %.4f", frameRecord.ik.distance);
+    ImGui::Text("Updates since it moved  %d", frameRecord.ik.updates);
+    ImGui::Text("Status: %s", IkStatusText(frameRecord.ik.status));
 }
 
 void DistancePlot() {
@@ -116,14 +101,14 @@ void Comparison(DemoCommandQueue &commands) {
         }
         ImGui::TextUnformatted(IkSolverName(kind));
         ImGui::TableNextColumn();
-        const IkProgress &progress = ikComparison.chains[kind].progress;
+        const IkChainFigures &figures = frameRecord.compared[kind];
         if (kind == demoState.ikSolver) {
             ImGui::TableNextColumn();
             ImGui::TextUnformatted("the limb itself");
-        } else if (ikComparison.running && CurrentStatus(progress) != IkStatusNone) {
-            ImGui::Text("%.4f", progress.distance);
+        } else if (frameRecord.comparisonDrawn && figures.known) {
+            ImGui::Text("%.4f", figures.distance);
             ImGui::TableNextColumn();
-            ImGui::TextWrapped("%s", IkStatusText(progress.status));
+            ImGui::TextWrapped("%s", IkStatusText(figures.status));
         } else {
             ImGui::TableNextColumn();
             ImGui::TextWrapped("starts with the next update");

@@ -4,7 +4,7 @@
 #include <imgui.h>
 
 #include "skeleton/demo_state.h"
-#include "skeleton/limb_volume.h"
+#include "skeleton/frame_record.h"
 #include "skeleton/skin_colours.h"
 #include "skeleton/skin_mesh.h"
 #include "skeleton/skin_poses.h"
@@ -110,8 +110,8 @@ void InspectorRow(const char *label, const ColourRgb *colour, const Vector3 &pos
 }
 
 void Inspector(DemoCommandQueue &commands) {
-    VertexInspection seen;
-    if (!InspectVertex(demoState.inspectedVertex, seen)) {
+    const VertexInspection &seen = frameRecord.inspection;
+    if (!frameRecord.inspected) {
         ImGui::TextDisabled("Click the skin to inspect a vertex.");
         return;
     }
@@ -212,7 +212,7 @@ void SkinningLabSection(DemoCommandQueue &commands) {
         WeightsLegend();
     if (demoState.volumeView)
         VolumeLegend();
-    ImGui::Text("Limb volume: %.1f%% of the rest pose", LimbVolumePercent());
+    ImGui::Text("Limb volume: %.1f%% of the rest pose", frameRecord.volumePercent);
     ImGui::Separator();
     Inspector(commands);
 }

@@ -4,6 +4,7 @@
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
 #include "skeleton/skin_mesh.h"
+#include "skeleton/frame_record.h"
 #include "skeleton/skinning.h"
 
 #include <cmath>

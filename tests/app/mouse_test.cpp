@@ -6,6 +6,7 @@
 #include "skeleton/camera.h"
 #include "skeleton/demo_state.h"
 #include "skeleton/skin_mesh.h"
+#include "skeleton/frame_record.h"
 #include "skeleton/skinning.h"
 
 #include <gtest/gtest.h>

@@ -101,6 +101,8 @@ TEST_F(Program, DeterministicRunPrintsNothingAndCountsTicksAndFrames) {
     EXPECT_TRUE(Contains(stats.out, "ticks 5 ")) << stats.out;
     EXPECT_TRUE(Contains(stats.out, "frames 6 ")) << stats.out; // with the start-up frame
     EXPECT_TRUE(Contains(stats.out, "\nskinning rigid: limb volume ")) << stats.out;
+    // The target means nothing outside the inverse mode, so its distance is not printed.
+    EXPECT_FALSE(Contains(stats.out, "ik: ")) << stats.out;
 
     // An Escape before the last tick ends the run there, and the screenshot is the last frame
     // drawn: the same picture as a run that stops after that tick on its own.

@@ -5,6 +5,7 @@
 #include "render/renderer.h"
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
+#include "skeleton/frame_record.h"
 #include "skeleton/ik_lab.h"
 #include "skeleton/skinning.h"
 #include "tests/render/scene_test.h"
@@ -20,13 +21,10 @@ void CountPresent() {
 // A frame as the program paints one on screen: the update always, the drawing only when the
 // picture could change or must be drawn. Returns 1 when drawn.
 int PaintIfChanged(double viewAngle, int mustDraw) {
-    Bone markerPose[BoneCount];
-    for (int b = 0; b < BoneCount; ++b)
-        markerPose[b] = bones[b];
-    UpdateSkeletonAndSkin();
-    if (!SceneInputsChanged(viewAngle, markerPose) && !mustDraw)
+    UpdateFrame(frameRecord, viewAngle, SceneView());
+    if (!SceneInputsChanged(frameRecord) && !mustDraw)
         return 0;
-    DrawScene(viewAngle, markerPose);
+    DrawScene(frameRecord);
     CountPresent();
     return 1;
 }

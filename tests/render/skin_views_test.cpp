@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "render/skin_views.h"
+#include "skeleton/frame_record.h"
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
 #include "skeleton/skin_mesh.h"
@@ -51,7 +52,7 @@ class SkinViews : public SceneTest {
     Frame DrawAndCheckState() {
         Frame frame = DrawFrame(SideView);
         std::vector<double> before = DrawingGlState();
-        DrawSkinViews();
+        DrawSkinViews(frameRecord);
         EXPECT_EQ(DrawingGlState(), before) << "the views left GL state changed";
         return frame;
     }

@@ -5,6 +5,7 @@
 #include "skeleton/limb_volume.h"
 #include "skeleton/rotation_centres.h"
 #include "skeleton/skin_colours.h"
+#include "skeleton/frame_record.h"
 #include "skeleton/skinning.h"
 #include "skeleton/vertex_inspector.h"
 #include "tests/skeleton/skeleton_fixture.h"

@@ -1,3 +1,4 @@
+#include "skeleton/frame_record.h"
 #include "skeleton/skinning.h"
 #include "tests/skeleton/skeleton_fixture.h"
 

@@ -15,7 +15,10 @@
 #include "render/renderer.h"
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
+#include "skeleton/frame_record.h"
+#include "skeleton/ik_lab.h"
 #include "skeleton/skin_mesh.h"
+#include "skeleton/skinning.h"
 #include "tests/support/gl_state_probe.h"
 #include "tests/support/offscreen_gl.h"
 #include "ui/panel.h"
@@ -85,6 +88,25 @@ class Panel : public ::testing::Test {
         return commands;
     }
 };
+
+template <typename T> void AppendBytes(std::vector<unsigned char> &bytes, const T &value) {
+    const unsigned char *p = reinterpret_cast<const unsigned char *>(&value);
+    bytes.insert(bytes.end(), p, p + sizeof value);
+}
+
+// The bytes of every global the update writes and the drawing and the panel read.
+std::vector<unsigned char> ReadableGlobals() {
+    std::vector<unsigned char> bytes;
+    AppendBytes(bytes, demoState);
+    AppendBytes(bytes, bones);
+    AppendBytes(bytes, skinVertices);
+    AppendBytes(bytes, skinDeterminants);
+    AppendBytes(bytes, skinTriangles);
+    AppendBytes(bytes, ikProgress);
+    AppendBytes(bytes, ikComparison);
+    AppendBytes(bytes, frameRecord);
+    return bytes;
+}
 
 // Everything a toggle or a mode switch can change.
 struct Observed {
@@ -303,6 +325,44 @@ TEST_F(Panel, DrawingTheOpenPanelLeavesTheFixedGlStateAsItWas) {
     // The panel was really drawn: it covers the black above the floor at the top left.
     Rgb withPanel = ReadPixel(40, OffscreenHeight - 60);
     EXPECT_NE(withPanel.r + withPanel.g + withPanel.b, sceneOnly.r + sceneOnly.g + sceneOnly.b);
+    StopPanelDrawing();
+}
+
+// Drawing and the panel only read: everything the frame's update works out is in its record,
+// so neither may change the state, the bones, the skin, the lab's records or the record itself.
+// Checked with every view, readout and overlay that reads those on at once.
+TEST_F(Panel, DrawingAndBuildingThePanelChangeNoStateTheyRead) {
+    ASSERT_TRUE(UseOffscreenGl());
+    InitGlState();
+    InitSkinAndBones();
+    ASSERT_TRUE(StartPanelDrawing());
+    demoState.clientWidth = OffscreenWidth;
+    demoState.clientHeight = OffscreenHeight;
+    demoState.panelOpen = 1;
+    // The scene beside the panel, so the scene's aspect is not the window's.
+    demoState.sceneViewport =
+        SceneViewport{OffscreenWidth / 3, 0, OffscreenWidth * 2 / 3, OffscreenHeight};
+    HandleKeyDown('I');
+    demoState.target = Vector3{1.0f, 2.5f, 0.5f};
+    demoState.ikSolver = IkSolverCcd;
+    demoState.ikCompare = 1;
+    demoState.volumeView = 1;
+    demoState.restPoseView = 1;
+    demoState.inspectedVertex = 20;
+    demoState.showNormals = 1;
+    for (int frame = 0; frame < 4; ++frame) {
+        UpdateFrame(frameRecord, 30.0, SceneView());
+        std::vector<unsigned char> before = ReadableGlobals();
+        BeginPanelDrawingFrame();
+        ImGui::GetIO().MousePos = ImVec2(-100, -100);
+        DemoCommandQueue commands = {};
+        BuildPanel(PanelReadout{0.0, 0, nullptr, 0}, commands);
+        DrawScene(frameRecord);
+        DrawPanel();
+        EXPECT_EQ(commands.count, 0);
+        EXPECT_TRUE(ReadableGlobals() == before) << "frame " << frame;
+        demoState.wireframe = frame % 2; // the filled skin's views too
+    }
     StopPanelDrawing();
 }
 

@@ -1,0 +1,69 @@
+#include "skeleton/frame_record.h"
+
+#include "skeleton/ik_lab.h"
+#include "skeleton/kinematics.h"
+#include "skeleton/limb_volume.h"
+#include "skeleton/skinning.h"
+
+#include <cstring>
+
+FrameRecord frameRecord;
+
+namespace {
+
+int SameTarget(const Vector3 &a, const Vector3 &b) {
+    return a.x == b.x && a.y == b.y && a.z == b.z;
+}
+
+// The progress as it stands for the target now: none yet when the target moved since the last
+// update, so a figure about the old target is never shown beside the new one.
+void FiguresOf(const IkProgress &progress, IkChainFigures &out) {
+    out.known = SameTarget(progress.target, demoState.target) && progress.status != IkStatusNone;
+    out.distance = out.known ? progress.distance : 0.0f;
+    out.status = out.known ? progress.status : IkStatusNone;
+    out.updates = out.known ? progress.updatesSinceTargetMoved : 0;
+}
+
+void RecordIk(FrameRecord &record) {
+    record.endEffector = EndEffectorPosition();
+    FiguresOf(ikProgress, record.ik);
+    // What the limb shows is always known: the distance as it stands, even before an update.
+    record.ik.distance = (float)VectorLength(Subtract(demoState.target, record.endEffector));
+    record.comparisonDrawn = demoState.ikMode && demoState.ikCompare && ikComparison.running;
+    if (!record.comparisonDrawn)
+        return;
+    for (int kind = 0; kind < IkSolverCount; ++kind) {
+        FiguresOf(ikComparison.chains[kind].progress, record.compared[kind]);
+        PoseChainPoints(ikComparison.chains[kind].pose, record.chainElbow[kind],
+                        record.chainEnd[kind]);
+    }
+}
+
+} // namespace
+
+void UpdateSkeletonAndSkin() {
+    BuildBoneMatrices();
+    if (demoState.ikMode)
+        UpdateIk();
+    SkinMeshWith(demoState.skinningMethod);
+}
+
+void UpdateFrame(FrameRecord &record, double viewAngle, const SceneViewport &viewport) {
+    // Cleared whole, padding too, and then filled in place: the decision to draw compares the
+    // record byte for byte with the last one shown.
+    std::memset(&record, 0, sizeof record);
+    record.viewAngle = viewAngle;
+    record.viewport = viewport;
+    record.aspect = (double)viewport.width / (double)viewport.height;
+    demoState.aspect = record.aspect;
+    std::memcpy(record.markerPose, bones, sizeof record.markerPose);
+
+    UpdateSkeletonAndSkin();
+
+    std::memcpy(record.skin, skinVertices, sizeof record.skin);
+    UpdateSkinDeterminants();
+    std::memcpy(record.determinants, skinDeterminants, sizeof record.determinants);
+    record.volumePercent = LimbVolumePercent();
+    record.inspected = InspectVertex(demoState.inspectedVertex, record.inspection);
+    RecordIk(record);
+}
