@@ -14,9 +14,8 @@
 #include "render/renderer.h"
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
-#include "skeleton/limb_volume.h"
-#include "skeleton/skin_mesh.h"
 #include "skeleton/frame_record.h"
+#include "skeleton/skin_mesh.h"
 #include "skeleton/skinning.h"
 
 #include <cstdio>
