@@ -141,11 +141,12 @@ void CycleSkinningMethod() {
     demoState.skinningMethod = (demoState.skinningMethod + 1) % SkinningMethodCount;
 }
 
-// The weights and the volume views both colour the skin, so turning one on turns the other off.
-void ToggleColourView(int &view, int &other) {
-    view = !view;
-    if (view)
-        other = 0;
+// The weights, volume and radius views all colour the skin, so turning one on turns the
+// others off.
+void ToggleColourView(int &view) {
+    int on = !view;
+    demoState.weightsView = demoState.volumeView = demoState.radiusView = 0;
+    view = on;
 }
 
 void InspectVertex(int vertex) {
@@ -318,10 +319,13 @@ int RunCommand(const DemoCommand &command) {
         CycleSkinningMethod();
         break;
     case CommandToggleWeightsView:
-        ToggleColourView(demoState.weightsView, demoState.volumeView);
+        ToggleColourView(demoState.weightsView);
         break;
     case CommandToggleVolumeView:
-        ToggleColourView(demoState.volumeView, demoState.weightsView);
+        ToggleColourView(demoState.volumeView);
+        break;
+    case CommandToggleRadiusView:
+        ToggleColourView(demoState.radiusView);
         break;
     case CommandToggleRestPoseView:
         Toggle(demoState.restPoseView);

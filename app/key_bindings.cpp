@@ -59,6 +59,9 @@ const KeyBinding keyBindings[] = {
      "weights view on/off: the skin coloured by each vertex's weight on bone 1"},
     {"V", 'V', CommandToggleVolumeView, 0, 0.0,
      "volume view on/off: the skin coloured by how much of its volume the blend keeps"},
+    {"D", 'D', CommandToggleRadiusView, 0, 0.0,
+     "radius view on/off: the skin coloured by each vertex's distance from the bones against "
+     "the rest pose"},
     {"G", 'G', CommandToggleRestPoseView, 0, 0.0,
      "rest pose on/off: the unbent limb as a faint wireframe behind the posed one"},
 };

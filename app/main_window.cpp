@@ -179,9 +179,9 @@ void OnMouse(const PlatformEvent &event) {
 
 // The skinning lab's line: the method and the limb's volume as the last frame skinned it.
 void PrintSkinningStats() {
-    std::printf("skinning %s: limb volume %.2f%% of the rest pose\n",
+    std::printf("skinning %s: limb volume %.2f%% of the rest pose, radius %.2f\u2013%.2f of rest\n",
                 SkinningMethodName(ValidSkinningMethod(demoState.skinningMethod)),
-                frameRecord.volumePercent);
+                frameRecord.volumePercent, frameRecord.radius.low, frameRecord.radius.high);
 }
 
 void PrintStats() {

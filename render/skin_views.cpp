@@ -47,6 +47,8 @@ void SendPosition(const Vector3 &p) {
 ColourRgb ViewColour(const FrameRecord &frame, int vertex) {
     if (demoState.weightsView)
         return WeightColour(SecondBoneWeight(frame.skin[vertex]));
+    if (demoState.radiusView)
+        return RadiusColour(frame.radiusRatios[vertex]);
     return DeterminantColour(frame.determinants[vertex]);
 }
 
@@ -182,7 +184,7 @@ void DrawInspectedVertex(const FrameRecord &frame) {
 } // namespace
 
 void DrawSkinViews(const FrameRecord &frame) {
-    int colouring = demoState.weightsView || demoState.volumeView;
+    int colouring = demoState.weightsView || demoState.volumeView || demoState.radiusView;
     int inspected = frame.inspected;
     if (!colouring && !demoState.restPoseView && !inspected)
         return;

@@ -5,6 +5,8 @@
 // The skinning lab's views, drawn over the frame's skin, each only while it is on:
 //  - weights (demoState.weightsView): the skin again, each vertex in WeightColour of its weight
 //    on bone 1;
+//  - radius (demoState.radiusView): the same in RadiusColour of its distance from the skeleton
+//    against the rest pose's;
 //  - volume (demoState.volumeView): the same in DeterminantColour of its blended matrix's
 //    determinant;
 //  - rest pose (demoState.restPoseView): the rest-pose skin as a faint wireframe, hidden where

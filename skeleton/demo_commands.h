@@ -44,6 +44,7 @@ enum DemoCommandType {
     CommandCycleSkinningMethod, // the next method, after the last the first
     CommandToggleWeightsView,
     CommandToggleVolumeView,
+    CommandToggleRadiusView,
     CommandToggleRestPoseView,
     CommandInspectVertex,  // index: the skin vertex to inspect, -1 (or no vertex) for none
     CommandSetRingWeight,  // index: an editable ring (FirstEditableRing to LastEditableRing);

@@ -4,6 +4,7 @@
 #include "skeleton/ik_lab.h"
 #include "skeleton/rotation_centres.h"
 #include "skeleton/skin_mesh.h"
+#include "skeleton/skin_radius.h"
 #include "skeleton/skinning.h"
 
 DemoState demoState;
@@ -21,6 +22,7 @@ void ResetDemoGlobals() {
         skinDeterminants[i] = 0.0f;
         rotationCentres[i] = Vector3{};
         hasRotationCentre[i] = 0;
+        skinRadiusRatios[i] = 0.0f;
     }
 }
 

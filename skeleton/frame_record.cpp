@@ -64,6 +64,8 @@ void UpdateFrame(FrameRecord &record, double viewAngle, const SceneViewport &vie
     UpdateSkinDeterminants();
     std::memcpy(record.determinants, skinDeterminants, sizeof record.determinants);
     record.volumePercent = LimbVolumePercent();
+    record.radius = UpdateRadiusRatios();
+    std::memcpy(record.radiusRatios, skinRadiusRatios, sizeof record.radiusRatios);
     record.inspected = InspectVertex(demoState.inspectedVertex, record.inspection);
     RecordIk(record);
 }

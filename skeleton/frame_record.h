@@ -6,6 +6,7 @@
 #include "skeleton/demo_state.h"
 #include "skeleton/ik_solvers.h"
 #include "skeleton/skin_mesh.h"
+#include "skeleton/skin_radius.h"
 #include "skeleton/vertex_inspector.h"
 
 // What one frame shows, worked out once by the update and then only read: the drawing, the
@@ -29,6 +30,7 @@ struct FrameRecord {
     Bone markerPose[BoneCount];          // the pose before this frame's update: the markers
     SkinVertex skin[SkinVertexCount];    // the skin after the update
     float determinants[SkinVertexCount]; // of each vertex's blend, under the method on screen
+    float radiusRatios[SkinVertexCount]; // each vertex's distance from the skeleton against rest
     int inspected;                       // 1 when inspection holds demoState.inspectedVertex
     VertexInspection inspection;
 
@@ -41,7 +43,8 @@ struct FrameRecord {
     // change while the scene stands still, as the count of updates on a reached target does.
     IkChainFigures ik; // the limb's own solver
     IkChainFigures compared[IkSolverCount];
-    double volumePercent; // the limb's volume against the rest pose's
+    double volumePercent;  // the limb's volume against the rest pose's
+    RadiusExtremes radius; // the extremes of radiusRatios
 };
 
 // How many leading bytes of a FrameRecord the scene's picture is drawn from.

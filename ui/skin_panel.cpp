@@ -71,6 +71,19 @@ void ColourScale(ColourRgb (*colour)(double), double low, double high,
     ImGui::Dummy(ImVec2(width, barHeight + 3.0f + ImGui::GetTextLineHeight()));
 }
 
+void RadiusLegend() {
+    const ScaleTick ticks[] = {{RadiusScaleMin, "0.5 thinned"},
+                               {0.75, ""},
+                               {1.0, "1 kept"},
+                               {1.25, ""},
+                               {RadiusScaleMax, "1.5 bulged"}};
+    ColourScale(RadiusColour, RadiusScaleMin, RadiusScaleMax, ticks);
+    if (ImGui::IsItemHovered())
+        ImGui::SetTooltip("Each vertex's distance from the nearest point of the bones, over the\n"
+                          "same distance in the rest pose: below 1 the skin has sunk toward\n"
+                          "the bones, above 1 it has bulged away from them.");
+}
+
 // The scales' words go on their ends and middles; what they measure shows on pointing at them.
 void WeightsLegend() {
     const ScaleTick ticks[] = {
@@ -171,13 +184,65 @@ void WeightSliders(DemoCommandQueue &commands) {
     }
 }
 
+// Keeps the next item on this line when width more pixels fit, else starts a new one.
+void SameLineIfFits(float width) {
+    float right = ImGui::GetWindowContentRegionMax().x;
+    ImGui::SameLine();
+    if (ImGui::GetCursorPosX() + width > right)
+        ImGui::NewLine();
+}
+
 // Buttons that put the chain in each preset pose, in the forward mode.
 void PoseButtons(DemoCommandQueue &commands) {
     ImGui::TextUnformatted("Pose");
     for (int p = 0; p < SkinPoseCount; ++p) {
-        ImGui::SameLine();
+        SameLineIfFits(ImGui::CalcTextSize(skinPoses[p].label).x +
+                       2 * ImGui::GetStyle().FramePadding.x);
         if (ImGui::SmallButton(skinPoses[p].label))
             Queue(commands, CommandSetPose, p);
+    }
+}
+
+// Two to a row, in the columns of the display toggles above.
+void NextInTwoColumns(int k) {
+    if (k % 2)
+        ImGui::SameLine(ImGui::GetWindowWidth() / 2);
+}
+
+void MethodChoice(DemoCommandQueue &commands) {
+    ImGui::TextUnformatted("Method (M)");
+    for (int m = 0; m < SkinningMethodCount; ++m) {
+        NextInTwoColumns(m);
+        if (ImGui::RadioButton(skinningMethods[m].label, demoState.skinningMethod == m))
+            Queue(commands, CommandSetSkinningMethod, m);
+    }
+}
+
+// The views that colour the skin exclude each other, so they are one choice: choosing one asks
+// for its toggle, which turns the others off; None turns off the one that is on.
+void ColourViewChoice(DemoCommandQueue &commands) {
+    struct ColourView {
+        const char *label;
+        int on;
+        int command;
+    };
+    const ColourView views[] = {
+        {"Weights (W)", demoState.weightsView, CommandToggleWeightsView},
+        {"Volume (V)", demoState.volumeView, CommandToggleVolumeView},
+        {"Radius (D)", demoState.radiusView, CommandToggleRadiusView},
+    };
+    int none = 1;
+    for (const ColourView &view : views)
+        none = none && !view.on;
+    ImGui::TextUnformatted("Colour the skin by");
+    if (ImGui::RadioButton("Nothing", none != 0) && !none)
+        for (const ColourView &view : views)
+            if (view.on)
+                Queue(commands, view.command);
+    for (int k = 0; k < 3; ++k) {
+        NextInTwoColumns(k + 1);
+        if (ImGui::RadioButton(views[k].label, views[k].on != 0) && !views[k].on)
+            Queue(commands, views[k].command);
     }
 }
 
@@ -185,7 +250,7 @@ void PoseButtons(DemoCommandQueue &commands) {
 
 void SkinningLabSection(DemoCommandQueue &commands) {
     int views = (demoState.weightsView ? 1 : 0) | (demoState.volumeView ? 2 : 0) |
-                (demoState.restPoseView ? 4 : 0);
+                (demoState.restPoseView ? 4 : 0) | (demoState.radiusView ? 8 : 0);
     int vertex = demoState.inspectedVertex;
     ImGui::Separator();
     if ((views & ~shownViews) || (vertex >= 0 && vertex != shownVertex))
@@ -194,25 +259,23 @@ void SkinningLabSection(DemoCommandQueue &commands) {
     shownVertex = vertex;
     if (!ImGui::CollapsingHeader("Skinning lab"))
         return;
-    ImGui::TextUnformatted("Method (M)");
-    for (int m = 0; m < SkinningMethodCount; ++m) {
-        if (m > 0)
-            ImGui::SameLine();
-        if (ImGui::RadioButton(skinningMethods[m].label, demoState.skinningMethod == m))
-            Queue(commands, CommandSetSkinningMethod, m);
-    }
+    MethodChoice(commands);
     PoseButtons(commands);
     WeightSliders(commands);
-    // Two to a row, in the columns of the display toggles above.
-    ViewBox("Weights (W)", demoState.weightsView, CommandToggleWeightsView, commands);
-    ImGui::SameLine(ImGui::GetWindowWidth() / 2);
-    ViewBox("Volume (V)", demoState.volumeView, CommandToggleVolumeView, commands);
+    ColourViewChoice(commands);
     ViewBox("Rest pose (G)", demoState.restPoseView, CommandToggleRestPoseView, commands);
     if (demoState.weightsView)
         WeightsLegend();
     if (demoState.volumeView)
         VolumeLegend();
+    if (demoState.radiusView)
+        RadiusLegend();
     ImGui::Text("Limb volume: %.1f%% of the rest pose", frameRecord.volumePercent);
+    ImGui::Text("Distance from the bones: %.2f to %.2f of rest", frameRecord.radius.low,
+                frameRecord.radius.high);
+    if (ImGui::IsItemHovered())
+        ImGui::SetTooltip("The smallest and the largest of the skin vertices' distances from\n"
+                          "the nearest point of the bones, each over its own in the rest pose.");
     ImGui::Separator();
     Inspector(commands);
 }

@@ -150,6 +150,9 @@ TEST_F(Program, PoseOptionHoldsThePoseAndTheStatsGiveEachMethodsVolume) {
         ASSERT_NE(at, std::string::npos) << run.out;
         percent[k] = std::atof(run.out.c_str() + at + line.size());
     }
+    RunResult straight = Run("--headless --frames 2 --no-ui --stats --pose straight");
+    EXPECT_TRUE(Contains(straight.out, "of the rest pose, radius 1.00\u20131.00 of rest\n"))
+        << straight.out;
     EXPECT_NEAR(percent[0], 96.73, 0.01);
     EXPECT_GT(percent[1], percent[0] + 1.0);
     EXPECT_LT(percent[1], 100.0);

@@ -1,11 +1,12 @@
 // The skinning methods, the per-vertex determinants, the limb's volume and the colour scales,
 // each held against geometry worked out here: turns about the joint's axes, the prismatoid rule
 // for the rest limb's slabs.
+#include "skeleton/frame_record.h"
 #include "skeleton/ik_solvers.h"
 #include "skeleton/limb_volume.h"
 #include "skeleton/rotation_centres.h"
 #include "skeleton/skin_colours.h"
-#include "skeleton/frame_record.h"
+#include "skeleton/skin_radius.h"
 #include "skeleton/skinning.h"
 #include "skeleton/vertex_inspector.h"
 #include "tests/skeleton/skeleton_fixture.h"
@@ -174,6 +175,41 @@ TEST_F(SkinLab, RigidFollowsTheHeavierTransformAlone) {
     Vector3 normal = turned(0, turned(1, restNormals[9]));
     EXPECT_VEC_NEAR(skinVertices[9].normal, normal.x, normal.y, normal.z, 1e-5);
     ExpectBottomRingAtRest();
+}
+
+// Ring 3 sits at the joint with weights 1/2 and 1/2. Bent by theta about X (bone 1 toward +z),
+// the vertex at +z is inside the bend, the one at -z outside. Linear blending puts the inside
+// one at offset r (0, -sin(theta) / 2, (1 + cos(theta)) / 2) from the joint, which is r cos^2(theta
+// / 2) from either bone's line, and the outside one r |cos(theta / 2)| from the joint, its
+// nearest point on the bones; dual quaternions turn both by theta / 2: the inside one ends
+// r cos(theta / 2) from bone 0, the outside one r from the joint. Rigid leaves both at rest,
+// where bone 1 now passes the inside one at r |cos(theta)|, through it at 90: the crease.
+TEST_F(SkinLab, RadiusRatiosFollowTheClosedFormsAtTheJoint) {
+    const int inside = 19, outside = 23;
+    for (int method = 0; method < SkinningMethodCount; ++method) {
+        Skin(method);
+        RadiusExtremes straight = UpdateRadiusRatios();
+        EXPECT_NEAR(straight.low, 1.0, 1e-6) << method;
+        EXPECT_NEAR(straight.high, 1.0, 1e-6) << method;
+    }
+    for (double theta : {45.0, 90.0, 135.0}) {
+        SCOPED_TRACE(::testing::Message() << "bend " << theta);
+        bones[1].rotX = theta;
+        double c = std::cos(theta / 2 * DegreesToRadians);
+        double crease = std::fabs(std::cos(theta * DegreesToRadians));
+        const double expected[3][2] = {{c * c, c}, {crease, 1.0}, {c, 1.0}}; // inside, outside
+        for (int method : {SkinningLinear, SkinningRigid, SkinningDualQuaternion}) {
+            Skin(method);
+            RadiusExtremes extremes = UpdateRadiusRatios();
+            EXPECT_NEAR(skinRadiusRatios[inside], expected[method][0], 2e-6) << method;
+            EXPECT_NEAR(skinRadiusRatios[outside], expected[method][1], 2e-6) << method;
+            for (int v = 0; v < SkinVertexCount; ++v) {
+                EXPECT_GE(skinRadiusRatios[v], extremes.low - 1e-6);
+                EXPECT_LE(skinRadiusRatios[v], extremes.high + 1e-6);
+            }
+        }
+    }
+    EXPECT_EQ(skinRadiusRatios[0], 1.0f); // the top point lies on bone 1's end at rest
 }
 
 // Area of a polygon in the x-z plane (shoelace), corners in order around it.
@@ -401,6 +437,12 @@ TEST(SkinColours, RampsRunThroughTheirHues) {
     EXPECT_LT(collapsed.r + collapsed.g + collapsed.b, 0.8f);       // dark
     EXPECT_GT(grown.b, 2 * grown.r);                                // blue
     EXPECT_EQ(DeterminantColour(-1.0).r, collapsed.r);
+
+    ColourRgb thinned = RadiusColour(0.6), same = RadiusColour(1.0), bulged = RadiusColour(1.4);
+    EXPECT_GT(std::fmin(same.r, std::fmin(same.g, same.b)), 0.85f); // near white
+    EXPECT_GT(thinned.r, 2 * thinned.b);                            // warm
+    EXPECT_GT(bulged.b, 1.5f * bulged.r);                           // cool
+    EXPECT_EQ(RadiusColour(0.0).r, RadiusColour(RadiusScaleMin).r);
 }
 
 // Every list of methods or solvers the program shows is read from these tables, so a row left
