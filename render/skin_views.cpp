@@ -151,6 +151,25 @@ void DrawRotationCentre(const VertexInspection &seen) {
     Point(result, colour, PointPixels);
 }
 
+// How far the joint's axis is drawn either side of the joint, in scene units: past the limb's
+// widest ring at the joint.
+const float AxisHalfLength = 0.6f;
+
+// The joint's axis through its pivot, and the arc along which bone 1's turn takes the vertex from
+// where A puts it to where B does: the path the linear blend cuts across and the others follow.
+void DrawJointTurn(const VertexInspection &seen) {
+    if (!seen.hasTurn)
+        return;
+    Vector3 reach = {AxisHalfLength * seen.turnAxis.x, AxisHalfLength * seen.turnAxis.y,
+                     AxisHalfLength * seen.turnAxis.z};
+    Line(Subtract(seen.jointPivot, reach), Add(seen.jointPivot, reach), InspectorAxisColour);
+    glColor3f(InspectorArcColour.r, InspectorArcColour.g, InspectorArcColour.b);
+    glBegin(GL_LINE_STRIP);
+    for (const Vector3 &p : seen.arc)
+        SendPosition(p);
+    glEnd();
+}
+
 // In front of everything: the chord from A to B, on which the linear blend always lies, and
 // the two lines from A and B to the dual-quaternion result, which leaves the chord as the
 // blend turns instead of shrinking.
@@ -169,6 +188,7 @@ void DrawInspectedVertex(const FrameRecord &frame) {
     Square(skinned, Black, MarkPixels - 2.0f * MarkRingPixels);
 
     glLineWidth(LinePixels);
+    DrawJointTurn(seen);
     Line(seen.firstPosition, seen.chainPosition, MethodColour(SkinningLinear));
     Line(seen.firstPosition, dual, MethodColour(SkinningDualQuaternion));
     Line(dual, seen.chainPosition, MethodColour(SkinningDualQuaternion));

@@ -37,3 +37,6 @@ const double DeterminantScaleMax = 1.5;
 // skinning method's result has its own colour in its row of skinningMethods.
 const ColourRgb InspectorFirstColour = {1.0f, 0.35f, 0.9f}; // magenta
 const ColourRgb InspectorChainColour = {0.2f, 0.8f, 1.0f};  // sky blue
+// The joint's turn that takes A's position to B's: its axis, and the arc the vertex travels.
+const ColourRgb InspectorAxisColour = {0.6f, 0.6f, 0.6f}; // grey
+const ColourRgb InspectorArcColour = {0.7f, 0.5f, 1.0f};  // lavender

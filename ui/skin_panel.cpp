@@ -122,6 +122,67 @@ void InspectorRow(const char *label, const ColourRgb *colour, const Vector3 &pos
     ImGui::TableNextColumn();
 }
 
+// A 4x4 matrix as four rows of numbers, under a label.
+void MatrixRows(const char *label, const ColourRgb *colour, const Matrix4 &m) {
+    if (colour)
+        ImGui::TextColored(AsImColour(*colour), "%s", label);
+    else
+        ImGui::TextUnformatted(label);
+    for (int r = 0; r < 4; ++r) // row r, column c at m[4 * c + r]
+        ImGui::Text("  %7.3f %7.3f %7.3f %7.3f", m.m[r], m.m[4 + r], m.m[8 + r], m.m[12 + r]);
+}
+
+// What the blends are made of, folded away until asked for: the panel is long enough.
+void InspectorTransforms(const VertexInspection &seen) {
+    if (!ImGui::TreeNode("Matrices and the dual quaternion"))
+        return;
+    MatrixRows("A: bone 0's matrix", &InspectorFirstColour, seen.firstMatrix);
+    MatrixRows("B: bone 0's, then bone 1's", &InspectorChainColour, seen.chainMatrix);
+    char label[64];
+    std::snprintf(label, sizeof label, "%.2f A + %.2f B: the linear blend", seen.firstWeight,
+                  seen.secondWeight);
+    MatrixRows(label, &skinningMethods[SkinningLinear].colour, seen.blendedMatrix);
+    const DualQuaternion &q = seen.blendedDq;
+    ImGui::TextColored(AsImColour(skinningMethods[SkinningDualQuaternion].colour),
+                       "Blended dual quaternion, normalised");
+    ImGui::Text("  real %6.3f %6.3f %6.3f %6.3f", q.real.w, q.real.x, q.real.y, q.real.z);
+    ImGui::Text("  dual %6.3f %6.3f %6.3f %6.3f", q.dual.w, q.dual.x, q.dual.y, q.dual.z);
+    if (ImGui::IsItemHovered())
+        ImGui::SetTooltip("w x y z. The real part is the turn; the dual part is half the\n"
+                          "translation times it.");
+    ImGui::TreePop();
+}
+
+// Each method's result against the rest: how far from the joint's pivot and from the bones.
+void InspectorDistances(const VertexInspection &seen) {
+    if (!ImGui::BeginTable("distances", 3))
+        return;
+    ImGui::TableSetupColumn("distance", ImGuiTableColumnFlags_WidthStretch);
+    ImGui::TableSetupColumn("from pivot", ImGuiTableColumnFlags_WidthFixed);
+    ImGui::TableSetupColumn("from bones", ImGuiTableColumnFlags_WidthFixed);
+    ImGui::TableHeadersRow();
+    ImGui::TableNextRow();
+    ImGui::TableNextColumn();
+    ImGui::TextUnformatted("rest");
+    ImGui::TableNextColumn();
+    ImGui::Text("%.3f", seen.restPivotDistance);
+    ImGui::TableNextColumn();
+    ImGui::Text("%.3f", seen.restSkeletonDistance);
+    for (int m = 0; m < SkinningMethodCount; ++m) {
+        ImGui::TableNextRow();
+        ImGui::TableNextColumn();
+        ImGui::TextColored(AsImColour(skinningMethods[m].colour), "%s", skinningMethods[m].words);
+        ImGui::TableNextColumn();
+        ImGui::Text("%.3f", seen.pivotDistance[m]);
+        ImGui::TableNextColumn();
+        ImGui::Text("%.3f", seen.skeletonDistance[m]);
+    }
+    ImGui::EndTable();
+    if (seen.hasTurn)
+        ImGui::TextColored(AsImColour(InspectorArcColour),
+                           "Bone 1 turns it %.1f degrees from A to B (the arc).", seen.turnDegrees);
+}
+
 void Inspector(DemoCommandQueue &commands) {
     const VertexInspection &seen = frameRecord.inspection;
     if (!frameRecord.inspected) {
@@ -163,6 +224,8 @@ void Inspector(DemoCommandQueue &commands) {
                                    ImGui::GetColorU32(ImGuiCol_FrameBgActive));
     }
     ImGui::EndTable();
+    InspectorDistances(seen);
+    InspectorTransforms(seen);
 }
 
 // A slider per blended ring for its weight on bone 1, and a button back to the built-in ones.

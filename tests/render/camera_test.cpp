@@ -99,4 +99,46 @@ TEST_F(SceneTest, ClicksPickTheVertexTheFrameShows) {
     EXPECT_EQ(PickVertex(3, 3, OffscreenWidth, OffscreenHeight), -1);
 }
 
+// Seen from the side, the joint's axis points at the camera and vertex 21 lies on it: A and B
+// put it in one place, so every method agrees there. A click on it still picks it; a click beside
+// it, inside a triangle it shares with ring 4, picks the ring-4 corner the bend moves most. Which
+// triangle is under the pointer is GL's verdict: the depth it drew there is that triangle's.
+TEST_F(SceneTest, AClickBesideTheJointsAxisPicksTheCornerTheBendMoves) {
+    demoState.wireframe = 0;
+    demoState.texturesOff = 1;
+    demoState.viewAngle = 90.0;
+    bones[1].rotX = 90.0;
+    DrawFrame(demoState.viewAngle);
+    const int onAxis = 21, corners[2] = {29, 30}; // triangle (21, 29, 30), facing the camera
+    WindowPoint a = ProjectedByGl(skinVertices[onAxis].position);
+    WindowPoint b = ProjectedByGl(skinVertices[corners[0]].position);
+    WindowPoint c = ProjectedByGl(skinVertices[corners[1]].position);
+    // Two fifths of the way from 21 to the triangle's centroid: 21 stays the nearest corner.
+    double px = a.x + 0.4 * ((a.x + b.x + c.x) / 3 - a.x);
+    double py = a.y + 0.4 * ((a.y + b.y + c.y) / 3 - a.y);
+    ASSERT_GT(std::hypot(px - a.x, py - a.y), PickTolerancePixels + 1);
+    int x = (int)std::floor(px), y = (int)std::floor(OffscreenHeight - py);
+    // The drawn depth there is the triangle's own, interpolated from its corners.
+    double u = ((b.x - px) * (c.y - py) - (b.y - py) * (c.x - px)) /
+               ((b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x));
+    double v = ((c.x - px) * (a.y - py) - (c.y - py) * (a.x - px)) /
+               ((b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x));
+    double depth = u * a.z + v * b.z + (1 - u - v) * c.z;
+    ASSERT_NEAR(ReadDepth(x, OffscreenHeight - 1 - y), depth, 2e-3);
+
+    Vector3 first, chain;
+    VertexTransformsAlone(onAxis, first, chain);
+    EXPECT_LT(VectorLength(Subtract(chain, first)), 1e-5);
+    double moves[2];
+    for (int k = 0; k < 2; ++k) {
+        VertexTransformsAlone(corners[k], first, chain);
+        moves[k] = VectorLength(Subtract(chain, first));
+    }
+    int mover = moves[0] > moves[1] ? corners[0] : corners[1];
+    EXPECT_EQ(PickVertex(x, y, OffscreenWidth, OffscreenHeight), mover);
+    EXPECT_EQ(PickVertex((int)std::floor(a.x), (int)std::floor(OffscreenHeight - a.y),
+                         OffscreenWidth, OffscreenHeight),
+              onAxis);
+}
+
 } // namespace

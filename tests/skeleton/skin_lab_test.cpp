@@ -212,6 +212,73 @@ TEST_F(SkinLab, RadiusRatiosFollowTheClosedFormsAtTheJoint) {
     EXPECT_EQ(skinRadiusRatios[0], 1.0f); // the top point lies on bone 1's end at rest
 }
 
+// The inspector's fuller figures, against geometry worked out here. Bone 0 leans by 30 degrees
+// about Z and bone 1 bends by theta about X. Ring 3 lies at the joint with weights 1/2 and 1/2:
+// linear blending leaves those across the axis r |cos(theta / 2)| from the joint's pivot, the
+// other methods r.
+// The blended dual quaternion is the turn by theta / 2 about bone 1's axis, after bone 0's; the
+// arc runs about that axis, carried by bone 0, from A's position to B's.
+TEST_F(SkinLab, InspectorShowsTheTransformsTheirBlendsAndTheDistances) {
+    const double lean = 30.0, theta = 100.0, r = 0.33;
+    bones[0].rotZ = lean;
+    bones[1].rotX = theta;
+    for (int v : {17, 19, 23}) { // on the axis, inside the bend, outside it
+        SCOPED_TRACE(::testing::Message() << "vertex " << v);
+        Skin(SkinningLinear);
+        VertexInspection seen;
+        ASSERT_TRUE(InspectVertex(v, seen));
+        // The blended matrix is the linear pass's: applied to the rest position, its result.
+        Vector4 moved;
+        TransformPoint(moved, seen.blendedMatrix, AsPoint(restPositions[v]));
+        const Vector3 &linear = seen.methods[SkinningLinear].position;
+        EXPECT_VEC_NEAR(DropW(moved), linear.x, linear.y, linear.z, 1e-5);
+        // A and B alone put the rest position where the inspector says.
+        TransformPoint(moved, seen.firstMatrix, AsPoint(restPositions[v]));
+        EXPECT_VEC_NEAR(DropW(moved), seen.firstPosition.x, seen.firstPosition.y,
+                        seen.firstPosition.z, 1e-5);
+        TransformPoint(moved, seen.chainMatrix, AsPoint(restPositions[v]));
+        EXPECT_VEC_NEAR(DropW(moved), seen.chainPosition.x, seen.chainPosition.y,
+                        seen.chainPosition.z, 1e-5);
+
+        double half = theta / 2 * DegreesToRadians;
+        EXPECT_NEAR(seen.restPivotDistance, r, 1e-6);
+        double across = v == 17 ? 1.0 : std::fabs(std::cos(half)); // 17 is on the axis
+        EXPECT_NEAR(seen.pivotDistance[SkinningLinear], r * across, 1e-5);
+        EXPECT_NEAR(seen.pivotDistance[SkinningDualQuaternion], r, 1e-5);
+        EXPECT_NEAR(seen.pivotDistance[SkinningRigid], r, 1e-5);
+
+        // Turn by theta / 2 about X, then by the lean about Z: q = qZ qX.
+        double cz = std::cos(lean / 2 * DegreesToRadians),
+               sz = std::sin(lean / 2 * DegreesToRadians);
+        double cx = std::cos(half / 2), sx = std::sin(half / 2);
+        const Quaternion &q = seen.blendedDq.real;
+        double sign = q.w < 0 ? -1.0 : 1.0;
+        EXPECT_NEAR(sign * q.w, cz * cx, 1e-5);
+        EXPECT_NEAR(sign * q.x, cz * sx, 1e-5);
+        EXPECT_NEAR(sign * q.y, sz * sx, 1e-5);
+        EXPECT_NEAR(sign * q.z, sz * cx, 1e-5);
+
+        ASSERT_TRUE(seen.hasTurn);
+        EXPECT_NEAR(seen.turnDegrees, theta, 1e-4);
+        Vector3 axis = TurnedAbout(Vector3{0, 0, 1}, lean, Vector3{1, 0, 0});
+        EXPECT_VEC_NEAR(seen.turnAxis, axis.x, axis.y, axis.z, 1e-5);
+        Vector3 pivot = TurnedAbout(Vector3{0, 0, 1}, lean, joint);
+        EXPECT_VEC_NEAR(seen.jointPivot, pivot.x, pivot.y, pivot.z, 1e-5);
+        const Vector3 &start = seen.arc[0], &end = seen.arc[InspectorArcPoints - 1];
+        EXPECT_VEC_NEAR(start, seen.firstPosition.x, seen.firstPosition.y, seen.firstPosition.z,
+                        1e-5);
+        EXPECT_VEC_NEAR(end, seen.chainPosition.x, seen.chainPosition.y, seen.chainPosition.z,
+                        1e-5);
+        for (const Vector3 &p : seen.arc) // a circle about the axis, in the plane across it
+            EXPECT_NEAR(VectorLength(Subtract(p, pivot)), r, 1e-5);
+    }
+    bones[1].rotX = 0.0; // straight: no turn to show
+    Skin(SkinningLinear);
+    VertexInspection straight;
+    ASSERT_TRUE(InspectVertex(19, straight));
+    EXPECT_FALSE(straight.hasTurn);
+}
+
 // Area of a polygon in the x-z plane (shoelace), corners in order around it.
 double AreaXZ(const Vector3 *corners, int count) {
     double twice = 0.0;
