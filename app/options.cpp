@@ -3,6 +3,7 @@
 #include "app/key_bindings.h"
 #include "app/mouse.h"
 #include "skeleton/ik_solvers.h"
+#include "skeleton/skin_mesh.h"
 #include "skeleton/skin_poses.h"
 #include "skeleton/skinning.h"
 
@@ -44,6 +45,8 @@ const char usageText[] =
     "                     (the panel's pose buttons set them too): %s\n"
     "  --weights A,B,C    the weights of rings 2, 3 and 4 on bone 1, from 0 to 1 (the\n"
     "                     built-in ones are 0.7,0.5,0.4; the panel's sliders change them)\n"
+    "  --inspect VERTEX   inspect skin vertex VERTEX (0 to 48) from the start, as a click\n"
+    "                     on it does\n"
     "  --no-ui            no on-screen panel (F1 then does nothing)\n";
 
 const char panelText[] =
@@ -198,6 +201,18 @@ int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, ch
             return 0;
         }
         options.hasWeights = 1;
+        return value != nullptr;
+    }
+    value = OptionValue(argc, argv, index, "--inspect", matched, error, errorSize);
+    if (matched) {
+        int vertex = 0;
+        int used = value ? ReadCappedDecimal(value, SkinVertexCount, vertex) : 0;
+        if (value && (used == 0 || value[used] != '\0' || vertex >= SkinVertexCount)) {
+            std::snprintf(error, errorSize, "--inspect needs a vertex from 0 to %d, not '%s'",
+                          SkinVertexCount - 1, value);
+            return 0;
+        }
+        options.inspectVertex = vertex + 1;
         return value != nullptr;
     }
     value = OptionValue(argc, argv, index, "--pose", matched, error, errorSize);

@@ -50,6 +50,10 @@ TEST(Options, AcceptsEachOptionWithSeparateOrAttachedValues) {
     EXPECT_EQ(options.weights[0], 0.7);
     EXPECT_EQ(options.weights[1], 0.5);
     EXPECT_EQ(options.weights[2], 1.0);
+    EXPECT_EQ(Parse({"--inspect", "0"}), OptionsRun);
+    EXPECT_EQ(options.inspectVertex, 1);
+    EXPECT_EQ(Parse({"--inspect=48"}), OptionsRun);
+    EXPECT_EQ(options.inspectVertex, 49);
     EXPECT_EQ(Parse({"--frames", "3", "--help"}), OptionsHelp);
     EXPECT_EQ(Parse({"-h"}), OptionsHelp);
 }
@@ -82,6 +86,8 @@ TEST(Options, RejectsBadInputWithAReason) {
         {"--weights", "0.7,-0,0.4"},
         {"--weights", "0.7, 0.5,0.4"},
         {"--weights", "nan,0.5,0.4"},
+        {"--inspect", "49"},
+        {"--inspect", "-1"},
         {"--weights", "0.7;0.5;0.4"},
     };
     for (const std::vector<std::string> &args : bad) {
