@@ -6,6 +6,7 @@
 #include "skeleton/camera.h"
 #include "skeleton/demo_state.h"
 #include "skeleton/ik_lab.h"
+#include "skeleton/side_by_side.h"
 #include "skeleton/skin_mesh.h"
 #include "skeleton/skin_poses.h"
 #include "skeleton/skinning.h"
@@ -147,6 +148,14 @@ void ToggleColourView(int &view) {
     int on = !view;
     demoState.weightsView = demoState.volumeView = demoState.radiusView = 0;
     view = on;
+}
+
+// The row of copies is wider than the limb alone; the camera stands back so it fits, and stays
+// there when the view goes off.
+void ToggleSideBySide() {
+    Toggle(demoState.sideBySide);
+    if (demoState.sideBySide && demoState.viewDistance < SideBySideViewDistance)
+        demoState.viewDistance = SideBySideViewDistance;
 }
 
 void InspectVertex(int vertex) {
@@ -326,6 +335,9 @@ int RunCommand(const DemoCommand &command) {
         break;
     case CommandToggleRadiusView:
         ToggleColourView(demoState.radiusView);
+        break;
+    case CommandToggleSideBySide:
+        ToggleSideBySide();
         break;
     case CommandToggleRestPoseView:
         Toggle(demoState.restPoseView);

@@ -284,6 +284,8 @@ int RunWindow(const DemoOptions &options, const char *programName) {
     for (int k = 0; options.hasWeights && k < 3; ++k)
         RunCommand(DemoCommand{CommandSetRingWeight, FirstEditableRing + k, options.weights[k],
                                Vector3{}});
+    if (options.sideBySide)
+        RunCommand(DemoCommand{CommandToggleSideBySide, 0, 0.0, Vector3{}});
     if (options.inspectVertex > 0)
         RunCommand(DemoCommand{CommandInspectVertex, options.inspectVertex - 1, 0.0, Vector3{}});
     if (options.startPose > 0)

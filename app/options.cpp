@@ -47,6 +47,8 @@ const char usageText[] =
     "                     built-in ones are 0.7,0.5,0.4; the panel's sliders change them)\n"
     "  --inspect VERTEX   inspect skin vertex VERTEX (0 to 48) from the start, as a click\n"
     "                     on it does\n"
+    "  --side-by-side     start with the limb drawn once for each skinning method, in a\n"
+    "                     row (S switches it)\n"
     "  --no-ui            no on-screen panel (F1 then does nothing)\n";
 
 const char panelText[] =
@@ -241,6 +243,8 @@ int ParseOptions(int argc, char **argv, DemoOptions &options, char *error, int e
             options.headless = 1;
         else if (std::strcmp(arg, "--stats") == 0)
             options.stats = 1;
+        else if (std::strcmp(arg, "--side-by-side") == 0)
+            options.sideBySide = 1;
         else if (std::strcmp(arg, "--no-ui") == 0)
             options.noUi = 1;
         else if (!ParseValueOption(argc, argv, i, options, error, errorSize))

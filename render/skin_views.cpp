@@ -44,17 +44,33 @@ void SendPosition(const Vector3 &p) {
     glVertex3f(p.x, p.y, p.z);
 }
 
-ColourRgb ViewColour(const FrameRecord &frame, int vertex) {
+// One skin and the numbers the colour views paint it by: the limb's, or a copy's side by side.
+struct SkinLayer {
+    const SkinVertex *skin;
+    const float *determinants;
+    const float *radiusRatios;
+};
+
+SkinLayer LayerOf(const FrameRecord &frame) {
+    return SkinLayer{frame.skin, frame.determinants, frame.radiusRatios};
+}
+
+SkinLayer LayerOfCopy(const FrameRecord &frame, int method) {
+    return SkinLayer{frame.copies.skins[method], frame.copies.determinants[method],
+                     frame.copies.radiusRatios[method]};
+}
+
+ColourRgb ViewColour(const SkinLayer &layer, int vertex) {
     if (demoState.weightsView)
-        return WeightColour(SecondBoneWeight(frame.skin[vertex]));
+        return WeightColour(SecondBoneWeight(layer.skin[vertex]));
     if (demoState.radiusView)
-        return RadiusColour(frame.radiusRatios[vertex]);
-    return DeterminantColour(frame.determinants[vertex]);
+        return RadiusColour(layer.radiusRatios[vertex]);
+    return DeterminantColour(layer.determinants[vertex]);
 }
 
 // The skin again, in the corners' order and at the positions the renderer sent, so every
 // fragment lands at the depth of the skin's own and passes the LEQUAL test on it.
-void DrawColouredSkin(const FrameRecord &frame) {
+void DrawColouredSkin(const SkinLayer &frame) {
     glDisable(GL_TEXTURE_2D);
     glDepthFunc(GL_LEQUAL);
     if (demoState.wireframe) {
@@ -201,20 +217,29 @@ void DrawInspectedVertex(const FrameRecord &frame) {
     DrawRotationCentre(seen);
 }
 
-} // namespace
-
-void DrawSkinViews(const FrameRecord &frame) {
+void DrawViewsOf(const FrameRecord &frame, const SkinLayer &layer, int inspected) {
     int colouring = demoState.weightsView || demoState.volumeView || demoState.radiusView;
-    int inspected = frame.inspected;
     if (!colouring && !demoState.restPoseView && !inspected)
         return;
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LIGHTING_BIT | GL_DEPTH_BUFFER_BIT |
                  GL_COLOR_BUFFER_BIT | GL_LINE_BIT | GL_POINT_BIT | GL_POLYGON_BIT);
     if (colouring)
-        DrawColouredSkin(frame);
+        DrawColouredSkin(layer);
     if (demoState.restPoseView)
         DrawRestPoseGhost();
     if (inspected)
         DrawInspectedVertex(frame);
     glPopAttrib();
+}
+
+} // namespace
+
+void DrawSkinViews(const FrameRecord &frame) {
+    DrawViewsOf(frame, LayerOf(frame), frame.inspected);
+}
+
+void DrawSkinViewsOfCopy(const FrameRecord &frame, int method) {
+    // The inspector's marks belong to the method the skin is drawn with: its copy alone.
+    int inspected = frame.inspected && method == ValidSkinningMethod(demoState.skinningMethod);
+    DrawViewsOf(frame, LayerOfCopy(frame, method), inspected);
 }

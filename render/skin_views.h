@@ -17,4 +17,9 @@
 // The coloured skin takes the form the skin has (lines in wireframe, lit faces when filled) and
 // lies exactly on it. Every GL state changed here is put back before returning; with every view
 // off and no vertex inspected, no GL call is made at all.
+// Side by side (frame.sideBySide): the views of the copy of method, in the copy's place (the
+// caller translates to frame.copies.offsets[method]); the inspected vertex is marked on the copy
+// of the method the skin is drawn with only.
+void DrawSkinViewsOfCopy(const FrameRecord &frame, int method);
+
 void DrawSkinViews(const FrameRecord &frame);

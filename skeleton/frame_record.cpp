@@ -66,6 +66,9 @@ void UpdateFrame(FrameRecord &record, double viewAngle, const SceneViewport &vie
     record.volumePercent = LimbVolumePercent();
     record.radius = UpdateRadiusRatios();
     std::memcpy(record.radiusRatios, skinRadiusRatios, sizeof record.radiusRatios);
+    record.sideBySide = demoState.sideBySide;
+    if (record.sideBySide)
+        SkinEveryMethod(record.copies, viewAngle);
     record.inspected = InspectVertex(demoState.inspectedVertex, record.inspection);
     RecordIk(record);
 }

@@ -5,6 +5,7 @@
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
 #include "skeleton/ik_solvers.h"
+#include "skeleton/side_by_side.h"
 #include "skeleton/skin_mesh.h"
 #include "skeleton/skin_radius.h"
 #include "skeleton/vertex_inspector.h"
@@ -31,6 +32,8 @@ struct FrameRecord {
     SkinVertex skin[SkinVertexCount];    // the skin after the update
     float determinants[SkinVertexCount]; // of each vertex's blend, under the method on screen
     float radiusRatios[SkinVertexCount]; // each vertex's distance from the skeleton against rest
+    int sideBySide;                      // every method's copy is drawn, from copies
+    MethodCopies copies;                 // zero unless sideBySide
     int inspected;                       // 1 when inspection holds demoState.inspectedVertex
     VertexInspection inspection;
 

@@ -182,11 +182,12 @@ void KeepNearer(Hit &best, const Hit &hit) {
 
 } // namespace
 
-int PickVertex(int pointerX, int pointerY, int width, int height) {
+int PickVertexOn(const SkinVertex *skin, const Vector3 &offset, int pointerX, int pointerY,
+                 int width, int height, PickedVertex &out) {
     PixelPoint projected[SkinVertexCount];
     int inView[SkinVertexCount];
     for (int i = 0; i < SkinVertexCount; ++i)
-        inView[i] = ModelToPixels(skinVertices[i].position, width, height, projected[i]);
+        inView[i] = ModelToPixels(Add(skin[i].position, offset), width, height, projected[i]);
 
     double x = pointerX + 0.5, y = pointerY + 0.5;
     Hit under = {-1, 0.0, 0.0}, near = {-1, 0.0, 0.0};
@@ -209,7 +210,7 @@ int PickVertex(int pointerX, int pointerY, int width, int height) {
     }
     const Hit &hit = under.triangle >= 0 ? under : near;
     if (hit.triangle < 0)
-        return -1;
+        return 0;
 
     int picked = -1;
     double nearest = 0.0;
@@ -223,7 +224,7 @@ int PickVertex(int pointerX, int pointerY, int width, int height) {
     // A corner on the joint's axis, which A and B put in one place, shows nothing to compare:
     // every method leaves it there. Unless the pointer is on it, the corner of the triangle under
     // the pointer that the two transforms move apart most shows the most.
-    const SkinVertex &corner = skinVertices[picked];
+    const SkinVertex &corner = skin[picked];
     if (nearest > PickTolerancePixels && corner.boneIndex[0] >= 0 && corner.boneIndex[1] >= 0 &&
         MovementBetweenTransforms(picked) < StillBetweenTransforms) {
         double most = 0.0;
@@ -235,5 +236,16 @@ int PickVertex(int pointerX, int pointerY, int width, int height) {
             }
         }
     }
-    return picked;
+    out.vertex = picked;
+    out.distance = hit.distance;
+    out.inverseDepth = hit.inverseDepth;
+    return 1;
+}
+
+int PickVertex(int pointerX, int pointerY, int width, int height) {
+    PickedVertex picked;
+    if (!PickVertexOn(skinVertices, Vector3{0.0f, 0.0f, 0.0f}, pointerX, pointerY, width, height,
+                      picked))
+        return -1;
+    return picked.vertex;
 }

@@ -64,3 +64,15 @@ const double PickTolerancePixels = 4.0;
 // they move apart most, when that moves more.
 const double StillBetweenTransforms = 0.01;
 int PickVertex(int pointerX, int pointerY, int width, int height);
+
+// PickVertex for the skin drawn at skin's positions moved by offset (a copy of the limb beside
+// the others); 1 with out filled, or 0 (out untouched) when the pointer is not on it. out tells
+// how far off the skin the pointer was, so that of several copies the one under it wins, and
+// how near the eye the skin is there, for copies one behind another.
+struct PickedVertex {
+    int vertex;
+    double distance;     // pixels from the skin on screen: 0 on it, up to PickTolerancePixels
+    double inverseDepth; // 1 / depth there, eye units
+};
+int PickVertexOn(const SkinVertex *skin, const Vector3 &offset, int pointerX, int pointerY,
+                 int width, int height, PickedVertex &out);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <imgui.h>
 
+#include "skeleton/camera.h"
 #include "skeleton/demo_state.h"
 #include "skeleton/frame_record.h"
 #include "skeleton/skin_colours.h"
@@ -311,6 +312,26 @@ void ColourViewChoice(DemoCommandQueue &commands) {
 
 } // namespace
 
+void SideBySideLabels() {
+    if (!frameRecord.sideBySide)
+        return;
+    const SceneViewport &view = frameRecord.viewport;
+    ImDrawList *draw = ImGui::GetBackgroundDrawList();
+    for (int m = 0; m < SkinningMethodCount; ++m) {
+        // Above the straight limb's top, where no pose of the copy reaches.
+        Vector3 above = Add(frameRecord.copies.offsets[m], Vector3{0.0f, 3.4f, 0.0f});
+        PixelPoint at;
+        if (!ModelToPixels(above, view.width, view.height, at))
+            continue;
+        char text[64];
+        std::snprintf(text, sizeof text, "%s\n%.1f%% volume", skinningMethods[m].label,
+                      frameRecord.copies.volumePercent[m]);
+        ImVec2 size = ImGui::CalcTextSize(text);
+        ImVec2 corner((float)(view.x + at.x - size.x / 2), (float)(view.y + at.y - size.y));
+        draw->AddText(corner, ImGui::GetColorU32(AsImColour(skinningMethods[m].colour)), text);
+    }
+}
+
 void SkinningLabSection(DemoCommandQueue &commands) {
     int views = (demoState.weightsView ? 1 : 0) | (demoState.volumeView ? 2 : 0) |
                 (demoState.restPoseView ? 4 : 0) | (demoState.radiusView ? 8 : 0);
@@ -327,6 +348,8 @@ void SkinningLabSection(DemoCommandQueue &commands) {
     WeightSliders(commands);
     ColourViewChoice(commands);
     ViewBox("Rest pose (G)", demoState.restPoseView, CommandToggleRestPoseView, commands);
+    ImGui::SameLine(ImGui::GetWindowWidth() / 2);
+    ViewBox("Side by side (S)", demoState.sideBySide, CommandToggleSideBySide, commands);
     if (demoState.weightsView)
         WeightsLegend();
     if (demoState.volumeView)

@@ -7,3 +7,6 @@
 // the inspected vertex's numbers. It opens itself when a view is turned on or a vertex is
 // picked, so what was asked for shows. Queues commands as the rest of the panel does.
 void SkinningLabSection(DemoCommandQueue &commands);
+
+// Side by side, each copy's method and volume over it in the scene, under the panel.
+void SideBySideLabels();

@@ -271,6 +271,20 @@ TEST_F(Keyboard, PresetPosesSetTheirAnglesExactlyFromAnyModeAndHold) {
     EXPECT_EQ(bones[1].rotX, rotX);
 }
 
+// S shows every method side by side and stands the camera back far enough to fit the row; a
+// camera further back stays where it is, and so does the camera when the view goes off.
+TEST_F(Keyboard, SideBySideStandsTheCameraBackToFitTheRow) {
+    Press('S');
+    EXPECT_EQ(demoState.sideBySide, 1);
+    EXPECT_EQ(demoState.viewDistance, 20.0);
+    Press('S');
+    EXPECT_EQ(demoState.sideBySide, 0);
+    EXPECT_EQ(demoState.viewDistance, 20.0);
+    demoState.viewDistance = 21.5;
+    Press('S');
+    EXPECT_EQ(demoState.viewDistance, 21.5);
+}
+
 TEST_F(Keyboard, AtMostOneModeIsOnAfterAnyModeKey) {
     const int keys[] = {'F', 'I', 'P', 'I', 'I', 'F', 'F', 'P', 'P', 'F', 'P', 'I', 'P'};
     for (int key : keys) {

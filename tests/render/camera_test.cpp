@@ -9,6 +9,8 @@
 #include "skeleton/bones.h"
 #include "skeleton/camera.h"
 #include "skeleton/demo_state.h"
+#include "skeleton/frame_record.h"
+#include "skeleton/side_by_side.h"
 #include "skeleton/skin_mesh.h"
 #include "skeleton/vertex_inspector.h"
 #include "tests/render/scene_test.h"
@@ -139,6 +141,62 @@ TEST_F(SceneTest, AClickBesideTheJointsAxisPicksTheCornerTheBendMoves) {
     EXPECT_EQ(PickVertex((int)std::floor(a.x), (int)std::floor(OffscreenHeight - a.y),
                          OffscreenWidth, OffscreenHeight),
               onAxis);
+}
+
+// Side by side, a click on a vertex any copy shows picks that vertex and that copy's method; GL's
+// depth buffer says which vertices the frame shows.
+TEST_F(SceneTest, ClicksSideBySidePickTheVertexAndTheCopyTheFrameShows) {
+    demoState.wireframe = 0;
+    demoState.texturesOff = 1;
+    demoState.sideBySide = 1;
+    demoState.viewAngle = 60.0;
+    demoState.viewTilt = 35.0;
+    demoState.viewDistance = SideBySideViewDistance;
+    bones[1].rotX = 90.0;
+    DrawFrame(demoState.viewAngle);
+    ASSERT_TRUE(frameRecord.sideBySide);
+    int shown[SkinningMethodCount] = {0, 0, 0, 0};
+    WindowPoint at[SkinningMethodCount][SkinVertexCount];
+    for (int m = 0; m < SkinningMethodCount; ++m)
+        for (int v = 0; v < SkinVertexCount; ++v)
+            at[m][v] = ProjectedByGl(
+                Add(frameRecord.copies.skins[m][v].position, frameRecord.copies.offsets[m]));
+    // Only vertices that no other vertex of any copy crowds on screen, and that are off the
+    // joint's axis (where a click beside them picks the corner that moves): a click on them
+    // can mean nothing else.
+    auto alone = [&](int m, int v) {
+        Vector3 first, chain;
+        VertexTransformsAlone(v, first, chain);
+        if (VectorLength(Subtract(chain, first)) < StillBetweenTransforms)
+            return false;
+        for (int n = 0; n < SkinningMethodCount; ++n)
+            for (int u = 0; u < SkinVertexCount; ++u)
+                if ((n != m || u != v) &&
+                    std::hypot(at[n][u].x - at[m][v].x, at[n][u].y - at[m][v].y) <
+                        3 * PickTolerancePixels)
+                    return false;
+        return true;
+    };
+    for (int m = 0; m < SkinningMethodCount; ++m) {
+        for (int v = 0; v < SkinVertexCount; ++v) {
+            int x = (int)std::floor(at[m][v].x), y = (int)std::floor(OffscreenHeight - at[m][v].y);
+            if (!alone(m, v) ||
+                std::fabs(ReadDepth(x, OffscreenHeight - 1 - y) - at[m][v].z) >= 1e-3)
+                continue;
+            SCOPED_TRACE(::testing::Message() << "copy " << m << ", vertex " << v);
+            int vertex = -1, method = -1;
+            ASSERT_TRUE(PickVertexOfCopies(frameRecord.copies, x, y, OffscreenWidth,
+                                           OffscreenHeight, vertex, method));
+            EXPECT_EQ(vertex, v);
+            EXPECT_EQ(method, m);
+            ++shown[m];
+        }
+    }
+    for (int m = 0; m < SkinningMethodCount; ++m)
+        EXPECT_GE(shown[m], 4) << m;
+    int vertex, method;
+    EXPECT_FALSE(PickVertexOfCopies(frameRecord.copies, 3, 3, OffscreenWidth, OffscreenHeight,
+                                    vertex, method));
 }
 
 } // namespace

@@ -1,10 +1,12 @@
 // The skinning methods, the per-vertex determinants, the limb's volume and the colour scales,
 // each held against geometry worked out here: turns about the joint's axes, the prismatoid rule
 // for the rest limb's slabs.
+#include "skeleton/camera.h"
 #include "skeleton/frame_record.h"
 #include "skeleton/ik_solvers.h"
 #include "skeleton/limb_volume.h"
 #include "skeleton/rotation_centres.h"
+#include "skeleton/side_by_side.h"
 #include "skeleton/skin_colours.h"
 #include "skeleton/skin_radius.h"
 #include "skeleton/skinning.h"
@@ -277,6 +279,38 @@ TEST_F(SkinLab, InspectorShowsTheTransformsTheirBlendsAndTheDistances) {
     VertexInspection straight;
     ASSERT_TRUE(InspectVertex(19, straight));
     EXPECT_FALSE(straight.hasTurn);
+}
+
+// Side by side, each copy is what the method's own pass draws, with its own figures, and the
+// copies stand in a row across the screen: the camera sees them at one height and depth,
+// SideBySideSpacing apart, in the methods' order.
+TEST_F(SkinLab, SideBySideCopiesAreEachMethodsOwnSkinInARowAcrossTheScreen) {
+    bones[0].rotZ = 10.0;
+    bones[1].rotX = 70.0;
+    bones[1].rotY = 40.0;
+    demoState.viewAngle = 37.0;
+    demoState.viewTilt = 25.0;
+    Skin(SkinningDualQuaternion);
+    SkinVertex before[SkinVertexCount];
+    std::memcpy(before, skinVertices, sizeof before);
+    static MethodCopies copies;
+    SkinEveryMethod(copies, demoState.viewAngle);
+    EXPECT_EQ(std::memcmp(before, skinVertices, sizeof before), 0); // the limb's own is kept
+    Vector3 centre = ModelToEye(Vector3{0.0f, 0.0f, 0.0f});
+    for (int m = 0; m < SkinningMethodCount; ++m) {
+        SCOPED_TRACE(skinningMethods[m].name);
+        Skin(m);
+        EXPECT_EQ(std::memcmp(copies.skins[m], skinVertices, sizeof before), 0);
+        EXPECT_EQ(std::memcmp(copies.determinants[m], skinDeterminants, sizeof(float) * 49), 0);
+        EXPECT_EQ(copies.volumePercent[m], LimbVolumePercent());
+        UpdateRadiusRatios();
+        EXPECT_EQ(std::memcmp(copies.radiusRatios[m], skinRadiusRatios, sizeof(float) * 49), 0);
+        Vector3 eye = Subtract(ModelToEye(copies.offsets[m]), centre);
+        double along = (m - (SkinningMethodCount - 1) / 2.0) * SideBySideSpacing * SceneScale;
+        EXPECT_NEAR(eye.x, along, 1e-5);
+        EXPECT_NEAR(eye.y, 0.0, 1e-5);
+        EXPECT_NEAR(eye.z, 0.0, 1e-5);
+    }
 }
 
 // Area of a polygon in the x-z plane (shoelace), corners in order around it.
