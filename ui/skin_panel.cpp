@@ -179,9 +179,13 @@ void InspectorDistances(const VertexInspection &seen) {
         ImGui::Text("%.3f", seen.skeletonDistance[m]);
     }
     ImGui::EndTable();
-    if (seen.hasTurn)
-        ImGui::TextColored(AsImColour(InspectorArcColour),
-                           "Bone 1 turns it %.1f degrees from A to B (the arc).", seen.turnDegrees);
+    if (seen.hasTurn) {
+        ImGui::PushStyleColor(ImGuiCol_Text, AsImColour(InspectorArcColour));
+        ImGui::TextWrapped("The arc: bone 1 turns A's point %.1f degrees about the joint's axis "
+                           "(grey) onto B's.",
+                           seen.turnDegrees);
+        ImGui::PopStyleColor();
+    }
 }
 
 void Inspector(DemoCommandQueue &commands) {
@@ -357,8 +361,7 @@ void SkinningLabSection(DemoCommandQueue &commands) {
     if (demoState.radiusView)
         RadiusLegend();
     ImGui::Text("Limb volume: %.1f%% of the rest pose", frameRecord.volumePercent);
-    ImGui::Text("Distance from the bones: %.2f to %.2f of rest", frameRecord.radius.low,
-                frameRecord.radius.high);
+    ImGui::Text("Radius: %.2f to %.2f of rest", frameRecord.radius.low, frameRecord.radius.high);
     if (ImGui::IsItemHovered())
         ImGui::SetTooltip("The smallest and the largest of the skin vertices' distances from\n"
                           "the nearest point of the bones, each over its own in the rest pose.");

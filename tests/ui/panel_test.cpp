@@ -258,6 +258,9 @@ TEST_F(Panel, SkinningLabPosesColourChoiceAndWeightsDoWhatTheirCommandsDo) {
     EXPECT_EQ(views(), 4);
     EXPECT_EQ(Click(find("Radius (D)")), 0); // chosen already: stays chosen
     EXPECT_EQ(views(), 4);
+    EXPECT_EQ(Click(find("Side by side (S)")), 1);
+    EXPECT_EQ(demoState.sideBySide, 1);
+    EXPECT_EQ(views(), 4); // beside the colour views, not one of them
 
     EXPECT_GE(Click(find("Ring 4")), 1);
     EXPECT_NE(RingWeightOnBone1(4), 0.4f);
