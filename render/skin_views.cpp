@@ -32,6 +32,7 @@ const GLfloat GhostOffsetUnits = 4.0f;
 // linear result over the dual-quaternion one, which it meets at the ends of a blend.
 const float PointPixels = 7.0f;
 const float CentrePixels = 5.0f;
+const float SmallCentrePixels = 3.0f;
 const float LinearPixels = 5.0f;
 const float RigidPixels = 11.0f;
 const float BorderPixels = 1.0f;
@@ -157,6 +158,17 @@ void Point(const Vector3 &at, const ColourRgb &colour, float pixels) {
 
 // The centre-of-rotation result and, when the vertex has a centre, that centre where the
 // weighted mix of A and B carries it, with a line to the result: the vertex turns about it.
+// Under the centre-of-rotation method, every vertex's centre as a small point: the centres of a
+// ring coincide, so the few points show where each ring turns about.
+void DrawAllRotationCentres(const FrameRecord &frame) {
+    if (ValidSkinningMethod(demoState.skinningMethod) != SkinningCentreOfRotation)
+        return;
+    const ColourRgb &colour = MethodColour(SkinningCentreOfRotation);
+    for (int i = 0; i < SkinVertexCount; ++i)
+        if (frame.hasCentre[i])
+            Point(frame.carriedCentres[i], colour, SmallCentrePixels);
+}
+
 void DrawRotationCentre(const VertexInspection &seen) {
     const ColourRgb &colour = MethodColour(SkinningCentreOfRotation);
     const Vector3 &result = seen.methods[SkinningCentreOfRotation].position;
@@ -204,6 +216,7 @@ void DrawInspectedVertex(const FrameRecord &frame) {
     Square(skinned, Black, MarkPixels - 2.0f * MarkRingPixels);
 
     glLineWidth(LinePixels);
+    DrawAllRotationCentres(frame);
     DrawJointTurn(seen);
     Line(seen.firstPosition, seen.chainPosition, MethodColour(SkinningLinear));
     Line(seen.firstPosition, dual, MethodColour(SkinningDualQuaternion));

@@ -12,14 +12,15 @@
 //  - rest pose (demoState.restPoseView): the rest-pose skin as a faint wireframe, hidden where
 //    the posed skin is in front of it;
 //  - the inspected vertex (demoState.inspectedVertex): marked, with where each of its two
-//    transforms alone puts it and each method's result, as points joined by lines, in front of
-//    everything.
+//    transforms alone puts it and each method's result, as points joined by lines, the joint's
+//    axis and the arc from A's position to B's, and under the centre-of-rotation method every
+//    vertex's centre, all in front of everything.
 // The coloured skin takes the form the skin has (lines in wireframe, lit faces when filled) and
 // lies exactly on it. Every GL state changed here is put back before returning; with every view
 // off and no vertex inspected, no GL call is made at all.
+void DrawSkinViews(const FrameRecord &frame);
+
 // Side by side (frame.sideBySide): the views of the copy of method, in the copy's place (the
 // caller translates to frame.copies.offsets[method]); the inspected vertex is marked on the copy
 // of the method the skin is drawn with only.
 void DrawSkinViewsOfCopy(const FrameRecord &frame, int method);
-
-void DrawSkinViews(const FrameRecord &frame);

@@ -32,9 +32,13 @@ struct FrameRecord {
     SkinVertex skin[SkinVertexCount];    // the skin after the update
     float determinants[SkinVertexCount]; // of each vertex's blend, under the method on screen
     float radiusRatios[SkinVertexCount]; // each vertex's distance from the skeleton against rest
-    int sideBySide;                      // every method's copy is drawn, from copies
-    MethodCopies copies;                 // zero unless sideBySide
-    int inspected;                       // 1 when inspection holds demoState.inspectedVertex
+    // Each vertex's centre of rotation where the weighted mix of its transforms carries it (the
+    // point the centre-of-rotation method turns it about); hasCentre 0 for a vertex without.
+    int hasCentre[SkinVertexCount];
+    Vector3 carriedCentres[SkinVertexCount];
+    int sideBySide;      // every method's copy is drawn, from copies
+    MethodCopies copies; // zero unless sideBySide
+    int inspected;       // 1 when inspection holds demoState.inspectedVertex
     VertexInspection inspection;
 
     Vector3 endEffector;               // the chain's end after the update

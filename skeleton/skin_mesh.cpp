@@ -176,10 +176,10 @@ void RestoreBuiltInWeights() {
     ComputeRotationCentres();
 }
 
-float RingWeightOnBone1(int ring) {
+float RingWeightOnBone1(const SkinVertex *skin, int ring) {
     if (ring < 1 || ring > SkinRingCount)
         return 0.0f;
-    return SecondBoneWeight(skinVertices[1 + (ring - 1) * SkinRingSize]);
+    return SecondBoneWeight(skin[1 + (ring - 1) * SkinRingSize]);
 }
 
 int SetRingWeightOnBone1(int ring, double weightOnBone1) {
@@ -192,10 +192,10 @@ int SetRingWeightOnBone1(int ring, double weightOnBone1) {
     return 1;
 }
 
-int HasBuiltInWeights() {
+int HasBuiltInWeights(const SkinVertex *skin) {
     for (int ring = 0; ring < SkinRingCount; ++ring)
         for (int k = 0; k < SkinRingSize; ++k)
-            if (skinVertices[1 + ring * SkinRingSize + k].weight != ringBindings[ring].weight)
+            if (skin[1 + ring * SkinRingSize + k].weight != ringBindings[ring].weight)
                 return 0;
     return 1;
 }

@@ -51,9 +51,10 @@ void InitSkinAndBones();
 const int FirstEditableRing = 2;
 const int LastEditableRing = 4;
 
-// A ring's weight on bone 1, 1 - weight, as its first vertex has it (every vertex of a ring has
-// its ring's); 0 for a number that is no ring.
-float RingWeightOnBone1(int ring);
+// A ring's weight on bone 1, 1 - weight, as its first vertex in skin has it (every vertex of a
+// ring has its ring's); 0 for a number that is no ring. skin is skinVertices or a copy of it, as
+// the frame's record holds one for the panel.
+float RingWeightOnBone1(const SkinVertex *skin, int ring);
 
 // Gives every vertex of an editable ring the weight on bone 1 weightOnBone1 (kept within 0 to 1)
 // and works out the centres of rotation again; 1, or 0 (nothing changed) for any other ring.
@@ -64,5 +65,5 @@ int SetRingWeightOnBone1(int ring, double weightOnBone1);
 // Every ring back to the built-in weights, and the centres with them.
 void RestoreBuiltInWeights();
 
-// 1 when every ring has its built-in weight.
-int HasBuiltInWeights();
+// 1 when every ring of skin (skinVertices or a copy) has its built-in weight.
+int HasBuiltInWeights(const SkinVertex *skin);

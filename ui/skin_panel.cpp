@@ -238,14 +238,14 @@ void Inspector(DemoCommandQueue &commands) {
 void WeightSliders(DemoCommandQueue &commands) {
     ImGui::TextUnformatted("Weights on bone 1");
     ImGui::SameLine();
-    ImGui::BeginDisabled(HasBuiltInWeights() != 0);
+    ImGui::BeginDisabled(HasBuiltInWeights(frameRecord.skin) != 0);
     if (ImGui::SmallButton("Built-in weights"))
         Queue(commands, CommandRestoreWeights);
     ImGui::EndDisabled();
     for (int ring = FirstEditableRing; ring <= LastEditableRing; ++ring) {
         char label[16];
         std::snprintf(label, sizeof label, "Ring %d", ring);
-        float weight = RingWeightOnBone1(ring);
+        float weight = RingWeightOnBone1(frameRecord.skin, ring);
         if (ImGui::SliderFloat(label, &weight, 0.0f, 1.0f, "%.2f"))
             QueueCommand(commands, DemoCommand{CommandSetRingWeight, ring, (double)weight,
                                                Vector3{0.0f, 0.0f, 0.0f}});

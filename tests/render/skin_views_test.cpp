@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "render/skin_views.h"
-#include "skeleton/frame_record.h"
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
+#include "skeleton/frame_record.h"
 #include "skeleton/skin_mesh.h"
 #include "skeleton/skinning.h"
 #include "tests/render/scene_test.h"

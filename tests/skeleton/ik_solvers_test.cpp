@@ -1,7 +1,7 @@
+#include "skeleton/frame_record.h"
 #include "skeleton/ik_lab.h"
 #include "skeleton/ik_solvers.h"
 #include "skeleton/kinematics.h"
-#include "skeleton/frame_record.h"
 #include "skeleton/skinning.h"
 #include "tests/skeleton/skeleton_fixture.h"
 

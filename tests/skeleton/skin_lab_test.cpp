@@ -481,7 +481,7 @@ TEST_F(SkinLab, CentresOfRotationAreTheSimilarityWeightedCentroids) {
     const double changed[3] = {0.85, 0.15, 0.6}; // rings 2, 3 and 4 on bone 1
     for (int k = 0; k < 3; ++k)
         ASSERT_TRUE(SetRingWeightOnBone1(FirstEditableRing + k, changed[k]));
-    EXPECT_FALSE(HasBuiltInWeights());
+    EXPECT_FALSE(HasBuiltInWeights(skinVertices));
     for (int v = 0; v < SkinVertexCount; ++v) {
         int ring = v == 0 ? 1 : 1 + (v - 1) / SkinRingSize;
         int edited = ring >= FirstEditableRing && ring <= LastEditableRing;
@@ -496,14 +496,14 @@ TEST_F(SkinLab, CentresOfRotationAreTheSimilarityWeightedCentroids) {
     const double builtInOnBone1[3] = {0.7, 0.5, 0.4};
     for (int k = 0; k < 3; ++k)
         SetRingWeightOnBone1(FirstEditableRing + k, builtInOnBone1[k]);
-    EXPECT_TRUE(HasBuiltInWeights());
+    EXPECT_TRUE(HasBuiltInWeights(skinVertices));
     EXPECT_EQ(std::memcmp(builtIn, rotationCentres, sizeof builtIn), 0);
     SetRingWeightOnBone1(3, 2.0); // kept to 1: ring 3 follows the chain alone, with no centre
-    EXPECT_EQ(RingWeightOnBone1(3), 1.0f);
+    EXPECT_EQ(RingWeightOnBone1(skinVertices, 3), 1.0f);
     EXPECT_FALSE(hasRotationCentre[17]);
     EXPECT_FALSE(SetRingWeightOnBone1(5, 0.5)); // not a blended ring
     RestoreBuiltInWeights();
-    EXPECT_TRUE(HasBuiltInWeights());
+    EXPECT_TRUE(HasBuiltInWeights(skinVertices));
     EXPECT_EQ(std::memcmp(builtIn, rotationCentres, sizeof builtIn), 0);
     for (int i = 0; i < SkinVertexCount; ++i) {
         skinVertices[i].boneIndex[0] = 0;

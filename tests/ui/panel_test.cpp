@@ -263,10 +263,11 @@ TEST_F(Panel, SkinningLabPosesColourChoiceAndWeightsDoWhatTheirCommandsDo) {
     EXPECT_EQ(views(), 4); // beside the colour views, not one of them
 
     EXPECT_GE(Click(find("Ring 4")), 1);
-    EXPECT_NE(RingWeightOnBone1(4), 0.4f);
-    EXPECT_EQ(RingWeightOnBone1(4), SecondBoneWeight(skinVertices[32])); // the ring's last
+    EXPECT_NE(RingWeightOnBone1(skinVertices, 4), 0.4f);
+    EXPECT_EQ(RingWeightOnBone1(skinVertices, 4),
+              SecondBoneWeight(skinVertices[32])); // the ring's last
     EXPECT_EQ(Click(find("Built-in weights")), 1);
-    EXPECT_TRUE(HasBuiltInWeights());
+    EXPECT_TRUE(HasBuiltInWeights(skinVertices));
 }
 
 // In the inverse mode: each solver in the combo box does what K does as many times as it lies
