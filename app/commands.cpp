@@ -6,7 +6,9 @@
 #include "skeleton/camera.h"
 #include "skeleton/demo_state.h"
 #include "skeleton/ik_lab.h"
+#include "skeleton/side_by_side.h"
 #include "skeleton/skin_mesh.h"
+#include "skeleton/skin_poses.h"
 #include "skeleton/skinning.h"
 
 namespace {
@@ -140,15 +142,36 @@ void CycleSkinningMethod() {
     demoState.skinningMethod = (demoState.skinningMethod + 1) % SkinningMethodCount;
 }
 
-// The weights and the volume views both colour the skin, so turning one on turns the other off.
-void ToggleColourView(int &view, int &other) {
-    view = !view;
-    if (view)
-        other = 0;
+// The weights, volume and radius views all colour the skin, so turning one on turns the
+// others off.
+void ToggleColourView(int &view) {
+    int on = !view;
+    demoState.weightsView = demoState.volumeView = demoState.radiusView = 0;
+    view = on;
+}
+
+// The row of copies is wider than the limb alone; the camera stands back so it fits, and stays
+// there when the view goes off.
+void ToggleSideBySide() {
+    Toggle(demoState.sideBySide);
+    if (demoState.sideBySide && demoState.viewDistance < SideBySideViewDistance)
+        demoState.viewDistance = SideBySideViewDistance;
 }
 
 void InspectVertex(int vertex) {
     demoState.inspectedVertex = vertex >= 0 && vertex < SkinVertexCount ? vertex : -1;
+}
+
+// A preset pose holds still in the forward mode, so the chain shows it until the keys move it;
+// the camera is left alone, so the pose is seen from wherever the learner looks.
+void SetPose(int pose) {
+    if (!SetSkinPoseAngles(pose))
+        return;
+    demoState.fkMode = 1;
+    demoState.ikMode = 0;
+    demoState.playAnimation = 0;
+    SetAllJointVelocities(0);
+    demoState.twistVelocity = 0;
 }
 
 // Pressing a steering key: in the forward mode it sets its joint's velocity, in the inverse
@@ -311,16 +334,31 @@ int RunCommand(const DemoCommand &command) {
         CycleSkinningMethod();
         break;
     case CommandToggleWeightsView:
-        ToggleColourView(demoState.weightsView, demoState.volumeView);
+        ToggleColourView(demoState.weightsView);
         break;
     case CommandToggleVolumeView:
-        ToggleColourView(demoState.volumeView, demoState.weightsView);
+        ToggleColourView(demoState.volumeView);
+        break;
+    case CommandToggleRadiusView:
+        ToggleColourView(demoState.radiusView);
+        break;
+    case CommandToggleSideBySide:
+        ToggleSideBySide();
         break;
     case CommandToggleRestPoseView:
         Toggle(demoState.restPoseView);
         break;
     case CommandInspectVertex:
         InspectVertex(command.index);
+        break;
+    case CommandSetPose:
+        SetPose(command.index);
+        break;
+    case CommandSetRingWeight:
+        SetRingWeightOnBone1(command.index, command.value);
+        break;
+    case CommandRestoreWeights:
+        RestoreBuiltInWeights();
         break;
     default:
         break;

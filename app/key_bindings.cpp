@@ -59,6 +59,12 @@ const KeyBinding keyBindings[] = {
      "weights view on/off: the skin coloured by each vertex's weight on bone 1"},
     {"V", 'V', CommandToggleVolumeView, 0, 0.0,
      "volume view on/off: the skin coloured by how much of its volume the blend keeps"},
+    {"D", 'D', CommandToggleRadiusView, 0, 0.0,
+     "radius view on/off: the skin coloured by each vertex's distance from the bones against "
+     "the rest pose"},
+    {"S", 'S', CommandToggleSideBySide, 0, 0.0,
+     "side by side on/off: the limb once for each skinning method, in a row, from the same pose "
+     "(the camera stands back to fit them); a click on a copy chooses its method"},
     {"G", 'G', CommandToggleRestPoseView, 0, 0.0,
      "rest pose on/off: the unbent limb as a faint wireframe behind the posed one"},
 };

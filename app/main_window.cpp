@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/commands.h"
 #include "app/ik_stats.h"
 #include "app/keyboard.h"
 #include "app/mouse.h"
@@ -14,6 +15,7 @@
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
 #include "skeleton/frame_record.h"
+#include "skeleton/skin_mesh.h"
 #include "skeleton/skinning.h"
 
 #include <cstdio>
@@ -178,9 +180,9 @@ void OnMouse(const PlatformEvent &event) {
 
 // The skinning lab's line: the method and the limb's volume as the last frame skinned it.
 void PrintSkinningStats() {
-    std::printf("skinning %s: limb volume %.2f%% of the rest pose\n",
+    std::printf("skinning %s: limb volume %.2f%% of the rest pose, radius %.2f\u2013%.2f of rest\n",
                 SkinningMethodName(ValidSkinningMethod(demoState.skinningMethod)),
-                frameRecord.volumePercent);
+                frameRecord.volumePercent, frameRecord.radius.low, frameRecord.radius.high);
 }
 
 void PrintStats() {
@@ -281,6 +283,15 @@ int RunWindow(const DemoOptions &options, const char *programName) {
     PlatformShowWindow();
     PlatformUpdateWindow(); // the first frame, before the scene exists
     InitScene();
+    for (int k = 0; options.hasWeights && k < 3; ++k)
+        RunCommand(DemoCommand{CommandSetRingWeight, FirstEditableRing + k, options.weights[k],
+                               Vector3{}});
+    if (options.sideBySide)
+        RunCommand(DemoCommand{CommandToggleSideBySide, 0, 0.0, Vector3{}});
+    if (options.inspectVertex > 0)
+        RunCommand(DemoCommand{CommandInspectVertex, options.inspectVertex - 1, 0.0, Vector3{}});
+    if (options.startPose > 0)
+        RunCommand(DemoCommand{CommandSetPose, options.startPose - 1, 0.0, Vector3{}});
     nextFrame.mustDraw = 1;
 
     PlatformEvent event;

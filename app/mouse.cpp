@@ -4,6 +4,8 @@
 #include "platform/platform.h"
 #include "skeleton/camera.h"
 #include "skeleton/demo_state.h"
+#include "skeleton/frame_record.h"
+#include "skeleton/side_by_side.h"
 #include "skeleton/vertex_inspector.h"
 
 #include <cstdlib>
@@ -35,9 +37,17 @@ void StartDrag(int kind, int button, int x, int y, int mayBeClick) {
 
 // A left click on the skin inspects the vertex nearest the pointer among those the picture
 // shows there; a click anywhere else stops inspecting.
+// Side by side, a click on a copy also chooses its method, so the inspector's marks go to it.
 void ClickAt(int x, int y) {
     SceneViewport scene = SceneView();
-    int vertex = PickVertex(x - scene.x, y - scene.y, scene.width, scene.height);
+    int vertex = -1, method = 0;
+    if (frameRecord.sideBySide) {
+        if (PickVertexOfCopies(frameRecord.copies, x - scene.x, y - scene.y, scene.width,
+                               scene.height, vertex, method))
+            RunCommand(DemoCommand{CommandSetSkinningMethod, method, 0.0, Vector3{}});
+    } else {
+        vertex = PickVertex(x - scene.x, y - scene.y, scene.width, scene.height);
+    }
     DemoCommand command = {CommandInspectVertex, vertex, 0.0, Vector3{0.0f, 0.0f, 0.0f}};
     RunCommand(command);
 }

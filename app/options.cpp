@@ -3,8 +3,11 @@
 #include "app/key_bindings.h"
 #include "app/mouse.h"
 #include "skeleton/ik_solvers.h"
+#include "skeleton/skin_mesh.h"
+#include "skeleton/skin_poses.h"
 #include "skeleton/skinning.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -34,12 +37,23 @@ const char usageText[] =
     "  --stats            print ticks, frames drawn, CPU time and the speed at exit,\n"
     "                     then the pose, the IK solver's name and distance (inverse\n"
     "                     mode only), and the skinning method with the limb's volume\n"
+    "                     and the extremes of its distance from the bones against rest\n"
     "  --ik-solver NAME   the inverse-kinematics solver to start with (incremental is\n"
     "                     the default): %s\n"
     "  --ik-limits        start with the inverse-kinematics joint limits on (the\n"
     "                     panel's Joint limits box)\n"
     "  --skinning NAME    start with the skinning method NAME (linear is the default;\n"
-    "                     M switches it while running): %s\n"
+    "                     M switches it while running):\n"
+    "                     %s\n"
+    "  --pose NAME        start in the forward mode, held in the preset pose NAME\n"
+    "                     (the panel's pose buttons set them too):\n"
+    "                     %s\n"
+    "  --weights A,B,C    the weights of rings 2, 3 and 4 on bone 1, from 0 to 1 (the\n"
+    "                     built-in ones are 0.7,0.5,0.4; the panel's sliders change them)\n"
+    "  --inspect VERTEX   inspect skin vertex VERTEX (0 to 48) from the start, as a click\n"
+    "                     on it does\n"
+    "  --side-by-side     start with the limb drawn once for each skinning method, in a\n"
+    "                     row (S switches it)\n"
     "  --no-ui            no on-screen panel (F1 then does nothing)\n";
 
 const char panelText[] =
@@ -116,6 +130,24 @@ int ParseFrameCount(const char *text, int &frames) {
     return 1;
 }
 
+// Three numbers from 0 to 1 separated by commas, nothing else.
+int ParseWeights(const char *text, double (&weights)[3]) {
+    const char *at = text;
+    for (int k = 0; k < 3; ++k) {
+        if (k > 0 && *at++ != ',')
+            return 0;
+        if (!((*at >= '0' && *at <= '9') || *at == '.'))
+            return 0; // strtod would take signs, spaces, "inf" and "nan"
+        char *end = nullptr;
+        double value = std::strtod(at, &end);
+        if (end == at || !(value >= 0.0 && value <= 1.0))
+            return 0;
+        weights[k] = value;
+        at = end;
+    }
+    return *at == '\0';
+}
+
 int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, char *error,
                      int errorSize) {
     int matched = 0;
@@ -159,10 +191,44 @@ int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, ch
     value = OptionValue(argc, argv, index, "--skinning", matched, error, errorSize);
     if (matched) {
         if (value && !FindSkinningMethod(value, options.skinningMethod)) {
-            std::snprintf(error, errorSize,
-                          "--skinning needs linear, rigid or dual-quaternion, not '%s'", value);
+            std::snprintf(error, errorSize, "--skinning needs %s, not '%s'",
+                          SkinningMethodNameList(), value);
             return 0;
         }
+        return value != nullptr;
+    }
+    value = OptionValue(argc, argv, index, "--weights", matched, error, errorSize);
+    if (matched) {
+        if (value && !ParseWeights(value, options.weights)) {
+            std::snprintf(error, errorSize,
+                          "--weights needs three numbers from 0 to 1 with commas between, as "
+                          "0.7,0.5,0.4, not '%s'",
+                          value);
+            return 0;
+        }
+        options.hasWeights = 1;
+        return value != nullptr;
+    }
+    value = OptionValue(argc, argv, index, "--inspect", matched, error, errorSize);
+    if (matched) {
+        int vertex = 0;
+        int used = value ? ReadCappedDecimal(value, SkinVertexCount, vertex) : 0;
+        if (value && (used == 0 || value[used] != '\0' || vertex >= SkinVertexCount)) {
+            std::snprintf(error, errorSize, "--inspect needs a vertex from 0 to %d, not '%s'",
+                          SkinVertexCount - 1, value);
+            return 0;
+        }
+        options.inspectVertex = vertex + 1;
+        return value != nullptr;
+    }
+    value = OptionValue(argc, argv, index, "--pose", matched, error, errorSize);
+    if (matched) {
+        int pose = 0;
+        if (value && !FindSkinPose(value, pose)) {
+            std::snprintf(error, errorSize, "--pose needs %s, not '%s'", SkinPoseNameList(), value);
+            return 0;
+        }
+        options.startPose = pose + 1;
         return value != nullptr;
     }
     std::snprintf(error, errorSize, "unknown option '%s'", argv[index]);
@@ -181,6 +247,8 @@ int ParseOptions(int argc, char **argv, DemoOptions &options, char *error, int e
             options.headless = 1;
         else if (std::strcmp(arg, "--stats") == 0)
             options.stats = 1;
+        else if (std::strcmp(arg, "--side-by-side") == 0)
+            options.sideBySide = 1;
         else if (std::strcmp(arg, "--no-ui") == 0)
             options.noUi = 1;
         else if (std::strcmp(arg, "--ik-limits") == 0)
@@ -198,7 +266,8 @@ int ParseOptions(int argc, char **argv, DemoOptions &options, char *error, int e
 }
 
 void PrintUsage(std::FILE *out, const char *programName) {
-    std::fprintf(out, usageText, programName, IkSolverList(), SkinningMethodNameList());
+    std::fprintf(out, usageText, programName, IkSolverList(), SkinningMethodNameList(),
+                 SkinPoseNameList());
     std::fprintf(out, "\nKeys:\n");
     KeyHelpLine lines[MaxKeyHelpLines];
     int count = KeyHelpLines(lines, MaxKeyHelpLines);

@@ -14,6 +14,11 @@ struct DemoOptions {
     int ikSolver;               // the IkSolverKind to start with, 0 the incremental one
     int ikLimits;               // start with the IK joint limits on
     int skinningMethod;         // the SkinningMethod the run starts with (0, linear, when unset)
+    int startPose;              // 1 + the SkinPoseKind the run starts in; 0 starts as always
+    int inspectVertex;          // 1 + the skin vertex to inspect from the start; 0 for none
+    int sideBySide;             // start with every method's limb side by side
+    int hasWeights;             // weights holds the editable rings' weights on bone 1
+    double weights[3];          // rings FirstEditableRing to LastEditableRing, 0 to 1
     KeyScript keys;
 };
 

@@ -13,6 +13,7 @@
 #include "skeleton/demo_state.h"
 #include "skeleton/frame_record.h"
 #include "skeleton/skin_mesh.h"
+#include "skeleton/skinning.h"
 
 unsigned int skinTexture = 0;
 unsigned int floorTexture = 0;
@@ -161,6 +162,22 @@ struct FrameInputs {
 
 FrameInputs lastDrawn;
 
+// Every method's limb in its place in the row, each with its own markers and views.
+void DrawSideBySide(const FrameRecord &frame) {
+    glMatrixMode(GL_MODELVIEW);
+    for (int m = 0; m < SkinningMethodCount; ++m) {
+        const Vector3 &at = frame.copies.offsets[m];
+        glPushMatrix();
+        glTranslatef(at.x, at.y, at.z);
+        if (demoState.wireframe && !demoState.hideBones)
+            DrawBoneMarkers(frame.markerPose);
+        DrawSkin(frame.copies.skins[m]);
+        DrawSkinViewsOfCopy(frame, m);
+        DrawNormals(frame.copies.skins[m]);
+        glPopMatrix();
+    }
+}
+
 void GatherFrameInputs(FrameInputs &inputs, const FrameRecord &frame) {
     std::memset((void *)&inputs, 0, sizeof inputs);
     inputs.valid = 1;
@@ -185,11 +202,15 @@ void DrawScene(const FrameRecord &frame) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); // to the default black
     SetCamera((float)frame.viewAngle);
     DrawFloor();
-    if (demoState.wireframe && !demoState.hideBones)
+    if (demoState.wireframe && !demoState.hideBones && !frame.sideBySide)
         DrawBoneMarkers(frame.markerPose);
-    DrawSkin(frame.skin);
-    DrawSkinViews(frame); // the skinning lab's, each only while it is on
-    DrawNormals(frame.skin);
+    if (frame.sideBySide)
+        DrawSideBySide(frame);
+    else {
+        DrawSkin(frame.skin);
+        DrawSkinViews(frame); // the skinning lab's, each only while it is on
+        DrawNormals(frame.skin);
+    }
     if (demoState.ikMode)
         DrawIkOverlays(frame);
     glFlush();

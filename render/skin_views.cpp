@@ -31,6 +31,8 @@ const GLfloat GhostOffsetUnits = 4.0f;
 // rigid result is drawn under A and B, one of which it always equals, as a ring around it; the
 // linear result over the dual-quaternion one, which it meets at the ends of a blend.
 const float PointPixels = 7.0f;
+const float CentrePixels = 5.0f;
+const float SmallCentrePixels = 3.0f;
 const float LinearPixels = 5.0f;
 const float RigidPixels = 11.0f;
 const float BorderPixels = 1.0f;
@@ -43,15 +45,33 @@ void SendPosition(const Vector3 &p) {
     glVertex3f(p.x, p.y, p.z);
 }
 
-ColourRgb ViewColour(const FrameRecord &frame, int vertex) {
+// One skin and the numbers the colour views paint it by: the limb's, or a copy's side by side.
+struct SkinLayer {
+    const SkinVertex *skin;
+    const float *determinants;
+    const float *radiusRatios;
+};
+
+SkinLayer LayerOf(const FrameRecord &frame) {
+    return SkinLayer{frame.skin, frame.determinants, frame.radiusRatios};
+}
+
+SkinLayer LayerOfCopy(const FrameRecord &frame, int method) {
+    return SkinLayer{frame.copies.skins[method], frame.copies.determinants[method],
+                     frame.copies.radiusRatios[method]};
+}
+
+ColourRgb ViewColour(const SkinLayer &layer, int vertex) {
     if (demoState.weightsView)
-        return WeightColour(SecondBoneWeight(frame.skin[vertex]));
-    return DeterminantColour(frame.determinants[vertex]);
+        return WeightColour(SecondBoneWeight(layer.skin[vertex]));
+    if (demoState.radiusView)
+        return RadiusColour(layer.radiusRatios[vertex]);
+    return DeterminantColour(layer.determinants[vertex]);
 }
 
 // The skin again, in the corners' order and at the positions the renderer sent, so every
 // fragment lands at the depth of the skin's own and passes the LEQUAL test on it.
-void DrawColouredSkin(const FrameRecord &frame) {
+void DrawColouredSkin(const SkinLayer &frame) {
     glDisable(GL_TEXTURE_2D);
     glDepthFunc(GL_LEQUAL);
     if (demoState.wireframe) {
@@ -129,11 +149,56 @@ void Square(const Vector3 &at, const ColourRgb &colour, float pixels) {
 }
 
 const ColourRgb Black = {0.0f, 0.0f, 0.0f};
+const ColourRgb White = {1.0f, 1.0f, 1.0f};
 
-// A square point of colour with a black border.
+// A square point of colour with a black border inside a white one, so it shows on any colour
+// the skin, the floor or the views give: a white mark on the white volume view included.
 void Point(const Vector3 &at, const ColourRgb &colour, float pixels) {
+    Square(at, White, pixels + 4.0f * BorderPixels);
     Square(at, Black, pixels + 2.0f * BorderPixels);
     Square(at, colour, pixels);
+}
+
+// The centre-of-rotation result and, when the vertex has a centre, that centre where the
+// weighted mix of A and B carries it, with a line to the result: the vertex turns about it.
+// Under the centre-of-rotation method, every vertex's centre as a small point: the centres of a
+// ring coincide, so the few points show where each ring turns about.
+void DrawAllRotationCentres(const FrameRecord &frame) {
+    if (ValidSkinningMethod(demoState.skinningMethod) != SkinningCentreOfRotation)
+        return;
+    const ColourRgb &colour = MethodColour(SkinningCentreOfRotation);
+    for (int i = 0; i < SkinVertexCount; ++i)
+        if (frame.hasCentre[i])
+            Point(frame.carriedCentres[i], colour, SmallCentrePixels);
+}
+
+void DrawRotationCentre(const VertexInspection &seen) {
+    const ColourRgb &colour = MethodColour(SkinningCentreOfRotation);
+    const Vector3 &result = seen.methods[SkinningCentreOfRotation].position;
+    if (seen.hasRotationCentre) {
+        Line(seen.carriedCentre, result, colour);
+        Point(seen.carriedCentre, colour, CentrePixels);
+    }
+    Point(result, colour, PointPixels);
+}
+
+// How far the joint's axis is drawn either side of the joint, in scene units: past the limb's
+// widest ring at the joint.
+const float AxisHalfLength = 0.6f;
+
+// The joint's axis through its pivot, and the arc along which bone 1's turn takes the vertex from
+// where A puts it to where B does: the path the linear blend cuts across and the others follow.
+void DrawJointTurn(const VertexInspection &seen) {
+    if (!seen.hasTurn)
+        return;
+    Vector3 reach = {AxisHalfLength * seen.turnAxis.x, AxisHalfLength * seen.turnAxis.y,
+                     AxisHalfLength * seen.turnAxis.z};
+    Line(Subtract(seen.jointPivot, reach), Add(seen.jointPivot, reach), InspectorAxisColour);
+    glColor3f(InspectorArcColour.r, InspectorArcColour.g, InspectorArcColour.b);
+    glBegin(GL_LINE_STRIP);
+    for (const Vector3 &p : seen.arc)
+        SendPosition(p);
+    glEnd();
 }
 
 // In front of everything: the chord from A to B, on which the linear blend always lies, and
@@ -154,6 +219,8 @@ void DrawInspectedVertex(const FrameRecord &frame) {
     Square(skinned, Black, MarkPixels - 2.0f * MarkRingPixels);
 
     glLineWidth(LinePixels);
+    DrawAllRotationCentres(frame);
+    DrawJointTurn(seen);
     Line(seen.firstPosition, seen.chainPosition, MethodColour(SkinningLinear));
     Line(seen.firstPosition, dual, MethodColour(SkinningDualQuaternion));
     Line(dual, seen.chainPosition, MethodColour(SkinningDualQuaternion));
@@ -163,22 +230,32 @@ void DrawInspectedVertex(const FrameRecord &frame) {
     Point(seen.chainPosition, InspectorChainColour, PointPixels);
     Point(dual, MethodColour(SkinningDualQuaternion), PointPixels);
     Point(linear, MethodColour(SkinningLinear), LinearPixels);
+    DrawRotationCentre(seen);
 }
 
-} // namespace
-
-void DrawSkinViews(const FrameRecord &frame) {
-    int colouring = demoState.weightsView || demoState.volumeView;
-    int inspected = frame.inspected;
+void DrawViewsOf(const FrameRecord &frame, const SkinLayer &layer, int inspected) {
+    int colouring = demoState.weightsView || demoState.volumeView || demoState.radiusView;
     if (!colouring && !demoState.restPoseView && !inspected)
         return;
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LIGHTING_BIT | GL_DEPTH_BUFFER_BIT |
                  GL_COLOR_BUFFER_BIT | GL_LINE_BIT | GL_POINT_BIT | GL_POLYGON_BIT);
     if (colouring)
-        DrawColouredSkin(frame);
+        DrawColouredSkin(layer);
     if (demoState.restPoseView)
         DrawRestPoseGhost();
     if (inspected)
         DrawInspectedVertex(frame);
     glPopAttrib();
+}
+
+} // namespace
+
+void DrawSkinViews(const FrameRecord &frame) {
+    DrawViewsOf(frame, LayerOf(frame), frame.inspected);
+}
+
+void DrawSkinViewsOfCopy(const FrameRecord &frame, int method) {
+    // The inspector's marks belong to the method the skin is drawn with: its copy alone.
+    int inspected = frame.inspected && method == ValidSkinningMethod(demoState.skinningMethod);
+    DrawViewsOf(frame, LayerOfCopy(frame, method), inspected);
 }

@@ -44,8 +44,15 @@ enum DemoCommandType {
     CommandCycleSkinningMethod, // the next method, after the last the first
     CommandToggleWeightsView,
     CommandToggleVolumeView,
+    CommandToggleRadiusView,
     CommandToggleRestPoseView,
-    CommandInspectVertex, // index: the skin vertex to inspect, -1 (or no vertex) for none
+    CommandToggleSideBySide, // also stands the camera back to SideBySideViewDistance at least
+    CommandInspectVertex,    // index: the skin vertex to inspect, -1 (or no vertex) for none
+    CommandSetRingWeight,    // index: an editable ring (FirstEditableRing to LastEditableRing);
+                             // value: its weight on bone 1, kept within 0 to 1
+    CommandRestoreWeights,   // every ring back to its built-in weight
+    CommandSetPose,          // index: a SkinPoseKind; the forward mode, every joint at the pose's
+                             // angles and held there; the camera and the rest stay as they are
 };
 
 // What CommandSetIkSetting sets, in demoState.ik.

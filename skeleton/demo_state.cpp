@@ -2,7 +2,9 @@
 
 #include "skeleton/bones.h"
 #include "skeleton/ik_lab.h"
+#include "skeleton/rotation_centres.h"
 #include "skeleton/skin_mesh.h"
+#include "skeleton/skin_radius.h"
 #include "skeleton/skinning.h"
 
 DemoState demoState;
@@ -18,6 +20,9 @@ void ResetDemoGlobals() {
         restNormals[i] = Vector3{};
         skinVertices[i] = SkinVertex{};
         skinDeterminants[i] = 0.0f;
+        rotationCentres[i] = Vector3{};
+        hasRotationCentre[i] = 0;
+        skinRadiusRatios[i] = 0.0f;
     }
 }
 

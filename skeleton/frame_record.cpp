@@ -79,6 +79,13 @@ void UpdateFrame(FrameRecord &record, double viewAngle, const SceneViewport &vie
     UpdateSkinDeterminants();
     std::memcpy(record.determinants, skinDeterminants, sizeof record.determinants);
     record.volumePercent = LimbVolumePercent();
+    record.radius = UpdateRadiusRatios();
+    std::memcpy(record.radiusRatios, skinRadiusRatios, sizeof record.radiusRatios);
+    for (int i = 0; i < SkinVertexCount; ++i)
+        record.hasCentre[i] = CarriedRotationCentre(i, record.carriedCentres[i]);
+    record.sideBySide = demoState.sideBySide;
+    if (record.sideBySide)
+        SkinEveryMethod(record.copies, viewAngle);
     record.inspected = InspectVertex(demoState.inspectedVertex, record.inspection);
     RecordIk(record);
 }

@@ -6,7 +6,9 @@
 #include "skeleton/demo_state.h"
 #include "skeleton/ik_lab.h"
 #include "skeleton/ik_solvers.h"
+#include "skeleton/side_by_side.h"
 #include "skeleton/skin_mesh.h"
+#include "skeleton/skin_radius.h"
 #include "skeleton/vertex_inspector.h"
 
 // What one frame shows, worked out once by the update and then only read: the drawing, the
@@ -34,7 +36,14 @@ struct FrameRecord {
     Bone markerPose[BoneCount];          // the pose before this frame's update: the markers
     SkinVertex skin[SkinVertexCount];    // the skin after the update
     float determinants[SkinVertexCount]; // of each vertex's blend, under the method on screen
-    int inspected;                       // 1 when inspection holds demoState.inspectedVertex
+    float radiusRatios[SkinVertexCount]; // each vertex's distance from the skeleton against rest
+    // Each vertex's centre of rotation where the weighted mix of its transforms carries it (the
+    // point the centre-of-rotation method turns it about); hasCentre 0 for a vertex without.
+    int hasCentre[SkinVertexCount];
+    Vector3 carriedCentres[SkinVertexCount];
+    int sideBySide;      // every method's copy is drawn, from copies
+    MethodCopies copies; // zero unless sideBySide
+    int inspected;       // 1 when inspection holds demoState.inspectedVertex
     VertexInspection inspection;
 
     Vector3 endEffector;               // the chain's end after the update
@@ -47,7 +56,8 @@ struct FrameRecord {
     // change while the scene stands still, as the count of updates on a reached target does.
     IkChainFigures ik; // the limb's own solver
     IkChainFigures compared[IkSolverCount];
-    double volumePercent; // the limb's volume against the rest pose's
+    double volumePercent;  // the limb's volume against the rest pose's
+    RadiusExtremes radius; // the extremes of radiusRatios
 };
 
 // How many leading bytes of a FrameRecord the scene's picture is drawn from.

@@ -40,7 +40,19 @@ const ColourStop determinantStops[] = {
     {DeterminantScaleMax, {0.25f, 0.45f, 0.95f}}, // grown: blue
 };
 
+const ColourStop radiusStops[] = {
+    {RadiusScaleMin, {0.55f, 0.04f, 0.10f}}, // thinned: dark red
+    {0.75, {0.96f, 0.55f, 0.18f}},           // orange
+    {1.0, {0.93f, 0.93f, 0.91f}},            // kept: near white
+    {1.25, {0.50f, 0.72f, 0.98f}},           // light blue
+    {RadiusScaleMax, {0.12f, 0.25f, 0.85f}}, // bulged: deep blue
+};
+
 } // namespace
+
+ColourRgb RadiusColour(double ratio) {
+    return ColourOnScale(radiusStops, ratio);
+}
 
 ColourRgb WeightColour(double weight) {
     return ColourOnScale(weightStops, weight);

@@ -19,6 +19,15 @@ ColourRgb WeightColour(double weight);
 // (collapsed) and below; growing turns it blue, fully at DeterminantScaleMax and above.
 ColourRgb DeterminantColour(double determinant);
 
+// A vertex's distance from the skeleton over its distance at rest: 1 (kept) is near white;
+// thinning turns it orange at 0.75 and dark red at RadiusScaleMin and below; bulging turns it
+// light blue at 1.25 and deep blue at RadiusScaleMax and above. Diverging, so that the two ways
+// of going wrong never share a colour.
+ColourRgb RadiusColour(double ratio);
+
+const double RadiusScaleMin = 0.5;
+const double RadiusScaleMax = 1.5;
+
 // The range a legend of DeterminantColour spans.
 const double DeterminantScaleMin = 0.0;
 const double DeterminantScaleMax = 1.5;
@@ -28,3 +37,6 @@ const double DeterminantScaleMax = 1.5;
 // skinning method's result has its own colour in its row of skinningMethods.
 const ColourRgb InspectorFirstColour = {1.0f, 0.35f, 0.9f}; // magenta
 const ColourRgb InspectorChainColour = {0.2f, 0.8f, 1.0f};  // sky blue
+// The joint's turn that takes A's position to B's: its axis, and the arc the vertex travels.
+const ColourRgb InspectorAxisColour = {0.6f, 0.6f, 0.6f}; // grey
+const ColourRgb InspectorArcColour = {0.7f, 0.5f, 1.0f};  // lavender

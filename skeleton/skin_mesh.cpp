@@ -1,6 +1,7 @@
 #include "skeleton/skin_mesh.h"
 
 #include "skeleton/bones.h"
+#include "skeleton/rotation_centres.h"
 
 #include <cstdlib>
 
@@ -153,12 +154,7 @@ void InitSkinAndBones() {
         vertex.v = (restPositions[i].z + 1.0f) / 2.0f;
     }
 
-    // The top point shares ring 1's binding: it follows the upper bone entirely.
-    SetBinding(skinVertices[0], 0.0f, 1);
-    for (int ring = 0; ring < SkinRingCount; ++ring)
-        for (int k = 0; k < SkinRingSize; ++k)
-            SetBinding(skinVertices[1 + ring * SkinRingSize + k], ringBindings[ring].weight,
-                       ringBindings[ring].bound);
+    RestoreBuiltInWeights();
 
     SetUpBones();
 
@@ -168,4 +164,38 @@ void InitSkinAndBones() {
 
     for (int i = 0; i < SkinVertexCount; ++i)
         skinVertices[i].normal = restNormals[i];
+}
+
+void RestoreBuiltInWeights() {
+    // The top point shares ring 1's binding: it follows the upper bone entirely.
+    SetBinding(skinVertices[0], 0.0f, 1);
+    for (int ring = 0; ring < SkinRingCount; ++ring)
+        for (int k = 0; k < SkinRingSize; ++k)
+            SetBinding(skinVertices[1 + ring * SkinRingSize + k], ringBindings[ring].weight,
+                       ringBindings[ring].bound);
+    ComputeRotationCentres();
+}
+
+float RingWeightOnBone1(const SkinVertex *skin, int ring) {
+    if (ring < 1 || ring > SkinRingCount)
+        return 0.0f;
+    return SecondBoneWeight(skin[1 + (ring - 1) * SkinRingSize]);
+}
+
+int SetRingWeightOnBone1(int ring, double weightOnBone1) {
+    if (ring < FirstEditableRing || ring > LastEditableRing || !(weightOnBone1 == weightOnBone1))
+        return 0;
+    double share = weightOnBone1 < 0.0 ? 0.0 : weightOnBone1 > 1.0 ? 1.0 : weightOnBone1;
+    for (int k = 0; k < SkinRingSize; ++k)
+        skinVertices[1 + (ring - 1) * SkinRingSize + k].weight = (float)(1.0 - share);
+    ComputeRotationCentres();
+    return 1;
+}
+
+int HasBuiltInWeights(const SkinVertex *skin) {
+    for (int ring = 0; ring < SkinRingCount; ++ring)
+        for (int k = 0; k < SkinRingSize; ++k)
+            if (skin[1 + ring * SkinRingSize + k].weight != ringBindings[ring].weight)
+                return 0;
+    return 1;
 }

@@ -41,6 +41,29 @@ int ComputeVertexNormals(const Vector3 *positions, int vertexCount, const Triang
                          int triangleCount, Vector3 *outNormals);
 
 // The skeleton's share of the one-time scene set-up: triangles, vertex data, weights, bones and
-// rest normals. Needs no window, so tests and tools can build the scene on their own. Ends the
-// process with exit code 1, silently, if the normal computation cannot get memory.
+// rest normals, and the centres of rotation. Needs no window, so tests and tools can build the
+// scene on their own. Ends the process with exit code 1, silently, if the normal computation cannot
+// get memory.
 void InitSkinAndBones();
+
+// The rings whose weights the lab lets a learner change: rings 2, 3 and 4 (counted from 1 at the
+// top), the ones that blend the two bones. Ring numbers below are counted the same way.
+const int FirstEditableRing = 2;
+const int LastEditableRing = 4;
+
+// A ring's weight on bone 1, 1 - weight, as its first vertex in skin has it (every vertex of a
+// ring has its ring's); 0 for a number that is no ring. skin is skinVertices or a copy of it, as
+// the frame's record holds one for the panel.
+float RingWeightOnBone1(const SkinVertex *skin, int ring);
+
+// Gives every vertex of an editable ring the weight on bone 1 weightOnBone1 (kept within 0 to 1)
+// and works out the centres of rotation again; 1, or 0 (nothing changed) for any other ring.
+// The weight is stored as 1 - weightOnBone1 rounded once from double, so 0.7, 0.5 and 0.4
+// store the built-in weights exactly.
+int SetRingWeightOnBone1(int ring, double weightOnBone1);
+
+// Every ring back to the built-in weights, and the centres with them.
+void RestoreBuiltInWeights();
+
+// 1 when every ring of skin (skinVertices or a copy) has its built-in weight.
+int HasBuiltInWeights(const SkinVertex *skin);

@@ -4,6 +4,7 @@
 #include "skeleton/demo_state.h"
 #include "skeleton/dual_quaternion.h"
 #include "skeleton/kinematics.h"
+#include "skeleton/rotation_centres.h"
 #include "skeleton/text_list.h"
 
 #include <cstring>
@@ -132,6 +133,57 @@ template <int Method> void RigidOrDualQuaternionVertices(int from, int to, SkinV
     }
 }
 
+Vector3 CarriedCentre(float weight, const PairTransforms &pair, const Vector3 &centre) {
+    Vector4 byFirst, byChain;
+    TransformPoint(byFirst, pair.firstMatrix, AsPoint(centre));
+    TransformPoint(byChain, pair.chainMatrix, AsPoint(centre));
+    return Blend(weight, byFirst, byChain);
+}
+
+// Centre-of-rotation skinning of vertices from to to - 1, as LinearVertices. A vertex without a
+// first bone keeps its rest data; one without a centre follows its heavier transform, as rigid.
+void CentreOfRotationVertices(int from, int to, SkinVertex *out) {
+    PairTransforms pair;
+    int pairFirst = -2, pairSecond = -2;
+    // The blended rotation, like the dual-quaternion pass's, is formed once per run of equal
+    // weights.
+    RigidTransform blended;
+    float blendedWeight = -1.0f;
+    for (int i = from; i < to; ++i) {
+        const SkinVertex &vertex = skinVertices[i];
+        int first = vertex.boneIndex[0], second = vertex.boneIndex[1];
+        float weight = vertex.weight;
+        if (!IsBone(first)) {
+            out[i - from].position = restPositions[i];
+            out[i - from].normal = restNormals[i];
+            continue;
+        }
+        if (first != pairFirst || second != pairSecond) {
+            pair = PairFor(first, second, 1);
+            pairFirst = first;
+            pairSecond = second;
+            blendedWeight = -1.0f;
+        }
+        if (!hasRotationCentre[i]) {
+            const Matrix4 &m = RigidMatrix(pair, weight);
+            Vector4 p, n;
+            TransformPoint(p, m, AsPoint(restPositions[i]));
+            TransformPoint(n, m, AsDirection(restNormals[i]));
+            out[i - from].position = DropW(p);
+            out[i - from].normal = DropW(n);
+            continue;
+        }
+        if (weight != blendedWeight) {
+            blended = DualQuaternionTransform(weight, pair);
+            blendedWeight = weight;
+        }
+        const Vector3 &centre = rotationCentres[i];
+        out[i - from].position = Add(TurnedBy(blended, Subtract(restPositions[i], centre)),
+                                     CarriedCentre(weight, pair, centre));
+        out[i - from].normal = TurnedBy(blended, restNormals[i]);
+    }
+}
+
 // Row-major, unlike Matrix4: row r, column c of the 3x3 at a[3 * r + c].
 double Determinant3(const double a[9]) {
     return a[0] * (a[4] * a[8] - a[5] * a[7]) - a[1] * (a[3] * a[8] - a[5] * a[6]) +
@@ -182,6 +234,12 @@ double DualQuaternionDeterminant(int i) {
     return Determinant3(rotation);
 }
 
+double CentreOfRotationDeterminant(int i) {
+    if (KeepsRestData(i) || !hasRotationCentre[i])
+        return RigidDeterminant(i);
+    return DualQuaternionDeterminant(i); // the same rotation, about another point
+}
+
 } // namespace
 
 const SkinningMethodInfo skinningMethods[] = {
@@ -203,6 +261,12 @@ const SkinningMethodInfo skinningMethods[] = {
      {1.0f, 1.0f, 1.0f}, // white
      RigidOrDualQuaternionVertices<SkinningDualQuaternion>,
      DualQuaternionDeterminant},
+    {"center-of-rotation",
+     "Centre of rotation",
+     "centres of rotation",
+     {0.3f, 0.95f, 0.35f}, // green
+     CentreOfRotationVertices,
+     CentreOfRotationDeterminant},
 };
 static_assert(sizeof skinningMethods / sizeof skinningMethods[0] == SkinningMethodCount,
               "one row per SkinningMethod");
@@ -283,4 +347,14 @@ void VertexTransformsAlone(int vertex, Vector3 &first, Vector3 &chain) {
     first = DropW(moved);
     TransformPoint(moved, pair.chainMatrix, p);
     chain = DropW(moved);
+}
+
+int CarriedRotationCentre(int vertex, Vector3 &carried) {
+    if (vertex < 0 || vertex >= SkinVertexCount || !hasRotationCentre[vertex] ||
+        KeepsRestData(vertex))
+        return 0;
+    const SkinVertex &skin = skinVertices[vertex];
+    carried = CarriedCentre(skin.weight, PairFor(skin.boneIndex[0], skin.boneIndex[1], 0),
+                            rotationCentres[vertex]);
+    return 1;
 }

@@ -19,6 +19,12 @@ enum SkinningMethod {
     // mix takes the shorter way round), normalised and applied: a rigid motion per vertex, so
     // nothing shrinks. The normal is turned by the same rotation.
     SkinningDualQuaternion,
+    // A turn and a point: the rotation of the dual-quaternion blend (the normalised mix of A's
+    // and B's rotations, B's sign turned to A's side), about the vertex's centre of rotation
+    // (skeleton/rotation_centres.h), and the centre carried by the weighted mix of where A and B
+    // put it: v' = R (v - c) + weight * A c + (1 - weight) * B c. A vertex with no centre
+    // follows its heavier transform, which is then its only one. The normal turns by R.
+    SkinningCentreOfRotation,
     SkinningMethodCount
 };
 
@@ -80,3 +86,8 @@ void SkinOneVertex(int vertex, int method, SkinnedVertex &out);
 // Where each of the vertex's two transforms alone puts its rest position: A (its first bone's
 // own matrix) and B (the chain), rest where a bone is missing.
 void VertexTransformsAlone(int vertex, Vector3 &first, Vector3 &chain);
+
+// Where the weighted mix of the vertex's two transforms, weight * A + (1 - weight) * B, puts its
+// centre of rotation: the point the centre-of-rotation pass turns it about. 1, or 0 (carried
+// untouched) for a vertex without a centre.
+int CarriedRotationCentre(int vertex, Vector3 &carried);

@@ -1,9 +1,106 @@
 #include "skeleton/vertex_inspector.h"
 
+#include "skeleton/bones.h"
 #include "skeleton/camera.h"
+#include "skeleton/rotation_centres.h"
 #include "skeleton/skin_mesh.h"
+#include "skeleton/skin_radius.h"
+#include "skeleton/vec3d.h"
 
 #include <cmath>
+
+namespace {
+
+int IsBone(int b) {
+    return b >= 0 && b < BoneCount;
+}
+
+Vec3d Moved(const Matrix4 &m, const Vec3d &p) {
+    const float *e = m.m; // row r, column c at e[4 * c + r]
+    return Vec3d{e[0] * p.x + e[4] * p.y + e[8] * p.z + e[12],
+                 e[1] * p.x + e[5] * p.y + e[9] * p.z + e[13],
+                 e[2] * p.x + e[6] * p.y + e[10] * p.z + e[14]};
+}
+
+Vec3d Turned(const Matrix4 &m, const Vec3d &v) {
+    const float *e = m.m;
+    return Vec3d{e[0] * v.x + e[4] * v.y + e[8] * v.z, e[1] * v.x + e[5] * v.y + e[9] * v.z,
+                 e[2] * v.x + e[6] * v.y + e[10] * v.z};
+}
+
+// v turned by radians about the unit axis (Rodrigues).
+Vec3d TurnedAbout(const Vec3d &axis, double radians, const Vec3d &v) {
+    double c = std::cos(radians), s = std::sin(radians);
+    return Plus(Plus(Times(v, c), Times(Cross(axis, v), s)), Times(axis, Dot(axis, v) * (1 - c)));
+}
+
+void InspectTransforms(const SkinVertex &skin, VertexInspection &out) {
+    int first = skin.boneIndex[0], second = skin.boneIndex[1];
+    out.firstMatrix = out.chainMatrix = IdentityMatrix();
+    if (IsBone(first)) {
+        out.firstMatrix = bones[first].matrix;
+        if (IsBone(second))
+            MultMatrix(out.chainMatrix, bones[first].matrix, bones[second].matrix);
+    }
+    float w = skin.weight;
+    for (int k = 0; k < 16; ++k)
+        out.blendedMatrix.m[k] = w * out.firstMatrix.m[k] + (1.0f - w) * out.chainMatrix.m[k];
+    DualQuaternion a = DualQuaternionOfMatrix(out.firstMatrix);
+    DualQuaternion b = DualQuaternionOfMatrix(out.chainMatrix);
+    if (QuaternionDot(a.real, b.real) < 0.0f)
+        b = NegatedDualQuaternion(b);
+    DualQuaternion mixed = BlendDualQuaternions(w, a, b);
+    const Quaternion &r = mixed.real;
+    float length = std::sqrt(r.w * r.w + r.x * r.x + r.y * r.y + r.z * r.z);
+    const float parts[8] = {mixed.real.w, mixed.real.x, mixed.real.y, mixed.real.z,
+                            mixed.dual.w, mixed.dual.x, mixed.dual.y, mixed.dual.z};
+    float *into[8] = {&out.blendedDq.real.w, &out.blendedDq.real.x, &out.blendedDq.real.y,
+                      &out.blendedDq.real.z, &out.blendedDq.dual.w, &out.blendedDq.dual.x,
+                      &out.blendedDq.dual.y, &out.blendedDq.dual.z};
+    for (int k = 0; k < 8; ++k)
+        *into[k] = parts[k] / length;
+}
+
+void InspectDistances(VertexInspection &out) {
+    Vector3 restRoot, restJoint, restEnd, root, joint, end;
+    RestSkeletonPoints(restRoot, restJoint, restEnd);
+    PosedSkeletonPoints(root, joint, end);
+    out.jointPivot = ToVector3(Moved(out.firstMatrix, ToVec3d(restJoint)));
+    Vec3d pivot = ToVec3d(out.jointPivot);
+    out.restPivotDistance = Length(Minus(ToVec3d(out.restPosition), ToVec3d(restJoint)));
+    out.restSkeletonDistance = DistanceToSegments(out.restPosition, restRoot, restJoint, restEnd);
+    for (int m = 0; m < SkinningMethodCount; ++m) {
+        const Vector3 &p = out.methods[m].position;
+        out.pivotDistance[m] = Length(Minus(ToVec3d(p), pivot));
+        out.skeletonDistance[m] = DistanceToSegments(p, root, joint, end);
+    }
+}
+
+// Bone 1's turn about its pivot, as A carries it: B = A M, so B A^-1 = A M A^-1 turns about A's
+// image of M's axis through A's image of M's pivot, by M's angle.
+void InspectTurn(const SkinVertex &skin, VertexInspection &out) {
+    out.hasTurn = 0;
+    int second = skin.boneIndex[1];
+    if (!IsBone(skin.boneIndex[0]) || !IsBone(second))
+        return;
+    Quaternion q = DualQuaternionOfMatrix(bones[second].matrix).real;
+    Vec3d axis = {q.x, q.y, q.z};
+    double sine = Length(axis), radians = 2.0 * std::atan2(sine, std::fabs((double)q.w));
+    if (sine < 1e-7)
+        return;
+    axis = Times(axis, (q.w < 0.0f ? -1.0 : 1.0) / sine); // the turn of at most 180 degrees
+    Vec3d worldAxis = DirectionOr(Turned(out.firstMatrix, axis), axis);
+    out.hasTurn = 1;
+    out.turnAxis = ToVector3(worldAxis);
+    out.turnDegrees = radians / DegreesToRadians;
+    Vec3d pivot = ToVec3d(out.jointPivot), from = Minus(ToVec3d(out.firstPosition), pivot);
+    for (int k = 0; k < InspectorArcPoints; ++k) {
+        double t = (double)k / (InspectorArcPoints - 1);
+        out.arc[k] = ToVector3(Plus(pivot, TurnedAbout(worldAxis, t * radians, from)));
+    }
+}
+
+} // namespace
 
 int InspectVertex(int vertex, VertexInspection &out) {
     if (vertex < 0 || vertex >= SkinVertexCount)
@@ -18,6 +115,14 @@ int InspectVertex(int vertex, VertexInspection &out) {
     VertexTransformsAlone(vertex, out.firstPosition, out.chainPosition);
     for (int method = 0; method < SkinningMethodCount; ++method)
         SkinOneVertex(vertex, method, out.methods[method]);
+    out.hasRotationCentre = hasRotationCentre[vertex];
+    out.restCentre = rotationCentres[vertex];
+    out.carriedCentre = out.restCentre;
+    if (out.hasRotationCentre)
+        CarriedRotationCentre(vertex, out.carriedCentre);
+    InspectTransforms(skin, out);
+    InspectDistances(out);
+    InspectTurn(skin, out);
     return 1;
 }
 
@@ -61,6 +166,13 @@ int Contains(double x, double y, const PixelPoint *corner[3], double &inverseDep
     return 1;
 }
 
+// How far apart A and B put the vertex, model units.
+double MovementBetweenTransforms(int vertex) {
+    Vector3 first, chain;
+    VertexTransformsAlone(vertex, first, chain);
+    return VectorLength(Subtract(chain, first));
+}
+
 // Keeps the hit nearest the pointer on screen, and of those the nearest the eye.
 void KeepNearer(Hit &best, const Hit &hit) {
     if (best.triangle < 0 || hit.distance < best.distance - SameDistance ||
@@ -70,11 +182,12 @@ void KeepNearer(Hit &best, const Hit &hit) {
 
 } // namespace
 
-int PickVertex(int pointerX, int pointerY, int width, int height) {
+int PickVertexOn(const SkinVertex *skin, const Vector3 &offset, int pointerX, int pointerY,
+                 int width, int height, PickedVertex &out) {
     PixelPoint projected[SkinVertexCount];
     int inView[SkinVertexCount];
     for (int i = 0; i < SkinVertexCount; ++i)
-        inView[i] = ModelToPixels(skinVertices[i].position, width, height, projected[i]);
+        inView[i] = ModelToPixels(Add(skin[i].position, offset), width, height, projected[i]);
 
     double x = pointerX + 0.5, y = pointerY + 0.5;
     Hit under = {-1, 0.0, 0.0}, near = {-1, 0.0, 0.0};
@@ -97,7 +210,7 @@ int PickVertex(int pointerX, int pointerY, int width, int height) {
     }
     const Hit &hit = under.triangle >= 0 ? under : near;
     if (hit.triangle < 0)
-        return -1;
+        return 0;
 
     int picked = -1;
     double nearest = 0.0;
@@ -108,5 +221,31 @@ int PickVertex(int pointerX, int pointerY, int width, int height) {
             nearest = distance;
         }
     }
-    return picked;
+    // A corner on the joint's axis, which A and B put in one place, shows nothing to compare:
+    // every method leaves it there. Unless the pointer is on it, the corner of the triangle under
+    // the pointer that the two transforms move apart most shows the most.
+    const SkinVertex &corner = skin[picked];
+    if (nearest > PickTolerancePixels && corner.boneIndex[0] >= 0 && corner.boneIndex[1] >= 0 &&
+        MovementBetweenTransforms(picked) < StillBetweenTransforms) {
+        double most = 0.0;
+        for (int index : modelTriangles[hit.triangle].index) {
+            double movement = MovementBetweenTransforms(index);
+            if (movement > most + StillBetweenTransforms) {
+                picked = index;
+                most = movement;
+            }
+        }
+    }
+    out.vertex = picked;
+    out.distance = hit.distance;
+    out.inverseDepth = hit.inverseDepth;
+    return 1;
+}
+
+int PickVertex(int pointerX, int pointerY, int width, int height) {
+    PickedVertex picked;
+    if (!PickVertexOn(skinVertices, Vector3{0.0f, 0.0f, 0.0f}, pointerX, pointerY, width, height,
+                      picked))
+        return -1;
+    return picked.vertex;
 }

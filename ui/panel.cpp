@@ -222,6 +222,7 @@ void BuildPanel(const PanelReadout &readout, DemoCommandQueue &commands) {
     if (expanded)
         PanelContents(readout, commands);
     ImGui::End();
+    SideBySideLabels();
     ImGui::Render();
     unsigned long long digest = DigestOfDrawData(ImGui::GetDrawData());
     pictureChanged = digest != pictureDigest;

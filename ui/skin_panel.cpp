@@ -3,12 +3,15 @@
 #include <cstdio>
 #include <imgui.h>
 
+#include "skeleton/camera.h"
 #include "skeleton/demo_state.h"
 #include "skeleton/frame_record.h"
 #include "skeleton/skin_colours.h"
 #include "skeleton/skin_mesh.h"
+#include "skeleton/skin_poses.h"
 #include "skeleton/skinning.h"
 #include "skeleton/vertex_inspector.h"
+#include "ui/sliders.h"
 
 namespace {
 
@@ -70,6 +73,19 @@ void ColourScale(ColourRgb (*colour)(double), double low, double high,
     ImGui::Dummy(ImVec2(width, barHeight + 3.0f + ImGui::GetTextLineHeight()));
 }
 
+void RadiusLegend() {
+    const ScaleTick ticks[] = {{RadiusScaleMin, "0.5 thinned"},
+                               {0.75, ""},
+                               {1.0, "1 kept"},
+                               {1.25, ""},
+                               {RadiusScaleMax, "1.5 bulged"}};
+    ColourScale(RadiusColour, RadiusScaleMin, RadiusScaleMax, ticks);
+    if (ImGui::IsItemHovered())
+        ImGui::SetTooltip("Each vertex's distance from the nearest point of the bones, over the\n"
+                          "same distance in the rest pose: below 1 the skin has sunk toward\n"
+                          "the bones, above 1 it has bulged away from them.");
+}
+
 // The scales' words go on their ends and middles; what they measure shows on pointing at them.
 void WeightsLegend() {
     const ScaleTick ticks[] = {
@@ -106,6 +122,71 @@ void InspectorRow(const char *label, const ColourRgb *colour, const Vector3 &pos
         ImGui::TextUnformatted(label);
     PositionCells(position);
     ImGui::TableNextColumn();
+}
+
+// A 4x4 matrix as four rows of numbers, under a label.
+void MatrixRows(const char *label, const ColourRgb *colour, const Matrix4 &m) {
+    if (colour)
+        ImGui::TextColored(AsImColour(*colour), "%s", label);
+    else
+        ImGui::TextUnformatted(label);
+    for (int r = 0; r < 4; ++r) // row r, column c at m[4 * c + r]
+        ImGui::Text("  %7.3f %7.3f %7.3f %7.3f", m.m[r], m.m[4 + r], m.m[8 + r], m.m[12 + r]);
+}
+
+// What the blends are made of, folded away until asked for: the panel is long enough.
+void InspectorTransforms(const VertexInspection &seen) {
+    if (!ImGui::TreeNode("Matrices and the dual quaternion"))
+        return;
+    MatrixRows("A: bone 0's matrix", &InspectorFirstColour, seen.firstMatrix);
+    MatrixRows("B: bone 0's, then bone 1's", &InspectorChainColour, seen.chainMatrix);
+    char label[64];
+    std::snprintf(label, sizeof label, "%.2f A + %.2f B: the linear blend", seen.firstWeight,
+                  seen.secondWeight);
+    MatrixRows(label, &skinningMethods[SkinningLinear].colour, seen.blendedMatrix);
+    const DualQuaternion &q = seen.blendedDq;
+    ImGui::TextColored(AsImColour(skinningMethods[SkinningDualQuaternion].colour),
+                       "Blended dual quaternion, normalised");
+    ImGui::Text("  real %6.3f %6.3f %6.3f %6.3f", q.real.w, q.real.x, q.real.y, q.real.z);
+    ImGui::Text("  dual %6.3f %6.3f %6.3f %6.3f", q.dual.w, q.dual.x, q.dual.y, q.dual.z);
+    if (ImGui::IsItemHovered())
+        ImGui::SetTooltip("w x y z. The real part is the turn; the dual part is half the\n"
+                          "translation times it.");
+    ImGui::TreePop();
+}
+
+// Each method's result against the rest: how far from the joint's pivot and from the bones.
+void InspectorDistances(const VertexInspection &seen) {
+    if (!ImGui::BeginTable("distances", 3))
+        return;
+    ImGui::TableSetupColumn("distance", ImGuiTableColumnFlags_WidthStretch);
+    ImGui::TableSetupColumn("from pivot", ImGuiTableColumnFlags_WidthFixed);
+    ImGui::TableSetupColumn("from bones", ImGuiTableColumnFlags_WidthFixed);
+    ImGui::TableHeadersRow();
+    ImGui::TableNextRow();
+    ImGui::TableNextColumn();
+    ImGui::TextUnformatted("rest");
+    ImGui::TableNextColumn();
+    ImGui::Text("%.3f", seen.restPivotDistance);
+    ImGui::TableNextColumn();
+    ImGui::Text("%.3f", seen.restSkeletonDistance);
+    for (int m = 0; m < SkinningMethodCount; ++m) {
+        ImGui::TableNextRow();
+        ImGui::TableNextColumn();
+        ImGui::TextColored(AsImColour(skinningMethods[m].colour), "%s", skinningMethods[m].words);
+        ImGui::TableNextColumn();
+        ImGui::Text("%.3f", seen.pivotDistance[m]);
+        ImGui::TableNextColumn();
+        ImGui::Text("%.3f", seen.skeletonDistance[m]);
+    }
+    ImGui::EndTable();
+    if (seen.hasTurn) {
+        ImGui::PushStyleColor(ImGuiCol_Text, AsImColour(InspectorArcColour));
+        ImGui::TextWrapped("The arc: bone 1 turns A's point %.1f degrees about the joint's axis "
+                           "(grey) onto B's.",
+                           seen.turnDegrees);
+        ImGui::PopStyleColor();
+    }
 }
 
 void Inspector(DemoCommandQueue &commands) {
@@ -149,13 +230,121 @@ void Inspector(DemoCommandQueue &commands) {
                                    ImGui::GetColorU32(ImGuiCol_FrameBgActive));
     }
     ImGui::EndTable();
+    InspectorDistances(seen);
+    InspectorTransforms(seen);
+}
+
+// A slider per blended ring for its weight on bone 1, and a button back to the built-in ones.
+// A slider moved sends its value each frame it changes, so the skin follows the drag.
+void WeightSliders(DemoCommandQueue &commands) {
+    ImGui::TextUnformatted("Weights on bone 1");
+    ImGui::SameLine();
+    ImGui::BeginDisabled(HasBuiltInWeights(frameRecord.skin) != 0);
+    if (ImGui::SmallButton("Built-in weights"))
+        Queue(commands, CommandRestoreWeights);
+    ImGui::EndDisabled();
+    for (int ring = FirstEditableRing; ring <= LastEditableRing; ++ring) {
+        char label[16];
+        std::snprintf(label, sizeof label, "Ring %d", ring);
+        float weight = RingWeightOnBone1(frameRecord.skin, ring);
+        if (PanelSliderFloat(label, &weight, 0.0f, 1.0f, 0.01f, "%.2f"))
+            QueueCommand(commands, DemoCommand{CommandSetRingWeight, ring, (double)weight,
+                                               Vector3{0.0f, 0.0f, 0.0f}});
+    }
+}
+
+// Keeps the next item on this line when width more pixels fit, else starts a new one.
+void SameLineIfFits(float width) {
+    float right = ImGui::GetWindowContentRegionMax().x;
+    ImGui::SameLine();
+    if (ImGui::GetCursorPosX() + width > right)
+        ImGui::NewLine();
+}
+
+// Buttons that put the chain in each preset pose, in the forward mode.
+void PoseButtons(DemoCommandQueue &commands) {
+    ImGui::TextUnformatted("Pose");
+    for (int p = 0; p < SkinPoseCount; ++p) {
+        SameLineIfFits(ImGui::CalcTextSize(skinPoses[p].label).x +
+                       2 * ImGui::GetStyle().FramePadding.x);
+        if (ImGui::SmallButton(skinPoses[p].label))
+            Queue(commands, CommandSetPose, p);
+    }
+}
+
+// Two to a row, in the columns of the display toggles above.
+void NextInTwoColumns(int k) {
+    if (k % 2)
+        ImGui::SameLine(ImGui::GetWindowWidth() / 2);
+}
+
+void MethodChoice(DemoCommandQueue &commands) {
+    ImGui::TextUnformatted("Method (M)");
+    for (int m = 0; m < SkinningMethodCount; ++m) {
+        NextInTwoColumns(m);
+        if (ImGui::RadioButton(skinningMethods[m].label, demoState.skinningMethod == m))
+            Queue(commands, CommandSetSkinningMethod, m);
+    }
+}
+
+// The views that colour the skin exclude each other, so they are one choice: choosing one asks
+// for its toggle, which turns the others off; None turns off the one that is on.
+void ColourViewChoice(DemoCommandQueue &commands) {
+    struct ColourView {
+        const char *label;
+        int on;
+        int command;
+    };
+    const ColourView views[] = {
+        {"Weights (W)", demoState.weightsView, CommandToggleWeightsView},
+        {"Volume (V)", demoState.volumeView, CommandToggleVolumeView},
+        {"Radius (D)", demoState.radiusView, CommandToggleRadiusView},
+    };
+    int none = 1;
+    for (const ColourView &view : views)
+        none = none && !view.on;
+    ImGui::TextUnformatted("Colour the skin by");
+    if (ImGui::RadioButton("Nothing", none != 0) && !none)
+        for (const ColourView &view : views)
+            if (view.on)
+                Queue(commands, view.command);
+    for (int k = 0; k < 3; ++k) {
+        NextInTwoColumns(k + 1);
+        if (ImGui::RadioButton(views[k].label, views[k].on != 0) && !views[k].on)
+            Queue(commands, views[k].command);
+    }
 }
 
 } // namespace
 
+void SideBySideLabels() {
+    if (!frameRecord.sideBySide)
+        return;
+    const SceneViewport &view = frameRecord.viewport;
+    ImDrawList *draw = ImGui::GetBackgroundDrawList();
+    for (int m = 0; m < SkinningMethodCount; ++m) {
+        // Above the straight limb's top, where no pose of the copy reaches.
+        Vector3 above = Add(frameRecord.copies.offsets[m], Vector3{0.0f, 3.4f, 0.0f});
+        PixelPoint at;
+        if (!ModelToPixels(above, view.width, view.height, at))
+            continue;
+        char text[64];
+        std::snprintf(text, sizeof text, "%s\n%.1f%% volume", skinningMethods[m].label,
+                      frameRecord.copies.volumePercent[m]);
+        ImVec2 size = ImGui::CalcTextSize(text);
+        // The viewport counts drawable pixels; the panel lays out in its own units, coarser on
+        // dense screens.
+        ImVec2 scale = ImGui::GetIO().DisplayFramebufferScale;
+        float sx = scale.x > 0.0f ? scale.x : 1.0f, sy = scale.y > 0.0f ? scale.y : 1.0f;
+        ImVec2 corner((float)(view.x + at.x) / sx - size.x / 2,
+                      (float)(view.y + at.y) / sy - size.y);
+        draw->AddText(corner, ImGui::GetColorU32(AsImColour(skinningMethods[m].colour)), text);
+    }
+}
+
 void SkinningLabSection(DemoCommandQueue &commands) {
     int views = (demoState.weightsView ? 1 : 0) | (demoState.volumeView ? 2 : 0) |
-                (demoState.restPoseView ? 4 : 0);
+                (demoState.restPoseView ? 4 : 0) | (demoState.radiusView ? 8 : 0);
     int vertex = demoState.inspectedVertex;
     ImGui::Separator();
     if ((views & ~shownViews) || (vertex >= 0 && vertex != shownVertex))
@@ -164,23 +353,24 @@ void SkinningLabSection(DemoCommandQueue &commands) {
     shownVertex = vertex;
     if (!ImGui::CollapsingHeader("Skinning lab"))
         return;
-    ImGui::TextUnformatted("Method (M)");
-    for (int m = 0; m < SkinningMethodCount; ++m) {
-        if (m > 0)
-            ImGui::SameLine();
-        if (ImGui::RadioButton(skinningMethods[m].label, demoState.skinningMethod == m))
-            Queue(commands, CommandSetSkinningMethod, m);
-    }
-    // Two to a row, in the columns of the display toggles above.
-    ViewBox("Weights (W)", demoState.weightsView, CommandToggleWeightsView, commands);
-    ImGui::SameLine(ImGui::GetWindowWidth() / 2);
-    ViewBox("Volume (V)", demoState.volumeView, CommandToggleVolumeView, commands);
+    MethodChoice(commands);
+    PoseButtons(commands);
+    WeightSliders(commands);
+    ColourViewChoice(commands);
     ViewBox("Rest pose (G)", demoState.restPoseView, CommandToggleRestPoseView, commands);
+    ImGui::SameLine(ImGui::GetWindowWidth() / 2);
+    ViewBox("Side by side (S)", demoState.sideBySide, CommandToggleSideBySide, commands);
     if (demoState.weightsView)
         WeightsLegend();
     if (demoState.volumeView)
         VolumeLegend();
+    if (demoState.radiusView)
+        RadiusLegend();
     ImGui::Text("Limb volume: %.1f%% of the rest pose", frameRecord.volumePercent);
+    ImGui::Text("Radius: %.2f to %.2f of rest", frameRecord.radius.low, frameRecord.radius.high);
+    if (ImGui::IsItemHovered())
+        ImGui::SetTooltip("The smallest and the largest of the skin vertices' distances from\n"
+                          "the nearest point of the bones, each over its own in the rest pose.");
     ImGui::Separator();
     Inspector(commands);
 }

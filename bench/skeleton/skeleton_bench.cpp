@@ -244,6 +244,7 @@ void BM_SkinMesh(benchmark::State &state, int method) {
 BENCHMARK_CAPTURE(BM_SkinMesh, linear, SkinningLinear);
 BENCHMARK_CAPTURE(BM_SkinMesh, rigid, SkinningRigid);
 BENCHMARK_CAPTURE(BM_SkinMesh, dual_quaternion, SkinningDualQuaternion);
+BENCHMARK_CAPTURE(BM_SkinMesh, center_of_rotation, SkinningCentreOfRotation);
 
 // What a frame that colours the skin by its determinants adds, for the linear blend.
 void BM_UpdateSkinDeterminants(benchmark::State &state) {

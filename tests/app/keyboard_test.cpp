@@ -1,8 +1,12 @@
 #include "app/keyboard.h"
 
+#include "app/commands.h"
+#include "app/tick.h"
+
 #include "platform/key_codes.h"
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
+#include "skeleton/skin_poses.h"
 
 #include <gtest/gtest.h>
 
@@ -210,6 +214,75 @@ TEST_F(Keyboard, PlayFreezesAndResumesWithoutTouchingTheCamera) {
         EXPECT_EQ(demoState.viewAngle, 90);
         ExpectVelocities(3, 3, 3);
     }
+}
+
+// A preset pose lands on its angles exactly, whatever the chain was doing: playing half way
+// through a swing, solving toward a target, or turning under a held key. It then holds, the
+// forward mode its only mode, and the camera, the method and the target stay as they were.
+TEST_F(Keyboard, PresetPosesSetTheirAnglesExactlyFromAnyModeAndHold) {
+    const double expected[SkinPoseCount][2][3] = {{{0, 0, 0}, {0, 0, 0}},
+                                                  {{0, 0, 0}, {90, 0, 0}},
+                                                  {{0, 0, 0}, {0, 180, 0}},
+                                                  {{0, 0, 0}, {90, 90, 0}}};
+    const char *names[SkinPoseCount] = {"straight", "bend-90", "twist-180", "bend-twist"};
+    for (int pose = 0; pose < SkinPoseCount; ++pose) {
+        int found = -1;
+        EXPECT_TRUE(FindSkinPose(names[pose], found));
+        EXPECT_EQ(found, pose);
+        for (int before = 0; before < 3; ++before) {
+            SCOPED_TRACE(::testing::Message() << names[pose] << " from state " << before);
+            ResetDemoGlobals();
+            BendBones();
+            if (before == 0) { // playing, mid-swing, the camera turning
+                for (int tick = 0; tick < 23; ++tick)
+                    AnimationTick();
+            } else if (before == 1) {
+                Press('I');
+                Press(KeyUp);
+                BendBones();
+            } else {
+                Press('F');
+                HandleKeyDown(KeyUp); // held
+                HandleKeyDown('E');
+                AnimationTick();
+            }
+            demoState.skinningMethod = SkinningRigid;
+            double viewAngle = demoState.viewAngle;
+            int rotating = demoState.rotateView;
+            Vector3 target = demoState.target;
+            EXPECT_EQ(RunCommand(DemoCommand{CommandSetPose, pose, 0.0, Vector3{}}), 0);
+            for (int tick = 0; tick < 3; ++tick)
+                AnimationTick();
+            for (int b = 0; b < BoneCount; ++b) {
+                EXPECT_EQ(bones[b].rotX, expected[pose][b][0]);
+                EXPECT_EQ(bones[b].rotY, expected[pose][b][1]);
+                EXPECT_EQ(bones[b].rotZ, expected[pose][b][2]);
+            }
+            EXPECT_EQ(demoState.fkMode, 1);
+            EXPECT_EQ(demoState.ikMode + demoState.playAnimation, 0);
+            EXPECT_EQ(demoState.rotateView, rotating);
+            EXPECT_EQ(demoState.viewAngle, viewAngle + (rotating ? 3 * demoState.speed : 0));
+            EXPECT_EQ(demoState.skinningMethod, SkinningRigid);
+            EXPECT_EQ(demoState.target.y, target.y);
+        }
+    }
+    double rotX = bones[1].rotX;
+    RunCommand(DemoCommand{CommandSetPose, SkinPoseCount, 0.0, Vector3{}}); // no pose: no change
+    EXPECT_EQ(bones[1].rotX, rotX);
+}
+
+// S shows every method side by side and stands the camera back far enough to fit the row; a
+// camera further back stays where it is, and so does the camera when the view goes off.
+TEST_F(Keyboard, SideBySideStandsTheCameraBackToFitTheRow) {
+    Press('S');
+    EXPECT_EQ(demoState.sideBySide, 1);
+    EXPECT_EQ(demoState.viewDistance, 20.0);
+    Press('S');
+    EXPECT_EQ(demoState.sideBySide, 0);
+    EXPECT_EQ(demoState.viewDistance, 20.0);
+    demoState.viewDistance = 21.5;
+    Press('S');
+    EXPECT_EQ(demoState.viewDistance, 21.5);
 }
 
 TEST_F(Keyboard, AtMostOneModeIsOnAfterAnyModeKey) {

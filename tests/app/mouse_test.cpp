@@ -5,8 +5,8 @@
 #include "platform/platform.h"
 #include "skeleton/camera.h"
 #include "skeleton/demo_state.h"
-#include "skeleton/skin_mesh.h"
 #include "skeleton/frame_record.h"
+#include "skeleton/skin_mesh.h"
 #include "skeleton/skinning.h"
 
 #include <gtest/gtest.h>

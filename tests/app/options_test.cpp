@@ -46,18 +46,51 @@ TEST(Options, AcceptsEachOptionWithSeparateOrAttachedValues) {
     EXPECT_EQ(options.frames, 7);
     EXPECT_EQ(options.ikLimits, 1);
     EXPECT_EQ(options.skinningMethod, SkinningDualQuaternion);
+    EXPECT_EQ(Parse({"--pose", "twist-180", "--weights=0.7,.5,1"}), OptionsRun);
+    EXPECT_EQ(options.startPose, 1 + 2);
+    EXPECT_EQ(options.hasWeights, 1);
+    EXPECT_EQ(options.weights[0], 0.7);
+    EXPECT_EQ(options.weights[1], 0.5);
+    EXPECT_EQ(options.weights[2], 1.0);
+    EXPECT_EQ(Parse({"--inspect", "0"}), OptionsRun);
+    EXPECT_EQ(options.inspectVertex, 1);
+    EXPECT_EQ(Parse({"--inspect=48"}), OptionsRun);
+    EXPECT_EQ(options.inspectVertex, 49);
     EXPECT_EQ(Parse({"--frames", "3", "--help"}), OptionsHelp);
     EXPECT_EQ(Parse({"-h"}), OptionsHelp);
 }
 
 TEST(Options, RejectsBadInputWithAReason) {
     const std::vector<std::vector<std::string>> bad = {
-        {"--frames"},        {"--frames", "0"},  {"--frames", "-3"},
-        {"--frames", "1e3"}, {"--frames", "x"},  {"--frames", "99999999999"},
-        {"--frames="},       {"--keys"},         {"--keys", "0:A"},
-        {"--screenshot"},    {"--screenshot="},  {"--bogus"},
-        {"extra"},           {"--framesx", "3"}, {"--frames", "5", "--keys", "6:A"},
-        {"--skinning"},      {"--skinning="},    {"--skinning", "dual quaternion"},
+        {"--frames"},
+        {"--frames", "0"},
+        {"--frames", "-3"},
+        {"--frames", "1e3"},
+        {"--frames", "x"},
+        {"--frames", "99999999999"},
+        {"--frames="},
+        {"--keys"},
+        {"--keys", "0:A"},
+        {"--screenshot"},
+        {"--screenshot="},
+        {"--bogus"},
+        {"extra"},
+        {"--framesx", "3"},
+        {"--frames", "5", "--keys", "6:A"},
+        {"--skinning"},
+        {"--skinning="},
+        {"--skinning", "dual quaternion"},
+        {"--pose", "bend"},
+        {"--pose"},
+        {"--weights", "0.7,0.5"},
+        {"--weights", "0.7,0.5,0.4,0.1"},
+        {"--weights", "0.7,1.5,0.4"},
+        {"--weights", "0.7,-0,0.4"},
+        {"--weights", "0.7, 0.5,0.4"},
+        {"--weights", "nan,0.5,0.4"},
+        {"--inspect", "49"},
+        {"--inspect", "-1"},
+        {"--weights", "0.7;0.5;0.4"},
         {"--ik-limits=1"},
     };
     for (const std::vector<std::string> &args : bad) {

@@ -82,7 +82,7 @@ TEST_F(Program, HelpListsOptionsAndKeys) {
 TEST_F(Program, InvalidOptionsExitTwoWithAReasonOnStandardError) {
     for (const char *arguments :
          {"--bogus", "--frames 0", "--frames", "--keys 0:A", "--frames 2 --keys 3:A",
-          "--screenshot", "--ik-solver Analytic", "--skinning lbs"}) {
+          "--screenshot", "--ik-solver Analytic", "--skinning lbs", "--pose bend90"}) {
         RunResult result = Run(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments;
         EXPECT_TRUE(result.out.empty()) << arguments;
@@ -155,6 +155,38 @@ TEST_F(Program, IkLimitsOptionStartsWithTheJointLimitsOn) {
         else
             EXPECT_LE(distance, 0.001) << run.out;
     }
+}
+
+// The preset pose holds through the run, and the volume each method keeps there is the one the
+// stats print: the centres of rotation keep more of the bent limb than the dual quaternions.
+TEST_F(Program, PoseOptionHoldsThePoseAndTheStatsGiveEachMethodsVolume) {
+    double percent[2];
+    const char *methods[2] = {"dual-quaternion", "center-of-rotation"};
+    for (int k = 0; k < 2; ++k) {
+        RunResult run = Run(std::string("--headless --frames 4 --no-ui --stats --pose bend-90 "
+                                        "--skinning ") +
+                            methods[k]);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_TRUE(Contains(run.out, "\nbone 1: x 90.00, y 0.00, z 0.00\n")) << run.out;
+        std::string line = std::string("\nskinning ") + methods[k] + ": limb volume ";
+        size_t at = run.out.find(line);
+        ASSERT_NE(at, std::string::npos) << run.out;
+        percent[k] = std::atof(run.out.c_str() + at + line.size());
+    }
+    RunResult straight = Run("--headless --frames 2 --no-ui --stats --pose straight");
+    EXPECT_TRUE(Contains(straight.out, "of the rest pose, radius 1.00\u20131.00 of rest\n"))
+        << straight.out;
+    EXPECT_NEAR(percent[0], 96.73, 0.01);
+    EXPECT_GT(percent[1], percent[0] + 1.0);
+    EXPECT_LT(percent[1], 100.0);
+}
+
+// The built-in weights given as an option draw the very same picture, mid-bend, as none; a
+// ring's weight changed draws another.
+TEST_F(Program, WeightsOptionWithTheBuiltInWeightsDrawsTheSamePicture) {
+    Image plain = Frames(40, "");
+    EXPECT_EQ(CountDifferences(plain, Frames(40, "", "--no-ui --weights 0.7,0.5,0.4")), 0);
+    EXPECT_GT(CountDifferences(plain, Frames(40, "", "--no-ui --weights 0.7,0.2,0.4")), 100);
 }
 
 // A paced run (no --frames) skips frames that would repeat the one on screen, but keeps ticking.

@@ -9,6 +9,8 @@
 #include "skeleton/bones.h"
 #include "skeleton/camera.h"
 #include "skeleton/demo_state.h"
+#include "skeleton/frame_record.h"
+#include "skeleton/side_by_side.h"
 #include "skeleton/skin_mesh.h"
 #include "skeleton/vertex_inspector.h"
 #include "tests/render/scene_test.h"
@@ -97,6 +99,104 @@ TEST_F(SceneTest, ClicksPickTheVertexTheFrameShows) {
         PickVertex((int)floor.x, (int)(OffscreenHeight - floor.y), OffscreenWidth, OffscreenHeight),
         -1);
     EXPECT_EQ(PickVertex(3, 3, OffscreenWidth, OffscreenHeight), -1);
+}
+
+// Seen from the side, the joint's axis points at the camera and vertex 21 lies on it: A and B
+// put it in one place, so every method agrees there. A click on it still picks it; a click beside
+// it, inside a triangle it shares with ring 4, picks the ring-4 corner the bend moves most. Which
+// triangle is under the pointer is GL's verdict: the depth it drew there is that triangle's.
+TEST_F(SceneTest, AClickBesideTheJointsAxisPicksTheCornerTheBendMoves) {
+    demoState.wireframe = 0;
+    demoState.texturesOff = 1;
+    demoState.viewAngle = 90.0;
+    bones[1].rotX = 90.0;
+    DrawFrame(demoState.viewAngle);
+    const int onAxis = 21, corners[2] = {29, 30}; // triangle (21, 29, 30), facing the camera
+    WindowPoint a = ProjectedByGl(skinVertices[onAxis].position);
+    WindowPoint b = ProjectedByGl(skinVertices[corners[0]].position);
+    WindowPoint c = ProjectedByGl(skinVertices[corners[1]].position);
+    // Two fifths of the way from 21 to the triangle's centroid: 21 stays the nearest corner.
+    double px = a.x + 0.4 * ((a.x + b.x + c.x) / 3 - a.x);
+    double py = a.y + 0.4 * ((a.y + b.y + c.y) / 3 - a.y);
+    ASSERT_GT(std::hypot(px - a.x, py - a.y), PickTolerancePixels + 1);
+    int x = (int)std::floor(px), y = (int)std::floor(OffscreenHeight - py);
+    // The drawn depth there is the triangle's own, interpolated from its corners.
+    double u = ((b.x - px) * (c.y - py) - (b.y - py) * (c.x - px)) /
+               ((b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x));
+    double v = ((c.x - px) * (a.y - py) - (c.y - py) * (a.x - px)) /
+               ((b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x));
+    double depth = u * a.z + v * b.z + (1 - u - v) * c.z;
+    ASSERT_NEAR(ReadDepth(x, OffscreenHeight - 1 - y), depth, 2e-3);
+
+    Vector3 first, chain;
+    VertexTransformsAlone(onAxis, first, chain);
+    EXPECT_LT(VectorLength(Subtract(chain, first)), 1e-5);
+    double moves[2];
+    for (int k = 0; k < 2; ++k) {
+        VertexTransformsAlone(corners[k], first, chain);
+        moves[k] = VectorLength(Subtract(chain, first));
+    }
+    int mover = moves[0] > moves[1] ? corners[0] : corners[1];
+    EXPECT_EQ(PickVertex(x, y, OffscreenWidth, OffscreenHeight), mover);
+    EXPECT_EQ(PickVertex((int)std::floor(a.x), (int)std::floor(OffscreenHeight - a.y),
+                         OffscreenWidth, OffscreenHeight),
+              onAxis);
+}
+
+// Side by side, a click on a vertex any copy shows picks that vertex and that copy's method; GL's
+// depth buffer says which vertices the frame shows.
+TEST_F(SceneTest, ClicksSideBySidePickTheVertexAndTheCopyTheFrameShows) {
+    demoState.wireframe = 0;
+    demoState.texturesOff = 1;
+    demoState.sideBySide = 1;
+    demoState.viewAngle = 60.0;
+    demoState.viewTilt = 35.0;
+    demoState.viewDistance = SideBySideViewDistance;
+    bones[1].rotX = 90.0;
+    DrawFrame(demoState.viewAngle);
+    ASSERT_TRUE(frameRecord.sideBySide);
+    int shown[SkinningMethodCount] = {0, 0, 0, 0};
+    WindowPoint at[SkinningMethodCount][SkinVertexCount];
+    for (int m = 0; m < SkinningMethodCount; ++m)
+        for (int v = 0; v < SkinVertexCount; ++v)
+            at[m][v] = ProjectedByGl(
+                Add(frameRecord.copies.skins[m][v].position, frameRecord.copies.offsets[m]));
+    // Only vertices that no other vertex of any copy crowds on screen, and that are off the
+    // joint's axis (where a click beside them picks the corner that moves): a click on them
+    // can mean nothing else.
+    auto alone = [&](int m, int v) {
+        Vector3 first, chain;
+        VertexTransformsAlone(v, first, chain);
+        if (VectorLength(Subtract(chain, first)) < StillBetweenTransforms)
+            return false;
+        for (int n = 0; n < SkinningMethodCount; ++n)
+            for (int u = 0; u < SkinVertexCount; ++u)
+                if ((n != m || u != v) &&
+                    std::hypot(at[n][u].x - at[m][v].x, at[n][u].y - at[m][v].y) <
+                        3 * PickTolerancePixels)
+                    return false;
+        return true;
+    };
+    for (int m = 0; m < SkinningMethodCount; ++m) {
+        for (int v = 0; v < SkinVertexCount; ++v) {
+            int x = (int)std::floor(at[m][v].x), y = (int)std::floor(OffscreenHeight - at[m][v].y);
+            if (!alone(m, v) ||
+                std::fabs(ReadDepth(x, OffscreenHeight - 1 - y) - at[m][v].z) >= 1e-3)
+                continue;
+            SCOPED_TRACE(::testing::Message() << "copy " << m << ", vertex " << v);
+            int vertex = -1, method = -1;
+            ASSERT_TRUE(PickVertexOfCopies(frameRecord.copies, x, y, OffscreenWidth,
+                                           OffscreenHeight, vertex, method));
+            EXPECT_EQ(vertex, v);
+            EXPECT_EQ(method, m);
+            ++shown[m];
+        }
+    }
+    for (int m = 0; m < SkinningMethodCount; ++m)
+        EXPECT_GE(shown[m], 4) << m;
+    int vertex, method;
+    EXPECT_FALSE(PickVertexOfCopies(frameRecord.copies, 3, 3, OffscreenWidth, OffscreenHeight,
+                                    vertex, method));
 }
 
 } // namespace

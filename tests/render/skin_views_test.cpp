@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "render/skin_views.h"
-#include "skeleton/frame_record.h"
 #include "skeleton/bones.h"
 #include "skeleton/demo_state.h"
+#include "skeleton/frame_record.h"
 #include "skeleton/skin_mesh.h"
 #include "skeleton/skinning.h"
 #include "tests/render/scene_test.h"
@@ -21,6 +21,9 @@ bool Blue(Colour c) { // the weight scale at 0: bone 0 alone
 }
 bool Red(Colour c) { // the volume scale at a half
     return c.r > 120 && c.r > c.g + 60 && c.r > c.b + 60;
+}
+bool DarkRed(Colour c) { // the radius scale at 0.5 and below, lit or not
+    return c.r > 60 && c.r > 3 * c.g && c.r > 3 * c.b;
 }
 bool White(Colour c) { // the volume scale at 1
     return c.r > 150 && c.g > 150 && c.b > 150;
@@ -78,6 +81,22 @@ TEST_F(SkinViews, SkinningLabViewsPaintByTheirScalesAndPutBackTheGlState) {
         demoState.skinningMethod = SkinningDualQuaternion; // keeps the volume: determinant 1
         EXPECT_TRUE(
             AnyPixelNear(DrawAndCheckState(), Spot(joint[0], joint[1], joint[2]), 2, White));
+
+        // A half turn of twist: linear blending draws ring 3 onto the axis and ring 4 to a
+        // fifth of its radius, far below the scale's 0.5 (dark red); dual quaternions keep them.
+        demoState.volumeView = 0;
+        demoState.radiusView = 1;
+        bones[1].rotX = 0.0;
+        bones[1].rotY = 180.0;
+        demoState.skinningMethod = SkinningLinear;
+        Frame twisted = DrawAndCheckState(); // before the spot, which reads the skin it leaves
+        EXPECT_TRUE(AnyPixelNear(twisted, Spot(joint[0], joint[1], joint[2]), 2, DarkRed));
+        demoState.skinningMethod = SkinningDualQuaternion;
+        twisted = DrawAndCheckState();
+        EXPECT_TRUE(AnyPixelNear(twisted, Spot(joint[0], joint[1], joint[2]), 2, White));
+        demoState.radiusView = 0;
+        bones[1].rotX = 90.0;
+        bones[1].rotY = 0.0;
 
         // The rest pose stands straight up where the bent limb has left; the inspected vertex,
         // on the far side of the joint, is ringed through the near side.

@@ -1,5 +1,5 @@
-#include "skeleton/kinematics.h"
 #include "skeleton/frame_record.h"
+#include "skeleton/kinematics.h"
 #include "skeleton/skinning.h"
 #include "tests/skeleton/skeleton_fixture.h"
 

@@ -1,10 +1,14 @@
 // The skinning methods, the per-vertex determinants, the limb's volume and the colour scales,
 // each held against geometry worked out here: turns about the joint's axes, the prismatoid rule
 // for the rest limb's slabs.
+#include "skeleton/camera.h"
+#include "skeleton/frame_record.h"
 #include "skeleton/ik_solvers.h"
 #include "skeleton/limb_volume.h"
+#include "skeleton/rotation_centres.h"
+#include "skeleton/side_by_side.h"
 #include "skeleton/skin_colours.h"
-#include "skeleton/frame_record.h"
+#include "skeleton/skin_radius.h"
 #include "skeleton/skinning.h"
 #include "skeleton/vertex_inspector.h"
 #include "tests/skeleton/skeleton_fixture.h"
@@ -104,6 +108,22 @@ TEST_F(SkinLab, LinearBlendThinsTheLimbAndDualQuaternionsKeepIt) {
                     EXPECT_VEC_NEAR(vertex.position, turned.x, turned.y, turned.z, 1e-5);
                     Vector3 normal = TurnedAbout(motion.axis, phi, restNormals[v]);
                     EXPECT_VEC_NEAR(vertex.normal, normal.x, normal.y, normal.z, 1e-5);
+
+                    // Centres of rotation: the same turn about the vertex's centre c, which
+                    // itself goes to the weighted mix of c at rest (bone 0) and c turned by
+                    // theta about the joint (the chain).
+                    Skin(SkinningCentreOfRotation);
+                    ASSERT_TRUE(hasRotationCentre[v]);
+                    const Vector3 &c = rotationCentres[v];
+                    Vector3 chainC =
+                        Add(joint, TurnedAbout(motion.axis, theta, Subtract(c, joint)));
+                    Vector3 carried = Add(Scaled(c, w), Scaled(chainC, 1 - w));
+                    Vector3 expected =
+                        Add(carried, TurnedAbout(motion.axis, phi, Subtract(restPositions[v], c)));
+                    EXPECT_VEC_NEAR(skinVertices[v].position, expected.x, expected.y, expected.z,
+                                    1e-5);
+                    EXPECT_VEC_NEAR(skinVertices[v].normal, normal.x, normal.y, normal.z, 1e-5);
+                    EXPECT_NEAR(skinDeterminants[v], 1.0, 1e-5);
                 }
 
                 // The inspector reports what each pass drew.
@@ -157,6 +177,140 @@ TEST_F(SkinLab, RigidFollowsTheHeavierTransformAlone) {
     Vector3 normal = turned(0, turned(1, restNormals[9]));
     EXPECT_VEC_NEAR(skinVertices[9].normal, normal.x, normal.y, normal.z, 1e-5);
     ExpectBottomRingAtRest();
+}
+
+// Ring 3 sits at the joint with weights 1/2 and 1/2. Bent by theta about X (bone 1 toward +z),
+// the vertex at +z is inside the bend, the one at -z outside. Linear blending puts the inside
+// one at offset r (0, -sin(theta) / 2, (1 + cos(theta)) / 2) from the joint, which is r cos^2(theta
+// / 2) from either bone's line, and the outside one r |cos(theta / 2)| from the joint, its
+// nearest point on the bones; dual quaternions turn both by theta / 2: the inside one ends
+// r cos(theta / 2) from bone 0, the outside one r from the joint. Rigid leaves both at rest,
+// where bone 1 now passes the inside one at r |cos(theta)|, through it at 90: the crease.
+TEST_F(SkinLab, RadiusRatiosFollowTheClosedFormsAtTheJoint) {
+    const int inside = 19, outside = 23;
+    for (int method = 0; method < SkinningMethodCount; ++method) {
+        Skin(method);
+        RadiusExtremes straight = UpdateRadiusRatios();
+        EXPECT_NEAR(straight.low, 1.0, 1e-6) << method;
+        EXPECT_NEAR(straight.high, 1.0, 1e-6) << method;
+    }
+    for (double theta : {45.0, 90.0, 135.0}) {
+        SCOPED_TRACE(::testing::Message() << "bend " << theta);
+        bones[1].rotX = theta;
+        double c = std::cos(theta / 2 * DegreesToRadians);
+        double crease = std::fabs(std::cos(theta * DegreesToRadians));
+        const double expected[3][2] = {{c * c, c}, {crease, 1.0}, {c, 1.0}}; // inside, outside
+        for (int method : {SkinningLinear, SkinningRigid, SkinningDualQuaternion}) {
+            Skin(method);
+            RadiusExtremes extremes = UpdateRadiusRatios();
+            EXPECT_NEAR(skinRadiusRatios[inside], expected[method][0], 2e-6) << method;
+            EXPECT_NEAR(skinRadiusRatios[outside], expected[method][1], 2e-6) << method;
+            for (int v = 0; v < SkinVertexCount; ++v) {
+                EXPECT_GE(skinRadiusRatios[v], extremes.low - 1e-6);
+                EXPECT_LE(skinRadiusRatios[v], extremes.high + 1e-6);
+            }
+        }
+    }
+    EXPECT_EQ(skinRadiusRatios[0], 1.0f); // the top point lies on bone 1's end at rest
+}
+
+// The inspector's fuller figures, against geometry worked out here. Bone 0 leans by 30 degrees
+// about Z and bone 1 bends by theta about X. Ring 3 lies at the joint with weights 1/2 and 1/2:
+// linear blending leaves those across the axis r |cos(theta / 2)| from the joint's pivot, the
+// other methods r.
+// The blended dual quaternion is the turn by theta / 2 about bone 1's axis, after bone 0's; the
+// arc runs about that axis, carried by bone 0, from A's position to B's.
+TEST_F(SkinLab, InspectorShowsTheTransformsTheirBlendsAndTheDistances) {
+    const double lean = 30.0, theta = 100.0, r = 0.33;
+    bones[0].rotZ = lean;
+    bones[1].rotX = theta;
+    for (int v : {17, 19, 23}) { // on the axis, inside the bend, outside it
+        SCOPED_TRACE(::testing::Message() << "vertex " << v);
+        Skin(SkinningLinear);
+        VertexInspection seen;
+        ASSERT_TRUE(InspectVertex(v, seen));
+        // The blended matrix is the linear pass's: applied to the rest position, its result.
+        Vector4 moved;
+        TransformPoint(moved, seen.blendedMatrix, AsPoint(restPositions[v]));
+        const Vector3 &linear = seen.methods[SkinningLinear].position;
+        EXPECT_VEC_NEAR(DropW(moved), linear.x, linear.y, linear.z, 1e-5);
+        // A and B alone put the rest position where the inspector says.
+        TransformPoint(moved, seen.firstMatrix, AsPoint(restPositions[v]));
+        EXPECT_VEC_NEAR(DropW(moved), seen.firstPosition.x, seen.firstPosition.y,
+                        seen.firstPosition.z, 1e-5);
+        TransformPoint(moved, seen.chainMatrix, AsPoint(restPositions[v]));
+        EXPECT_VEC_NEAR(DropW(moved), seen.chainPosition.x, seen.chainPosition.y,
+                        seen.chainPosition.z, 1e-5);
+
+        double half = theta / 2 * DegreesToRadians;
+        EXPECT_NEAR(seen.restPivotDistance, r, 1e-6);
+        double across = v == 17 ? 1.0 : std::fabs(std::cos(half)); // 17 is on the axis
+        EXPECT_NEAR(seen.pivotDistance[SkinningLinear], r * across, 1e-5);
+        EXPECT_NEAR(seen.pivotDistance[SkinningDualQuaternion], r, 1e-5);
+        EXPECT_NEAR(seen.pivotDistance[SkinningRigid], r, 1e-5);
+
+        // Turn by theta / 2 about X, then by the lean about Z: q = qZ qX.
+        double cz = std::cos(lean / 2 * DegreesToRadians),
+               sz = std::sin(lean / 2 * DegreesToRadians);
+        double cx = std::cos(half / 2), sx = std::sin(half / 2);
+        const Quaternion &q = seen.blendedDq.real;
+        double sign = q.w < 0 ? -1.0 : 1.0;
+        EXPECT_NEAR(sign * q.w, cz * cx, 1e-5);
+        EXPECT_NEAR(sign * q.x, cz * sx, 1e-5);
+        EXPECT_NEAR(sign * q.y, sz * sx, 1e-5);
+        EXPECT_NEAR(sign * q.z, sz * cx, 1e-5);
+
+        ASSERT_TRUE(seen.hasTurn);
+        EXPECT_NEAR(seen.turnDegrees, theta, 1e-4);
+        Vector3 axis = TurnedAbout(Vector3{0, 0, 1}, lean, Vector3{1, 0, 0});
+        EXPECT_VEC_NEAR(seen.turnAxis, axis.x, axis.y, axis.z, 1e-5);
+        Vector3 pivot = TurnedAbout(Vector3{0, 0, 1}, lean, joint);
+        EXPECT_VEC_NEAR(seen.jointPivot, pivot.x, pivot.y, pivot.z, 1e-5);
+        const Vector3 &start = seen.arc[0], &end = seen.arc[InspectorArcPoints - 1];
+        EXPECT_VEC_NEAR(start, seen.firstPosition.x, seen.firstPosition.y, seen.firstPosition.z,
+                        1e-5);
+        EXPECT_VEC_NEAR(end, seen.chainPosition.x, seen.chainPosition.y, seen.chainPosition.z,
+                        1e-5);
+        for (const Vector3 &p : seen.arc) // a circle about the axis, in the plane across it
+            EXPECT_NEAR(VectorLength(Subtract(p, pivot)), r, 1e-5);
+    }
+    bones[1].rotX = 0.0; // straight: no turn to show
+    Skin(SkinningLinear);
+    VertexInspection straight;
+    ASSERT_TRUE(InspectVertex(19, straight));
+    EXPECT_FALSE(straight.hasTurn);
+}
+
+// Side by side, each copy is what the method's own pass draws, with its own figures, and the
+// copies stand in a row across the screen: the camera sees them at one height and depth,
+// SideBySideSpacing apart, in the methods' order.
+TEST_F(SkinLab, SideBySideCopiesAreEachMethodsOwnSkinInARowAcrossTheScreen) {
+    bones[0].rotZ = 10.0;
+    bones[1].rotX = 70.0;
+    bones[1].rotY = 40.0;
+    demoState.viewAngle = 37.0;
+    demoState.viewTilt = 25.0;
+    Skin(SkinningDualQuaternion);
+    SkinVertex before[SkinVertexCount];
+    std::memcpy(before, skinVertices, sizeof before);
+    static MethodCopies copies;
+    SkinEveryMethod(copies, demoState.viewAngle);
+    EXPECT_EQ(std::memcmp(before, skinVertices, sizeof before), 0); // the limb's own is kept
+    Vector3 centre = ModelToEye(Vector3{0.0f, 0.0f, 0.0f});
+    for (int m = 0; m < SkinningMethodCount; ++m) {
+        SCOPED_TRACE(skinningMethods[m].name);
+        Skin(m);
+        EXPECT_EQ(std::memcmp(copies.skins[m], skinVertices, sizeof before), 0);
+        EXPECT_EQ(std::memcmp(copies.determinants[m], skinDeterminants, sizeof(float) * 49), 0);
+        EXPECT_EQ(copies.volumePercent[m], LimbVolumePercent());
+        UpdateRadiusRatios();
+        EXPECT_EQ(std::memcmp(copies.radiusRatios[m], skinRadiusRatios, sizeof(float) * 49), 0);
+        Vector3 eye = Subtract(ModelToEye(copies.offsets[m]), centre);
+        double along = (m - (SkinningMethodCount - 1) / 2.0) * SideBySideSpacing * SceneScale;
+        EXPECT_NEAR(eye.x, along, 1e-5);
+        EXPECT_NEAR(eye.y, 0.0, 1e-5);
+        EXPECT_NEAR(eye.z, 0.0, 1e-5);
+    }
 }
 
 // Area of a polygon in the x-z plane (shoelace), corners in order around it.
@@ -214,6 +368,149 @@ TEST_F(SkinLab, LimbVolumeShrinksUnderLinearBlendingAndLessUnderDualQuaternions)
     RecordProperty("dual_quaternion_percent", std::to_string(dualQuaternion));
     EXPECT_LT(linear, 93.0);
     EXPECT_LT(std::fabs(dualQuaternion - 100.0), std::fabs(linear - 100.0) / 3.0);
+    // Turning about centres inside the bend keeps more than the screw motions do, and never
+    // more than the rest limb had.
+    Skin(SkinningCentreOfRotation);
+    double centres = LimbVolumePercent();
+    RecordProperty("center_of_rotation_percent", std::to_string(centres));
+    EXPECT_GT(centres, dualQuaternion + 0.5);
+    EXPECT_LT(centres, 100.0);
+    // A pure twist turns every centre, which lies on the twist's axis, in place: the centres'
+    // motion is then the dual quaternions' own.
+    bones[1].rotX = 0.0;
+    bones[1].rotY = 180.0;
+    Skin(SkinningDualQuaternion);
+    dualQuaternion = LimbVolumePercent();
+    Skin(SkinningCentreOfRotation);
+    EXPECT_NEAR(LimbVolumePercent(), dualQuaternion, 1e-3);
+    EXPECT_LT(dualQuaternion, 90.0);
+}
+
+// Each vertex's centre of rotation, worked out here on a plain grid: splitting a triangle at its
+// edges' midpoints k times over is cutting it into the 4^k triangles of a grid of 2^k steps per
+// edge, upright and upside down, k the fewest halvings that bring its corners' weights within
+// the step of each other. Held for the built-in weights, for weights that change, and for one
+// weight everywhere, where every piece is alike and the centre is the skin's area centroid.
+TEST_F(SkinLab, CentresOfRotationAreTheSimilarityWeightedCentroids) {
+    auto shares = [](int i, double &a0, double &a1) {
+        const SkinVertex &vertex = skinVertices[i];
+        a0 = vertex.boneIndex[0] >= 0 ? vertex.weight : 0.0;
+        a1 = vertex.boneIndex[0] >= 0 ? 1.0 - vertex.weight : 0.0;
+    };
+    auto expectCentres = [&](int everyPieceAlike) {
+        ComputeRotationCentres();
+        for (int v = 0; v < SkinVertexCount; ++v) {
+            SCOPED_TRACE(::testing::Message() << "vertex " << v);
+            double v0, v1;
+            shares(v, v0, v1);
+            ASSERT_EQ(hasRotationCentre[v], v0 * v1 > 0.0);
+            if (!hasRotationCentre[v])
+                continue;
+            double sum = 0.0, area = 0.0, c[3] = {0, 0, 0}, centroid[3] = {0, 0, 0};
+            for (const Triangle &triangle : modelTriangles) {
+                double p[3][3], w[3][2];
+                for (int k = 0; k < 3; ++k) {
+                    const Vector3 &r = restPositions[triangle.index[k]];
+                    p[k][0] = r.x, p[k][1] = r.y, p[k][2] = r.z;
+                    shares(triangle.index[k], w[k][0], w[k][1]);
+                }
+                double spread = 0.0;
+                for (int k = 0; k < 3; ++k)
+                    for (int j = 0; j < 2; ++j)
+                        spread = std::fmax(spread, std::fabs(w[k][j] - w[(k + 1) % 3][j]));
+                int n = 1;
+                while (spread / n > RotationCentreWeightStep + 1e-6)
+                    n *= 2;
+                // Grid point (i, j): corner 0 + i/n of edge 0-1 + j/n of edge 0-2.
+                auto at = [&](double i, double j, int d, const double(*q)[3]) {
+                    return q[0][d] + i / n * (q[1][d] - q[0][d]) + j / n * (q[2][d] - q[0][d]);
+                };
+                auto weightAt = [&](double i, double j, int d) {
+                    return w[0][d] + i / n * (w[1][d] - w[0][d]) + j / n * (w[2][d] - w[0][d]);
+                };
+                double e1[3], e2[3];
+                for (int d = 0; d < 3; ++d)
+                    e1[d] = p[1][d] - p[0][d], e2[d] = p[2][d] - p[0][d];
+                double cross[3] = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
+                                   e1[0] * e2[1] - e1[1] * e2[0]};
+                double pieceArea =
+                    0.5 *
+                    std::sqrt(cross[0] * cross[0] + cross[1] * cross[1] + cross[2] * cross[2]) /
+                    (n * n);
+                for (int i = 0; i < n; ++i) {
+                    for (int j = 0; i + j < n; ++j) {
+                        // Upright (i, j), (i+1, j), (i, j+1); upside down (i+1, j), (i+1, j+1),
+                        // (i, j+1) where it fits: their centroids' grid coordinates.
+                        double upright[2] = {i + 1.0 / 3, j + 1.0 / 3};
+                        double flipped[2] = {i + 2.0 / 3, j + 2.0 / 3};
+                        for (int flip = 0; flip < 2; ++flip) {
+                            if (flip && i + j + 2 > n)
+                                continue;
+                            const double *g = flip ? flipped : upright;
+                            double b0 = weightAt(g[0], g[1], 0), b1 = weightAt(g[0], g[1], 1);
+                            double cross01 = v0 * b1 - v1 * b0;
+                            double s = 2 * v0 * v1 * b0 * b1 *
+                                       std::exp(-cross01 * cross01 /
+                                                (RotationCentreSigma * RotationCentreSigma));
+                            for (int d = 0; d < 3; ++d) {
+                                c[d] += pieceArea * s * at(g[0], g[1], d, p);
+                                centroid[d] += pieceArea * at(g[0], g[1], d, p);
+                            }
+                            sum += pieceArea * s;
+                            area += pieceArea;
+                        }
+                    }
+                }
+            }
+            for (double *point : {c, centroid})
+                for (int d = 0; d < 3; ++d)
+                    point[d] /= point == c ? sum : area;
+            const Vector3 &found = rotationCentres[v];
+            EXPECT_VEC_NEAR(found, c[0], c[1], c[2], 1e-6);
+            if (everyPieceAlike) {
+                EXPECT_VEC_NEAR(found, centroid[0], centroid[1], centroid[2], 1e-6);
+            }
+            EXPECT_NEAR(found.x, 0.0, 1e-6); // the limb is mirrored in x and in z
+            EXPECT_NEAR(found.z, 0.0, 1e-6);
+        }
+    };
+    expectCentres(0);
+    Vector3 builtIn[SkinVertexCount];
+    std::memcpy(builtIn, rotationCentres, sizeof builtIn);
+    // A changed weight reaches every vertex of its ring only, and the centres follow at once.
+    const double changed[3] = {0.85, 0.15, 0.6}; // rings 2, 3 and 4 on bone 1
+    for (int k = 0; k < 3; ++k)
+        ASSERT_TRUE(SetRingWeightOnBone1(FirstEditableRing + k, changed[k]));
+    EXPECT_FALSE(HasBuiltInWeights(skinVertices));
+    for (int v = 0; v < SkinVertexCount; ++v) {
+        int ring = v == 0 ? 1 : 1 + (v - 1) / SkinRingSize;
+        int edited = ring >= FirstEditableRing && ring <= LastEditableRing;
+        float expected = edited ? (float)(1.0 - changed[ring - FirstEditableRing])
+                                : (ring == 1                ? 0.0f
+                                   : ring == 5 || ring == 6 ? 1.0f
+                                                            : -1.0f);
+        EXPECT_EQ(skinVertices[v].weight, expected) << "vertex " << v;
+    }
+    expectCentres(0);
+    // The built-in weights, however they come back, give the built-in centres bit for bit.
+    const double builtInOnBone1[3] = {0.7, 0.5, 0.4};
+    for (int k = 0; k < 3; ++k)
+        SetRingWeightOnBone1(FirstEditableRing + k, builtInOnBone1[k]);
+    EXPECT_TRUE(HasBuiltInWeights(skinVertices));
+    EXPECT_EQ(std::memcmp(builtIn, rotationCentres, sizeof builtIn), 0);
+    SetRingWeightOnBone1(3, 2.0); // kept to 1: ring 3 follows the chain alone, with no centre
+    EXPECT_EQ(RingWeightOnBone1(skinVertices, 3), 1.0f);
+    EXPECT_FALSE(hasRotationCentre[17]);
+    EXPECT_FALSE(SetRingWeightOnBone1(5, 0.5)); // not a blended ring
+    RestoreBuiltInWeights();
+    EXPECT_TRUE(HasBuiltInWeights(skinVertices));
+    EXPECT_EQ(std::memcmp(builtIn, rotationCentres, sizeof builtIn), 0);
+    for (int i = 0; i < SkinVertexCount; ++i) {
+        skinVertices[i].boneIndex[0] = 0;
+        skinVertices[i].boneIndex[1] = 1;
+        skinVertices[i].weight = 0.5f;
+    }
+    expectCentres(1);
 }
 
 TEST(SkinColours, RampsRunThroughTheirHues) {
@@ -241,6 +538,12 @@ TEST(SkinColours, RampsRunThroughTheirHues) {
     EXPECT_LT(collapsed.r + collapsed.g + collapsed.b, 0.8f);       // dark
     EXPECT_GT(grown.b, 2 * grown.r);                                // blue
     EXPECT_EQ(DeterminantColour(-1.0).r, collapsed.r);
+
+    ColourRgb thinned = RadiusColour(0.6), same = RadiusColour(1.0), bulged = RadiusColour(1.4);
+    EXPECT_GT(std::fmin(same.r, std::fmin(same.g, same.b)), 0.85f); // near white
+    EXPECT_GT(thinned.r, 2 * thinned.b);                            // warm
+    EXPECT_GT(bulged.b, 1.5f * bulged.r);                           // cool
+    EXPECT_EQ(RadiusColour(0.0).r, RadiusColour(RadiusScaleMin).r);
 }
 
 // Every list of methods or solvers the program shows is read from these tables, so a row left

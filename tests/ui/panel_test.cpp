@@ -21,6 +21,7 @@
 #include "skeleton/frame_record.h"
 #include "skeleton/ik_lab.h"
 #include "skeleton/skin_mesh.h"
+#include "skeleton/skin_poses.h"
 #include "skeleton/skinning.h"
 #include "tests/support/gl_state_probe.h"
 #include "tests/support/offscreen_gl.h"
@@ -218,6 +219,58 @@ std::map<std::string, ImVec2> FindComboItems(const char *const *items, int count
                 found[items[i]] = io.MousePos;
     }
     return found;
+}
+
+// The skinning lab, opened by a colour view: each pose button does what its command does from
+// the middle of the play animation; the colour views are one choice, None among them; the
+// weight sliders and the button back to the built-in weights reach the skin.
+TEST_F(Panel, SkinningLabPosesColourChoiceAndWeightsDoWhatTheirCommandsDo) {
+    auto start = [] {
+        StartFrom(0);
+        demoState.radiusView = 1; // opens the lab's header
+        SetRingWeightOnBone1(3, 0.2);
+    };
+    start();
+    std::map<ImGuiID, ImVec2> where = FindControls();
+    auto find = [&](const char *label) {
+        auto at = where.find(ControlId(label));
+        EXPECT_NE(at, where.end()) << "no control " << label;
+        return at == where.end() ? ImVec2(-100, -100) : at->second;
+    };
+    for (int pose = 0; pose < SkinPoseCount; ++pose) {
+        SCOPED_TRACE(skinPoses[pose].label);
+        start();
+        RunCommand(DemoCommand{CommandSetPose, pose, 0.0, Vector3{}});
+        Observed byCommand = Observe();
+        start();
+        EXPECT_EQ(Click(find(skinPoses[pose].label)), 1);
+        ExpectSame(Observe(), byCommand);
+    }
+
+    start();
+    auto views = [] {
+        return demoState.weightsView * 1 + demoState.volumeView * 2 + demoState.radiusView * 4;
+    };
+    EXPECT_EQ(Click(find("Nothing")), 1);
+    EXPECT_EQ(views(), 0);
+    EXPECT_EQ(Click(find("Volume (V)")), 1);
+    EXPECT_EQ(views(), 2);
+    EXPECT_EQ(Click(find("Weights (W)")), 1);
+    EXPECT_EQ(views(), 1);
+    EXPECT_EQ(Click(find("Radius (D)")), 1);
+    EXPECT_EQ(views(), 4);
+    EXPECT_EQ(Click(find("Radius (D)")), 0); // chosen already: stays chosen
+    EXPECT_EQ(views(), 4);
+    EXPECT_EQ(Click(find("Side by side (S)")), 1);
+    EXPECT_EQ(demoState.sideBySide, 1);
+    EXPECT_EQ(views(), 4); // beside the colour views, not one of them
+
+    EXPECT_GE(Click(find("Ring 4")), 1);
+    EXPECT_NE(RingWeightOnBone1(skinVertices, 4), 0.4f);
+    EXPECT_EQ(RingWeightOnBone1(skinVertices, 4),
+              SecondBoneWeight(skinVertices[32])); // the ring's last
+    EXPECT_EQ(Click(find("Built-in weights")), 1);
+    EXPECT_TRUE(HasBuiltInWeights(skinVertices));
 }
 
 // In the inverse mode: each solver in the combo box does what K does as many times as it lies

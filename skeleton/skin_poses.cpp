@@ -1,0 +1,45 @@
+#include "skeleton/skin_poses.h"
+
+#include "skeleton/text_list.h"
+
+#include <cstring>
+
+const SkinPose skinPoses[] = {
+    {"straight", "Straight", {{0, 0, 0}, {0, 0, 0}}},
+    {"bend-90", "Bend 90", {{0, 0, 0}, {90, 0, 0}}},
+    {"twist-180", "Twist 180", {{0, 0, 0}, {0, 180, 0}}},
+    {"bend-twist", "Bend and twist", {{0, 0, 0}, {90, 90, 0}}},
+};
+static_assert(sizeof skinPoses / sizeof skinPoses[0] == SkinPoseCount, "one row per SkinPoseKind");
+
+int FindSkinPose(const char *name, int &pose) {
+    for (int p = 0; p < SkinPoseCount; ++p) {
+        if (name && std::strcmp(name, skinPoses[p].name) == 0) {
+            pose = p;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+const char *SkinPoseNameList() {
+    static char list[128];
+    if (!list[0]) {
+        const char *names[SkinPoseCount];
+        for (int p = 0; p < SkinPoseCount; ++p)
+            names[p] = skinPoses[p].name;
+        JoinAsList(names, SkinPoseCount, list, sizeof list);
+    }
+    return list;
+}
+
+int SetSkinPoseAngles(int pose) {
+    if (pose < 0 || pose >= SkinPoseCount)
+        return 0;
+    for (int b = 0; b < BoneCount; ++b) {
+        bones[b].rotX = skinPoses[pose].angles[b][0];
+        bones[b].rotY = skinPoses[pose].angles[b][1];
+        bones[b].rotZ = skinPoses[pose].angles[b][2];
+    }
+    return 1;
+}
