@@ -336,8 +336,10 @@ void SideBySideLabels() {
         // dense screens.
         ImVec2 scale = ImGui::GetIO().DisplayFramebufferScale;
         float sx = scale.x > 0.0f ? scale.x : 1.0f, sy = scale.y > 0.0f ? scale.y : 1.0f;
+        // Every other label one label higher, so that neighbours never overlap where the scene
+        // is narrow (beside the open panel).
         ImVec2 corner((float)(view.x + at.x) / sx - size.x / 2,
-                      (float)(view.y + at.y) / sy - size.y);
+                      (float)(view.y + at.y) / sy - size.y * (1 + m % 2));
         draw->AddText(corner, ImGui::GetColorU32(AsImColour(skinningMethods[m].colour)), text);
     }
 }
