@@ -91,9 +91,20 @@ RigidTransform DualQuaternionTransform(float weight, const PairTransforms &pair)
     return RigidTransformOf(BlendDualQuaternions(weight, pair.firstDq, pair.chainDq));
 }
 
-// Rigid or dual-quaternion skinning of vertices from to to - 1 into the position and normal of
-// out[0], out[1], ..., as LinearVertices. A vertex without a first bone keeps its rest data.
-template <int Method> void RigidOrDualQuaternionVertices(int from, int to, SkinVertex *out) {
+// Where the weighted mix of A and B carries a vertex's centre of rotation.
+Vector3 CarriedCentre(float weight, const PairTransforms &pair, const Vector3 &centre) {
+    Vector4 byFirst, byChain;
+    TransformPoint(byFirst, pair.firstMatrix, AsPoint(centre));
+    TransformPoint(byChain, pair.chainMatrix, AsPoint(centre));
+    return Blend(weight, byFirst, byChain);
+}
+
+// Rigid, dual-quaternion or centre-of-rotation skinning of vertices from to to - 1 into the
+// position and normal of out[0], out[1], ..., as LinearVertices. A vertex without a first bone
+// keeps its rest data. Centre of rotation turns a vertex by the dual-quaternion blend's rotation
+// about its own centre, which goes where the weighted mix of A and B puts it; a vertex with no
+// centre follows its heavier transform, as rigid.
+template <int Method> void RigidOrBlendedTurnVertices(int from, int to, SkinVertex *out) {
     PairTransforms pair;
     int pairFirst = -2, pairSecond = -2;
     // The blended motion depends only on the pair and the weight, and a ring's vertices share
@@ -110,61 +121,13 @@ template <int Method> void RigidOrDualQuaternionVertices(int from, int to, SkinV
             continue;
         }
         if (first != pairFirst || second != pairSecond) {
-            pair = PairFor(first, second, Method == SkinningDualQuaternion);
+            pair = PairFor(first, second, Method != SkinningRigid);
             pairFirst = first;
             pairSecond = second;
             blendedWeight = -1.0f;
         }
-        if (Method == SkinningRigid) {
-            const Matrix4 &m = RigidMatrix(pair, weight);
-            Vector4 p, n;
-            TransformPoint(p, m, AsPoint(restPositions[i]));
-            TransformPoint(n, m, AsDirection(restNormals[i]));
-            out[i - from].position = DropW(p);
-            out[i - from].normal = DropW(n);
-        } else {
-            if (weight != blendedWeight) {
-                blended = DualQuaternionTransform(weight, pair);
-                blendedWeight = weight;
-            }
-            out[i - from].position = MovedBy(blended, restPositions[i]);
-            out[i - from].normal = TurnedBy(blended, restNormals[i]);
-        }
-    }
-}
-
-Vector3 CarriedCentre(float weight, const PairTransforms &pair, const Vector3 &centre) {
-    Vector4 byFirst, byChain;
-    TransformPoint(byFirst, pair.firstMatrix, AsPoint(centre));
-    TransformPoint(byChain, pair.chainMatrix, AsPoint(centre));
-    return Blend(weight, byFirst, byChain);
-}
-
-// Centre-of-rotation skinning of vertices from to to - 1, as LinearVertices. A vertex without a
-// first bone keeps its rest data; one without a centre follows its heavier transform, as rigid.
-void CentreOfRotationVertices(int from, int to, SkinVertex *out) {
-    PairTransforms pair;
-    int pairFirst = -2, pairSecond = -2;
-    // The blended rotation, like the dual-quaternion pass's, is formed once per run of equal
-    // weights.
-    RigidTransform blended;
-    float blendedWeight = -1.0f;
-    for (int i = from; i < to; ++i) {
-        const SkinVertex &vertex = skinVertices[i];
-        int first = vertex.boneIndex[0], second = vertex.boneIndex[1];
-        float weight = vertex.weight;
-        if (!IsBone(first)) {
-            out[i - from].position = restPositions[i];
-            out[i - from].normal = restNormals[i];
-            continue;
-        }
-        if (first != pairFirst || second != pairSecond) {
-            pair = PairFor(first, second, 1);
-            pairFirst = first;
-            pairSecond = second;
-            blendedWeight = -1.0f;
-        }
-        if (!hasRotationCentre[i]) {
+        if (Method == SkinningRigid ||
+            (Method == SkinningCentreOfRotation && !hasRotationCentre[i])) {
             const Matrix4 &m = RigidMatrix(pair, weight);
             Vector4 p, n;
             TransformPoint(p, m, AsPoint(restPositions[i]));
@@ -177,9 +140,13 @@ void CentreOfRotationVertices(int from, int to, SkinVertex *out) {
             blended = DualQuaternionTransform(weight, pair);
             blendedWeight = weight;
         }
-        const Vector3 &centre = rotationCentres[i];
-        out[i - from].position = Add(TurnedBy(blended, Subtract(restPositions[i], centre)),
-                                     CarriedCentre(weight, pair, centre));
+        if (Method == SkinningCentreOfRotation) {
+            const Vector3 &centre = rotationCentres[i];
+            out[i - from].position = Add(TurnedBy(blended, Subtract(restPositions[i], centre)),
+                                         CarriedCentre(weight, pair, centre));
+        } else {
+            out[i - from].position = MovedBy(blended, restPositions[i]);
+        }
         out[i - from].normal = TurnedBy(blended, restNormals[i]);
     }
 }
@@ -253,19 +220,19 @@ const SkinningMethodInfo skinningMethods[] = {
      "Rigid",
      "rigid",
      {1.0f, 0.5f, 0.0f}, // orange: always on A or B
-     RigidOrDualQuaternionVertices<SkinningRigid>,
+     RigidOrBlendedTurnVertices<SkinningRigid>,
      RigidDeterminant},
     {"dual-quaternion",
      "Dual quaternion",
      "dual quaternions",
      {1.0f, 1.0f, 1.0f}, // white
-     RigidOrDualQuaternionVertices<SkinningDualQuaternion>,
+     RigidOrBlendedTurnVertices<SkinningDualQuaternion>,
      DualQuaternionDeterminant},
     {"center-of-rotation",
      "Centre of rotation",
      "centres of rotation",
      {0.3f, 0.95f, 0.35f}, // green
-     CentreOfRotationVertices,
+     RigidOrBlendedTurnVertices<SkinningCentreOfRotation>,
      CentreOfRotationDeterminant},
 };
 static_assert(sizeof skinningMethods / sizeof skinningMethods[0] == SkinningMethodCount,
