@@ -8,10 +8,12 @@ demo=${1:-$here/build/app/skinning_demo}
 docs=$here/docs
 mkdir -p "$docs"
 
-# picture NAME FRAMES KEYS: the frame after FRAMES ticks of the key script KEYS.
+# picture NAME FRAMES KEYS [OPTION]...: the frame after FRAMES ticks of the key script KEYS.
 picture() {
-    "$demo" --headless --frames "$2" --keys "$3" --screenshot "$docs/$1.png"
-    echo "made docs/$1.png"
+    name=$1 frames=$2 keys=$3
+    shift 3
+    "$demo" --headless --frames "$frames" --keys "$keys" --screenshot "$docs/$name.png" "$@"
+    echo "made docs/$name.png"
 }
 
 # The start: the play animation in wireframe, bone markers showing, the camera turning.
@@ -26,4 +28,9 @@ picture inverse-panel 1500 "1:I 2:F1 3:PageUp 4:PageUp 5:PageUp 6:PageUp 7:PageU
 picture inverse-compare 60 "1:I 2:F1 3:C 4:Plus 5:Plus 6:Plus 7:PageUp 8:PageUp 9:PageUp 10:PageUp 11:Right 12:Right 13:Right 14:Down 15:Down 16:Down"
 # The skinning lab: bone 1 bent 90 degrees under linear blending, filled, in the volume view, the
 # panel open on its colour scale and the limb's volume.
-picture skinning-volume 100 "1:F 2:F1 3+Up 93-Up 94:V 95:T"
+picture skinning-volume 10 "1:F1 2:V 3:T" --pose bend-90
+# Every method side by side, half a turn of twist, in the radius view: the linear copy pinched.
+picture skinning-side-by-side 10 "1:F1 2:D 3:T" --pose twist-180 --side-by-side
+# The joint limits holding the analytic solver short of a target a unit above the root, with the
+# cone, the elbow's allowed directions and the pole's arrow in the scene.
+picture inverse-limits 60 "1:I 2:F1 3:Down 4:Down 5:Down 6:Down 7:Down 8:Down 9:Down 10:Down 11:Down 12:Down 13:Down 14:Down 15:Down 16:Down 17:Down 18:Down 19:Down 20:Down 21:Down 22:Down" --ik-solver analytic --ik-limits
