@@ -1,8 +1,10 @@
 // The windowing layer in a web page: the page's canvas is the window, WebGL through Emscripten's
 // EGL is the GL context (which also starts the fixed-function emulation on it), and the page's
-// own keyboard, mouse and focus events are the window's. The program's loop stays a loop: while
-// it waits for the next tick, and after each buffer swap, it yields to the browser (the build
-// links with Asyncify), so the page keeps drawing and delivering events.
+// own keyboard, mouse and focus events are the window's. The program's loop stays a loop: when
+// it has nothing to do it yields to the browser (the build links with Asyncify) until the
+// display's next refresh, which then hands it the input that came meanwhile, the timer ticks
+// the time passed asks for and one paint. Deterministic runs yield after each frame instead,
+// and tick as fast as they can.
 #include "platform/message_box.h"
 #include "platform/platform.h"
 #include "platform/program_folder.h"
@@ -67,8 +69,21 @@ struct PanelMouse {
     double lastFrameSeconds;
 };
 
+// At most this many ticks catch up in one refresh, so a tab the browser paused (hidden, or a
+// debugger) goes on where it was instead of replaying the time it missed.
+const int MaxTicksPerRefresh = 10;
+
+// The paced loop's clock: ticks are handed out for the time up to tickClockMs.
+struct RefreshState {
+    double tickClockMs;
+    int ticksOwed; // this refresh's ticks still to hand out
+    int painted;   // this refresh has had its paint
+    int mustYield; // deterministic runs: a frame was shown, the browser gets its turn
+};
+
 PlatformWindow mainWindow;
 TickTimer frameTimer;
+RefreshState refresh;
 EventQueue queue;
 PointerState pointer;
 PanelMouse panelMouse;
@@ -78,9 +93,11 @@ int paintPending = 0;
 int pictureLost = 0;
 int quitPosted = 0;
 int quitCode = 0;
-// For the page's scripts (and the browser test): frames presented, input events queued, and
-// how many of them had been handed to the program when the last frame was presented.
+// For the page's scripts (and the browser test): frames presented, timer ticks handed out,
+// input events queued, and how many of them had been handed to the program when the last frame
+// was presented.
 long framesPresented = 0;
+long ticksTaken = 0;
 long eventsQueued = 0;
 long eventsTaken = 0;
 double startMs = 0.0;
@@ -92,6 +109,7 @@ EM_JS(int, ViewportWidth, (), { return window.innerWidth; });
 EM_JS(int, ViewportHeight, (), { return window.innerHeight; });
 EM_JS(void, ShowCanvas, (), { Module.canvas.style.visibility = 'visible'; });
 EM_JS(void, PublishEventsQueued, (double count), { Module.eventsQueued = count; });
+EM_JS(void, PublishTicks, (double count), { Module.ticks = count; });
 EM_JS(void, PublishFramePresented, (double frames, double events), {
     Module.framesPresented = frames;
     Module.eventsDrawn = events;
@@ -346,10 +364,65 @@ void FeedPanel(const PlatformEvent &event) {
     }
 }
 
-// Gives the browser its turn until the next tick is due, one timer period at most; the page's
-// events arrive meanwhile.
-void YieldUntilTickDue(double now) {
-    emscripten_sleep((unsigned int)MillisecondsBeforeNextLook(frameTimer, now));
+// Gives the browser its turn until it next shows the page (platform/web_refresh.js).
+extern "C" void skin_wait_for_refresh();
+
+void WaitForRefresh() {
+    skin_wait_for_refresh();
+}
+
+// A new refresh: the ticks for the time since the last one are due.
+void BeginRefresh(double nowMs) {
+    refresh.painted = 0;
+    if (!frameTimer.running)
+        return;
+    int due = (int)((nowMs - refresh.tickClockMs) / frameTimer.periodMs);
+    if (due > MaxTicksPerRefresh) {
+        due = MaxTicksPerRefresh;
+        refresh.tickClockMs = nowMs;
+    } else if (due > 0) {
+        refresh.tickClockMs += due * frameTimer.periodMs;
+    }
+    refresh.ticksOwed = due > 0 ? due : 0;
+}
+
+// The display's pace: input first, then the ticks the time asks for, then one frame of them.
+int NextPacedEvent(PlatformEvent &event) {
+    if (refresh.ticksOwed > 0 && frameTimer.running) {
+        --refresh.ticksOwed;
+        event = MakeEvent(EventTimer);
+        PublishTicks((double)++ticksTaken);
+        return 1;
+    }
+    if (paintPending && mainWindow.open && !refresh.painted) {
+        refresh.painted = 1;
+        event = TakePaintEvent();
+        return 1;
+    }
+    WaitForRefresh();
+    BeginRefresh(emscripten_get_now());
+    return 0;
+}
+
+// As fast as frames can be drawn, the same on every machine: a tick whenever nothing else
+// waits, each followed by its frame, and the browser's turn after every frame shown.
+int NextUnpacedEvent(PlatformEvent &event) {
+    if (paintPending && mainWindow.open) {
+        event = TakePaintEvent();
+        return 1;
+    }
+    if (refresh.mustYield) {
+        refresh.mustYield = 0;
+        emscripten_sleep(0);
+        return 0;
+    }
+    if (TakeTick(frameTimer, 0.0)) {
+        event = MakeEvent(EventTimer);
+        PublishTicks((double)++ticksTaken);
+        return 1;
+    }
+    emscripten_sleep((unsigned int)MillisecondsBeforeNextLook(frameTimer, 0.0));
+    return 0;
 }
 
 void Fail(const char *what) {
@@ -465,7 +538,10 @@ void PlatformSetUnpacedTimer(int unpaced) {
 }
 
 void PlatformStartTimer(int periodMilliseconds) {
-    StartTickTimer(frameTimer, periodMilliseconds, emscripten_get_now());
+    double now = emscripten_get_now();
+    StartTickTimer(frameTimer, periodMilliseconds, now);
+    refresh.tickClockMs = now;
+    refresh.ticksOwed = 0;
 }
 
 void PlatformStopTimer() {
@@ -486,17 +562,9 @@ int PlatformGetMessage(PlatformEvent &event) {
                 FeedPanel(event);
             return 1;
         }
-        // Paints and ticks come only when nothing else is waiting, paints first.
-        if (paintPending && mainWindow.open) {
-            event = TakePaintEvent();
+        // Ticks and paints come only when no input is waiting.
+        if (frameTimer.unpaced ? NextUnpacedEvent(event) : NextPacedEvent(event))
             return 1;
-        }
-        double now = frameTimer.unpaced ? 0.0 : emscripten_get_now();
-        if (TakeTick(frameTimer, now)) {
-            event = MakeEvent(EventTimer);
-            return 1;
-        }
-        YieldUntilTickDue(now);
     }
 }
 
@@ -561,13 +629,14 @@ void PlatformPostQuit(int exitCode) {
     quitCode = exitCode;
 }
 
-// The browser shows the frame once the program gives it its turn.
+// The browser shows the frame once the program gives it its turn, which the loop does when it
+// next looks for an event: so only the loop ever yields (and only its own calls need Asyncify).
 void PlatformSwapBuffers() {
     if (!mainWindow.open)
         return;
     eglSwapBuffers(mainWindow.display, mainWindow.surface);
     PublishFramePresented((double)++framesPresented, (double)eventsTaken);
-    emscripten_sleep(0);
+    refresh.mustYield = 1;
 }
 
 double PlatformSeconds() {
@@ -579,6 +648,7 @@ void PlatformShutdown() {
         eglTerminate(mainWindow.display);
     std::memset(&mainWindow, 0, sizeof mainWindow);
     std::memset(&frameTimer, 0, sizeof frameTimer);
+    std::memset(&refresh, 0, sizeof refresh);
     std::memset(&queue, 0, sizeof queue);
     std::memset(keysHeld, 0, sizeof keysHeld);
     panelInput = 0;

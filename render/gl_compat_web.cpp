@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <emscripten.h>
 
 #include "render/gl_compat_web.h"
 
@@ -359,6 +360,31 @@ void Switch(GLenum capability, int on) {
         glDisable(capability);
 }
 
+// Drawable pixels per CSS pixel, as the page's window layer sized the canvas.
+EM_JS(double, PagePixelRatio, (), { return Module.drawingPixelRatio || 1; });
+
+// Widths and sizes are asked for in CSS pixels, so that a line is as thick on a dense screen as
+// on the desktop; within what the GL can draw (often only 1 for lines), read once.
+GLfloat DrawablePixels(GLfloat cssPixels, GLenum rangeName) {
+    static GLfloat lineRange[2] = {0.0f, 0.0f}, pointRange[2] = {0.0f, 0.0f};
+    GLfloat *range = rangeName == GL_ALIASED_LINE_WIDTH_RANGE ? lineRange : pointRange;
+    if (range[1] <= 0.0f) {
+        glGetFloatv(rangeName, range);
+        if (range[1] <= 0.0f)
+            range[0] = range[1] = 1.0f;
+    }
+    GLfloat pixels = (GLfloat)(cssPixels * PagePixelRatio());
+    return pixels < range[0] ? range[0] : pixels > range[1] ? range[1] : pixels;
+}
+
+void PassLineWidth(GLfloat width) {
+    glLineWidth(DrawablePixels(width, GL_ALIASED_LINE_WIDTH_RANGE));
+}
+
+void PassPointSize(GLfloat size) {
+    glPointSize(DrawablePixels(size, GL_ALIASED_POINT_SIZE_RANGE));
+}
+
 // The browser's GL made to match the state kept here.
 void ApplyPassedOn() {
     Switch(GL_TEXTURE_2D, state.texture2d);
@@ -370,8 +396,8 @@ void ApplyPassedOn() {
     glDepthFunc(state.depthFunction);
     glDepthMask(state.depthMask);
     glBlendFunc(state.blendSource, state.blendDestination);
-    glLineWidth(state.lineWidth);
-    glPointSize(state.pointSize);
+    PassLineWidth(state.lineWidth);
+    PassPointSize(state.pointSize);
     glPolygonOffset(state.offsetFactor, state.offsetUnits);
 }
 
@@ -668,12 +694,12 @@ void CompatGlBlendFunc(GLenum source, GLenum destination) {
 
 void CompatGlLineWidth(GLfloat width) {
     state.lineWidth = width;
-    glLineWidth(width);
+    PassLineWidth(width);
 }
 
 void CompatGlPointSize(GLfloat size) {
     state.pointSize = size;
-    glPointSize(size);
+    PassPointSize(size);
 }
 
 void CompatGlViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
@@ -761,4 +787,9 @@ void CompatGluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdoub
         0.0,
     };
     glMultMatrixd(matrix);
+}
+
+void CompatRestorePassedOnState() {
+    ApplyPassedOn();
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
 }

@@ -46,8 +46,30 @@ function startServer() {
     });
 }
 
-// Analysis inside the page, on the canvas as it was last presented.
+// Analysis inside the page, on the canvas as it was last presented; and a count of the WebGL
+// calls that read state back, each of which makes the browser wait for the GPU.
 const pageHelpers = `
+window.testGlReads = 0;
+for (const name of ['getParameter', 'isEnabled']) {
+    const original = WebGLRenderingContext.prototype[name];
+    WebGLRenderingContext.prototype[name] = function (...args) {
+        ++window.testGlReads;
+        return original.apply(this, args);
+    };
+}
+// From now on, how many frames each display refresh brought.
+window.testWatchRefreshes = function () {
+    window.testRefreshes = { count: 0, doubled: 0, last: Module.framesPresented };
+    (function watch() {
+        requestAnimationFrame(() => {
+            const r = window.testRefreshes;
+            ++r.count;
+            r.doubled += Module.framesPresented - r.last >= 2;
+            r.last = Module.framesPresented;
+            watch();
+        });
+    })();
+};
 window.testPicture = function (source) {
     const canvas = document.createElement('canvas');
     canvas.width = source.width;
@@ -303,6 +325,42 @@ async function checkPanel(address) {
     await page.close();
 }
 
+// With the panel open, the display's refreshes pace the page: the animation keeps its 100 ticks
+// a second (97 at least over ten seconds), no refresh shows two frames, and the frames read no
+// GL state back. The first frames are left out: the GL emulation makes its scratch buffers then.
+async function checkPace(address) {
+    const page = await openPage(address, '');
+    await page.waitForFunction(() => Module.framesPresented >= 5, null, { timeout: waitLimitMs });
+    await page.keyboard.press('F1');
+    await settle(page);
+    await page.waitForFunction(() => Module.framesPresented >= 200, null, { timeout: waitLimitMs });
+    const start = await page.evaluate(() => {
+        window.testWatchRefreshes();
+        window.testGlReads = 0;
+        return { ticks: Module.ticks, frames: Module.framesPresented, ms: performance.now() };
+    });
+    const windowMs = 10000;
+    await page.waitForFunction((end) => performance.now() >= end, start.ms + windowMs,
+                               { timeout: windowMs + waitLimitMs, polling: 500 });
+    const end = await page.evaluate(() => ({
+        ticks: Module.ticks, frames: Module.framesPresented, ms: performance.now(),
+        reads: window.testGlReads, refreshes: window.testRefreshes }));
+    await savePicture(page, 'pace-panel');
+    const seconds = (end.ms - start.ms) / 1000;
+    const ticksPerSecond = (end.ticks - start.ticks) / seconds;
+    const frames = end.frames - start.frames;
+    if (ticksPerSecond < 97)
+        fail(`with the panel open the page makes ${ticksPerSecond.toFixed(1)} ticks a second`);
+    if (end.refreshes.doubled > 0)
+        fail(`${end.refreshes.doubled} of ${end.refreshes.count} refreshes showed two frames or more`);
+    if (end.reads > frames / 10)
+        fail(`${end.reads} WebGL state reads in ${frames} frames`);
+    console.log(`ok: with the panel open, ${ticksPerSecond.toFixed(1)} ticks and ` +
+                `${(frames / seconds).toFixed(1)} frames a second, ${end.refreshes.count} refreshes ` +
+                `none with two frames, ${end.reads} GL state reads`);
+    await page.close();
+}
+
 async function drag(page, fromX, fromY, toX, toY) {
     const box = await canvasBox(page);
     await page.mouse.move(box.x + fromX, box.y + fromY);
@@ -385,6 +443,7 @@ async function main() {
     // The skin coloured by its weights, over the rest pose's lines, twisted.
     await checkScriptedRun(address, 'skinning-lab', 60, '1:T,2:W,3:G,4:Q,5:Q', ['--no-ui']);
     await checkPanel(address);
+    await checkPace(address);
     await checkMouse(address);
     if (consoleErrors.length)
         fail('console errors:\n  ' + consoleErrors.join('\n  '));
