@@ -30,10 +30,12 @@ const char CanvasSelector[] = "#canvas";
 struct PlatformWindow {
     int open;
     WindowProcedure procedure;
-    int width; // CSS pixels: the window's size on the page
+    int fixedSize; // a deterministic run: the size asked for, one drawable pixel per CSS pixel
+    int width;     // CSS pixels: the window's size on the page
     int height;
-    double pixelRatio; // drawable pixels per CSS pixel
-    int sentWidth;     // last size sent to the procedure, so repeats can be skipped
+    double pixelRatio;   // drawable pixels per CSS pixel
+    int largestDrawable; // the GL's largest viewport side
+    int sentWidth;       // last size sent to the procedure, so repeats can be skipped
     int sentHeight;
     int depthBits;
     EGLDisplay display;
@@ -107,6 +109,19 @@ EM_JS(double, CanvasLeft, (), { return Module.canvas.getBoundingClientRect().lef
 EM_JS(double, CanvasTop, (), { return Module.canvas.getBoundingClientRect().top; });
 EM_JS(int, ViewportWidth, (), { return window.innerWidth; });
 EM_JS(int, ViewportHeight, (), { return window.innerHeight; });
+// The canvas's size as the page lays it out (it fills the page's window).
+EM_JS(int, CanvasCssWidth, (), { return Module.canvas.clientWidth; });
+EM_JS(int, CanvasCssHeight, (), { return Module.canvas.clientHeight; });
+// Read once, when the context is new.
+EM_JS(int, LargestViewportSide, (), {
+    var gl = typeof GLctx != 'undefined' && GLctx;
+    if (!gl)
+        return 4096;
+    var dims = gl.getParameter(gl.MAX_VIEWPORT_DIMS);
+    return Math.min(dims[0], dims[1], gl.getParameter(gl.MAX_RENDERBUFFER_SIZE));
+});
+// For the GL stand-ins, which draw lines and points in CSS pixels.
+EM_JS(void, PublishPixelRatio, (double ratio), { Module.drawingPixelRatio = ratio; });
 EM_JS(void, ShowCanvas, (), { Module.canvas.style.visibility = 'visible'; });
 EM_JS(void, PublishEventsQueued, (double count), { Module.eventsQueued = count; });
 EM_JS(void, PublishTicks, (double count), { Module.ticks = count; });
@@ -162,11 +177,11 @@ PlatformEvent TakePaintEvent() {
 }
 
 int DrawableWidth() {
-    return (int)(mainWindow.width * mainWindow.pixelRatio);
+    return (int)(mainWindow.width * mainWindow.pixelRatio + 0.5);
 }
 
 int DrawableHeight() {
-    return (int)(mainWindow.height * mainWindow.pixelRatio);
+    return (int)(mainWindow.height * mainWindow.pixelRatio + 0.5);
 }
 
 PlatformEvent CurrentSizeEvent() {
@@ -176,6 +191,39 @@ PlatformEvent CurrentSizeEvent() {
     mainWindow.sentWidth = event.width;
     mainWindow.sentHeight = event.height;
     return event;
+}
+
+// Gives the canvas as many pixels as it covers on the screen: its CSS size times the screen's
+// pixel ratio, so the scene is drawn at the screen's own resolution (at most the GL's largest
+// viewport). Returns 1 when that changed, which also clears the canvas.
+int FitCanvas() {
+    int width = mainWindow.fixedSize ? mainWindow.width : CanvasCssWidth();
+    int height = mainWindow.fixedSize ? mainWindow.height : CanvasCssHeight();
+    double ratio = mainWindow.fixedSize ? 1.0 : emscripten_get_device_pixel_ratio();
+    if (ratio <= 0.0)
+        ratio = 1.0;
+    int largest = mainWindow.largestDrawable > 0 ? mainWindow.largestDrawable : 4096;
+    int longest = width > height ? width : height;
+    if (longest * ratio > largest)
+        ratio = (double)largest / longest;
+    if (width == mainWindow.width && height == mainWindow.height && ratio == mainWindow.pixelRatio)
+        return 0;
+    mainWindow.width = width;
+    mainWindow.height = height;
+    mainWindow.pixelRatio = ratio;
+    emscripten_set_canvas_element_size(CanvasSelector, DrawableWidth(), DrawableHeight());
+    PublishPixelRatio(ratio);
+    return 1;
+}
+
+// The page's window resized, zoomed, gone full screen or moved to another screen: the program
+// hears of the new size before it paints again, and paints the whole picture.
+void FollowCanvas() {
+    if (!mainWindow.open || !FitCanvas())
+        return;
+    Queue(CurrentSizeEvent());
+    paintPending = 1;
+    pictureLost = 1;
 }
 
 // The page reports keys by the codes our own numbering was made from, so a known code stands
@@ -374,6 +422,7 @@ void WaitForRefresh() {
 // A new refresh: the ticks for the time since the last one are due.
 void BeginRefresh(double nowMs) {
     refresh.painted = 0;
+    FollowCanvas();
     if (!frameTimer.running)
         return;
     int due = (int)((nowMs - refresh.tickClockMs) / frameTimer.periodMs);
@@ -425,8 +474,10 @@ int NextUnpacedEvent(PlatformEvent &event) {
     return 0;
 }
 
+// In plain words: the page's reader cannot act on an EGL error code, so it goes to the console.
 void Fail(const char *what) {
-    std::snprintf(lastError, sizeof lastError, "%s (EGL error 0x%04X)", what, eglGetError());
+    std::snprintf(lastError, sizeof lastError, "%s", what);
+    EM_ASM({ console.info('EGL error 0x' + $0.toString(16)); }, eglGetError());
 }
 
 // WebGL 1, which the fixed-function emulation draws with, through Emscripten's EGL. Colour and
@@ -453,7 +504,7 @@ int CreateContext(const PixelFormatRequest &format) {
     mainWindow.context =
         eglCreateContext(mainWindow.display, config, EGL_NO_CONTEXT, contextAttributes);
     if (mainWindow.surface == EGL_NO_SURFACE || mainWindow.context == EGL_NO_CONTEXT) {
-        Fail("cannot create the GL context");
+        Fail("this browser has no WebGL, which the demo needs");
         return 0;
     }
     if (!eglMakeCurrent(mainWindow.display, mainWindow.surface, mainWindow.surface,
@@ -490,18 +541,23 @@ void PlatformScreenSize(int &width, int &height) {
     height = ViewportHeight();
 }
 
-// The window has no frame on the page, so the outer size is the canvas's.
+// The window has no frame on the page. It fills the page's window, whatever size is asked for;
+// a deterministic run's has the size asked for instead, with one drawable pixel per CSS pixel,
+// so that its pictures are the desktop's whatever the screen.
 int PlatformCreateWindow(const char *title, int outerWidth, int outerHeight,
                          const PixelFormatRequest &format, WindowProcedure procedure) {
     std::memset(&mainWindow, 0, sizeof mainWindow);
+    mainWindow.fixedSize = frameTimer.unpaced;
     mainWindow.width = outerWidth;
     mainWindow.height = outerHeight;
-    mainWindow.pixelRatio = emscripten_get_device_pixel_ratio();
-    emscripten_set_canvas_element_size(CanvasSelector, DrawableWidth(), DrawableHeight());
-    emscripten_set_element_css_size(CanvasSelector, outerWidth, outerHeight);
+    if (mainWindow.fixedSize)
+        emscripten_set_element_css_size(CanvasSelector, outerWidth, outerHeight);
+    FitCanvas();
     emscripten_set_window_title(title);
     if (!CreateContext(format))
         return 0;
+    mainWindow.largestDrawable = LargestViewportSide();
+    FitCanvas();
     mainWindow.open = 1;
     mainWindow.procedure = procedure;
     ListenToPage();

@@ -124,8 +124,11 @@ async function savePicture(page, name) {
     fs.writeFileSync(path.join(pictureFolder, name + '.png'), Buffer.from(url.split(',')[1], 'base64'));
 }
 
-async function openPage(address, query) {
+// Pages open in an 800 x 600 window, where the canvas that fills it has the desktop window's
+// size, so the places the checks look at are the same.
+async function openPage(address, query, viewport = { width: 800, height: 600 }) {
     const page = await context.newPage();
+    await page.setViewportSize(viewport);
     page.on('console', (message) => {
         if (message.type() === 'error')
             consoleErrors.push(`${query || '(no options)'}: ${message.text()}`);
@@ -169,13 +172,13 @@ async function canvasBox(page) {
     });
 }
 
-// The page loads and draws frame after frame.
+// The page loads and draws frame after frame, on a canvas that fills its window.
 async function checkLoads(address) {
     const page = await openPage(address, '');
     await page.waitForFunction(() => Module.framesPresented >= 40, null, { timeout: waitLimitMs });
     const box = await canvasBox(page);
-    if (box.width !== 800 || box.height !== 600)
-        fail(`the canvas is ${box.width} x ${box.height}, not 800 x 600`);
+    if (box.x !== 0 || box.y !== 0 || box.width !== 800 || box.height !== 600)
+        fail(`the canvas is ${box.width} x ${box.height} at ${box.x}, ${box.y}, not the window's 800 x 600`);
     const lit = await measure(page, 'lit', [0, 0, 800, 600]);
     if (lit.count < 20000)
         fail(`the scene is missing (${lit.count} lit pixels)`);
@@ -292,6 +295,60 @@ async function checkKeys(page) {
     if (anywhere.count > after.count + 5)
         fail(`red outside the middle (${anywhere.count} pixels, ${after.count} in the middle)`);
     console.log(`ok: keys reach the program (red pixels above the limb ${before.count} -> ${after.count})`);
+}
+
+// The canvas follows its window: resized, it covers the new window from its top left corner, with
+// as many pixels as the screen has there (twice as many each way at a pixel ratio of 2), and the
+// scene is drawn over all of it.
+async function checkCanvasFollows(page) {
+    const cdp = await page.context().newCDPSession(page);
+    const sizes = [[480, 360, 1], [1920, 1080, 1], [800, 600, 2]];
+    for (const [width, height, ratio] of sizes) {
+        await cdp.send('Emulation.setDeviceMetricsOverride',
+                       { width, height, deviceScaleFactor: ratio, mobile: false });
+        const wanted = [Math.round(width * ratio), Math.round(height * ratio)];
+        // The new size reaches the program as an input, which a frame then shows.
+        try {
+            await page.waitForFunction(([w, h]) => {
+                const canvas = document.getElementById('canvas');
+                return canvas.width === w && canvas.height === h &&
+                       Module.eventsDrawn >= Module.eventsQueued;
+            }, wanted, { timeout: waitLimitMs });
+        } catch (error) {
+            const size = await page.evaluate(() => [canvas.width, canvas.height]);
+            fail(`in a ${width} x ${height} window at pixel ratio ${ratio} the canvas has ` +
+                 `${size[0]} x ${size[1]} pixels, not ${wanted[0]} x ${wanted[1]}`);
+        }
+        const box = await canvasBox(page);
+        if (box.x !== 0 || box.y !== 0 || box.width !== width || box.height !== height)
+            fail(`in a ${width} x ${height} window the canvas covers ${box.width} x ${box.height} ` +
+                 `at ${box.x}, ${box.y}`);
+        // The scene is drawn over the whole canvas: the floor reaches the middle of its bottom
+        // edge, and the lit pixels lie about its middle (a viewport left at the old size would
+        // put them in a corner).
+        const [w, h] = wanted;
+        const bottom = await measure(page, 'lit', [Math.round(w * 0.45), h - Math.round(h / 10),
+                                                   Math.round(w * 0.1), Math.round(h / 10)]);
+        const all = await measure(page, 'lit', [0, 0, w, h]);
+        if (bottom.count < w * h / 200 || Math.abs(all.x - w / 2) > w * 0.15)
+            fail(`in a ${width} x ${height} window at pixel ratio ${ratio} the scene is not drawn ` +
+                 `over the canvas (${bottom.count} lit pixels at the bottom middle, the lit ` +
+                 `pixels' middle at x ${all.x})`);
+        await savePicture(page, `window-${width}x${height}-ratio-${ratio}`);
+    }
+    await cdp.send('Emulation.clearDeviceMetricsOverride');
+    console.log('ok: the canvas fills a 480 x 360 and a 1920 x 1080 window, and has twice the ' +
+                'pixels each way at pixel ratio 2');
+}
+
+// Escape ends the demo; the page then offers to start it again, which does.
+async function checkStartAgain(page) {
+    await page.keyboard.press('Escape');
+    await page.waitForFunction(() => window.demoExitCode !== undefined, null, { timeout: waitLimitMs });
+    await page.getByRole('button', { name: 'Start again' }).click();
+    await page.waitForFunction(() => window.Module && Module.framesPresented >= 5, null,
+                               { timeout: waitLimitMs });
+    console.log('ok: after Escape, "Start again" starts the demo again');
 }
 
 async function clickCanvas(page, x, y) {
@@ -437,6 +494,8 @@ async function main() {
     await context.addInitScript({ content: pageHelpers });
     const page = await checkLoads(address);
     await checkKeys(page);
+    await checkCanvasFollows(page);
+    await checkStartAgain(page);
     await page.close();
     await checkScriptedRun(address, 'ik-wireframe', 100, '1:I,2:Up,3:Up,4:Up', ['--no-ui']);
     await checkScriptedRun(address, 'textured-panel', 60, '1:T,2:F1', []);
