@@ -351,6 +351,96 @@ async function checkStartAgain(page) {
     console.log('ok: after Escape, "Start again" starts the demo again');
 }
 
+async function cardText(page) {
+    return page.evaluate(() => {
+        const card = document.getElementById('card');
+        return card.hidden ? '' : card.innerText;
+    });
+}
+
+async function waitForCard(page, what, pattern) {
+    try {
+        await page.waitForFunction((source) => {
+            const card = document.getElementById('card');
+            return !card.hidden && new RegExp(source).test(card.innerText);
+        }, pattern.source, { timeout: waitLimitMs });
+    } catch (error) {
+        fail(`${what}: the page says "${await cardText(page)}", not ${pattern}`);
+    }
+}
+
+// What the page says when it cannot run the demo, in plain words: a file that does not come, an
+// option the program refuses, ?headless; and what it leaves alone: the parameters the program
+// does not know, which links gain when they are shared.
+async function checkLoadingAndErrors(address) {
+    let page = await context.newPage();
+    await page.route('**/skinning_demo.data', (route) => route.fulfill({ status: 404, body: 'none' }));
+    await page.goto(address);
+    await waitForCard(page, 'a missing .data', /could not load skinning_demo\.data: 404/);
+    await page.close();
+
+    // The program's own error line goes to the console, as it should here.
+    page = await context.newPage();
+    await page.goto(address + '?frames=many');
+    await waitForCard(page, 'a bad option', /cannot use: --frames needs a whole number/);
+    const links = await page.evaluate(() => [...document.querySelectorAll('#actions a')]
+                                            .map((a) => a.getAttribute('href')));
+    if (!links.includes('/?help') || !links.includes('/'))
+        fail(`a bad option: the page links to ${links.join(', ')}, not to ?help and the page alone`);
+    await page.close();
+
+    page = await openPage(address, '?headless');
+    await page.waitForFunction(() => document.readyState === 'complete');
+    if (await page.evaluate(() => !!window.Asyncify))
+        fail('?headless: the page started the program');
+    await waitForCard(page, '?headless', /\?headless means nothing in a page/);
+    await page.close();
+
+    // The page's list of the program's options is the program's own.
+    const help = execFileSync(desktopProgram, ['--help'], { encoding: 'utf8' });
+    const programOptions = [...help.matchAll(/^ {2}--([a-z-]+)/gm)].map((m) => m[1])
+        .filter((name) => name !== 'headless').sort();
+    const info = [];
+    page = await context.newPage();
+    await page.setViewportSize({ width: 800, height: 600 });
+    page.on('console', (message) => info.push(message.text()));
+    await page.goto(address + '?utm_source=mail&no-ui&fbclid=x1');
+    try {
+        await page.waitForFunction(() => window.Module && Module.framesPresented >= 5, null,
+                                   { timeout: waitLimitMs });
+    } catch (error) {
+        fail(`unknown parameters stopped the demo: "${await cardText(page)}"`);
+    }
+    const pageOptions = (await page.evaluate(() => programOptions)).slice().sort();
+    if (pageOptions.join() !== programOptions.join())
+        fail(`the page knows the options ${pageOptions.join(', ')}, the program ` +
+             `${programOptions.join(', ')}`);
+    const ignored = info.filter((line) => /utm_source|fbclid/.test(line));
+    if (ignored.length !== 1 || !/utm_source, fbclid/.test(ignored[0]))
+        fail(`unknown parameters: the console says ${JSON.stringify(ignored)}`);
+    await page.close();
+    console.log('ok: a missing .data, a bad option and ?headless are named in plain words; ' +
+                'utm_source and fbclid are ignored with one console line');
+}
+
+// Without WebGL the page says so, and starts nothing.
+async function checkNoWebGl(address) {
+    const browser = await chromium.launch({
+        executablePath: '/usr/bin/chromium', headless: true,
+        args: ['--disable-webgl', '--disable-3d-apis', '--no-sandbox'] });
+    try {
+        const page = await browser.newPage();
+        await page.goto(address);
+        await waitForCard(page, 'no WebGL', /^This browser has no WebGL, which the demo needs\.$/);
+        const text = await cardText(page);
+        if (/reload|again/i.test(text))
+            fail(`no WebGL: the page suggests "${text}"`);
+    } finally {
+        await browser.close();
+    }
+    console.log('ok: without WebGL the page says the browser has none');
+}
+
 async function clickCanvas(page, x, y) {
     const box = await canvasBox(page);
     await page.mouse.click(box.x + x, box.y + y);
@@ -501,6 +591,8 @@ async function main() {
     await checkScriptedRun(address, 'textured-panel', 60, '1:T,2:F1', []);
     // The skin coloured by its weights, over the rest pose's lines, twisted.
     await checkScriptedRun(address, 'skinning-lab', 60, '1:T,2:W,3:G,4:Q,5:Q', ['--no-ui']);
+    await checkLoadingAndErrors(address);
+    await checkNoWebGl(address);
     await checkPanel(address);
     await checkPace(address);
     await checkMouse(address);
