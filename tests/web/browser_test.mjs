@@ -396,6 +396,20 @@ async function checkLoadingAndErrors(address) {
     await waitForCard(page, '?headless', /\?headless means nothing in a page/);
     await page.close();
 
+    // ?help lists the options and keys in the page's words: nothing about a working directory,
+    // a display or quitting.
+    page = await openPage(address, '?help');
+    await waitForCard(page, '?help', /options, which go in the page's address/);
+    const usage = await page.evaluate(() => document.getElementById('output').innerText);
+    for (const words of [/Escape +end the demo/, /F12 +download the frame on screen as a PNG/,
+                         /--screenshot FILE +download the last frame/])
+        if (!words.test(usage))
+            fail(`?help does not say ${words}:\n${usage}`);
+    for (const words of [/working directory/, /--headless/, /\bquit\b/, /--help'/])
+        if (words.test(usage))
+            fail(`?help says ${words}:\n${usage}`);
+    await page.close();
+
     // The page's list of the program's options is the program's own.
     const help = execFileSync(desktopProgram, ['--help'], { encoding: 'utf8' });
     const programOptions = [...help.matchAll(/^ {2}--([a-z-]+)/gm)].map((m) => m[1])
@@ -420,7 +434,7 @@ async function checkLoadingAndErrors(address) {
         fail(`unknown parameters: the console says ${JSON.stringify(ignored)}`);
     await page.close();
     console.log('ok: a missing .data, a bad option and ?headless are named in plain words; ' +
-                'utm_source and fbclid are ignored with one console line');
+                '?help speaks of the page; utm_source and fbclid are ignored with one console line');
 }
 
 // Without WebGL the page says so, and starts nothing.
