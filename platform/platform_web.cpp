@@ -12,6 +12,7 @@
 
 #include <EGL/egl.h>
 #include <cfloat>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <emscripten.h>
@@ -365,6 +366,173 @@ EM_BOOL OnWheel(int, const EmscriptenWheelEvent *wheel, void *) {
     return 1; // the page does not scroll
 }
 
+// Touch, as the mouse's gestures: one finger drags with the left button (orbit, or the panel's
+// controls) and a tap is its click; two fingers drag with the right button at their midpoint
+// (the target, in the inverse mode) and their pinch turns the wheel. A finger goes down as a
+// press only once it has moved or lifted, so that a second finger can still make the gesture a
+// two-finger one without a click on the way.
+const double TapSlackCssPixels = 8.0;
+// A wheel notch brings the camera 10% closer: this many make a pinch to twice the spread halve
+// its distance, as on a phone's maps.
+const double NotchesPerDoubling = 6.6;
+
+enum TouchGesture {
+    TouchNone,
+    TouchWaiting, // one finger down, not yet a drag or a tap
+    TouchDrag,    // one finger, the left button held
+    TouchTwo,     // two fingers, the right button held
+    TouchDone,    // a two-finger gesture ended: nothing until every finger has lifted
+};
+
+struct TouchFinger {
+    long id;
+    double x, y; // CSS pixels from the canvas's top left
+};
+
+struct TouchState {
+    int gesture;
+    int count;
+    TouchFinger fingers[2];
+    double startX, startY;
+    double spread; // the two fingers' distance at the last wheel turn
+};
+
+TouchState touch;
+
+double TouchSpread() {
+    double dx = touch.fingers[1].x - touch.fingers[0].x;
+    double dy = touch.fingers[1].y - touch.fingers[0].y;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+// A mouse event at a point in CSS pixels from the canvas's top left.
+void QueuePointerEvent(int type, int button, double x, double y) {
+    pointer.x = x;
+    pointer.y = y;
+    pointer.inside = 1;
+    PlatformEvent event = MakeEvent(type);
+    event.x = (int)(x * mainWindow.pixelRatio);
+    event.y = (int)(y * mainWindow.pixelRatio);
+    event.button = button;
+    if (type == EventMouseDown) {
+        pointer.buttonsHeld |= 1 << button;
+        event.clicks = CountClicks(button, emscripten_get_now());
+    } else if (type == EventMouseUp) {
+        pointer.buttonsHeld &= ~(1 << button);
+    }
+    Queue(event);
+}
+
+void StartTouchDrag() {
+    touch.gesture = TouchDrag;
+    QueuePointerEvent(EventMouseMove, 0, touch.startX, touch.startY);
+    QueuePointerEvent(EventMouseDown, MouseLeft, touch.startX, touch.startY);
+}
+
+void StartTwoFingers() {
+    touch.gesture = TouchTwo;
+    touch.spread = TouchSpread();
+    double x = (touch.fingers[0].x + touch.fingers[1].x) / 2;
+    double y = (touch.fingers[0].y + touch.fingers[1].y) / 2;
+    QueuePointerEvent(EventMouseMove, 0, x, y);
+    QueuePointerEvent(EventMouseDown, MouseRight, x, y);
+}
+
+void MoveTwoFingers() {
+    double x = (touch.fingers[0].x + touch.fingers[1].x) / 2;
+    double y = (touch.fingers[0].y + touch.fingers[1].y) / 2;
+    QueuePointerEvent(EventMouseMove, 0, x, y);
+    double spread = TouchSpread();
+    if (spread > 0.0 && touch.spread > 0.0) {
+        PlatformEvent wheel = MakeEvent(EventMouseWheel);
+        wheel.wheel = std::log(spread / touch.spread) / std::log(2.0) * NotchesPerDoubling;
+        if (std::fabs(wheel.wheel) >= 0.05) {
+            touch.spread = spread;
+            Queue(wheel);
+        }
+    }
+}
+
+// Ends whatever the fingers were doing; a finger that never moved was a tap: a click.
+void EndTouch() {
+    switch (touch.gesture) {
+    case TouchWaiting:
+        StartTouchDrag();
+        QueuePointerEvent(EventMouseUp, MouseLeft, touch.startX, touch.startY);
+        break;
+    case TouchDrag:
+        QueuePointerEvent(EventMouseUp, MouseLeft, pointer.x, pointer.y);
+        break;
+    case TouchTwo:
+        QueuePointerEvent(EventMouseUp, MouseRight, pointer.x, pointer.y);
+        break;
+    default:
+        break;
+    }
+    touch.gesture = TouchDone;
+}
+
+// The fingers as the event tells them, the first two that touched the canvas.
+void ReadFingers(const EmscriptenTouchEvent &event) {
+    double left = CanvasLeft(), top = CanvasTop();
+    int count = 0;
+    for (int i = 0; i < event.numTouches; ++i) {
+        const EmscriptenTouchPoint &point = event.touches[i];
+        if (!point.onTarget)
+            continue;
+        if (count < 2)
+            touch.fingers[count] =
+                TouchFinger{point.identifier, point.clientX - left, point.clientY - top};
+        ++count;
+    }
+    touch.count = count;
+}
+
+EM_BOOL OnTouch(int eventType, const EmscriptenTouchEvent *event, void *) {
+    if (!mainWindow.open)
+        return 0;
+    // Lifted fingers are still in the event's list, marked as changed.
+    EmscriptenTouchEvent held = *event;
+    if (eventType == EMSCRIPTEN_EVENT_TOUCHEND || eventType == EMSCRIPTEN_EVENT_TOUCHCANCEL) {
+        held.numTouches = 0;
+        for (int i = 0; i < event->numTouches; ++i)
+            if (!event->touches[i].isChanged)
+                held.touches[held.numTouches++] = event->touches[i];
+    }
+    int before = touch.count;
+    ReadFingers(held);
+    if (touch.count == 0) {
+        EndTouch();
+        touch.gesture = TouchNone;
+        return 1;
+    }
+    if (before == 0 && touch.count == 1 && touch.gesture == TouchNone) {
+        touch.gesture = TouchWaiting;
+        touch.startX = touch.fingers[0].x;
+        touch.startY = touch.fingers[0].y;
+        return 1;
+    }
+    if (touch.count >= 2) {
+        if (touch.gesture == TouchNone || touch.gesture == TouchWaiting)
+            StartTwoFingers();
+        else if (touch.gesture == TouchTwo)
+            MoveTwoFingers();
+        else if (touch.gesture == TouchDrag)
+            EndTouch(); // a second finger ends a one-finger drag
+        return 1;
+    }
+    if (touch.gesture == TouchTwo && touch.count < 2) {
+        EndTouch();
+        return 1;
+    }
+    double dx = touch.fingers[0].x - touch.startX, dy = touch.fingers[0].y - touch.startY;
+    if (touch.gesture == TouchWaiting && dx * dx + dy * dy > TapSlackCssPixels * TapSlackCssPixels)
+        StartTouchDrag();
+    if (touch.gesture == TouchDrag)
+        QueuePointerEvent(EventMouseMove, 0, touch.fingers[0].x, touch.fingers[0].y);
+    return 1; // no scrolling, no zooming of the page, no mouse events made up from the touch
+}
+
 // The right button's menu would cover the canvas during a right drag.
 EM_JS(void, KeepMenuFromCanvas, (), {
     Module.canvas.oncontextmenu = function(event) {
@@ -380,6 +548,10 @@ void ListenToPage() {
     emscripten_set_mouseup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, 1, OnMouseButton);
     emscripten_set_mousemove_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, 1, OnMouseMove);
     emscripten_set_wheel_callback(CanvasSelector, nullptr, 1, OnWheel);
+    emscripten_set_touchstart_callback(CanvasSelector, nullptr, 1, OnTouch);
+    emscripten_set_touchmove_callback(CanvasSelector, nullptr, 1, OnTouch);
+    emscripten_set_touchend_callback(CanvasSelector, nullptr, 1, OnTouch);
+    emscripten_set_touchcancel_callback(CanvasSelector, nullptr, 1, OnTouch);
     KeepMenuFromCanvas();
 }
 
@@ -707,6 +879,7 @@ void PlatformShutdown() {
     std::memset(&refresh, 0, sizeof refresh);
     std::memset(&queue, 0, sizeof queue);
     std::memset(keysHeld, 0, sizeof keysHeld);
+    std::memset(&touch, 0, sizeof touch);
     panelInput = 0;
     paintPending = 0;
     pictureLost = 0;

@@ -532,11 +532,9 @@ async function drag(page, fromX, fromY, toX, toY) {
 }
 
 // I straightens the limb, F holds it still, Page Down (held until the top has come 40 pixels
-// down the picture) leans its top toward the camera; a drag to the right then carries the top
-// to the right, one to the left to the left. The wheel, turned away, brings the camera closer.
-async function checkMouse(address) {
-    const page = await openPage(address, '');
-    await page.waitForFunction(() => Module.framesPresented >= 5, null, { timeout: waitLimitMs });
+// down the picture) leans its top toward the camera, where a turn of the camera moves it
+// sideways. Returns a function that finds the top's x in the picture.
+async function leanTopTowardCamera(page) {
     await page.keyboard.press('i');
     await page.keyboard.press('f');
     await settle(page);
@@ -550,10 +548,65 @@ async function checkMouse(address) {
     }, straight.y + 40, { timeout: waitLimitMs, polling: 50 });
     await page.keyboard.up('PageDown');
     await settle(page);
-    const topX = async () => {
+    return async () => {
         const top = await page.evaluate(() => window.testTop(window.testCanvas()));
         return top ? top.x : null;
     };
+}
+
+// Touch, through Chromium's touch emulation: one finger dragged to the right turns the camera as
+// the mouse's left drag does, two fingers spread apart bring the scene closer, and a tap on the
+// panel's Wireframe box clicks it.
+async function checkTouch(address) {
+    const page = await openPage(address, '');
+    const cdp = await page.context().newCDPSession(page);
+    await cdp.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 5 });
+    await page.waitForFunction(() => Module.framesPresented >= 5, null, { timeout: waitLimitMs });
+    const box = await canvasBox(page);
+    const touch = (type, points) => cdp.send('Input.dispatchTouchEvent', {
+        type, touchPoints: points.map(([x, y], id) => ({ x: box.x + x, y: box.y + y, id })) });
+    const gesture = async (from, to) => {
+        await touch('touchStart', from);
+        for (let step = 1; step <= 10; ++step)
+            await touch('touchMove', from.map(([x, y], i) => [x + (to[i][0] - x) * step / 10,
+                                                              y + (to[i][1] - y) * step / 10]));
+        await touch('touchEnd', []);
+        await settle(page);
+    };
+    const topX = await leanTopTowardCamera(page);
+    const side = await topX();
+    await gesture([[400, 450]], [[460, 450]]);
+    const right = await topX();
+    await savePicture(page, 'touch-right');
+    if (side === null || right === null || !(right > side + 20))
+        fail(`a one-finger drag to the right moved the top from x ${side} to ${right}`);
+    const lit = await measure(page, 'lit', [0, 0, 800, 600]);
+    await gesture([[360, 450], [440, 450]], [[300, 450], [500, 450]]);
+    const closer = await waitForCount(page, 'pinch', 'lit', [0, 0, 800, 600],
+                                      Math.ceil(lit.count * 1.1), 'a pinch did not bring the scene closer');
+    await savePicture(page, 'touch-closer');
+    await page.keyboard.press('F1');
+    await settle(page);
+    const scene = [340, 0, 460, 600];
+    const unfilled = await measure(page, 'greenish', scene);
+    await touch('touchStart', [[24, 88]]);
+    await touch('touchEnd', []);
+    const filled = await waitForCount(page, 'tap', 'greenish', scene, unfilled.count * 2 + 1,
+                                      'a tap on the Wireframe box did not fill the limb');
+    await savePicture(page, 'touch-tap');
+    console.log(`ok: touch: one finger turns the camera (top at x ${side.toFixed(0)}, then ` +
+                `${right.toFixed(0)}), a pinch zooms (${lit.count} -> ${closer.count} lit pixels), ` +
+                `a tap clicks the panel (${unfilled.count} -> ${filled.count} green pixels)`);
+    await page.close();
+}
+
+// I straightens the limb, F holds it still, Page Down (held until the top has come 40 pixels
+// down the picture) leans its top toward the camera; a drag to the right then carries the top
+// to the right, one to the left to the left. The wheel, turned away, brings the camera closer.
+async function checkMouse(address) {
+    const page = await openPage(address, '');
+    await page.waitForFunction(() => Module.framesPresented >= 5, null, { timeout: waitLimitMs });
+    const topX = await leanTopTowardCamera(page);
     const side = await topX();
     await savePicture(page, 'mouse-side');
     await drag(page, 400, 450, 460, 450);
@@ -610,6 +663,7 @@ async function main() {
     await checkPanel(address);
     await checkPace(address);
     await checkMouse(address);
+    await checkTouch(address);
     if (consoleErrors.length)
         fail('console errors:\n  ' + consoleErrors.join('\n  '));
     console.log('ok: no console errors');
