@@ -8,6 +8,7 @@ import { execFileSync, spawn } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
+import zlib from 'node:zlib';
 import { chromium } from 'playwright-core';
 
 const [siteFolder, desktopProgram] = process.argv.slice(2);
@@ -172,6 +173,25 @@ async function canvasBox(page) {
     });
 }
 
+// Everything the page loaded, as a server that compresses would send it (gzip at its best), is
+// at most 450 KB.
+async function checkTransferSize(page) {
+    const names = await page.evaluate(() => performance.getEntriesByType('resource')
+        .map((entry) => new URL(entry.name))
+        .filter((url) => url.protocol.startsWith('http'))
+        .map((url) => decodeURIComponent(url.pathname.slice(1))));
+    const files = ['index.html', ...new Set(names)];
+    let total = 0;
+    const sizes = files.map((name) => {
+        const bytes = zlib.gzipSync(fs.readFileSync(path.join(siteFolder, name)), { level: 9 }).length;
+        total += bytes;
+        return `${name} ${(bytes / 1000).toFixed(1)}`;
+    });
+    if (files.length < 4 || total > 450000)
+        fail(`the page loads ${(total / 1000).toFixed(1)} KB gzipped: ${sizes.join(', ')}`);
+    console.log(`ok: the page loads ${(total / 1000).toFixed(1)} KB gzipped (${sizes.join(', ')})`);
+}
+
 // The page loads and draws frame after frame, on a canvas that fills its window.
 async function checkLoads(address) {
     const page = await openPage(address, '');
@@ -184,6 +204,7 @@ async function checkLoads(address) {
         fail(`the scene is missing (${lit.count} lit pixels)`);
     await savePicture(page, 'loaded');
     console.log(`ok: the page draws frame after frame (${lit.count} lit pixels)`);
+    await checkTransferSize(page);
     return page;
 }
 
