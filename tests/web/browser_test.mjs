@@ -576,11 +576,11 @@ async function leanTopTowardCamera(page) {
 }
 
 // Touch, through Chromium's touch emulation: one finger dragged to the right turns the camera as
-// the mouse's left drag does, two fingers spread apart bring the scene closer, and a tap on the
-// panel's Wireframe box clicks it.
+// the mouse's left drag does, two fingers spread apart bring the scene closer, a tap on the
+// panel's Wireframe box clicks it, and two fingers move the inverse mode's target.
 async function checkTouch(address) {
-    const page = await openPage(address, '');
-    const cdp = await page.context().newCDPSession(page);
+    let page = await openPage(address, '');
+    let cdp = await page.context().newCDPSession(page);
     await cdp.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 5 });
     await page.waitForFunction(() => Module.framesPresented >= 5, null, { timeout: waitLimitMs });
     const box = await canvasBox(page);
@@ -615,9 +615,25 @@ async function checkTouch(address) {
     const filled = await waitForCount(page, 'tap', 'greenish', scene, unfilled.count * 2 + 1,
                                       'a tap on the Wireframe box did not fill the limb');
     await savePicture(page, 'touch-tap');
+    // In the inverse mode two fingers dragged upwards raise the target: the red line from the
+    // chain's end to it rises above the limb.
+    await page.close();
+    page = await openPage(address, '');
+    cdp = await page.context().newCDPSession(page);
+    await cdp.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 5 });
+    await page.waitForFunction(() => Module.framesPresented >= 5, null, { timeout: waitLimitMs });
+    await page.keyboard.press('i');
+    await settle(page);
+    const middle = [360, 0, 80, 300];
+    const low = await measure(page, 'red', middle);
+    await gesture([[360, 400], [440, 400]], [[360, 300], [440, 300]]);
+    const raised = await waitForCount(page, 'two fingers', 'red', middle, low.count + 15,
+                                      'a two-finger drag upwards did not raise the target');
+    await savePicture(page, 'touch-target');
     console.log(`ok: touch: one finger turns the camera (top at x ${side.toFixed(0)}, then ` +
                 `${right.toFixed(0)}), a pinch zooms (${lit.count} -> ${closer.count} lit pixels), ` +
-                `a tap clicks the panel (${unfilled.count} -> ${filled.count} green pixels)`);
+                `a tap clicks the panel (${unfilled.count} -> ${filled.count} green pixels), two ` +
+                `fingers move the target (red pixels above the limb ${low.count} -> ${raised.count})`);
     await page.close();
 }
 
