@@ -8,10 +8,20 @@
 #include <cstdio>
 #include <cstring>
 
+// A page has no window to close and no working directory: there the same keys end the demo and
+// hand the picture to the browser, and their lines say so.
+#ifdef __EMSCRIPTEN__
+#define QUIT_HELP "end the demo"
+#define SCREENSHOT_HELP "download the frame on screen as a PNG, skinning-demo-NNN.png"
+#else
+#define QUIT_HELP "quit"
+#define SCREENSHOT_HELP "save the frame on screen as skinning-demo-NNN.png in the working directory"
+#endif
+
 // The steering axes: 0 turns bone 0 about X or moves the target in z, 1 bone 1 about X or the
 // target in y, 2 bone 1 about Z or the target in x, 3 bone 1 about Y (forward mode only).
 const KeyBinding keyBindings[] = {
-    {"Escape", KeyEscape, CommandQuit, 0, 0.0, "quit"},
+    {"Escape", KeyEscape, CommandQuit, 0, 0.0, QUIT_HELP},
     {"P", 'P', CommandTogglePlay, 0, 0.0,
      "play animation on/off (off freezes the pose; on resumes it from the pose reached, camera "
      "untouched)"},
@@ -48,8 +58,7 @@ const KeyBinding keyBindings[] = {
      "inverse: freeze the solver and advance it one update per press (the panel's Run, or "
      "leaving and re-entering the mode, lets it run again)"},
     {"F1", KeyF1, CommandTogglePanel, 0, 0.0, "open / close the on-screen panel"},
-    {"F12", KeyF12, CommandSaveScreenshot, 0, 0.0,
-     "save the frame on screen as skinning-demo-NNN.png in the working directory"},
+    {"F12", KeyF12, CommandSaveScreenshot, 0, 0.0, SCREENSHOT_HELP},
     // The skinning lab.
     {"M", 'M', CommandCycleSkinningMethod, 0, 0.0, "skinning method: %s, in turn"},
     {"Q", 'Q', CommandSteer, 3, -1.0,

@@ -12,15 +12,35 @@
 
 namespace {
 
-const char usageText[] =
-    "Usage: %s [OPTION]...\n"
-    "Mesh skinning demonstration: a two-bone skeleton deforms a limb-shaped mesh.\n"
-    "Reads the textures floor.bmp and curlwhip.bmp from the working directory, else from\n"
-    "the source tree's assets/, else from share/skinning_demo/ beside the program's bin/.\n"
-    "\n"
-    "Options:\n"
-    "  --help             show this text and exit\n"
+// In a page the options go in its address and it has no display to do without, no working
+// directory and no files: the lines that differ there.
+#ifdef __EMSCRIPTEN__
+#define USAGE_HEAD                                                                                 \
+    "Usage: the page's address followed by ?OPTION=VALUE&OPTION..., for example\n"                 \
+    "  ?frames=100&keys=1:I,2:Up&no-ui runs --frames=100 --keys=1:I,2:Up --no-ui.\n"               \
+    "Mesh skinning demonstration: a two-bone skeleton deforms a limb-shaped mesh.\n"               \
+    "\n"                                                                                           \
+    "Options:\n"                                                                                   \
+    "  --help             list these options, and start nothing\n"
+#define SCREENSHOT_LINES                                                                           \
+    "  --screenshot FILE  download the last frame: as PNG when FILE ends in .png (any\n"           \
+    "                     case), otherwise as a 24-bit BMP\n"
+#else
+#define USAGE_HEAD                                                                                 \
+    "Usage: %s [OPTION]...\n"                                                                      \
+    "Mesh skinning demonstration: a two-bone skeleton deforms a limb-shaped mesh.\n"               \
+    "Reads the textures floor.bmp and curlwhip.bmp from the working directory, else from\n"        \
+    "the source tree's assets/, else from share/skinning_demo/ beside the program's bin/.\n"       \
+    "\n"                                                                                           \
+    "Options:\n"                                                                                   \
+    "  --help             show this text and exit\n"                                               \
     "  --headless         render without a display (no window is shown)\n"
+#define SCREENSHOT_LINES                                                                           \
+    "  --screenshot FILE  save the last frame: as PNG when FILE ends in .png (any case),\n"        \
+    "                     otherwise as a 24-bit BMP\n"
+#endif
+
+const char usageText[] = USAGE_HEAD
     "  --frames N         run exactly N timer ticks, each followed by one frame, as fast as\n"
     "                     possible, then exit; the frame drawn at start-up comes first\n"
     "  --keys SCRIPT      press and release keys before given ticks (repeatable):\n"
@@ -31,9 +51,7 @@ const char usageText[] =
     "                     pad), MainPlus or MainMinus (main row), or #CODE, a Windows\n"
     "                     virtual-key code from 1 to 255, the numbering the key table uses\n"
     "                     (65 is A, 37 Left, 107 the numeric pad's +); example:\n"
-    "                     --keys \"1:I 2:Up 3:Up\"\n"
-    "  --screenshot FILE  save the last frame: as PNG when FILE ends in .png (any case),\n"
-    "                     otherwise as a 24-bit BMP\n"
+    "                     --keys \"1:I 2:Up 3:Up\"\n" SCREENSHOT_LINES
     "  --stats            print ticks, frames drawn, CPU time and the speed at exit,\n"
     "                     then the pose, the IK solver's name and distance (inverse\n"
     "                     mode only), and the skinning method with the limb's volume\n"
@@ -266,8 +284,13 @@ int ParseOptions(int argc, char **argv, DemoOptions &options, char *error, int e
 }
 
 void PrintUsage(std::FILE *out, const char *programName) {
+#ifdef __EMSCRIPTEN__
+    (void)programName;
+    std::fprintf(out, usageText, IkSolverList(), SkinningMethodNameList(), SkinPoseNameList());
+#else
     std::fprintf(out, usageText, programName, IkSolverList(), SkinningMethodNameList(),
                  SkinPoseNameList());
+#endif
     std::fprintf(out, "\nKeys:\n");
     KeyHelpLine lines[MaxKeyHelpLines];
     int count = KeyHelpLines(lines, MaxKeyHelpLines);

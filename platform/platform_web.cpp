@@ -1,8 +1,10 @@
 // The windowing layer in a web page: the page's canvas is the window, WebGL through Emscripten's
 // EGL is the GL context (which also starts the fixed-function emulation on it), and the page's
-// own keyboard, mouse and focus events are the window's. The program's loop stays a loop: while
-// it waits for the next tick, and after each buffer swap, it yields to the browser (the build
-// links with Asyncify), so the page keeps drawing and delivering events.
+// own keyboard, mouse and focus events are the window's. The program's loop stays a loop: when
+// it has nothing to do it yields to the browser (the build links with Asyncify) until the
+// display's next refresh, which then hands it the input that came meanwhile, the timer ticks
+// the time passed asks for and one paint. Deterministic runs yield after each frame instead,
+// and tick as fast as they can.
 #include "platform/message_box.h"
 #include "platform/platform.h"
 #include "platform/program_folder.h"
@@ -10,6 +12,7 @@
 
 #include <EGL/egl.h>
 #include <cfloat>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <emscripten.h>
@@ -28,10 +31,12 @@ const char CanvasSelector[] = "#canvas";
 struct PlatformWindow {
     int open;
     WindowProcedure procedure;
-    int width; // CSS pixels: the window's size on the page
+    int fixedSize; // a deterministic run: the size asked for, one drawable pixel per CSS pixel
+    int width;     // CSS pixels: the window's size on the page
     int height;
-    double pixelRatio; // drawable pixels per CSS pixel
-    int sentWidth;     // last size sent to the procedure, so repeats can be skipped
+    double pixelRatio;   // drawable pixels per CSS pixel
+    int largestDrawable; // the GL's largest viewport side
+    int sentWidth;       // last size sent to the procedure, so repeats can be skipped
     int sentHeight;
     int depthBits;
     EGLDisplay display;
@@ -67,8 +72,21 @@ struct PanelMouse {
     double lastFrameSeconds;
 };
 
+// At most this many ticks catch up in one refresh, so a tab the browser paused (hidden, or a
+// debugger) goes on where it was instead of replaying the time it missed.
+const int MaxTicksPerRefresh = 10;
+
+// The paced loop's clock: ticks are handed out for the time up to tickClockMs.
+struct RefreshState {
+    double tickClockMs;
+    int ticksOwed; // this refresh's ticks still to hand out
+    int painted;   // this refresh has had its paint
+    int mustYield; // deterministic runs: a frame was shown, the browser gets its turn
+};
+
 PlatformWindow mainWindow;
 TickTimer frameTimer;
+RefreshState refresh;
 EventQueue queue;
 PointerState pointer;
 PanelMouse panelMouse;
@@ -78,9 +96,11 @@ int paintPending = 0;
 int pictureLost = 0;
 int quitPosted = 0;
 int quitCode = 0;
-// For the page's scripts (and the browser test): frames presented, input events queued, and
-// how many of them had been handed to the program when the last frame was presented.
+// For the page's scripts (and the browser test): frames presented, timer ticks handed out,
+// input events queued, and how many of them had been handed to the program when the last frame
+// was presented.
 long framesPresented = 0;
+long ticksTaken = 0;
 long eventsQueued = 0;
 long eventsTaken = 0;
 double startMs = 0.0;
@@ -90,8 +110,22 @@ EM_JS(double, CanvasLeft, (), { return Module.canvas.getBoundingClientRect().lef
 EM_JS(double, CanvasTop, (), { return Module.canvas.getBoundingClientRect().top; });
 EM_JS(int, ViewportWidth, (), { return window.innerWidth; });
 EM_JS(int, ViewportHeight, (), { return window.innerHeight; });
+// The canvas's size as the page lays it out (it fills the page's window).
+EM_JS(int, CanvasCssWidth, (), { return Module.canvas.clientWidth; });
+EM_JS(int, CanvasCssHeight, (), { return Module.canvas.clientHeight; });
+// Read once, when the context is new.
+EM_JS(int, LargestViewportSide, (), {
+    var gl = typeof GLctx != 'undefined' && GLctx;
+    if (!gl)
+        return 4096;
+    var dims = gl.getParameter(gl.MAX_VIEWPORT_DIMS);
+    return Math.min(dims[0], dims[1], gl.getParameter(gl.MAX_RENDERBUFFER_SIZE));
+});
+// For the GL stand-ins, which draw lines and points in CSS pixels.
+EM_JS(void, PublishPixelRatio, (double ratio), { Module.drawingPixelRatio = ratio; });
 EM_JS(void, ShowCanvas, (), { Module.canvas.style.visibility = 'visible'; });
 EM_JS(void, PublishEventsQueued, (double count), { Module.eventsQueued = count; });
+EM_JS(void, PublishTicks, (double count), { Module.ticks = count; });
 EM_JS(void, PublishFramePresented, (double frames, double events), {
     Module.framesPresented = frames;
     Module.eventsDrawn = events;
@@ -144,11 +178,11 @@ PlatformEvent TakePaintEvent() {
 }
 
 int DrawableWidth() {
-    return (int)(mainWindow.width * mainWindow.pixelRatio);
+    return (int)(mainWindow.width * mainWindow.pixelRatio + 0.5);
 }
 
 int DrawableHeight() {
-    return (int)(mainWindow.height * mainWindow.pixelRatio);
+    return (int)(mainWindow.height * mainWindow.pixelRatio + 0.5);
 }
 
 PlatformEvent CurrentSizeEvent() {
@@ -158,6 +192,39 @@ PlatformEvent CurrentSizeEvent() {
     mainWindow.sentWidth = event.width;
     mainWindow.sentHeight = event.height;
     return event;
+}
+
+// Gives the canvas as many pixels as it covers on the screen: its CSS size times the screen's
+// pixel ratio, so the scene is drawn at the screen's own resolution (at most the GL's largest
+// viewport). Returns 1 when that changed, which also clears the canvas.
+int FitCanvas() {
+    int width = mainWindow.fixedSize ? mainWindow.width : CanvasCssWidth();
+    int height = mainWindow.fixedSize ? mainWindow.height : CanvasCssHeight();
+    double ratio = mainWindow.fixedSize ? 1.0 : emscripten_get_device_pixel_ratio();
+    if (ratio <= 0.0)
+        ratio = 1.0;
+    int largest = mainWindow.largestDrawable > 0 ? mainWindow.largestDrawable : 4096;
+    int longest = width > height ? width : height;
+    if (longest * ratio > largest)
+        ratio = (double)largest / longest;
+    if (width == mainWindow.width && height == mainWindow.height && ratio == mainWindow.pixelRatio)
+        return 0;
+    mainWindow.width = width;
+    mainWindow.height = height;
+    mainWindow.pixelRatio = ratio;
+    emscripten_set_canvas_element_size(CanvasSelector, DrawableWidth(), DrawableHeight());
+    PublishPixelRatio(ratio);
+    return 1;
+}
+
+// The page's window resized, zoomed, gone full screen or moved to another screen: the program
+// hears of the new size before it paints again, and paints the whole picture.
+void FollowCanvas() {
+    if (!mainWindow.open || !FitCanvas())
+        return;
+    Queue(CurrentSizeEvent());
+    paintPending = 1;
+    pictureLost = 1;
 }
 
 // The page reports keys by the codes our own numbering was made from, so a known code stands
@@ -199,10 +266,29 @@ int KeepFromBrowser(int keyCode, const EmscriptenKeyboardEvent &event) {
     return !(keyCode > KeyF1 && keyCode < KeyF12);
 }
 
+// The panel sees the keys as well, for a value typed into a slider: the key's state, the
+// modifiers (Ctrl+click opens the text field) and, while it wants text, the character typed.
+// Whether a key is the panel's or the key table's the application decides, as on the desktop.
+void FeedPanelKey(int keyCode, int down, const EmscriptenKeyboardEvent &keyEvent) {
+    if (!panelInput)
+        return;
+    ImGuiIO &io = ImGui::GetIO();
+    if (keyCode > 0 && keyCode < 512)
+        io.KeysDown[keyCode] = down;
+    io.KeyCtrl = keyEvent.ctrlKey;
+    io.KeyShift = keyEvent.shiftKey;
+    io.KeyAlt = keyEvent.altKey;
+    io.KeySuper = keyEvent.metaKey;
+    const unsigned char *typed = (const unsigned char *)keyEvent.key;
+    if (down && io.WantTextInput && typed[0] >= 32 && typed[0] < 127 && typed[1] == '\0')
+        io.AddInputCharacter(typed[0]);
+}
+
 EM_BOOL OnKey(int eventType, const EmscriptenKeyboardEvent *keyEvent, void *) {
     int down = eventType == EMSCRIPTEN_EVENT_KEYDOWN;
     PlatformEvent event = MakeEvent(down ? EventKeyDown : EventKeyUp);
     event.keyCode = VirtualKeyOfPageCode(keyEvent->keyCode);
+    FeedPanelKey(event.keyCode, down, *keyEvent);
     keysHeld[event.keyCode & 255] = down;
     Queue(event);
     return KeepFromBrowser(event.keyCode, *keyEvent);
@@ -299,6 +385,173 @@ EM_BOOL OnWheel(int, const EmscriptenWheelEvent *wheel, void *) {
     return 1; // the page does not scroll
 }
 
+// Touch, as the mouse's gestures: one finger drags with the left button (orbit, or the panel's
+// controls) and a tap is its click; two fingers drag with the right button at their midpoint
+// (the target, in the inverse mode) and their pinch turns the wheel. A finger goes down as a
+// press only once it has moved or lifted, so that a second finger can still make the gesture a
+// two-finger one without a click on the way.
+const double TapSlackCssPixels = 8.0;
+// A wheel notch brings the camera 10% closer: this many make a pinch to twice the spread halve
+// its distance, as on a phone's maps.
+const double NotchesPerDoubling = 6.6;
+
+enum TouchGesture {
+    TouchNone,
+    TouchWaiting, // one finger down, not yet a drag or a tap
+    TouchDrag,    // one finger, the left button held
+    TouchTwo,     // two fingers, the right button held
+    TouchDone,    // a two-finger gesture ended: nothing until every finger has lifted
+};
+
+struct TouchFinger {
+    long id;
+    double x, y; // CSS pixels from the canvas's top left
+};
+
+struct TouchState {
+    int gesture;
+    int count;
+    TouchFinger fingers[2];
+    double startX, startY;
+    double spread; // the two fingers' distance at the last wheel turn
+};
+
+TouchState touch;
+
+double TouchSpread() {
+    double dx = touch.fingers[1].x - touch.fingers[0].x;
+    double dy = touch.fingers[1].y - touch.fingers[0].y;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+// A mouse event at a point in CSS pixels from the canvas's top left.
+void QueuePointerEvent(int type, int button, double x, double y) {
+    pointer.x = x;
+    pointer.y = y;
+    pointer.inside = 1;
+    PlatformEvent event = MakeEvent(type);
+    event.x = (int)(x * mainWindow.pixelRatio);
+    event.y = (int)(y * mainWindow.pixelRatio);
+    event.button = button;
+    if (type == EventMouseDown) {
+        pointer.buttonsHeld |= 1 << button;
+        event.clicks = CountClicks(button, emscripten_get_now());
+    } else if (type == EventMouseUp) {
+        pointer.buttonsHeld &= ~(1 << button);
+    }
+    Queue(event);
+}
+
+void StartTouchDrag() {
+    touch.gesture = TouchDrag;
+    QueuePointerEvent(EventMouseMove, 0, touch.startX, touch.startY);
+    QueuePointerEvent(EventMouseDown, MouseLeft, touch.startX, touch.startY);
+}
+
+void StartTwoFingers() {
+    touch.gesture = TouchTwo;
+    touch.spread = TouchSpread();
+    double x = (touch.fingers[0].x + touch.fingers[1].x) / 2;
+    double y = (touch.fingers[0].y + touch.fingers[1].y) / 2;
+    QueuePointerEvent(EventMouseMove, 0, x, y);
+    QueuePointerEvent(EventMouseDown, MouseRight, x, y);
+}
+
+void MoveTwoFingers() {
+    double x = (touch.fingers[0].x + touch.fingers[1].x) / 2;
+    double y = (touch.fingers[0].y + touch.fingers[1].y) / 2;
+    QueuePointerEvent(EventMouseMove, 0, x, y);
+    double spread = TouchSpread();
+    if (spread > 0.0 && touch.spread > 0.0) {
+        PlatformEvent wheel = MakeEvent(EventMouseWheel);
+        wheel.wheel = std::log(spread / touch.spread) / std::log(2.0) * NotchesPerDoubling;
+        if (std::fabs(wheel.wheel) >= 0.05) {
+            touch.spread = spread;
+            Queue(wheel);
+        }
+    }
+}
+
+// Ends whatever the fingers were doing; a finger that never moved was a tap: a click.
+void EndTouch() {
+    switch (touch.gesture) {
+    case TouchWaiting:
+        StartTouchDrag();
+        QueuePointerEvent(EventMouseUp, MouseLeft, touch.startX, touch.startY);
+        break;
+    case TouchDrag:
+        QueuePointerEvent(EventMouseUp, MouseLeft, pointer.x, pointer.y);
+        break;
+    case TouchTwo:
+        QueuePointerEvent(EventMouseUp, MouseRight, pointer.x, pointer.y);
+        break;
+    default:
+        break;
+    }
+    touch.gesture = TouchDone;
+}
+
+// The fingers as the event tells them, the first two that touched the canvas.
+void ReadFingers(const EmscriptenTouchEvent &event) {
+    double left = CanvasLeft(), top = CanvasTop();
+    int count = 0;
+    for (int i = 0; i < event.numTouches; ++i) {
+        const EmscriptenTouchPoint &point = event.touches[i];
+        if (!point.onTarget)
+            continue;
+        if (count < 2)
+            touch.fingers[count] =
+                TouchFinger{point.identifier, point.clientX - left, point.clientY - top};
+        ++count;
+    }
+    touch.count = count;
+}
+
+EM_BOOL OnTouch(int eventType, const EmscriptenTouchEvent *event, void *) {
+    if (!mainWindow.open)
+        return 0;
+    // Lifted fingers are still in the event's list, marked as changed.
+    EmscriptenTouchEvent held = *event;
+    if (eventType == EMSCRIPTEN_EVENT_TOUCHEND || eventType == EMSCRIPTEN_EVENT_TOUCHCANCEL) {
+        held.numTouches = 0;
+        for (int i = 0; i < event->numTouches; ++i)
+            if (!event->touches[i].isChanged)
+                held.touches[held.numTouches++] = event->touches[i];
+    }
+    int before = touch.count;
+    ReadFingers(held);
+    if (touch.count == 0) {
+        EndTouch();
+        touch.gesture = TouchNone;
+        return 1;
+    }
+    if (before == 0 && touch.count == 1 && touch.gesture == TouchNone) {
+        touch.gesture = TouchWaiting;
+        touch.startX = touch.fingers[0].x;
+        touch.startY = touch.fingers[0].y;
+        return 1;
+    }
+    if (touch.count >= 2) {
+        if (touch.gesture == TouchNone || touch.gesture == TouchWaiting)
+            StartTwoFingers();
+        else if (touch.gesture == TouchTwo)
+            MoveTwoFingers();
+        else if (touch.gesture == TouchDrag)
+            EndTouch(); // a second finger ends a one-finger drag
+        return 1;
+    }
+    if (touch.gesture == TouchTwo && touch.count < 2) {
+        EndTouch();
+        return 1;
+    }
+    double dx = touch.fingers[0].x - touch.startX, dy = touch.fingers[0].y - touch.startY;
+    if (touch.gesture == TouchWaiting && dx * dx + dy * dy > TapSlackCssPixels * TapSlackCssPixels)
+        StartTouchDrag();
+    if (touch.gesture == TouchDrag)
+        QueuePointerEvent(EventMouseMove, 0, touch.fingers[0].x, touch.fingers[0].y);
+    return 1; // no scrolling, no zooming of the page, no mouse events made up from the touch
+}
+
 // The right button's menu would cover the canvas during a right drag.
 EM_JS(void, KeepMenuFromCanvas, (), {
     Module.canvas.oncontextmenu = function(event) {
@@ -314,6 +567,10 @@ void ListenToPage() {
     emscripten_set_mouseup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, 1, OnMouseButton);
     emscripten_set_mousemove_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, 1, OnMouseMove);
     emscripten_set_wheel_callback(CanvasSelector, nullptr, 1, OnWheel);
+    emscripten_set_touchstart_callback(CanvasSelector, nullptr, 1, OnTouch);
+    emscripten_set_touchmove_callback(CanvasSelector, nullptr, 1, OnTouch);
+    emscripten_set_touchend_callback(CanvasSelector, nullptr, 1, OnTouch);
+    emscripten_set_touchcancel_callback(CanvasSelector, nullptr, 1, OnTouch);
     KeepMenuFromCanvas();
 }
 
@@ -346,14 +603,72 @@ void FeedPanel(const PlatformEvent &event) {
     }
 }
 
-// Gives the browser its turn until the next tick is due, one timer period at most; the page's
-// events arrive meanwhile.
-void YieldUntilTickDue(double now) {
-    emscripten_sleep((unsigned int)MillisecondsBeforeNextLook(frameTimer, now));
+// Gives the browser its turn until it next shows the page (platform/web_refresh.js).
+extern "C" void skin_wait_for_refresh();
+
+void WaitForRefresh() {
+    skin_wait_for_refresh();
 }
 
+// A new refresh: the ticks for the time since the last one are due.
+void BeginRefresh(double nowMs) {
+    refresh.painted = 0;
+    FollowCanvas();
+    if (!frameTimer.running)
+        return;
+    int due = (int)((nowMs - refresh.tickClockMs) / frameTimer.periodMs);
+    if (due > MaxTicksPerRefresh) {
+        due = MaxTicksPerRefresh;
+        refresh.tickClockMs = nowMs;
+    } else if (due > 0) {
+        refresh.tickClockMs += due * frameTimer.periodMs;
+    }
+    refresh.ticksOwed = due > 0 ? due : 0;
+}
+
+// The display's pace: input first, then the ticks the time asks for, then one frame of them.
+int NextPacedEvent(PlatformEvent &event) {
+    if (refresh.ticksOwed > 0 && frameTimer.running) {
+        --refresh.ticksOwed;
+        event = MakeEvent(EventTimer);
+        PublishTicks((double)++ticksTaken);
+        return 1;
+    }
+    if (paintPending && mainWindow.open && !refresh.painted) {
+        refresh.painted = 1;
+        event = TakePaintEvent();
+        return 1;
+    }
+    WaitForRefresh();
+    BeginRefresh(emscripten_get_now());
+    return 0;
+}
+
+// As fast as frames can be drawn, the same on every machine: a tick whenever nothing else
+// waits, each followed by its frame, and the browser's turn after every frame shown.
+int NextUnpacedEvent(PlatformEvent &event) {
+    if (paintPending && mainWindow.open) {
+        event = TakePaintEvent();
+        return 1;
+    }
+    if (refresh.mustYield) {
+        refresh.mustYield = 0;
+        emscripten_sleep(0);
+        return 0;
+    }
+    if (TakeTick(frameTimer, 0.0)) {
+        event = MakeEvent(EventTimer);
+        PublishTicks((double)++ticksTaken);
+        return 1;
+    }
+    emscripten_sleep((unsigned int)MillisecondsBeforeNextLook(frameTimer, 0.0));
+    return 0;
+}
+
+// In plain words: the page's reader cannot act on an EGL error code, so it goes to the console.
 void Fail(const char *what) {
-    std::snprintf(lastError, sizeof lastError, "%s (EGL error 0x%04X)", what, eglGetError());
+    std::snprintf(lastError, sizeof lastError, "%s", what);
+    EM_ASM({ console.info('EGL error 0x' + $0.toString(16)); }, eglGetError());
 }
 
 // WebGL 1, which the fixed-function emulation draws with, through Emscripten's EGL. Colour and
@@ -380,7 +695,7 @@ int CreateContext(const PixelFormatRequest &format) {
     mainWindow.context =
         eglCreateContext(mainWindow.display, config, EGL_NO_CONTEXT, contextAttributes);
     if (mainWindow.surface == EGL_NO_SURFACE || mainWindow.context == EGL_NO_CONTEXT) {
-        Fail("cannot create the GL context");
+        Fail("this browser has no WebGL, which the demo needs");
         return 0;
     }
     if (!eglMakeCurrent(mainWindow.display, mainWindow.surface, mainWindow.surface,
@@ -417,18 +732,23 @@ void PlatformScreenSize(int &width, int &height) {
     height = ViewportHeight();
 }
 
-// The window has no frame on the page, so the outer size is the canvas's.
+// The window has no frame on the page. It fills the page's window, whatever size is asked for;
+// a deterministic run's has the size asked for instead, with one drawable pixel per CSS pixel,
+// so that its pictures are the desktop's whatever the screen.
 int PlatformCreateWindow(const char *title, int outerWidth, int outerHeight,
                          const PixelFormatRequest &format, WindowProcedure procedure) {
     std::memset(&mainWindow, 0, sizeof mainWindow);
+    mainWindow.fixedSize = frameTimer.unpaced;
     mainWindow.width = outerWidth;
     mainWindow.height = outerHeight;
-    mainWindow.pixelRatio = emscripten_get_device_pixel_ratio();
-    emscripten_set_canvas_element_size(CanvasSelector, DrawableWidth(), DrawableHeight());
-    emscripten_set_element_css_size(CanvasSelector, outerWidth, outerHeight);
+    if (mainWindow.fixedSize)
+        emscripten_set_element_css_size(CanvasSelector, outerWidth, outerHeight);
+    FitCanvas();
     emscripten_set_window_title(title);
     if (!CreateContext(format))
         return 0;
+    mainWindow.largestDrawable = LargestViewportSide();
+    FitCanvas();
     mainWindow.open = 1;
     mainWindow.procedure = procedure;
     ListenToPage();
@@ -465,7 +785,10 @@ void PlatformSetUnpacedTimer(int unpaced) {
 }
 
 void PlatformStartTimer(int periodMilliseconds) {
-    StartTickTimer(frameTimer, periodMilliseconds, emscripten_get_now());
+    double now = emscripten_get_now();
+    StartTickTimer(frameTimer, periodMilliseconds, now);
+    refresh.tickClockMs = now;
+    refresh.ticksOwed = 0;
 }
 
 void PlatformStopTimer() {
@@ -486,17 +809,9 @@ int PlatformGetMessage(PlatformEvent &event) {
                 FeedPanel(event);
             return 1;
         }
-        // Paints and ticks come only when nothing else is waiting, paints first.
-        if (paintPending && mainWindow.open) {
-            event = TakePaintEvent();
+        // Ticks and paints come only when no input is waiting.
+        if (frameTimer.unpaced ? NextUnpacedEvent(event) : NextPacedEvent(event))
             return 1;
-        }
-        double now = frameTimer.unpaced ? 0.0 : emscripten_get_now();
-        if (TakeTick(frameTimer, now)) {
-            event = MakeEvent(EventTimer);
-            return 1;
-        }
-        YieldUntilTickDue(now);
     }
 }
 
@@ -504,6 +819,32 @@ int PlatformStartPanelInput() {
     if (!mainWindow.open || panelInput)
         return 0;
     std::memset(&panelMouse, 0, sizeof panelMouse);
+    // The keys a text field uses, by the page's codes, which KeysDown is indexed by.
+    ImGuiIO &io = ImGui::GetIO();
+    const int keys[][2] = {
+        {ImGuiKey_Tab, KeyTab},
+        {ImGuiKey_LeftArrow, KeyLeft},
+        {ImGuiKey_RightArrow, KeyRight},
+        {ImGuiKey_UpArrow, KeyUp},
+        {ImGuiKey_DownArrow, KeyDown},
+        {ImGuiKey_PageUp, KeyPageUp},
+        {ImGuiKey_PageDown, KeyPageDown},
+        {ImGuiKey_Home, KeyHome},
+        {ImGuiKey_End, KeyEnd},
+        {ImGuiKey_Delete, KeyDelete},
+        {ImGuiKey_Backspace, KeyBackspace},
+        {ImGuiKey_Space, KeySpace},
+        {ImGuiKey_Enter, KeyReturn},
+        {ImGuiKey_Escape, KeyEscape},
+        {ImGuiKey_A, 'A'},
+        {ImGuiKey_C, 'C'},
+        {ImGuiKey_V, 'V'},
+        {ImGuiKey_X, 'X'},
+        {ImGuiKey_Y, 'Y'},
+        {ImGuiKey_Z, 'Z'},
+    };
+    for (const auto &key : keys)
+        io.KeyMap[key[0]] = key[1];
     panelInput = 1;
     return 1;
 }
@@ -561,13 +902,14 @@ void PlatformPostQuit(int exitCode) {
     quitCode = exitCode;
 }
 
-// The browser shows the frame once the program gives it its turn.
+// The browser shows the frame once the program gives it its turn, which the loop does when it
+// next looks for an event: so only the loop ever yields (and only its own calls need Asyncify).
 void PlatformSwapBuffers() {
     if (!mainWindow.open)
         return;
     eglSwapBuffers(mainWindow.display, mainWindow.surface);
     PublishFramePresented((double)++framesPresented, (double)eventsTaken);
-    emscripten_sleep(0);
+    refresh.mustYield = 1;
 }
 
 double PlatformSeconds() {
@@ -579,8 +921,10 @@ void PlatformShutdown() {
         eglTerminate(mainWindow.display);
     std::memset(&mainWindow, 0, sizeof mainWindow);
     std::memset(&frameTimer, 0, sizeof frameTimer);
+    std::memset(&refresh, 0, sizeof refresh);
     std::memset(&queue, 0, sizeof queue);
     std::memset(keysHeld, 0, sizeof keysHeld);
+    std::memset(&touch, 0, sizeof touch);
     panelInput = 0;
     paintPending = 0;
     pictureLost = 0;

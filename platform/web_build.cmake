@@ -1,13 +1,15 @@
 # The browser build, configured with Emscripten's CMake wrapper (tools/setup.sh web does it all):
 #   emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DSKIN_IMGUI_SOURCE_DIR=DIR
 # It builds the same program from the same sources, but for the platform layer, which runs in
-# the page (platform_web.cpp), and the panel's drawing, which uses Dear ImGui's WebGL back end.
+# the page (platform_web.cpp), and the panel's drawing, which has a WebGL drawer of its own.
 # The result is one static folder, site/: index.html, skinning_demo.js, .wasm and .data.
 set(SKIN_TESTS OFF CACHE BOOL "" FORCE)
+# The page is downloaded before it runs: optimised for size (the frame's time goes to the GL).
+add_compile_options(-Os)
 set(SKIN_BENCH OFF CACHE BOOL "" FORCE)
 
-# Dear ImGui from its sources (Debian's source package imgui): the core and the OpenGL ES 2
-# back end, which is WebGL 1's.
+# Dear ImGui from its sources (Debian's source package imgui): the core only; the panel is drawn
+# by render/panel_drawing_web.cpp.
 set(SKIN_IMGUI_SOURCE_DIR "" CACHE PATH "Dear ImGui's sources (apt-get source imgui)")
 if(NOT EXISTS "${SKIN_IMGUI_SOURCE_DIR}/imgui.cpp")
   message(FATAL_ERROR "SKIN_IMGUI_SOURCE_DIR must name Dear ImGui's sources (apt-get source imgui)")
@@ -17,10 +19,8 @@ add_library(imgui_web STATIC
   ${SKIN_IMGUI_SOURCE_DIR}/imgui_draw.cpp
   ${SKIN_IMGUI_SOURCE_DIR}/imgui_tables.cpp
   ${SKIN_IMGUI_SOURCE_DIR}/imgui_widgets.cpp
-  ${SKIN_IMGUI_SOURCE_DIR}/backends/imgui_impl_opengl3.cpp
 )
 target_include_directories(imgui_web SYSTEM PUBLIC ${SKIN_IMGUI_SOURCE_DIR})
-target_compile_definitions(imgui_web PRIVATE IMGUI_IMPL_OPENGL_ES2)
 target_compile_options(imgui_web PRIVATE -w) # not this project's code
 # Under the name the desktop build gives Debian's library, so the folders link it unchanged.
 add_library(PkgConfig::IMGUI ALIAS imgui_web)
@@ -48,28 +48,50 @@ set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodej
 
 set(SKIN_WEB_SITE_DIR ${CMAKE_BINARY_DIR}/site)
 
+# The textures as the page downloads them: 8-bit palettised, which the program's BMP loader reads
+# (the floor's colours all fit in the palette; the limb's keeps every pixel within a few levels,
+# at half its rows). The sources in assets/ stay as they are for the desktop.
+find_program(SKIN_PYTHON python3 REQUIRED NO_CMAKE_FIND_ROOT_PATH)
+
 # The program as a page. Called once the program's target exists.
 function(skin_make_web_page target)
   set(assets ${PROJECT_SOURCE_DIR}/assets)
+  set(web_assets ${CMAKE_BINARY_DIR}/web-assets)
+  set(convert ${PROJECT_SOURCE_DIR}/tools/web_textures.py)
+  add_custom_command(
+    OUTPUT ${web_assets}/floor.bmp ${web_assets}/curlwhip.bmp
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${web_assets}
+    COMMAND ${SKIN_PYTHON} ${convert} ${assets}/floor.bmp ${web_assets}/floor.bmp
+    COMMAND ${SKIN_PYTHON} ${convert} --half-height ${assets}/curlwhip.bmp ${web_assets}/curlwhip.bmp
+    DEPENDS ${assets}/floor.bmp ${assets}/curlwhip.bmp ${convert}
+    COMMENT "Palettising the textures for the page")
+  add_custom_target(web_textures DEPENDS ${web_assets}/floor.bmp ${web_assets}/curlwhip.bmp)
+  add_dependencies(${target} web_textures)
   target_link_options(${target} PRIVATE
+    -Os
     # The fixed-function GL the renderer is written for, emulated on WebGL 1.
     -sLEGACY_GL_EMULATION=1
     # The canvas keeps its last frame after the browser has shown it, so the page can still
     # read it (a screenshot, the last frame of a run that has ended).
     -sGL_TESTING=1
-    # The program's own loop yields to the browser while it waits, instead of returning.
+    # The program's own loop yields to the browser while it waits, instead of returning. Only
+    # the loop yields, through direct calls from main, so no call through a pointer needs the
+    # unwinding code (which would otherwise go into nearly every function).
     -sASYNCIFY=1
+    -sASYNCIFY_IGNORE_INDIRECT=1
+    "SHELL:--js-library ${PROJECT_SOURCE_DIR}/platform/web_refresh.js"
+    "-sASYNCIFY_IMPORTS=['skin_wait_for_refresh']"
     # main's return runs the page's onExit, which tells the user the demo has ended.
     -sEXIT_RUNTIME=1
     -sALLOW_MEMORY_GROWTH=1
     -sENVIRONMENT=web
     # The textures, in the working directory the program looks in first.
-    "SHELL:--preload-file ${assets}/floor.bmp@/floor.bmp"
-    "SHELL:--preload-file ${assets}/curlwhip.bmp@/curlwhip.bmp")
+    "SHELL:--preload-file ${web_assets}/floor.bmp@/floor.bmp"
+    "SHELL:--preload-file ${web_assets}/curlwhip.bmp@/curlwhip.bmp")
   set_target_properties(${target} PROPERTIES
     SUFFIX .js
     RUNTIME_OUTPUT_DIRECTORY ${SKIN_WEB_SITE_DIR}
-    LINK_DEPENDS "${assets}/floor.bmp;${assets}/curlwhip.bmp")
+    LINK_DEPENDS "${web_assets}/floor.bmp;${web_assets}/curlwhip.bmp;${PROJECT_SOURCE_DIR}/platform/web_refresh.js")
   configure_file(${PROJECT_SOURCE_DIR}/platform/web_page.html ${SKIN_WEB_SITE_DIR}/index.html
                  COPYONLY)
 endfunction()

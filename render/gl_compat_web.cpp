@@ -6,8 +6,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <emscripten.h>
 
 #include "render/gl_compat_web.h"
+#include "skeleton/vec3d.h"
 
 // The header renames the calls for the files that include it; here they are the real ones.
 #undef glBegin
@@ -153,17 +155,6 @@ Primitive primitive;
 GLenum matrixMode = GL_MODELVIEW;
 GLint viewport[4] = {0, 0, 0, 0};
 
-double Dot3(const double a[3], const double b[3]) {
-    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
-
-void Normalise3(double v[3]) {
-    double length = std::sqrt(Dot3(v, v));
-    if (length > 0.0)
-        for (int i = 0; i < 3; ++i)
-            v[i] /= length;
-}
-
 // m is column major, as the GL keeps it.
 void Transform4(const GLfloat m[16], const double v[4], double out[4]) {
     for (int row = 0; row < 4; ++row)
@@ -192,13 +183,13 @@ void ComputeNormalMatrix(const GLfloat m[16], double normal[9]) {
 // spot, a viewer at infinity, the colour clamped.
 void LightVertex(const double eyePosition[3], GLfloat out[4]) {
     const MaterialState &material = state.materials[0];
-    double n[3];
-    for (int r = 0; r < 3; ++r)
-        n[r] = primitive.normalMatrix[r * 3] * state.normal[0] +
-               primitive.normalMatrix[r * 3 + 1] * state.normal[1] +
-               primitive.normalMatrix[r * 3 + 2] * state.normal[2];
+    const double *m = primitive.normalMatrix;
+    const GLfloat *sent = state.normal;
+    Vec3d n = {m[0] * sent[0] + m[1] * sent[1] + m[2] * sent[2],
+               m[3] * sent[0] + m[4] * sent[1] + m[5] * sent[2],
+               m[6] * sent[0] + m[7] * sent[1] + m[8] * sent[2]};
     if (state.normalize)
-        Normalise3(n);
+        n = Normalised(n);
     double colour[3];
     for (int c = 0; c < 3; ++c)
         colour[c] = material.emission.c[c] + state.modelAmbient.c[c] * material.ambient.c[c];
@@ -206,18 +197,17 @@ void LightVertex(const double eyePosition[3], GLfloat out[4]) {
         const LightState &light = state.lights[i];
         if (!light.enabled)
             continue;
-        double toLight[3];
-        for (int k = 0; k < 3; ++k)
-            toLight[k] = light.position[3] != 0.0f
-                             ? light.position[k] / light.position[3] - eyePosition[k]
-                             : light.position[k];
-        Normalise3(toLight);
-        double diffuse = Dot3(n, toLight);
+        const GLfloat *p = light.position;
+        Vec3d toLight = p[3] != 0.0f
+                            ? Vec3d{p[0] / p[3] - eyePosition[0], p[1] / p[3] - eyePosition[1],
+                                    p[2] / p[3] - eyePosition[2]}
+                            : Vec3d{p[0], p[1], p[2]};
+        toLight = Normalised(toLight);
+        double diffuse = Dot(n, toLight);
         double specular = 0.0;
         if (diffuse > 0.0) {
-            double half[3] = {toLight[0], toLight[1], toLight[2] + 1.0};
-            Normalise3(half);
-            double facing = Dot3(n, half);
+            Vec3d half = Normalised(Vec3d{toLight.x, toLight.y, toLight.z + 1.0});
+            double facing = Dot(n, half);
             specular = facing > 0.0 ? std::pow(facing, (double)material.shininess)
                                     : (material.shininess == 0.0f ? 1.0 : 0.0);
         } else {
@@ -359,6 +349,31 @@ void Switch(GLenum capability, int on) {
         glDisable(capability);
 }
 
+// Drawable pixels per CSS pixel, as the page's window layer sized the canvas.
+EM_JS(double, PagePixelRatio, (), { return Module.drawingPixelRatio || 1; });
+
+// Widths and sizes are asked for in CSS pixels, so that a line is as thick on a dense screen as
+// on the desktop; within what the GL can draw (often only 1 for lines), read once.
+GLfloat DrawablePixels(GLfloat cssPixels, GLenum rangeName) {
+    static GLfloat lineRange[2] = {0.0f, 0.0f}, pointRange[2] = {0.0f, 0.0f};
+    GLfloat *range = rangeName == GL_ALIASED_LINE_WIDTH_RANGE ? lineRange : pointRange;
+    if (range[1] <= 0.0f) {
+        glGetFloatv(rangeName, range);
+        if (range[1] <= 0.0f)
+            range[0] = range[1] = 1.0f;
+    }
+    GLfloat pixels = (GLfloat)(cssPixels * PagePixelRatio());
+    return pixels < range[0] ? range[0] : pixels > range[1] ? range[1] : pixels;
+}
+
+void PassLineWidth(GLfloat width) {
+    glLineWidth(DrawablePixels(width, GL_ALIASED_LINE_WIDTH_RANGE));
+}
+
+void PassPointSize(GLfloat size) {
+    glPointSize(DrawablePixels(size, GL_ALIASED_POINT_SIZE_RANGE));
+}
+
 // The browser's GL made to match the state kept here.
 void ApplyPassedOn() {
     Switch(GL_TEXTURE_2D, state.texture2d);
@@ -370,8 +385,8 @@ void ApplyPassedOn() {
     glDepthFunc(state.depthFunction);
     glDepthMask(state.depthMask);
     glBlendFunc(state.blendSource, state.blendDestination);
-    glLineWidth(state.lineWidth);
-    glPointSize(state.pointSize);
+    PassLineWidth(state.lineWidth);
+    PassPointSize(state.pointSize);
     glPolygonOffset(state.offsetFactor, state.offsetUnits);
 }
 
@@ -668,12 +683,12 @@ void CompatGlBlendFunc(GLenum source, GLenum destination) {
 
 void CompatGlLineWidth(GLfloat width) {
     state.lineWidth = width;
-    glLineWidth(width);
+    PassLineWidth(width);
 }
 
 void CompatGlPointSize(GLfloat size) {
     state.pointSize = size;
-    glPointSize(size);
+    PassPointSize(size);
 }
 
 void CompatGlViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
@@ -761,4 +776,9 @@ void CompatGluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdoub
         0.0,
     };
     glMultMatrixd(matrix);
+}
+
+void CompatRestorePassedOnState() {
+    ApplyPassedOn();
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
 }

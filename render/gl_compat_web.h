@@ -49,6 +49,11 @@ void CompatGlReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum 
                         GLvoid *pixels);
 void CompatGluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar);
 
+// Puts the browser's GL back to the state the stand-ins keep (switches, depth, blending, line
+// and point sizes, polygon offset, viewport) after something drew past them (the panel), from
+// what they know: reading it back would make the browser wait for the GPU.
+void CompatRestorePassedOnState();
+
 #define glBegin CompatGlBegin
 #define glEnd CompatGlEnd
 #define glVertex3f CompatGlVertex3f

@@ -42,6 +42,11 @@ inline Vec3d DirectionOr(const Vec3d &v, const Vec3d &fallback) {
     double length = Length(v);
     return length > 1e-12 ? Times(v, 1.0 / length) : fallback;
 }
+// v divided by its length, or v as it is when it has none, as the GL normalises.
+inline Vec3d Normalised(const Vec3d &v) {
+    double length = Length(v);
+    return length > 0.0 ? Vec3d{v.x / length, v.y / length, v.z / length} : v;
+}
 // The part of v at right angles to the unit vector axis.
 inline Vec3d Across(const Vec3d &v, const Vec3d &axis) {
     return Minus(v, Times(axis, Dot(v, axis)));

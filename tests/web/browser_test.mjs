@@ -8,6 +8,7 @@ import { execFileSync, spawn } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
+import zlib from 'node:zlib';
 import { chromium } from 'playwright-core';
 
 const [siteFolder, desktopProgram] = process.argv.slice(2);
@@ -46,8 +47,30 @@ function startServer() {
     });
 }
 
-// Analysis inside the page, on the canvas as it was last presented.
+// Analysis inside the page, on the canvas as it was last presented; and a count of the WebGL
+// calls that read state back, each of which makes the browser wait for the GPU.
 const pageHelpers = `
+window.testGlReads = 0;
+for (const name of ['getParameter', 'isEnabled']) {
+    const original = WebGLRenderingContext.prototype[name];
+    WebGLRenderingContext.prototype[name] = function (...args) {
+        ++window.testGlReads;
+        return original.apply(this, args);
+    };
+}
+// From now on, how many frames each display refresh brought.
+window.testWatchRefreshes = function () {
+    window.testRefreshes = { count: 0, doubled: 0, last: Module.framesPresented };
+    (function watch() {
+        requestAnimationFrame(() => {
+            const r = window.testRefreshes;
+            ++r.count;
+            r.doubled += Module.framesPresented - r.last >= 2;
+            r.last = Module.framesPresented;
+            watch();
+        });
+    })();
+};
 window.testPicture = function (source) {
     const canvas = document.createElement('canvas');
     canvas.width = source.width;
@@ -102,8 +125,11 @@ async function savePicture(page, name) {
     fs.writeFileSync(path.join(pictureFolder, name + '.png'), Buffer.from(url.split(',')[1], 'base64'));
 }
 
-async function openPage(address, query) {
+// Pages open in an 800 x 600 window, where the canvas that fills it has the desktop window's
+// size, so the places the checks look at are the same.
+async function openPage(address, query, viewport = { width: 800, height: 600 }) {
     const page = await context.newPage();
+    await page.setViewportSize(viewport);
     page.on('console', (message) => {
         if (message.type() === 'error')
             consoleErrors.push(`${query || '(no options)'}: ${message.text()}`);
@@ -147,18 +173,38 @@ async function canvasBox(page) {
     });
 }
 
-// The page loads and draws frame after frame.
+// Everything the page loaded, as a server that compresses would send it (gzip at its best), is
+// at most 450 KB.
+async function checkTransferSize(page) {
+    const names = await page.evaluate(() => performance.getEntriesByType('resource')
+        .map((entry) => new URL(entry.name))
+        .filter((url) => url.protocol.startsWith('http'))
+        .map((url) => decodeURIComponent(url.pathname.slice(1))));
+    const files = ['index.html', ...new Set(names)];
+    let total = 0;
+    const sizes = files.map((name) => {
+        const bytes = zlib.gzipSync(fs.readFileSync(path.join(siteFolder, name)), { level: 9 }).length;
+        total += bytes;
+        return `${name} ${(bytes / 1000).toFixed(1)}`;
+    });
+    if (files.length < 4 || total > 450000)
+        fail(`the page loads ${(total / 1000).toFixed(1)} KB gzipped: ${sizes.join(', ')}`);
+    console.log(`ok: the page loads ${(total / 1000).toFixed(1)} KB gzipped (${sizes.join(', ')})`);
+}
+
+// The page loads and draws frame after frame, on a canvas that fills its window.
 async function checkLoads(address) {
     const page = await openPage(address, '');
     await page.waitForFunction(() => Module.framesPresented >= 40, null, { timeout: waitLimitMs });
     const box = await canvasBox(page);
-    if (box.width !== 800 || box.height !== 600)
-        fail(`the canvas is ${box.width} x ${box.height}, not 800 x 600`);
+    if (box.x !== 0 || box.y !== 0 || box.width !== 800 || box.height !== 600)
+        fail(`the canvas is ${box.width} x ${box.height} at ${box.x}, ${box.y}, not the window's 800 x 600`);
     const lit = await measure(page, 'lit', [0, 0, 800, 600]);
     if (lit.count < 20000)
         fail(`the scene is missing (${lit.count} lit pixels)`);
     await savePicture(page, 'loaded');
     console.log(`ok: the page draws frame after frame (${lit.count} lit pixels)`);
+    await checkTransferSize(page);
     return page;
 }
 
@@ -272,6 +318,164 @@ async function checkKeys(page) {
     console.log(`ok: keys reach the program (red pixels above the limb ${before.count} -> ${after.count})`);
 }
 
+// The canvas follows its window: resized, it covers the new window from its top left corner, with
+// as many pixels as the screen has there (twice as many each way at a pixel ratio of 2), and the
+// scene is drawn over all of it.
+async function checkCanvasFollows(page) {
+    const cdp = await page.context().newCDPSession(page);
+    const sizes = [[480, 360, 1], [1920, 1080, 1], [800, 600, 2]];
+    for (const [width, height, ratio] of sizes) {
+        await cdp.send('Emulation.setDeviceMetricsOverride',
+                       { width, height, deviceScaleFactor: ratio, mobile: false });
+        const wanted = [Math.round(width * ratio), Math.round(height * ratio)];
+        // The new size reaches the program as an input, which a frame then shows.
+        try {
+            await page.waitForFunction(([w, h]) => {
+                const canvas = document.getElementById('canvas');
+                return canvas.width === w && canvas.height === h &&
+                       Module.eventsDrawn >= Module.eventsQueued;
+            }, wanted, { timeout: waitLimitMs });
+        } catch (error) {
+            const size = await page.evaluate(() => [canvas.width, canvas.height]);
+            fail(`in a ${width} x ${height} window at pixel ratio ${ratio} the canvas has ` +
+                 `${size[0]} x ${size[1]} pixels, not ${wanted[0]} x ${wanted[1]}`);
+        }
+        const box = await canvasBox(page);
+        if (box.x !== 0 || box.y !== 0 || box.width !== width || box.height !== height)
+            fail(`in a ${width} x ${height} window the canvas covers ${box.width} x ${box.height} ` +
+                 `at ${box.x}, ${box.y}`);
+        // The scene is drawn over the whole canvas: the floor reaches the middle of its bottom
+        // edge, and the lit pixels lie about its middle (a viewport left at the old size would
+        // put them in a corner).
+        const [w, h] = wanted;
+        const bottom = await measure(page, 'lit', [Math.round(w * 0.45), h - Math.round(h / 10),
+                                                   Math.round(w * 0.1), Math.round(h / 10)]);
+        const all = await measure(page, 'lit', [0, 0, w, h]);
+        if (bottom.count < w * h / 200 || Math.abs(all.x - w / 2) > w * 0.15)
+            fail(`in a ${width} x ${height} window at pixel ratio ${ratio} the scene is not drawn ` +
+                 `over the canvas (${bottom.count} lit pixels at the bottom middle, the lit ` +
+                 `pixels' middle at x ${all.x})`);
+        await savePicture(page, `window-${width}x${height}-ratio-${ratio}`);
+    }
+    await cdp.send('Emulation.clearDeviceMetricsOverride');
+    console.log('ok: the canvas fills a 480 x 360 and a 1920 x 1080 window, and has twice the ' +
+                'pixels each way at pixel ratio 2');
+}
+
+// Escape ends the demo; the page then offers to start it again, which does.
+async function checkStartAgain(page) {
+    await page.keyboard.press('Escape');
+    await page.waitForFunction(() => window.demoExitCode !== undefined, null, { timeout: waitLimitMs });
+    await page.getByRole('button', { name: 'Start again' }).click();
+    await page.waitForFunction(() => window.Module && Module.framesPresented >= 5, null,
+                               { timeout: waitLimitMs });
+    console.log('ok: after Escape, "Start again" starts the demo again');
+}
+
+async function cardText(page) {
+    return page.evaluate(() => {
+        const card = document.getElementById('card');
+        return card.hidden ? '' : card.innerText;
+    });
+}
+
+async function waitForCard(page, what, pattern) {
+    try {
+        await page.waitForFunction((source) => {
+            const card = document.getElementById('card');
+            return !card.hidden && new RegExp(source).test(card.innerText);
+        }, pattern.source, { timeout: waitLimitMs });
+    } catch (error) {
+        fail(`${what}: the page says "${await cardText(page)}", not ${pattern}`);
+    }
+}
+
+// What the page says when it cannot run the demo, in plain words: a file that does not come, an
+// option the program refuses, ?headless; and what it leaves alone: the parameters the program
+// does not know, which links gain when they are shared.
+async function checkLoadingAndErrors(address) {
+    let page = await context.newPage();
+    await page.route('**/skinning_demo.data', (route) => route.fulfill({ status: 404, body: 'none' }));
+    await page.goto(address);
+    await waitForCard(page, 'a missing .data', /could not load skinning_demo\.data: 404/);
+    await page.close();
+
+    // The program's own error line goes to the console, as it should here.
+    page = await context.newPage();
+    await page.goto(address + '?frames=many');
+    await waitForCard(page, 'a bad option', /cannot use: --frames needs a whole number/);
+    const links = await page.evaluate(() => [...document.querySelectorAll('#actions a')]
+                                            .map((a) => a.getAttribute('href')));
+    if (!links.includes('/?help') || !links.includes('/'))
+        fail(`a bad option: the page links to ${links.join(', ')}, not to ?help and the page alone`);
+    await page.close();
+
+    page = await openPage(address, '?headless');
+    await page.waitForFunction(() => document.readyState === 'complete');
+    if (await page.evaluate(() => !!window.Asyncify))
+        fail('?headless: the page started the program');
+    await waitForCard(page, '?headless', /\?headless means nothing in a page/);
+    await page.close();
+
+    // ?help lists the options and keys in the page's words: nothing about a working directory,
+    // a display or quitting.
+    page = await openPage(address, '?help');
+    await waitForCard(page, '?help', /options, which go in the page's address/);
+    const usage = await page.evaluate(() => document.getElementById('output').innerText);
+    for (const words of [/Escape +end the demo/, /F12 +download the frame on screen as a PNG/,
+                         /--screenshot FILE +download the last frame/])
+        if (!words.test(usage))
+            fail(`?help does not say ${words}:\n${usage}`);
+    for (const words of [/working directory/, /--headless/, /\bquit\b/, /--help'/])
+        if (words.test(usage))
+            fail(`?help says ${words}:\n${usage}`);
+    await page.close();
+
+    // The page's list of the program's options is the program's own.
+    const help = execFileSync(desktopProgram, ['--help'], { encoding: 'utf8' });
+    const programOptions = [...help.matchAll(/^ {2}--([a-z-]+)/gm)].map((m) => m[1])
+        .filter((name) => name !== 'headless').sort();
+    const info = [];
+    page = await context.newPage();
+    await page.setViewportSize({ width: 800, height: 600 });
+    page.on('console', (message) => info.push(message.text()));
+    await page.goto(address + '?utm_source=mail&no-ui&fbclid=x1');
+    try {
+        await page.waitForFunction(() => window.Module && Module.framesPresented >= 5, null,
+                                   { timeout: waitLimitMs });
+    } catch (error) {
+        fail(`unknown parameters stopped the demo: "${await cardText(page)}"`);
+    }
+    const pageOptions = (await page.evaluate(() => programOptions)).slice().sort();
+    if (pageOptions.join() !== programOptions.join())
+        fail(`the page knows the options ${pageOptions.join(', ')}, the program ` +
+             `${programOptions.join(', ')}`);
+    const ignored = info.filter((line) => /utm_source|fbclid/.test(line));
+    if (ignored.length !== 1 || !/utm_source, fbclid/.test(ignored[0]))
+        fail(`unknown parameters: the console says ${JSON.stringify(ignored)}`);
+    await page.close();
+    console.log('ok: a missing .data, a bad option and ?headless are named in plain words; ' +
+                '?help speaks of the page; utm_source and fbclid are ignored with one console line');
+}
+
+// Without WebGL the page says so, and starts nothing.
+async function checkNoWebGl(address) {
+    const browser = await chromium.launch({
+        executablePath: '/usr/bin/chromium', headless: true,
+        args: ['--disable-webgl', '--disable-3d-apis', '--no-sandbox'] });
+    try {
+        const page = await browser.newPage();
+        await page.goto(address);
+        await waitForCard(page, 'no WebGL', /^This browser has no WebGL, which the demo needs\.$/);
+        const text = await cardText(page);
+        if (/reload|again/i.test(text))
+            fail(`no WebGL: the page suggests "${text}"`);
+    } finally {
+        await browser.close();
+    }
+    console.log('ok: without WebGL the page says the browser has none');
+}
+
 async function clickCanvas(page, x, y) {
     const box = await canvasBox(page);
     await page.mouse.click(box.x + x, box.y + y);
@@ -303,6 +507,42 @@ async function checkPanel(address) {
     await page.close();
 }
 
+// With the panel open, the display's refreshes pace the page: the animation keeps its 100 ticks
+// a second (97 at least over ten seconds), no refresh shows two frames, and the frames read no
+// GL state back. The first frames are left out: the GL emulation makes its scratch buffers then.
+async function checkPace(address) {
+    const page = await openPage(address, '');
+    await page.waitForFunction(() => Module.framesPresented >= 5, null, { timeout: waitLimitMs });
+    await page.keyboard.press('F1');
+    await settle(page);
+    await page.waitForFunction(() => Module.framesPresented >= 200, null, { timeout: waitLimitMs });
+    const start = await page.evaluate(() => {
+        window.testWatchRefreshes();
+        window.testGlReads = 0;
+        return { ticks: Module.ticks, frames: Module.framesPresented, ms: performance.now() };
+    });
+    const windowMs = 10000;
+    await page.waitForFunction((end) => performance.now() >= end, start.ms + windowMs,
+                               { timeout: windowMs + waitLimitMs, polling: 500 });
+    const end = await page.evaluate(() => ({
+        ticks: Module.ticks, frames: Module.framesPresented, ms: performance.now(),
+        reads: window.testGlReads, refreshes: window.testRefreshes }));
+    await savePicture(page, 'pace-panel');
+    const seconds = (end.ms - start.ms) / 1000;
+    const ticksPerSecond = (end.ticks - start.ticks) / seconds;
+    const frames = end.frames - start.frames;
+    if (ticksPerSecond < 97)
+        fail(`with the panel open the page makes ${ticksPerSecond.toFixed(1)} ticks a second`);
+    if (end.refreshes.doubled > 0)
+        fail(`${end.refreshes.doubled} of ${end.refreshes.count} refreshes showed two frames or more`);
+    if (end.reads > frames / 10)
+        fail(`${end.reads} WebGL state reads in ${frames} frames`);
+    console.log(`ok: with the panel open, ${ticksPerSecond.toFixed(1)} ticks and ` +
+                `${(frames / seconds).toFixed(1)} frames a second, ${end.refreshes.count} refreshes ` +
+                `none with two frames, ${end.reads} GL state reads`);
+    await page.close();
+}
+
 async function drag(page, fromX, fromY, toX, toY) {
     const box = await canvasBox(page);
     await page.mouse.move(box.x + fromX, box.y + fromY);
@@ -313,11 +553,9 @@ async function drag(page, fromX, fromY, toX, toY) {
 }
 
 // I straightens the limb, F holds it still, Page Down (held until the top has come 40 pixels
-// down the picture) leans its top toward the camera; a drag to the right then carries the top
-// to the right, one to the left to the left. The wheel, turned away, brings the camera closer.
-async function checkMouse(address) {
-    const page = await openPage(address, '');
-    await page.waitForFunction(() => Module.framesPresented >= 5, null, { timeout: waitLimitMs });
+// down the picture) leans its top toward the camera, where a turn of the camera moves it
+// sideways. Returns a function that finds the top's x in the picture.
+async function leanTopTowardCamera(page) {
     await page.keyboard.press('i');
     await page.keyboard.press('f');
     await settle(page);
@@ -331,10 +569,81 @@ async function checkMouse(address) {
     }, straight.y + 40, { timeout: waitLimitMs, polling: 50 });
     await page.keyboard.up('PageDown');
     await settle(page);
-    const topX = async () => {
+    return async () => {
         const top = await page.evaluate(() => window.testTop(window.testCanvas()));
         return top ? top.x : null;
     };
+}
+
+// Touch, through Chromium's touch emulation: one finger dragged to the right turns the camera as
+// the mouse's left drag does, two fingers spread apart bring the scene closer, a tap on the
+// panel's Wireframe box clicks it, and two fingers move the inverse mode's target.
+async function checkTouch(address) {
+    let page = await openPage(address, '');
+    let cdp = await page.context().newCDPSession(page);
+    await cdp.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 5 });
+    await page.waitForFunction(() => Module.framesPresented >= 5, null, { timeout: waitLimitMs });
+    const box = await canvasBox(page);
+    const touch = (type, points) => cdp.send('Input.dispatchTouchEvent', {
+        type, touchPoints: points.map(([x, y], id) => ({ x: box.x + x, y: box.y + y, id })) });
+    const gesture = async (from, to) => {
+        await touch('touchStart', from);
+        for (let step = 1; step <= 10; ++step)
+            await touch('touchMove', from.map(([x, y], i) => [x + (to[i][0] - x) * step / 10,
+                                                              y + (to[i][1] - y) * step / 10]));
+        await touch('touchEnd', []);
+        await settle(page);
+    };
+    const topX = await leanTopTowardCamera(page);
+    const side = await topX();
+    await gesture([[400, 450]], [[460, 450]]);
+    const right = await topX();
+    await savePicture(page, 'touch-right');
+    if (side === null || right === null || !(right > side + 20))
+        fail(`a one-finger drag to the right moved the top from x ${side} to ${right}`);
+    const lit = await measure(page, 'lit', [0, 0, 800, 600]);
+    await gesture([[360, 450], [440, 450]], [[300, 450], [500, 450]]);
+    const closer = await waitForCount(page, 'pinch', 'lit', [0, 0, 800, 600],
+                                      Math.ceil(lit.count * 1.1), 'a pinch did not bring the scene closer');
+    await savePicture(page, 'touch-closer');
+    await page.keyboard.press('F1');
+    await settle(page);
+    const scene = [340, 0, 460, 600];
+    const unfilled = await measure(page, 'greenish', scene);
+    await touch('touchStart', [[24, 88]]);
+    await touch('touchEnd', []);
+    const filled = await waitForCount(page, 'tap', 'greenish', scene, unfilled.count * 2 + 1,
+                                      'a tap on the Wireframe box did not fill the limb');
+    await savePicture(page, 'touch-tap');
+    // In the inverse mode two fingers dragged upwards raise the target: the red line from the
+    // chain's end to it rises above the limb.
+    await page.close();
+    page = await openPage(address, '');
+    cdp = await page.context().newCDPSession(page);
+    await cdp.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 5 });
+    await page.waitForFunction(() => Module.framesPresented >= 5, null, { timeout: waitLimitMs });
+    await page.keyboard.press('i');
+    await settle(page);
+    const middle = [360, 0, 80, 300];
+    const low = await measure(page, 'red', middle);
+    await gesture([[360, 400], [440, 400]], [[360, 300], [440, 300]]);
+    const raised = await waitForCount(page, 'two fingers', 'red', middle, low.count + 15,
+                                      'a two-finger drag upwards did not raise the target');
+    await savePicture(page, 'touch-target');
+    console.log(`ok: touch: one finger turns the camera (top at x ${side.toFixed(0)}, then ` +
+                `${right.toFixed(0)}), a pinch zooms (${lit.count} -> ${closer.count} lit pixels), ` +
+                `a tap clicks the panel (${unfilled.count} -> ${filled.count} green pixels), two ` +
+                `fingers move the target (red pixels above the limb ${low.count} -> ${raised.count})`);
+    await page.close();
+}
+
+// I straightens the limb, F holds it still, Page Down (held until the top has come 40 pixels
+// down the picture) leans its top toward the camera; a drag to the right then carries the top
+// to the right, one to the left to the left. The wheel, turned away, brings the camera closer.
+async function checkMouse(address) {
+    const page = await openPage(address, '');
+    await page.waitForFunction(() => Module.framesPresented >= 5, null, { timeout: waitLimitMs });
+    const topX = await leanTopTowardCamera(page);
     const side = await topX();
     await savePicture(page, 'mouse-side');
     await drag(page, 400, 450, 460, 450);
@@ -379,13 +688,19 @@ async function main() {
     await context.addInitScript({ content: pageHelpers });
     const page = await checkLoads(address);
     await checkKeys(page);
+    await checkCanvasFollows(page);
+    await checkStartAgain(page);
     await page.close();
     await checkScriptedRun(address, 'ik-wireframe', 100, '1:I,2:Up,3:Up,4:Up', ['--no-ui']);
     await checkScriptedRun(address, 'textured-panel', 60, '1:T,2:F1', []);
     // The skin coloured by its weights, over the rest pose's lines, twisted.
     await checkScriptedRun(address, 'skinning-lab', 60, '1:T,2:W,3:G,4:Q,5:Q', ['--no-ui']);
+    await checkLoadingAndErrors(address);
+    await checkNoWebGl(address);
     await checkPanel(address);
+    await checkPace(address);
     await checkMouse(address);
+    await checkTouch(address);
     if (consoleErrors.length)
         fail('console errors:\n  ' + consoleErrors.join('\n  '));
     console.log('ok: no console errors');
