@@ -7,6 +7,9 @@
 
 namespace {
 
+// The narrowest view, width over height, the scene is framed for beside the panel.
+const double SceneMinAspect = 4.0 / 3.0;
+
 // The camera applies its tilt and yaw as glRotate does, so it turns with the program's one
 // convention for turns about the axes.
 Vec3d AboutX(const Vec3d &v, double degrees) {
@@ -23,8 +26,14 @@ double ViewFieldOfView(const SceneViewport &view) {
     if (view.width <= 0 || view.height <= 0 || demoState.clientWidth <= 0 ||
         demoState.clientHeight <= 0)
         return CameraFieldOfView;
+    if (view.width == demoState.clientWidth && view.height == demoState.clientHeight)
+        return CameraFieldOfView; // the whole window: the demo's own view
     double viewAspect = (double)view.width / view.height;
+    // As much across as the whole window would take in, and never less than a 4:3 window does:
+    // a tall window (a phone held upright) cuts the scene's sides even without a panel.
     double windowAspect = (double)demoState.clientWidth / demoState.clientHeight;
+    if (windowAspect < SceneMinAspect)
+        windowAspect = SceneMinAspect;
     if (viewAspect >= windowAspect)
         return CameraFieldOfView;
     double halfTan = std::tan(CameraFieldOfView * 0.5 * DegreesToRadians);

@@ -26,10 +26,10 @@ const double CameraStartDistance = 12.0; // eye units
 const double CameraMinDistance = 5.0;
 const double CameraMaxDistance = 22.0;
 
-// The vertical field of view, degrees, for the scene drawn in view (a part of the window):
-// CameraFieldOfView while the view is at least as wide, for its height, as the whole window;
-// wider where it is narrower, so that it takes in as much across as the whole window would and
-// the whole scene shows beside a panel, only smaller.
+// The vertical field of view, degrees, for the scene drawn in view: CameraFieldOfView for the
+// whole window, and for a part of it (beside the panel) at least as wide, for its height, as
+// the whole window and as a 4:3 one; wider where the part is narrower, so that it takes in as
+// much across as such a window would and the whole scene shows beside the panel, only smaller.
 double ViewFieldOfView(const SceneViewport &view);
 
 // Where the model point p lies in eye space for the camera in demoState.

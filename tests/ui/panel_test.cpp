@@ -434,12 +434,12 @@ bool Magenta(const Rgb &c) {
 
 // With the panel open, the scene is drawn beside its strip, never under it: the whole limb and a
 // target behind it (z = -2) land inside the scene's part, where the GL really draws them, and the
-// mouse picks and drags in that part. At 800 x 600 and at 320 x 240, where the panel may take
-// no more than half the width.
+// mouse picks and drags in that part. At 800 x 600, at 320 x 240, where the panel may take
+// no more than half the width, and in a window taller than wide.
 TEST_F(Panel, TheOpenPanelLeavesTheWholeSceneBesideItAndTheMouseWorksThere) {
     ASSERT_TRUE(UseOffscreenGl());
     InitGlState();
-    const int sizes[2][2] = {{800, 600}, {320, 240}};
+    const int sizes[3][2] = {{800, 600}, {320, 240}, {240, 320}}; // the last a phone upright
     for (const auto &size : sizes) {
         const int width = size[0], height = size[1];
         SCOPED_TRACE(width);
