@@ -250,6 +250,39 @@ int TranslateWindowEvent(const SDL_WindowEvent &window, PlatformEvent &event) {
     }
 }
 
+// A key pressed and released between two of the panel's frames would never be seen down by it
+// (Dear ImGui reads key state once a frame), so such a release is held back one frame, as the
+// backend already does for mouse clicks. Enter and Escape in a text field depend on it.
+const int MaxHeldKeyUps = 16;
+struct HeldKeyUps {
+    SDL_Event waiting[MaxHeldKeyUps]; // released since the last panel frame, pressed since too
+    int waitingCount;
+    SDL_Event due[MaxHeldKeyUps]; // fed at the next panel frame
+    int dueCount;
+    unsigned char pressed[SDL_NUM_SCANCODES]; // went down since the last panel frame
+};
+HeldKeyUps heldKeyUps;
+
+void FeedPanelKeyUp(const SDL_Event &sdlEvent) {
+    SDL_Scancode code = sdlEvent.key.keysym.scancode;
+    if (code >= 0 && code < SDL_NUM_SCANCODES && heldKeyUps.pressed[code] &&
+        heldKeyUps.waitingCount < MaxHeldKeyUps) {
+        heldKeyUps.waiting[heldKeyUps.waitingCount++] = sdlEvent;
+        return;
+    }
+    ImGui_ImplSDL2_ProcessEvent(&sdlEvent);
+}
+
+void AdvanceHeldKeyUps() {
+    for (int i = 0; i < heldKeyUps.dueCount; ++i)
+        ImGui_ImplSDL2_ProcessEvent(&heldKeyUps.due[i]);
+    for (int i = 0; i < heldKeyUps.waitingCount; ++i)
+        heldKeyUps.due[i] = heldKeyUps.waiting[i];
+    heldKeyUps.dueCount = heldKeyUps.waitingCount;
+    heldKeyUps.waitingCount = 0;
+    std::memset(heldKeyUps.pressed, 0, sizeof heldKeyUps.pressed);
+}
+
 // The panel sees the mouse, the window's focus and the keys: the keys keep their meaning unless
 // the application finds the panel takes them (a value being typed, a focused slider's nudges).
 void FeedPanel(const SDL_Event &sdlEvent) {
@@ -274,10 +307,16 @@ void FeedPanel(const SDL_Event &sdlEvent) {
     case SDL_MOUSEMOTION:
     case SDL_MOUSEWHEEL:
     case SDL_WINDOWEVENT:
-    case SDL_KEYDOWN:
-    case SDL_KEYUP:
     case SDL_TEXTINPUT:
         ImGui_ImplSDL2_ProcessEvent(&sdlEvent);
+        break;
+    case SDL_KEYDOWN:
+        if (sdlEvent.key.keysym.scancode >= 0 && sdlEvent.key.keysym.scancode < SDL_NUM_SCANCODES)
+            heldKeyUps.pressed[sdlEvent.key.keysym.scancode] = 1;
+        ImGui_ImplSDL2_ProcessEvent(&sdlEvent);
+        break;
+    case SDL_KEYUP:
+        FeedPanelKeyUp(sdlEvent);
         break;
     default:
         break;
@@ -533,6 +572,7 @@ int PlatformStartPanelInput() {
     if (!mainWindow.window || panelInput)
         return 0;
     panelInput = ImGui_ImplSDL2_InitForOpenGL(mainWindow.window, mainWindow.context) ? 1 : 0;
+    std::memset(&heldKeyUps, 0, sizeof heldKeyUps);
     panelPointer = PanelPointer{0, 0, 0};
     return panelInput;
 }
@@ -547,6 +587,15 @@ void PlatformStopPanelInput() {
 void PlatformBeginPanelFrame() {
     if (!panelInput)
         return;
+    // SDL makes typed characters only while text input is on, and it is off otherwise (the
+    // demo's keys are keys, not text): on while the panel has a text field open, from its last
+    // frame on.
+    AdvanceHeldKeyUps();
+    int wantsText = ImGui::GetIO().WantTextInput;
+    if (wantsText && !SDL_IsTextInputActive())
+        SDL_StartTextInput();
+    else if (!wantsText && SDL_IsTextInputActive())
+        SDL_StopTextInput();
     ImGui_ImplSDL2_NewFrame();
     // The backend's buttons come from SDL's event state and stay; its position is replaced.
     ImGui::GetIO().MousePos = panelPointer.inside

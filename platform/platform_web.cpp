@@ -269,15 +269,52 @@ int KeepFromBrowser(int keyCode, const EmscriptenKeyboardEvent &event) {
 // The panel sees the keys as well, for a value typed into a slider: the key's state, the
 // modifiers (Ctrl+click opens the text field) and, while it wants text, the character typed.
 // Whether a key is the panel's or the key table's the application decides, as on the desktop.
+// A key pressed and released between two of the panel's frames is held down until the frame
+// after next, so that the panel sees it down once (it reads key state a frame at a time).
+struct HeldKeys {
+    unsigned char pressed[256]; // went down since the last panel frame
+    unsigned char waiting[256]; // released since then too: let go at the frame after next
+    unsigned char due[256];     // let go at the next panel frame
+};
+HeldKeys heldKeys;
+
+// A modifier counts as held while its own key is (a Ctrl+click whose Ctrl is released before the
+// panel's next frame still reads as one), or while the page says so.
+void SetPanelModifiers(int ctrl, int shift, int alt) {
+    ImGuiIO &io = ImGui::GetIO();
+    io.KeyCtrl = ctrl || io.KeysDown[KeyControl];
+    io.KeyShift = shift || io.KeysDown[KeyShift];
+    io.KeyAlt = alt || io.KeysDown[KeyAlt];
+}
+
+void AdvanceHeldKeys() {
+    ImGuiIO &io = ImGui::GetIO();
+    for (int key = 0; key < 256; ++key) {
+        if (heldKeys.due[key])
+            io.KeysDown[key] = false;
+        heldKeys.due[key] = heldKeys.waiting[key];
+        heldKeys.waiting[key] = 0;
+        heldKeys.pressed[key] = 0;
+    }
+    SetPanelModifiers(0, 0, 0);
+}
+
 void FeedPanelKey(int keyCode, int down, const EmscriptenKeyboardEvent &keyEvent) {
     if (!panelInput)
         return;
     ImGuiIO &io = ImGui::GetIO();
-    if (keyCode > 0 && keyCode < 512)
-        io.KeysDown[keyCode] = down;
-    io.KeyCtrl = keyEvent.ctrlKey;
-    io.KeyShift = keyEvent.shiftKey;
-    io.KeyAlt = keyEvent.altKey;
+    if (keyCode > 0 && keyCode < 256) {
+        if (down) {
+            io.KeysDown[keyCode] = true;
+            heldKeys.pressed[keyCode] = 1;
+            heldKeys.waiting[keyCode] = heldKeys.due[keyCode] = 0;
+        } else if (heldKeys.pressed[keyCode]) {
+            heldKeys.waiting[keyCode] = 1;
+        } else {
+            io.KeysDown[keyCode] = false;
+        }
+    }
+    SetPanelModifiers(keyEvent.ctrlKey, keyEvent.shiftKey, keyEvent.altKey);
     io.KeySuper = keyEvent.metaKey;
     const unsigned char *typed = (const unsigned char *)keyEvent.key;
     if (down && io.WantTextInput && typed[0] >= 32 && typed[0] < 127 && typed[1] == '\0')
@@ -845,6 +882,7 @@ int PlatformStartPanelInput() {
     };
     for (const auto &key : keys)
         io.KeyMap[key[0]] = key[1];
+    std::memset(&heldKeys, 0, sizeof heldKeys);
     panelInput = 1;
     return 1;
 }
@@ -856,6 +894,7 @@ void PlatformStopPanelInput() {
 void PlatformBeginPanelFrame() {
     if (!panelInput)
         return;
+    AdvanceHeldKeys();
     ImGuiIO &io = ImGui::GetIO();
     io.DisplaySize = ImVec2((float)mainWindow.width, (float)mainWindow.height);
     io.DisplayFramebufferScale = ImVec2((float)mainWindow.pixelRatio, (float)mainWindow.pixelRatio);

@@ -250,7 +250,11 @@ int PanelTakesKey(int keyCode) {
     if (!ImGui::GetCurrentContext() || !demoState.panelOpen)
         return 0;
     // While a value is typed, every key is the text field's: Escape cancels it, Enter ends it.
-    return ImGui::GetIO().WantTextInput || PanelSliderTakesKey(keyCode);
+    // Asked of the field itself: io.WantTextInput follows it a frame late, and would take the
+    // key right after Enter from the key table.
+    ImGuiContext &g = *ImGui::GetCurrentContext();
+    int typing = g.ActiveId != 0 && g.ActiveId == g.InputTextState.ID;
+    return typing || PanelSliderTakesKey(keyCode);
 }
 
 int PanelPictureChanged() {

@@ -481,9 +481,11 @@ async function clickCanvas(page, x, y) {
     await page.mouse.click(box.x + x, box.y + y);
 }
 
-// F1 opens the panel; a click on its Wireframe box fills the limb.
+// F1 opens the panel; a click on its Wireframe box fills the limb. In the forward mode, a value
+// typed into a slider after a Ctrl+click turns its joint to exactly that, and the keys typed
+// there reach the text field, not the key table.
 async function checkPanel(address) {
-    const page = await openPage(address, '');
+    const page = await openPage(address, '?stats');
     await page.waitForFunction(() => Module.framesPresented >= 5, null, { timeout: waitLimitMs });
     await page.keyboard.press('p');
     await page.keyboard.press('r'); // a still scene
@@ -504,6 +506,25 @@ async function checkPanel(address) {
     await savePicture(page, 'panel-filled');
     console.log(`ok: F1 opens the panel (${closed.count} -> ${open.count} lit pixels), its ` +
                 `Wireframe box fills the limb (${unfilled.count} -> ${filled.count} green pixels)`);
+
+    await page.keyboard.press('f');
+    await settle(page);
+    const box = await canvasBox(page);
+    await page.mouse.move(box.x + 60, box.y + 223); // "Upper bone Z", the third joint slider
+    await page.keyboard.down('Control');
+    await page.mouse.down();
+    await page.mouse.up();
+    await page.keyboard.up('Control');
+    await settle(page);
+    await page.keyboard.type('-45');
+    await page.keyboard.press('Enter');
+    await settle(page);
+    await page.keyboard.press('Escape');
+    await page.waitForFunction(() => window.demoExitCode !== undefined, null, { timeout: waitLimitMs });
+    const stats = await page.evaluate(() => document.getElementById('output').innerText);
+    if (!/bone 1: x [-0-9.]+, y [-0-9.]+, z -45\.00/.test(stats))
+        fail(`typing -45 into Upper bone Z gave: ${stats.split('\n').filter((l) => /^bone 1/.test(l))}`);
+    console.log('ok: a value typed into a slider after a Ctrl+click sets its joint');
     await page.close();
 }
 
