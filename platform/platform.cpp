@@ -265,7 +265,12 @@ HeldKeyUps heldKeyUps;
 
 void FeedPanelKeyUp(const SDL_Event &sdlEvent) {
     SDL_Scancode code = sdlEvent.key.keysym.scancode;
-    if (code >= 0 && code < SDL_NUM_SCANCODES && heldKeyUps.pressed[code] &&
+    // A modifier also waits when the panel saw it down alone: the click it goes with may have
+    // come after that frame, with the release.
+    int modifier = code == SDL_SCANCODE_LCTRL || code == SDL_SCANCODE_RCTRL ||
+                   code == SDL_SCANCODE_LSHIFT || code == SDL_SCANCODE_RSHIFT ||
+                   code == SDL_SCANCODE_LALT || code == SDL_SCANCODE_RALT;
+    if (code >= 0 && code < SDL_NUM_SCANCODES && (heldKeyUps.pressed[code] || modifier) &&
         heldKeyUps.waitingCount < MaxHeldKeyUps) {
         heldKeyUps.waiting[heldKeyUps.waitingCount++] = sdlEvent;
         return;

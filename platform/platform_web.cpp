@@ -308,7 +308,10 @@ void FeedPanelKey(int keyCode, int down, const EmscriptenKeyboardEvent &keyEvent
             io.KeysDown[keyCode] = true;
             heldKeys.pressed[keyCode] = 1;
             heldKeys.waiting[keyCode] = heldKeys.due[keyCode] = 0;
-        } else if (heldKeys.pressed[keyCode]) {
+        } else if (heldKeys.pressed[keyCode] || keyCode == KeyControl || keyCode == KeyShift ||
+                   keyCode == KeyAlt) {
+            // A modifier also waits when the panel saw it down alone: the click it goes with
+            // may have come after that frame, with the release.
             heldKeys.waiting[keyCode] = 1;
         } else {
             io.KeysDown[keyCode] = false;

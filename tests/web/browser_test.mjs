@@ -512,6 +512,7 @@ async function checkPanel(address) {
     const box = await canvasBox(page);
     await page.mouse.move(box.x + 60, box.y + 223); // "Upper bone Z", the third joint slider
     await page.keyboard.down('Control');
+    await settle(page); // the panel sees Ctrl alone first, then the click and the release together
     await page.mouse.down();
     await page.mouse.up();
     await page.keyboard.up('Control');
