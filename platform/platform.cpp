@@ -578,6 +578,10 @@ int PlatformStartPanelInput() {
         return 0;
     panelInput = ImGui_ImplSDL2_InitForOpenGL(mainWindow.window, mainWindow.context) ? 1 : 0;
     std::memset(&heldKeyUps, 0, sizeof heldKeyUps);
+    // SDL makes typed characters only while text input is on, and the window starts with it off
+    // (the demo's keys are keys, not text). The panel's text fields need them from the very
+    // frame one opens, so it is on while the panel is; Dear ImGui drops what no field takes.
+    SDL_StartTextInput();
     panelPointer = PanelPointer{0, 0, 0};
     return panelInput;
 }
@@ -586,21 +590,14 @@ void PlatformStopPanelInput() {
     if (!panelInput)
         return;
     ImGui_ImplSDL2_Shutdown();
+    SDL_StopTextInput();
     panelInput = 0;
 }
 
 void PlatformBeginPanelFrame() {
     if (!panelInput)
         return;
-    // SDL makes typed characters only while text input is on, and it is off otherwise (the
-    // demo's keys are keys, not text): on while the panel has a text field open, from its last
-    // frame on.
     AdvanceHeldKeyUps();
-    int wantsText = ImGui::GetIO().WantTextInput;
-    if (wantsText && !SDL_IsTextInputActive())
-        SDL_StartTextInput();
-    else if (!wantsText && SDL_IsTextInputActive())
-        SDL_StopTextInput();
     ImGui_ImplSDL2_NewFrame();
     // The backend's buttons come from SDL's event state and stay; its position is replaced.
     ImGui::GetIO().MousePos = panelPointer.inside

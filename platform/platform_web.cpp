@@ -267,7 +267,7 @@ int KeepFromBrowser(int keyCode, const EmscriptenKeyboardEvent &event) {
 }
 
 // The panel sees the keys as well, for a value typed into a slider: the key's state, the
-// modifiers (Ctrl+click opens the text field) and, while it wants text, the character typed.
+// modifiers (Ctrl+click opens the text field) and the character typed.
 // Whether a key is the panel's or the key table's the application decides, as on the desktop.
 // A key pressed and released between two of the panel's frames is held down until the frame
 // after next, so that the panel sees it down once (it reads key state a frame at a time).
@@ -320,7 +320,9 @@ void FeedPanelKey(int keyCode, int down, const EmscriptenKeyboardEvent &keyEvent
     SetPanelModifiers(keyEvent.ctrlKey, keyEvent.shiftKey, keyEvent.altKey);
     io.KeySuper = keyEvent.metaKey;
     const unsigned char *typed = (const unsigned char *)keyEvent.key;
-    if (down && io.WantTextInput && typed[0] >= 32 && typed[0] < 127 && typed[1] == '\0')
+    // Every character: a text field opened by the click just before may not have told the
+    // panel's io yet that it wants text, and Dear ImGui drops what no field takes.
+    if (down && typed[0] >= 32 && typed[0] < 127 && typed[1] == '\0')
         io.AddInputCharacter(typed[0]);
 }
 
