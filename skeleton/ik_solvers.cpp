@@ -768,10 +768,7 @@ const char *IkSolverName(int kind) {
 }
 
 int IkSolverFromName(const char *name) {
-    for (int kind = 0; name && kind < IkSolverCount; ++kind)
-        if (std::strcmp(name, ikSolvers[kind].name) == 0)
-            return kind;
-    return -1;
+    return FindRowByText(ikSolvers, IkSolverCount, &IkSolverInfo::name, name);
 }
 
 int NextIkSolver(int kind) {
@@ -780,13 +777,7 @@ int NextIkSolver(int kind) {
 
 const char *IkSolverList() {
     static char list[256];
-    if (!list[0]) {
-        const char *names[IkSolverCount];
-        for (int kind = 0; kind < IkSolverCount; ++kind)
-            names[kind] = ikSolvers[kind].name;
-        JoinAsList(names, IkSolverCount, list, sizeof list);
-    }
-    return list;
+    return ListRowTexts(ikSolvers, IkSolverCount, &IkSolverInfo::name, list, sizeof list);
 }
 
 IkPose PoseOfBones() {

@@ -13,24 +13,16 @@ const SkinPose skinPoses[] = {
 static_assert(sizeof skinPoses / sizeof skinPoses[0] == SkinPoseCount, "one row per SkinPoseKind");
 
 int FindSkinPose(const char *name, int &pose) {
-    for (int p = 0; p < SkinPoseCount; ++p) {
-        if (name && std::strcmp(name, skinPoses[p].name) == 0) {
-            pose = p;
-            return 1;
-        }
-    }
-    return 0;
+    int found = FindRowByText(skinPoses, SkinPoseCount, &SkinPose::name, name);
+    if (found < 0)
+        return 0;
+    pose = found;
+    return 1;
 }
 
 const char *SkinPoseNameList() {
     static char list[128];
-    if (!list[0]) {
-        const char *names[SkinPoseCount];
-        for (int p = 0; p < SkinPoseCount; ++p)
-            names[p] = skinPoses[p].name;
-        JoinAsList(names, SkinPoseCount, list, sizeof list);
-    }
-    return list;
+    return ListRowTexts(skinPoses, SkinPoseCount, &SkinPose::name, list, sizeof list);
 }
 
 int SetSkinPoseAngles(int pose) {

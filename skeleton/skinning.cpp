@@ -249,38 +249,24 @@ const char *SkinningMethodName(int method) {
 }
 
 int FindSkinningMethod(const char *name, int &method) {
-    for (int m = 0; m < SkinningMethodCount; ++m) {
-        if (name && std::strcmp(name, skinningMethods[m].name) == 0) {
-            method = m;
-            return 1;
-        }
-    }
-    return 0;
+    int found =
+        FindRowByText(skinningMethods, SkinningMethodCount, &SkinningMethodInfo::name, name);
+    if (found < 0)
+        return 0;
+    method = found;
+    return 1;
 }
-
-namespace {
-
-// Fills list, once, with every method's field as a sentence lists them.
-const char *MethodList(char *list, std::size_t size, const char *SkinningMethodInfo::*field) {
-    if (!list[0]) {
-        const char *words[SkinningMethodCount];
-        for (int m = 0; m < SkinningMethodCount; ++m)
-            words[m] = skinningMethods[m].*field;
-        JoinAsList(words, SkinningMethodCount, list, size);
-    }
-    return list;
-}
-
-} // namespace
 
 const char *SkinningMethodNameList() {
     static char list[256];
-    return MethodList(list, sizeof list, &SkinningMethodInfo::name);
+    return ListRowTexts(skinningMethods, SkinningMethodCount, &SkinningMethodInfo::name, list,
+                        sizeof list);
 }
 
 const char *SkinningMethodWordList() {
     static char list[256];
-    return MethodList(list, sizeof list, &SkinningMethodInfo::words);
+    return ListRowTexts(skinningMethods, SkinningMethodCount, &SkinningMethodInfo::words, list,
+                        sizeof list);
 }
 
 void SkinMeshWith(int method) {
