@@ -1,15 +1,17 @@
 #include "app/commands.h"
+#include "demo/demo_ik.h"
 
 #include <cmath>
 
-#include "skeleton/bones.h"
-#include "skeleton/camera.h"
-#include "skeleton/demo_state.h"
-#include "skeleton/ik_lab.h"
-#include "skeleton/side_by_side.h"
-#include "skeleton/skin_mesh.h"
-#include "skeleton/skin_poses.h"
-#include "skeleton/skinning.h"
+#include "demo/demo_state.h"
+#include "lab/ik_lab.h"
+#include "lab/side_by_side.h"
+#include "lab/skin_poses.h"
+#include "mesh/skin_mesh.h"
+#include "model/limb_model.h"
+#include "rig/bones.h"
+#include "skinning/skinning.h"
+#include "view/camera.h"
 
 namespace {
 

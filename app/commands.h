@@ -1,7 +1,7 @@
 #pragma once
 
-#include "skeleton/demo_commands.h"
-#include "skeleton/demo_state.h"
+#include "demo/demo_commands.h"
+#include "demo/demo_state.h"
 
 // Runs one command on demoState (and, for the modes and joint angles, on the bones). Every way
 // of asking (keys, mouse, panel) goes through here or through the functions below, so they all

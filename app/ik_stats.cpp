@@ -1,8 +1,8 @@
 #include "app/ik_stats.h"
 
-#include "skeleton/demo_state.h"
-#include "skeleton/frame_record.h"
-#include "skeleton/ik_solvers.h"
+#include "demo/demo_state.h"
+#include "demo/frame_record.h"
+#include "ik/ik_solvers.h"
 
 void PrintIkStats(std::FILE *out) {
     const char *name = IkSolverName(ValidIkSolver(demoState.ikSolver));

@@ -1,9 +1,9 @@
 #include "app/key_bindings.h"
 
+#include "demo/demo_commands.h"
+#include "ik/ik_solvers.h"
 #include "platform/key_codes.h"
-#include "skeleton/demo_commands.h"
-#include "skeleton/ik_solvers.h"
-#include "skeleton/skinning.h"
+#include "skinning/skinning.h"
 
 #include <cstdio>
 #include <cstring>

@@ -9,14 +9,14 @@
 #include "app/screenshots.h"
 #include "app/tick.h"
 #include "app/window_size.h"
+#include "demo/demo_state.h"
+#include "demo/frame_record.h"
+#include "mesh/skin_mesh.h"
 #include "render/gl_check.h"
 #include "render/gl_state.h"
 #include "render/renderer.h"
-#include "skeleton/bones.h"
-#include "skeleton/demo_state.h"
-#include "skeleton/frame_record.h"
-#include "skeleton/skin_mesh.h"
-#include "skeleton/skinning.h"
+#include "rig/bones.h"
+#include "skinning/skinning.h"
 
 #include <cstdio>
 #include <cstring>

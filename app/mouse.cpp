@@ -1,12 +1,12 @@
 #include "app/mouse.h"
 
 #include "app/commands.h"
+#include "demo/demo_state.h"
+#include "demo/frame_record.h"
+#include "lab/side_by_side.h"
+#include "lab/vertex_inspector.h"
 #include "platform/platform.h"
-#include "skeleton/camera.h"
-#include "skeleton/demo_state.h"
-#include "skeleton/frame_record.h"
-#include "skeleton/side_by_side.h"
-#include "skeleton/vertex_inspector.h"
+#include "view/camera.h"
 
 #include <cstdlib>
 
@@ -42,11 +42,11 @@ void ClickAt(int x, int y) {
     SceneViewport scene = SceneView();
     int vertex = -1, method = 0;
     if (frameRecord.sideBySide) {
-        if (PickVertexOfCopies(frameRecord.copies, x - scene.x, y - scene.y, scene.width,
-                               scene.height, vertex, method))
+        if (PickVertexOfCopies(SceneCamera(), frameRecord.copies, x - scene.x, y - scene.y,
+                               scene.width, scene.height, vertex, method))
             RunCommand(DemoCommand{CommandSetSkinningMethod, method, 0.0, Vector3{}});
     } else {
-        vertex = PickVertex(x - scene.x, y - scene.y, scene.width, scene.height);
+        vertex = PickVertex(SceneCamera(), x - scene.x, y - scene.y, scene.width, scene.height);
     }
     DemoCommand command = {CommandInspectVertex, vertex, 0.0, Vector3{0.0f, 0.0f, 0.0f}};
     RunCommand(command);
@@ -60,7 +60,7 @@ void EndDrag() {
 // The target follows the pointer at its own depth, so it stays under it until a bound holds it.
 void MoveTargetByPixels(int dx, int dy) {
     const Vector3 &target = demoState.target;
-    Vector3 offset = ModelOffsetForPixels(target, dx, dy, SceneView().height);
+    Vector3 offset = ModelOffsetForPixels(SceneCamera(), target, dx, dy, SceneView().height);
     SetTargetWithinBounds(Add(target, offset));
 }
 

@@ -2,10 +2,10 @@
 
 #include "app/key_bindings.h"
 #include "app/mouse.h"
-#include "skeleton/ik_solvers.h"
-#include "skeleton/skin_mesh.h"
-#include "skeleton/skin_poses.h"
-#include "skeleton/skinning.h"
+#include "ik/ik_solvers.h"
+#include "lab/skin_poses.h"
+#include "mesh/skin_mesh.h"
+#include "skinning/skinning.h"
 
 #include <cstdlib>
 #include <cstring>

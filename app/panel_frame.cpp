@@ -2,9 +2,9 @@
 
 #include "app/key_bindings.h"
 #include "app/mouse.h"
+#include "demo/demo_state.h"
 #include "platform/platform.h"
 #include "render/panel_drawing.h"
-#include "skeleton/demo_state.h"
 #include "ui/panel.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "skeleton/demo_commands.h"
+#include "demo/demo_commands.h"
 
 // The on-screen panel in the main window's life: made with the window, built once per frame
 // after the update, drawn over the scene before the frame is presented, gone with the window.

@@ -1,11 +1,12 @@
 #include "app/scene.h"
 
+#include "demo/demo_state.h"
 #include "image/textures.h"
+#include "mesh/skin_mesh.h"
+#include "model/limb_model.h"
 #include "platform/message_box.h"
 #include "platform/program_folder.h"
 #include "render/renderer.h"
-#include "skeleton/demo_state.h"
-#include "skeleton/skin_mesh.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,8 +1,8 @@
 #include "app/tick.h"
 
 #include "app/commands.h"
-#include "skeleton/bones.h"
-#include "skeleton/demo_state.h"
+#include "demo/demo_state.h"
+#include "rig/bones.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "app/window_size.h"
 
-#include "skeleton/demo_state.h"
+#include "demo/demo_state.h"
 
 void ClampWindowToScreen(int screenWidth, int screenHeight) {
     if (screenWidth > 0 && demoState.windowWidth > screenWidth)

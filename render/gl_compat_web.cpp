@@ -8,8 +8,8 @@
 #include <cstring>
 #include <emscripten.h>
 
+#include "math/vec3d.h"
 #include "render/gl_compat_web.h"
-#include "skeleton/vec3d.h"
 
 // The header renames the calls for the files that include it; here they are the real ones.
 #undef glBegin

@@ -2,9 +2,9 @@
 
 #include <GL/gl.h>
 
-#include "skeleton/bones.h"
-#include "skeleton/demo_state.h"
-#include "skeleton/ik_colours.h"
+#include "demo/demo_state.h"
+#include "lab/ik_colours.h"
+#include "rig/bones.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "skeleton/frame_record.h"
+#include "demo/frame_record.h"
 
 // The inverse-kinematics lab's drawing over the scene, in the inverse mode: a three-axis cross
 // on the target, and while the solvers are compared, the chains of the three solvers not on

@@ -4,16 +4,16 @@
 #include <GL/glu.h>
 #include <cstring>
 
+#include "demo/demo_state.h"
+#include "demo/frame_record.h"
+#include "mesh/skin_mesh.h"
 #include "render/ik_overlays.h"
 #include "render/materials.h"
 #include "render/skin_views.h"
 #include "render/static_models.h"
-#include "skeleton/bones.h"
-#include "skeleton/camera.h"
-#include "skeleton/demo_state.h"
-#include "skeleton/frame_record.h"
-#include "skeleton/skin_mesh.h"
-#include "skeleton/skinning.h"
+#include "rig/bones.h"
+#include "skinning/skinning.h"
+#include "view/camera.h"
 
 unsigned int skinTexture = 0;
 unsigned int floorTexture = 0;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "skeleton/frame_record.h"
+#include "demo/frame_record.h"
 
 // GL texture names of the two surfaces; 0 (the default texture, no image) until loaded, and
 // binding 0 leaves a surface untextured.

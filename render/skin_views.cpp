@@ -2,11 +2,11 @@
 
 #include <GL/gl.h>
 
-#include "skeleton/demo_state.h"
-#include "skeleton/skin_colours.h"
-#include "skeleton/skin_mesh.h"
-#include "skeleton/skinning.h"
-#include "skeleton/vertex_inspector.h"
+#include "demo/demo_state.h"
+#include "lab/skin_colours.h"
+#include "lab/vertex_inspector.h"
+#include "mesh/skin_mesh.h"
+#include "skinning/skinning.h"
 
 namespace {
 

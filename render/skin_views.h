@@ -1,6 +1,6 @@
 #pragma once
 
-#include "skeleton/frame_record.h"
+#include "demo/frame_record.h"
 
 // The skinning lab's views, drawn over the frame's skin, each only while it is on:
 //  - weights (demoState.weightsView): the skin again, each vertex in WeightColour of its weight

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "skeleton/math3d.h"
+#include "math/math3d.h"
 
 // One triangle of a static model. Corner k is vertexIndex[k], normalIndex[k] and
 // texCoordIndex[k]; the corners run counter-clockwise seen from the side the normals point to,

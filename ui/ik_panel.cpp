@@ -1,15 +1,16 @@
 #include "ui/ik_panel.h"
+#include "demo/demo_ik.h"
 
 #include <cmath>
 #include <cstdio>
 #include <imgui.h>
 #include <initializer_list>
 
-#include "skeleton/bones.h"
-#include "skeleton/demo_state.h"
-#include "skeleton/frame_record.h"
-#include "skeleton/ik_colours.h"
-#include "skeleton/ik_lab.h"
+#include "demo/demo_state.h"
+#include "demo/frame_record.h"
+#include "lab/ik_colours.h"
+#include "lab/ik_lab.h"
+#include "rig/bones.h"
 #include "ui/plot.h"
 #include "ui/sliders.h"
 
@@ -89,7 +90,7 @@ void Readouts() {
 }
 
 void DistancePlot() {
-    const IkProgress &progress = ikProgress;
+    const IkProgress &progress = ikLab.progress;
     float highest = 0.0f;
     for (int i = 0; i < progress.historyCount; ++i)
         if (progress.history[i] > highest)
@@ -180,7 +181,7 @@ void DlsSettings(DemoCommandQueue &commands) {
 // The end's distance from the root against the target's, as the target moves out through full
 // reach: plain (the solver's own colour dimmed) and softened, over a grey line at full reach.
 void SoftReachPlot() {
-    const IkSoftReachPlot &plot = ikSoftReachPlot;
+    const IkSoftReachPlot &plot = ikLab.softReach;
     if (!plot.made)
         return;
     ImGui::TextWrapped("End's distance from the root against the target's (%.2f to %.2f); "

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "skeleton/demo_commands.h"
+#include "demo/demo_commands.h"
 
 // The panel's inverse-kinematics section, shown in the inverse mode: the solver and its
 // settings, the joint angles, the distance left, the updates since the target moved, the

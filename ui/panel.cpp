@@ -4,9 +4,9 @@
 #include <imgui.h>
 #include <imgui_internal.h>
 
-#include "skeleton/bones.h"
-#include "skeleton/demo_state.h"
-#include "skeleton/kinematics.h"
+#include "demo/demo_state.h"
+#include "ik/kinematics.h"
+#include "rig/bones.h"
 #include "ui/ik_panel.h"
 #include "ui/skin_panel.h"
 #include "ui/sliders.h"

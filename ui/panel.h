@@ -1,6 +1,6 @@
 #pragma once
 
-#include "skeleton/demo_commands.h"
+#include "demo/demo_commands.h"
 
 // The on-screen panel: the demo's state at a glance and controls for it, drawn with Dear ImGui
 // over the scene. It reads demoState and the bones; it changes nothing itself, but hands back

@@ -3,15 +3,15 @@
 #include <cstdio>
 #include <imgui.h>
 
-#include "skeleton/camera.h"
-#include "skeleton/demo_state.h"
-#include "skeleton/frame_record.h"
-#include "skeleton/skin_colours.h"
-#include "skeleton/skin_mesh.h"
-#include "skeleton/skin_poses.h"
-#include "skeleton/skinning.h"
-#include "skeleton/vertex_inspector.h"
+#include "demo/demo_state.h"
+#include "demo/frame_record.h"
+#include "lab/skin_colours.h"
+#include "lab/skin_poses.h"
+#include "lab/vertex_inspector.h"
+#include "mesh/skin_mesh.h"
+#include "skinning/skinning.h"
 #include "ui/sliders.h"
+#include "view/camera.h"
 
 namespace {
 
@@ -326,7 +326,7 @@ void SideBySideLabels() {
         // Above the straight limb's top, where no pose of the copy reaches.
         Vector3 above = Add(frameRecord.copies.offsets[m], Vector3{0.0f, 3.4f, 0.0f});
         PixelPoint at;
-        if (!ModelToPixels(above, view.width, view.height, at))
+        if (!ModelToPixels(SceneCamera(), above, view.width, view.height, at))
             continue;
         char text[64];
         std::snprintf(text, sizeof text, "%s\n%.1f%% volume", skinningMethods[m].label,

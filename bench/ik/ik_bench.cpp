@@ -22,11 +22,13 @@
 // updates left the end farther from the target than before (more than 1e-6).
 
 #include "bench/support/ik_limits_search.h"
-#include "skeleton/bones.h"
-#include "skeleton/demo_state.h"
-#include "skeleton/ik_solvers.h"
-#include "skeleton/kinematics.h"
-#include "skeleton/skin_mesh.h"
+#include "demo/demo_ik.h"
+#include "demo/demo_state.h"
+#include "ik/ik_solvers.h"
+#include "ik/kinematics.h"
+#include "mesh/skin_mesh.h"
+#include "model/limb_model.h"
+#include "rig/bones.h"
 
 #include <algorithm>
 #include <chrono>

@@ -13,11 +13,11 @@
 
 #include "app/key_bindings.h"
 #include "bench/support/ratio_reporter.h"
+#include "demo/demo_state.h"
 #include "render/gl_check.h"
 #include "render/gl_state.h"
 #include "render/panel_drawing.h"
 #include "render/renderer.h"
-#include "skeleton/demo_state.h"
 #include "tests/render/scene_support.h"
 #include "tests/support/offscreen_gl.h"
 #include "ui/panel.h"

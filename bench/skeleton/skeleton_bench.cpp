@@ -1,11 +1,12 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/support/ratio_reporter.h"
-#include "skeleton/bones.h"
-#include "skeleton/demo_state.h"
-#include "skeleton/skin_mesh.h"
-#include "skeleton/frame_record.h"
-#include "skeleton/skinning.h"
+#include "demo/demo_state.h"
+#include "demo/frame_record.h"
+#include "mesh/skin_mesh.h"
+#include "model/limb_model.h"
+#include "rig/bones.h"
+#include "skinning/skinning.h"
 
 #include <cmath>
 #include <cstdio>
@@ -252,7 +253,7 @@ void BM_UpdateSkinDeterminants(benchmark::State &state) {
     BuildBoneMatrices();
     demoState.skinningMethod = SkinningLinear;
     for (auto _ : state) {
-        UpdateSkinDeterminants();
+        UpdateSkinDeterminants(demoState.skinningMethod);
         benchmark::DoNotOptimize(skinDeterminants[0]);
     }
 }

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <vector>
 
-#include "skeleton/ik_solvers.h"
-#include "skeleton/vec3d.h"
+#include "ik/ik_solvers.h"
+#include "math/vec3d.h"
 
 // The closest the chain's end can come to a target while it keeps the joint limits, by brute
 // force, for the tests and ik_bench to hold the solvers against: independent of the solvers'

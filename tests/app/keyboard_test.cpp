@@ -3,10 +3,10 @@
 #include "app/commands.h"
 #include "app/tick.h"
 
+#include "demo/demo_state.h"
+#include "lab/skin_poses.h"
 #include "platform/key_codes.h"
-#include "skeleton/bones.h"
-#include "skeleton/demo_state.h"
-#include "skeleton/skin_poses.h"
+#include "rig/bones.h"
 
 #include <gtest/gtest.h>
 

@@ -2,12 +2,13 @@
 
 #include "app/commands.h"
 #include "app/tick.h"
+#include "demo/demo_state.h"
+#include "demo/frame_record.h"
+#include "mesh/skin_mesh.h"
+#include "model/limb_model.h"
 #include "platform/platform.h"
-#include "skeleton/camera.h"
-#include "skeleton/demo_state.h"
-#include "skeleton/frame_record.h"
-#include "skeleton/skin_mesh.h"
-#include "skeleton/skinning.h"
+#include "skinning/skinning.h"
+#include "view/camera.h"
 
 #include <gtest/gtest.h>
 
@@ -72,10 +73,11 @@ TEST_F(Mouse, RightDragMovesTheIkTargetOnlyInTheIkModeAndInsideItsBox) {
     EXPECT_FLOAT_EQ(demoState.target.y, 0.0f); // not in the IK mode
 
     RunSimpleCommand(CommandToggleInverse); // target (0, 3, 0), camera from the side
-    float depth = ModelToEye(demoState.target).z;
+    float depth = ModelToEye(SceneCamera(), demoState.target).z;
     Drag(MouseRight, 400, 300, 400, 340); // down the screen
     EXPECT_LT(demoState.target.y, 3.0f);
-    EXPECT_NEAR(ModelToEye(demoState.target).z, depth, 1e-4); // in the plane facing the camera
+    EXPECT_NEAR(ModelToEye(SceneCamera(), demoState.target).z, depth,
+                1e-4); // in the plane facing the camera
     Drag(MouseRight, 400, 300, 400, -5000);
     EXPECT_EQ(demoState.target.y, 3.5f);
     Drag(MouseRight, 400, 300, 9000, 300);
@@ -102,7 +104,7 @@ TEST_F(Mouse, AClickOnTheSkinInspectsTheVertexThereAndADragOnlyOrbits) {
     InitSkinAndBones();
     UpdateSkeletonAndSkin();
     PixelPoint at;
-    ASSERT_TRUE(ModelToPixels(skinVertices[19].position, 800, 600, at));
+    ASSERT_TRUE(ModelToPixels(SceneCamera(), skinVertices[19].position, 800, 600, at));
     int x = (int)at.x, y = (int)at.y;
 
     Drag(MouseLeft, x, y, x + ClickSlackPixels + 1, y); // just past the slack: a drag

@@ -1,9 +1,9 @@
 #include "app/key_script.h"
 #include "app/options.h"
 #include "app/window_size.h"
+#include "demo/demo_state.h"
 #include "platform/key_codes.h"
-#include "skeleton/demo_state.h"
-#include "skeleton/skinning.h"
+#include "skinning/skinning.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,9 +1,9 @@
 #include "app/tick.h"
 
 #include "app/keyboard.h"
+#include "demo/demo_state.h"
 #include "platform/key_codes.h"
-#include "skeleton/bones.h"
-#include "skeleton/demo_state.h"
+#include "rig/bones.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

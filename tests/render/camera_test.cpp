@@ -6,15 +6,15 @@
 #include <GL/glu.h>
 #include <cmath>
 
-#include "skeleton/bones.h"
-#include "skeleton/camera.h"
-#include "skeleton/demo_state.h"
-#include "skeleton/frame_record.h"
-#include "skeleton/side_by_side.h"
-#include "skeleton/skin_mesh.h"
-#include "skeleton/vertex_inspector.h"
+#include "demo/demo_state.h"
+#include "demo/frame_record.h"
+#include "lab/side_by_side.h"
+#include "lab/vertex_inspector.h"
+#include "mesh/skin_mesh.h"
+#include "rig/bones.h"
 #include "tests/render/scene_test.h"
 #include "tests/support/offscreen_gl.h"
+#include "view/camera.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ TEST_F(SceneTest, CameraArithmeticAgreesWithTheFrame) {
         GLdouble modelView[16];
         glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
         for (const Vector3 &p : points) {
-            Vector3 eye = ModelToEye(p);
+            Vector3 eye = ModelToEye(SceneCamera(), p);
             for (int row = 0; row < 3; ++row) {
                 double expected = modelView[row] * p.x + modelView[4 + row] * p.y +
                                   modelView[8 + row] * p.z + modelView[12 + row];
@@ -50,14 +50,15 @@ TEST_F(SceneTest, CameraArithmeticAgreesWithTheFrame) {
             }
             // A move worked out for a drag lands that many pixels away on screen (GL counts y
             // upwards) at the same depth.
-            Vector3 moved = Add(p, ModelOffsetForPixels(p, 25.0, -10.0, OffscreenHeight));
+            Vector3 moved =
+                Add(p, ModelOffsetForPixels(SceneCamera(), p, 25.0, -10.0, OffscreenHeight));
             WindowPoint from = ProjectedByGl(p), to = ProjectedByGl(moved);
             EXPECT_NEAR(to.x - from.x, 25.0, 1e-2);
             EXPECT_NEAR(to.y - from.y, 10.0, 1e-2);
-            EXPECT_NEAR(ModelToEye(moved).z, eye.z, 1e-4);
+            EXPECT_NEAR(ModelToEye(SceneCamera(), moved).z, eye.z, 1e-4);
             // Pixels as the pointer counts them: from the top-left corner, y down.
             PixelPoint pixel;
-            ASSERT_TRUE(ModelToPixels(p, OffscreenWidth, OffscreenHeight, pixel));
+            ASSERT_TRUE(ModelToPixels(SceneCamera(), p, OffscreenWidth, OffscreenHeight, pixel));
             EXPECT_NEAR(pixel.x, from.x, 1e-3);
             EXPECT_NEAR(pixel.y, OffscreenHeight - from.y, 1e-3);
             EXPECT_NEAR(pixel.depth, -eye.z, 1e-4);
@@ -81,7 +82,7 @@ TEST_F(SceneTest, ClicksPickTheVertexTheFrameShows) {
         WindowPoint at = ProjectedByGl(skinVertices[v].position);
         int x = (int)std::floor(at.x), y = (int)std::floor(OffscreenHeight - at.y);
         double depth = ReadDepth(x, OffscreenHeight - 1 - y);
-        int picked = PickVertex(x, y, OffscreenWidth, OffscreenHeight);
+        int picked = PickVertex(SceneCamera(), x, y, OffscreenWidth, OffscreenHeight);
         SCOPED_TRACE(::testing::Message() << "vertex " << v << ", picked " << picked);
         if (std::fabs(depth - at.z) < 1e-3) {
             ++shown;
@@ -95,10 +96,10 @@ TEST_F(SceneTest, ClicksPickTheVertexTheFrameShows) {
     EXPECT_GE(shown, 15);
     EXPECT_GE(hidden, 10);
     WindowPoint floor = ProjectedByGl(Vector3{2.0f, 0.0f, 2.0f});
-    EXPECT_EQ(
-        PickVertex((int)floor.x, (int)(OffscreenHeight - floor.y), OffscreenWidth, OffscreenHeight),
-        -1);
-    EXPECT_EQ(PickVertex(3, 3, OffscreenWidth, OffscreenHeight), -1);
+    EXPECT_EQ(PickVertex(SceneCamera(), (int)floor.x, (int)(OffscreenHeight - floor.y),
+                         OffscreenWidth, OffscreenHeight),
+              -1);
+    EXPECT_EQ(PickVertex(SceneCamera(), 3, 3, OffscreenWidth, OffscreenHeight), -1);
 }
 
 // Seen from the side, the joint's axis points at the camera and vertex 21 lies on it: A and B
@@ -137,9 +138,9 @@ TEST_F(SceneTest, AClickBesideTheJointsAxisPicksTheCornerTheBendMoves) {
         moves[k] = VectorLength(Subtract(chain, first));
     }
     int mover = moves[0] > moves[1] ? corners[0] : corners[1];
-    EXPECT_EQ(PickVertex(x, y, OffscreenWidth, OffscreenHeight), mover);
-    EXPECT_EQ(PickVertex((int)std::floor(a.x), (int)std::floor(OffscreenHeight - a.y),
-                         OffscreenWidth, OffscreenHeight),
+    EXPECT_EQ(PickVertex(SceneCamera(), x, y, OffscreenWidth, OffscreenHeight), mover);
+    EXPECT_EQ(PickVertex(SceneCamera(), (int)std::floor(a.x),
+                         (int)std::floor(OffscreenHeight - a.y), OffscreenWidth, OffscreenHeight),
               onAxis);
 }
 
@@ -185,7 +186,7 @@ TEST_F(SceneTest, ClicksSideBySidePickTheVertexAndTheCopyTheFrameShows) {
                 continue;
             SCOPED_TRACE(::testing::Message() << "copy " << m << ", vertex " << v);
             int vertex = -1, method = -1;
-            ASSERT_TRUE(PickVertexOfCopies(frameRecord.copies, x, y, OffscreenWidth,
+            ASSERT_TRUE(PickVertexOfCopies(SceneCamera(), frameRecord.copies, x, y, OffscreenWidth,
                                            OffscreenHeight, vertex, method));
             EXPECT_EQ(vertex, v);
             EXPECT_EQ(method, m);
@@ -195,8 +196,8 @@ TEST_F(SceneTest, ClicksSideBySidePickTheVertexAndTheCopyTheFrameShows) {
     for (int m = 0; m < SkinningMethodCount; ++m)
         EXPECT_GE(shown[m], 4) << m;
     int vertex, method;
-    EXPECT_FALSE(PickVertexOfCopies(frameRecord.copies, 3, 3, OffscreenWidth, OffscreenHeight,
-                                    vertex, method));
+    EXPECT_FALSE(PickVertexOfCopies(SceneCamera(), frameRecord.copies, 3, 3, OffscreenWidth,
+                                    OffscreenHeight, vertex, method));
 }
 
 } // namespace

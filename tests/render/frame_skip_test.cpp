@@ -2,12 +2,13 @@
 
 #include <vector>
 
+#include "demo/demo_ik.h"
+#include "demo/demo_state.h"
+#include "demo/frame_record.h"
+#include "lab/ik_lab.h"
 #include "render/renderer.h"
-#include "skeleton/bones.h"
-#include "skeleton/demo_state.h"
-#include "skeleton/frame_record.h"
-#include "skeleton/ik_lab.h"
-#include "skeleton/skinning.h"
+#include "rig/bones.h"
+#include "skinning/skinning.h"
 #include "tests/render/scene_test.h"
 
 namespace {
@@ -92,9 +93,9 @@ TEST_F(SceneTest, ComparedChainsAreDrawnWhileTheyMoveBesideAStillLimb) {
     IkPose limb = PoseOfBones();
     int moved = 0, missed = 0;
     for (int frame = 0; frame < 100; ++frame) {
-        IkPose before = ikComparison.chains[IkSolverIncremental].pose;
+        IkPose before = ikLab.comparison.chains[IkSolverIncremental].pose;
         int drawn = PaintIfChanged(90.0, 0);
-        if (!SamePose(before, ikComparison.chains[IkSolverIncremental].pose)) {
+        if (!SamePose(before, ikLab.comparison.chains[IkSolverIncremental].pose)) {
             ++moved;
             missed += !drawn;
         }

@@ -37,9 +37,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "demo/demo_state.h"
 #include "render/renderer.h"
-#include "skeleton/bones.h"
-#include "skeleton/demo_state.h"
+#include "rig/bones.h"
 #include "tests/render/scene_test.h"
 
 #ifndef RENDER_REFERENCE_DIR

@@ -12,10 +12,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "demo/demo_state.h"
 #include "render/gl_check.h"
 #include "render/gl_state.h"
 #include "render/renderer.h"
-#include "skeleton/demo_state.h"
 #include "tests/render/scene_support.h"
 #include "tests/support/offscreen_gl.h"
 

@@ -5,12 +5,12 @@
 #include <cmath>
 #include <vector>
 
+#include "demo/demo_state.h"
+#include "ik/kinematics.h"
+#include "mesh/skin_mesh.h"
 #include "render/gl_check.h"
 #include "render/renderer.h"
-#include "skeleton/bones.h"
-#include "skeleton/demo_state.h"
-#include "skeleton/kinematics.h"
-#include "skeleton/skin_mesh.h"
+#include "rig/bones.h"
 #include "tests/render/scene_test.h"
 #include "tests/support/offscreen_gl.h"
 

@@ -5,10 +5,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "demo/demo_state.h"
+#include "mesh/skin_mesh.h"
+#include "model/limb_model.h"
 #include "render/renderer.h"
-#include "skeleton/bones.h"
-#include "skeleton/demo_state.h"
-#include "skeleton/skin_mesh.h"
+#include "rig/bones.h"
 #include "tests/support/offscreen_gl.h"
 
 void ResetScene(bool zeroSkeleton) {

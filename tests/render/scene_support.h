@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "skeleton/math3d.h"
+#include "math/math3d.h"
 
 // Puts the demo back to its start: demoState as at launch with an 800 x 600 client area, both
 // textures 0, and the skeleton and skin set up (zeroSkeleton: left all zero, as before set-up).

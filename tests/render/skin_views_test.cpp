@@ -2,12 +2,12 @@
 // numbers put the skin, and leaves every GL state as it found it.
 #include <gtest/gtest.h>
 
+#include "demo/demo_state.h"
+#include "demo/frame_record.h"
+#include "mesh/skin_mesh.h"
 #include "render/skin_views.h"
-#include "skeleton/bones.h"
-#include "skeleton/demo_state.h"
-#include "skeleton/frame_record.h"
-#include "skeleton/skin_mesh.h"
-#include "skeleton/skinning.h"
+#include "rig/bones.h"
+#include "skinning/skinning.h"
 #include "tests/render/scene_test.h"
 #include "tests/support/gl_state_probe.h"
 

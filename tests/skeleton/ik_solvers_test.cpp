@@ -1,10 +1,11 @@
 #include "bench/support/ik_limits_search.h"
-#include "skeleton/frame_record.h"
-#include "skeleton/ik_lab.h"
-#include "skeleton/ik_solvers.h"
-#include "skeleton/kinematics.h"
-#include "skeleton/skinning.h"
-#include "skeleton/vec3d.h"
+#include "demo/demo_ik.h"
+#include "demo/frame_record.h"
+#include "ik/ik_solvers.h"
+#include "ik/kinematics.h"
+#include "lab/ik_lab.h"
+#include "math/vec3d.h"
+#include "skinning/skinning.h"
 #include "tests/skeleton/skeleton_fixture.h"
 
 #include <algorithm>
@@ -289,10 +290,10 @@ TEST_F(IkSolvers, ComparedChainsMatchTheSolversRunAlone) {
             demoState.target = leg == 0 ? first : second;
             for (int frame = 0; frame < framesPerTarget; ++frame) {
                 UpdateSkeletonAndSkin();
-                ASSERT_TRUE(SamePose(ikComparison.chains[shown].pose, PoseOfBones()));
+                ASSERT_TRUE(SamePose(ikLab.comparison.chains[shown].pose, PoseOfBones()));
             }
             for (int solver = 0; solver < IkSolverCount; ++solver)
-                EXPECT_TRUE(SamePose(ikComparison.chains[solver].pose, alone[solver][leg]))
+                EXPECT_TRUE(SamePose(ikLab.comparison.chains[solver].pose, alone[solver][leg]))
                     << "shown " << IkSolverName(shown) << ", compared " << IkSolverName(solver)
                     << ", target " << leg;
         }
@@ -325,12 +326,12 @@ TEST_F(IkSolvers, ProgressTellsTheSituationsApart) {
         demoState.ik.jointLimits = c.limits;
         for (int frame = 0; frame < c.frames; ++frame)
             UpdateSkeletonAndSkin();
-        EXPECT_EQ(ikProgress.status, c.status) << IkStatusText(ikProgress.status);
-        EXPECT_EQ(ikProgress.updatesSinceTargetMoved, c.frames);
-        EXPECT_FLOAT_EQ(ikProgress.distance, Distance(EndEffectorPosition(), c.target));
+        EXPECT_EQ(ikLab.progress.status, c.status) << IkStatusText(ikLab.progress.status);
+        EXPECT_EQ(ikLab.progress.updatesSinceTargetMoved, c.frames);
+        EXPECT_FLOAT_EQ(ikLab.progress.distance, Distance(EndEffectorPosition(), c.target));
         // A unit above the root: the elbow bent as far as it goes, the lower bone leaning back.
         EXPECT_STREQ(
-            IkLimitsText(ikProgress.heldBy),
+            IkLimitsText(ikLab.progress.heldBy),
             c.limits && c.status != IkStatusApproaching
                 ? "held by the lower bone's 17-degree tilt and the elbow's 120-degree limit"
                 : "");
@@ -344,11 +345,11 @@ TEST_F(IkSolvers, ProgressTellsTheSituationsApart) {
     demoState.target = Vector3{1.0f, 2.4f, 0.0f};
     for (int frame = 0; frame < 100; ++frame)
         UpdateSkeletonAndSkin();
-    EXPECT_EQ(ikProgress.updatesSinceTargetMoved, 100);
-    ASSERT_EQ(ikProgress.historyCount, IkHistoryLength);
-    int newest = (ikProgress.historyOffset + IkHistoryLength - 1) % IkHistoryLength;
-    EXPECT_EQ(ikProgress.history[newest], ikProgress.distance);
-    EXPECT_EQ(ikProgress.historyOffset, 350 % IkHistoryLength);
+    EXPECT_EQ(ikLab.progress.updatesSinceTargetMoved, 100);
+    ASSERT_EQ(ikLab.progress.historyCount, IkHistoryLength);
+    int newest = (ikLab.progress.historyOffset + IkHistoryLength - 1) % IkHistoryLength;
+    EXPECT_EQ(ikLab.progress.history[newest], ikLab.progress.distance);
+    EXPECT_EQ(ikLab.progress.historyOffset, 350 % IkHistoryLength);
 
     // Frozen, the solver waits; each step is exactly one update.
     IkPose before = PoseOfBones();
@@ -359,7 +360,7 @@ TEST_F(IkSolvers, ProgressTellsTheSituationsApart) {
     UpdateSkeletonAndSkin();
     UpdateSkeletonAndSkin();
     EXPECT_FALSE(SamePose(PoseOfBones(), before));
-    EXPECT_EQ(ikProgress.updatesSinceTargetMoved, 101);
+    EXPECT_EQ(ikLab.progress.updatesSinceTargetMoved, 101);
 }
 
 } // namespace
@@ -514,8 +515,8 @@ TEST_F(IkSolvers, SoftReachStraightensTheChainSmoothlyThroughFullReach) {
     EXPECT_LT(fastest[1], 2.0);
 
     // The panel's plot of it holds the same curves, plain and softened.
-    UpdateSoftReachPlot(zone);
-    const IkSoftReachPlot &plot = ikSoftReachPlot;
+    UpdateSoftReachPlot(ikLab.softReach, zone);
+    const IkSoftReachPlot &plot = ikLab.softReach;
     for (int i = 0; i < IkSoftReachSamples; ++i) {
         double d = plot.from + (plot.to - plot.from) * i / (IkSoftReachSamples - 1);
         double soft = d > reach - zone

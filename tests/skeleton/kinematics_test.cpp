@@ -1,6 +1,6 @@
-#include "skeleton/frame_record.h"
-#include "skeleton/kinematics.h"
-#include "skeleton/skinning.h"
+#include "demo/frame_record.h"
+#include "ik/kinematics.h"
+#include "skinning/skinning.h"
 #include "tests/skeleton/skeleton_fixture.h"
 
 namespace {

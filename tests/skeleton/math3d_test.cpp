@@ -1,6 +1,6 @@
-#include "skeleton/bones.h"
-#include "skeleton/math3d.h"
-#include "skeleton/vec3d.h"
+#include "math/math3d.h"
+#include "math/vec3d.h"
+#include "rig/bones.h"
 #include "tests/skeleton/skeleton_fixture.h"
 
 #include <cmath>

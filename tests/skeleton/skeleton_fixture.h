@@ -1,8 +1,9 @@
 #pragma once
 
-#include "skeleton/bones.h"
-#include "skeleton/demo_state.h"
-#include "skeleton/skin_mesh.h"
+#include "demo/demo_state.h"
+#include "mesh/skin_mesh.h"
+#include "model/limb_model.h"
+#include "rig/bones.h"
 
 #include <gtest/gtest.h>
 

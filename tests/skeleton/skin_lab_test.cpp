@@ -1,17 +1,18 @@
 // The skinning methods, the per-vertex determinants, the limb's volume and the colour scales,
 // each held against geometry worked out here: turns about the joint's axes, the prismatoid rule
 // for the rest limb's slabs.
-#include "skeleton/camera.h"
-#include "skeleton/frame_record.h"
-#include "skeleton/ik_solvers.h"
-#include "skeleton/limb_volume.h"
-#include "skeleton/rotation_centres.h"
-#include "skeleton/side_by_side.h"
-#include "skeleton/skin_colours.h"
-#include "skeleton/skin_radius.h"
-#include "skeleton/skinning.h"
-#include "skeleton/vertex_inspector.h"
+#include "demo/frame_record.h"
+#include "ik/ik_solvers.h"
+#include "lab/limb_volume.h"
+#include "lab/side_by_side.h"
+#include "lab/skin_colours.h"
+#include "lab/skin_radius.h"
+#include "lab/vertex_inspector.h"
+#include "model/limb_model.h"
+#include "skinning/rotation_centres.h"
+#include "skinning/skinning.h"
 #include "tests/skeleton/skeleton_fixture.h"
+#include "view/camera.h"
 
 #include <cmath>
 #include <cstring>
@@ -49,7 +50,7 @@ double RadiusAbout(const Vector3 &axis, const Vector3 &p) {
 void Skin(int method) {
     demoState.skinningMethod = method;
     UpdateSkeletonAndSkin();
-    UpdateSkinDeterminants();
+    UpdateSkinDeterminants(demoState.skinningMethod);
 }
 
 // Bone 0 stays at rest, so a vertex mixes the identity (its weight w) with bone 1's turn by
@@ -296,7 +297,7 @@ TEST_F(SkinLab, SideBySideCopiesAreEachMethodsOwnSkinInARowAcrossTheScreen) {
     static MethodCopies copies;
     SkinEveryMethod(copies, demoState.viewAngle);
     EXPECT_EQ(std::memcmp(before, skinVertices, sizeof before), 0); // the limb's own is kept
-    Vector3 centre = ModelToEye(Vector3{0.0f, 0.0f, 0.0f});
+    Vector3 centre = ModelToEye(SceneCamera(), Vector3{0.0f, 0.0f, 0.0f});
     for (int m = 0; m < SkinningMethodCount; ++m) {
         SCOPED_TRACE(skinningMethods[m].name);
         Skin(m);
@@ -305,7 +306,7 @@ TEST_F(SkinLab, SideBySideCopiesAreEachMethodsOwnSkinInARowAcrossTheScreen) {
         EXPECT_EQ(copies.volumePercent[m], LimbVolumePercent());
         UpdateRadiusRatios();
         EXPECT_EQ(std::memcmp(copies.radiusRatios[m], skinRadiusRatios, sizeof(float) * 49), 0);
-        Vector3 eye = Subtract(ModelToEye(copies.offsets[m]), centre);
+        Vector3 eye = Subtract(ModelToEye(SceneCamera(), copies.offsets[m]), centre);
         double along = (m - (SkinningMethodCount - 1) / 2.0) * SideBySideSpacing * SceneScale;
         EXPECT_NEAR(eye.x, along, 1e-5);
         EXPECT_NEAR(eye.y, 0.0, 1e-5);

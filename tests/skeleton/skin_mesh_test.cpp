@@ -1,4 +1,4 @@
-#include "skeleton/skin_mesh.h"
+#include "mesh/skin_mesh.h"
 #include "tests/skeleton/skeleton_fixture.h"
 
 #include <cmath>

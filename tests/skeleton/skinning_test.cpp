@@ -1,5 +1,5 @@
-#include "skeleton/frame_record.h"
-#include "skeleton/skinning.h"
+#include "demo/frame_record.h"
+#include "skinning/skinning.h"
 #include "tests/skeleton/skeleton_fixture.h"
 
 #include <cmath>

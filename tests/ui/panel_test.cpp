@@ -10,22 +10,24 @@
 #include "app/commands.h"
 #include "app/keyboard.h"
 #include "app/mouse.h"
+#include "demo/demo_ik.h"
+#include "demo/demo_state.h"
+#include "demo/frame_record.h"
+#include "lab/ik_lab.h"
+#include "lab/skin_poses.h"
+#include "mesh/skin_mesh.h"
+#include "model/limb_model.h"
 #include "platform/key_codes.h"
 #include "platform/platform.h"
 #include "render/gl_state.h"
 #include "render/panel_drawing.h"
 #include "render/renderer.h"
-#include "skeleton/bones.h"
-#include "skeleton/camera.h"
-#include "skeleton/demo_state.h"
-#include "skeleton/frame_record.h"
-#include "skeleton/ik_lab.h"
-#include "skeleton/skin_mesh.h"
-#include "skeleton/skin_poses.h"
-#include "skeleton/skinning.h"
+#include "rig/bones.h"
+#include "skinning/skinning.h"
 #include "tests/support/gl_state_probe.h"
 #include "tests/support/offscreen_gl.h"
 #include "ui/panel.h"
+#include "view/camera.h"
 
 namespace {
 
@@ -106,8 +108,8 @@ std::vector<unsigned char> ReadableGlobals() {
     AppendBytes(bytes, skinVertices);
     AppendBytes(bytes, skinDeterminants);
     AppendBytes(bytes, skinTriangles);
-    AppendBytes(bytes, ikProgress);
-    AppendBytes(bytes, ikComparison);
+    AppendBytes(bytes, ikLab.progress);
+    AppendBytes(bytes, ikLab.comparison);
     AppendBytes(bytes, frameRecord);
     return bytes;
 }
@@ -459,7 +461,8 @@ TEST_F(Panel, TheOpenPanelLeavesTheWholeSceneBesideItAndTheMouseWorksThere) {
         // A click on vertex 19, where it shows in the scene's part, inspects it.
         UpdateFrame(frameRecord, demoState.viewAngle, SceneView());
         PixelPoint at;
-        ASSERT_TRUE(ModelToPixels(skinVertices[19].position, width - strip, height, at));
+        ASSERT_TRUE(
+            ModelToPixels(SceneCamera(), skinVertices[19].position, width - strip, height, at));
         HandleMouseDown(MouseLeft, 1, strip + (int)at.x, (int)at.y, 0);
         HandleMouseUp(MouseLeft);
         EXPECT_EQ(demoState.inspectedVertex, 19);
@@ -471,7 +474,7 @@ TEST_F(Panel, TheOpenPanelLeavesTheWholeSceneBesideItAndTheMouseWorksThere) {
         DrawScene(frameRecord);
         for (int i = 0; i <= SkinVertexCount; ++i) {
             Vector3 p = i < SkinVertexCount ? skinVertices[i].position : demoState.target;
-            ASSERT_TRUE(ModelToPixels(p, width - strip, height, at));
+            ASSERT_TRUE(ModelToPixels(SceneCamera(), p, width - strip, height, at));
             EXPECT_GT(at.x, 0.0) << i;
             EXPECT_LT(at.x, width - strip) << i;
             EXPECT_GT(at.y, 0.0) << i;
@@ -489,7 +492,7 @@ TEST_F(Panel, TheOpenPanelLeavesTheWholeSceneBesideItAndTheMouseWorksThere) {
         HandleMouseMove(strip + 100, 120);
         HandleMouseUp(MouseRight);
         PixelPoint moved;
-        ASSERT_TRUE(ModelToPixels(demoState.target, width - strip, height, moved));
+        ASSERT_TRUE(ModelToPixels(SceneCamera(), demoState.target, width - strip, height, moved));
         EXPECT_NEAR(moved.y - at.y, 20.0, 0.5);
         EXPECT_NEAR(moved.x, at.x, 0.5);
     }

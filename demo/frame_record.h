@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstddef>
+
+#include "demo/demo_state.h"
+#include "ik/ik_solvers.h"
+#include "lab/ik_lab.h"
+#include "lab/side_by_side.h"
+#include "lab/skin_radius.h"
+#include "lab/vertex_inspector.h"
+#include "mesh/skin_mesh.h"
+#include "rig/bones.h"
+
+// What one frame shows, worked out once by the update and then only read: the drawing, the
+// panel, --stats and the decision whether to draw at all take every figure from here, so no two
+// of them can disagree or redo each other's work.
+
+// One chain's standing on the target as it is now.
+struct IkChainFigures {
+    int known;       // 0: no update toward this target yet (the count starts with the next one)
+    double distance; // from its end to the target after its last update
+    int status;      // an IkStatus
+    int updates;     // since the target moved or the pose was changed by something else
+    double twist[BoneCount]; // each bone's twist about its own length, degrees
+    int heldBy;              // the joint limits holding it short (IkLimitFlag), or 0
+    int sameAs; // compared chains: an earlier solver whose chain lies on this one, or -1
+};
+
+struct FrameRecord {
+    // What the scene is drawn from, besides the state record.
+    double viewAngle;       // the camera yaw this frame is drawn from, degrees
+    SceneViewport viewport; // where the scene goes in the window
+    double aspect;          // the viewport's width over its height
+    double fieldOfView;     // vertical, degrees (ViewFieldOfView)
+
+    Bone markerPose[BoneCount];          // the pose before this frame's update: the markers
+    SkinVertex skin[SkinVertexCount];    // the skin after the update
+    float determinants[SkinVertexCount]; // of each vertex's blend, under the method on screen
+    float radiusRatios[SkinVertexCount]; // each vertex's distance from the skeleton against rest
+    // Each vertex's centre of rotation where the weighted mix of its transforms carries it (the
+    // point the centre-of-rotation method turns it about); hasCentre 0 for a vertex without.
+    int hasCentre[SkinVertexCount];
+    Vector3 carriedCentres[SkinVertexCount];
+    int sideBySide;      // every method's copy is drawn, from copies
+    MethodCopies copies; // zero unless sideBySide
+    int inspected;       // 1 when inspection holds demoState.inspectedVertex
+    VertexInspection inspection;
+
+    Vector3 endEffector;               // the chain's end after the update
+    int comparisonDrawn;               // the compared chains are shown beside the limb
+    Vector3 chainElbow[IkSolverCount]; // each compared chain's joints, model space
+    Vector3 chainEnd[IkSolverCount];
+    IkGuides ikGuides; // the pole and the limits, drawn in the scene
+
+    // Figures only the panel and --stats show, from here to the end (FrameSceneBytes): they can
+    // change while the scene stands still, as the count of updates on a reached target does.
+    IkChainFigures ik; // the limb's own solver
+    IkChainFigures compared[IkSolverCount];
+    double volumePercent;  // the limb's volume against the rest pose's
+    RadiusExtremes radius; // the extremes of radiusRatios
+};
+
+// How many leading bytes of a FrameRecord the scene's picture is drawn from.
+const unsigned long FrameSceneBytes = (unsigned long)offsetof(FrameRecord, ik);
+
+extern FrameRecord frameRecord;
+
+// The frame's update, in order: keep the markers' pose, UpdateSkeletonAndSkin (which runs the
+// IK pass in the inverse mode), then every figure above from the state it leaves. Also sets
+// demoState.aspect from the viewport.
+void UpdateFrame(FrameRecord &record, double viewAngle, const SceneViewport &viewport);
+
+// The per-frame update: rebuild the bone matrices, run one solver pass in the IK mode, then
+// deform every skin vertex from its rest data by demoState.skinningMethod (so errors never
+// accumulate across frames).
+void UpdateSkeletonAndSkin();

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "math/math3d.h"
+#include "mesh/skin_mesh.h"
+#include "skinning/skinning.h"
+#include "view/camera.h"
+
+// The skinning lab's side-by-side view: the limb once for each skinning method, in a row across
+// the screen, all from the same pose and the same frame, so the methods are compared at a glance
+// instead of from memory.
+
+// Scene units between neighbouring copies: the limb's foot is 1.5 wide, and a bent upper bone
+// reaches 1.6 from its copy's axis, short of the next copy's joint ring.
+const float SideBySideSpacing = 2.0f;
+
+// Eye units the camera stands back at least while the view is on, so the row fits the picture.
+const double SideBySideViewDistance = 20.0;
+
+// Every method's skin and its figures, from the current bone matrices and weights.
+struct MethodCopies {
+    Vector3 offsets[SkinningMethodCount]; // where each copy stands, added to its positions
+    SkinVertex skins[SkinningMethodCount][SkinVertexCount];
+    float determinants[SkinningMethodCount][SkinVertexCount];
+    float radiusRatios[SkinningMethodCount][SkinVertexCount];
+    double volumePercent[SkinningMethodCount];
+};
+
+// The offset of method's copy for a camera at yaw viewAngle (degrees): along the screen's
+// x axis, SideBySideSpacing apart, the row centred on the origin, in the methods' order from
+// left to right.
+Vector3 SideBySideOffset(int method, double viewAngle);
+
+// Fills out for the current bone matrices; skinVertices and skinDeterminants are left as they
+// were.
+void SkinEveryMethod(MethodCopies &out, double viewAngle);
+
+// The vertex and the copy a pointer picks, as PickVertex does for one skin: the copy whose skin
+// is under the pointer (nearest the pointer on screen, then nearest the eye). 1 with vertex and
+// method filled, or 0 when the pointer is on none.
+int PickVertexOfCopies(const CameraView &camera, const MethodCopies &copies, int pointerX,
+                       int pointerY, int width, int height, int &vertex, int &method);
