@@ -2,6 +2,7 @@
 
 #include "math/math3d.h"
 #include "mesh/skin_mesh.h"
+#include "skinning/skin_kernels.h"
 
 // Centres of rotation for centre-of-rotation skinning: per skin vertex, the point about which its
 // blended transform turns it. Linear blending has no such point, so a blend of two turns pulls
@@ -18,8 +19,6 @@
 // weights that sum to 1, a0 b1 - a1 b0 is a0 - b0). A vertex that follows one transform alone
 // (a0 a1 = 0) resembles nothing and has no centre: it follows that transform.
 
-const double RotationCentreWeightStep = 0.1;
-const double RotationCentreSigma = 0.1;
 
 // Rest-space centres, by vertex; meaningful where hasRotationCentre is 1. Filled by
 // ComputeRotationCentres; zero before.

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "math/math3d.h"
+
+#include <vector>
+
+// A skinned mesh of any size: rest positions and normals, texture coordinates, triangles, and
+// per vertex up to MaxInfluences joints with their weights. The limb is one such mesh; a model
+// file gives another.
+
+const int MaxInfluences = 8;
+
+// A vertex's joints and weights, heaviest or not in any order; the order is the order of every
+// sum over them. Weights are positive or zero and sum to 1 over count (a loader renormalises).
+// count 0: the vertex follows no joint and keeps its rest position and normal under every
+// method.
+struct VertexInfluences {
+    int count;
+    int joints[MaxInfluences];
+    float weights[MaxInfluences];
+};
+
+struct TexCoord {
+    float u, v;
+};
+
+struct SkinnedMesh {
+    std::vector<Vector3> restPositions;
+    std::vector<Vector3> restNormals;
+    std::vector<TexCoord> texCoords;
+    std::vector<Triangle> triangles; // 32-bit indices into the vertices
+    std::vector<VertexInfluences> influences;
+};
+
+inline int VertexCount(const SkinnedMesh &mesh) {
+    return (int)mesh.restPositions.size();
+}
+
+// 1 when every array has one entry per vertex, every triangle's corners are vertices, every
+// influence count is 0 to MaxInfluences and every joint is below jointCount; 0 otherwise. The
+// kernels read without checking, so a mesh is checked once, where it is made.
+int SkinnedMeshIsValid(const SkinnedMesh &mesh, int jointCount);
+
+// The influence of vertex's heaviest joint: the first of the heaviest when several weigh the
+// same; -1 for a vertex with none.
+int HeaviestInfluence(const VertexInfluences &influences);

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "math/math3d.h"
+#include "mesh/skinned_mesh.h"
+
+#include <vector>
+
+// The skinning methods as kernels over a span of vertices, for any number of joints and of
+// influences per vertex. A kernel reads only what it is handed (the skin matrices, one per joint,
+// world x inverse bind, and the mesh's rest data and influences) and writes only its outputs:
+// no global, no setting. Every vertex is skinned from its rest data, so errors never accumulate.
+//
+// Normals are directions (w = 0): matrices turn them and do not move them.
+
+// Centres of rotation, one per distinct weight vector: centreOf[i] is vertex i's index into
+// centres, or -1 for a vertex that follows one joint alone (it has nothing to blend, and follows
+// its heaviest joint). Rest space.
+struct RotationCentres {
+    std::vector<int> centreOf;
+    std::vector<Vector3> centres;
+};
+
+// What every kernel reads.
+struct SkinInput {
+    const Matrix4 *skinMatrices; // one per joint
+    int jointCount;
+    const Vector3 *restPositions;
+    const Vector3 *restNormals;
+    const VertexInfluences *influences;
+    const RotationCentres *centres; // centre of rotation only; null: every vertex follows its
+                                    // heaviest joint
+};
+
+// Skins vertices from to to - 1 into positions[0 .. to - from - 1] and normals[...].
+typedef void (*SkinKernel)(const SkinInput &in, int from, int to, Vector3 *positions,
+                           Vector3 *normals);
+
+// Linear blending: sum of w_i * (S_i v), each matrix applied and then mixed, in the order of the
+// vertex's influences. The normal the same way, not renormalised.
+void SkinLinear(const SkinInput &in, int from, int to, Vector3 *positions, Vector3 *normals);
+
+// Rigid: the heaviest influence's matrix alone (the first of equals).
+void SkinRigid(const SkinInput &in, int from, int to, Vector3 *positions, Vector3 *normals);
+
+// Dual quaternions: the rigid part of each skin matrix as a unit dual quaternion, each one's
+// sign turned to the heaviest influence's side, mixed by the weights, normalised and applied.
+// A skin matrix with scale (or shear) is split as rotation x K, K = R^T S upper triangular; the
+// vertex is first moved by the weighted mix of the K's, then by the blended rigid motion. The
+// normal turns by the blend's rotation after the inverse transpose of the mixed K, and is unit.
+void SkinDualQuaternion(const SkinInput &in, int from, int to, Vector3 *positions,
+                        Vector3 *normals);
+
+// Centres of rotation: the dual-quaternion blend's rotation about the vertex's centre, which goes
+// where linear blending puts it: v' = R (v - c) + sum w_i S_i c. A vertex without a centre
+// follows its heaviest influence, as rigid.
+void SkinCentreOfRotation(const SkinInput &in, int from, int to, Vector3 *positions,
+                          Vector3 *normals);
+
+// The determinant of the 3x3 part of the transform each method applies to vertex: how much it
+// scales a small volume there. Linear: det(sum w_i S_i); rigid: det(S_heaviest); dual
+// quaternions and centres of rotation: det(mixed K), 1 for rigid joints (centre of rotation:
+// rigid's for a vertex without a centre). 1 for a vertex with no influence.
+double DeterminantLinear(const SkinInput &in, int vertex);
+double DeterminantRigid(const SkinInput &in, int vertex);
+double DeterminantDualQuaternion(const SkinInput &in, int vertex);
+double DeterminantCentreOfRotation(const SkinInput &in, int vertex);
+
+// Centres of rotation for mesh: for each distinct weight vector with two or more joints of
+// positive weight, the mean of the rest surface's pieces, each weighted by its area and by the
+// similarity of its corners' mean weights to the vector's,
+//   s(a, b) = sum over joint pairs j < k of 2 a_j a_k b_j b_k exp(-(a_j b_k - a_k b_j)^2 /
+//   sigma^2),
+// with the triangles split at their edges' midpoints until no two corners' weights of a piece
+// differ by more than RotationCentreWeightStep for any joint. Vertices with equal weight vectors
+// (the same joints and weights in the same order) share one centre, worked out once. Returns the
+// number of centres worked out.
+const double RotationCentreWeightStep = 0.1;
+const double RotationCentreSigma = 0.1;
+int ComputeRotationCentres(const SkinnedMesh &mesh, RotationCentres &out);
