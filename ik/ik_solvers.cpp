@@ -678,13 +678,27 @@ void SolveDls(const ChainShape &shape, Chain &chain, const Vec3d &target,
     FinishHeldChain(shape, chain, target, settings, gain);
 }
 
+// The bones' own records (pivots, tips, axes, parents) with pose's angles, matrices built: the
+// chain as it would stand, without touching the bones on screen.
+void BonesInPose(const IkPose &pose, Bone (&chain)[BoneCount]) {
+    for (int b = 0; b < BoneCount; ++b) {
+        chain[b] = bones[b];
+        chain[b].rotX = pose.rotX[b];
+        chain[b].rotY = pose.rotY[b];
+        chain[b].rotZ = pose.rotZ[b];
+    }
+    BuildBoneMatricesOf(chain);
+}
+
 void RunIncremental(IkPose &pose, const Vector3 &target, const IkSettings &) {
-    Bone saved[BoneCount];
-    std::memcpy(saved, bones, sizeof saved);
-    SetBonesToPose(pose);
-    SolveIkStepToward(target);
-    pose = PoseOfBones();
-    std::memcpy(bones, saved, sizeof saved);
+    Bone chain[BoneCount];
+    BonesInPose(pose, chain);
+    SolveIkStepOn(chain, target);
+    for (int b = 0; b < BoneCount; ++b) {
+        pose.rotX[b] = chain[b].rotX;
+        pose.rotY[b] = chain[b].rotY;
+        pose.rotZ[b] = chain[b].rotZ;
+    }
 }
 
 int NearlySamePose(const IkPose &a, const IkPose &b) {
@@ -812,14 +826,12 @@ void RunIkUpdate(int kind, IkPose &pose, const Vector3 &target, const IkSettings
 }
 
 void PoseChainPoints(const IkPose &pose, Vector3 &elbow, Vector3 &end) {
-    Bone saved[BoneCount];
-    std::memcpy(saved, bones, sizeof saved);
-    SetBonesToPose(pose);
+    Bone chain[BoneCount];
+    BonesInPose(pose, chain);
     Vector4 moved;
-    TransformPoint(moved, bones[0].matrix, AsPoint(bones[1].pivot));
+    TransformPoint(moved, chain[0].matrix, AsPoint(chain[1].pivot));
     elbow = DropW(moved);
-    end = EndEffectorPosition();
-    std::memcpy(bones, saved, sizeof saved);
+    end = EndEffectorOf(chain);
 }
 
 Vector3 IkPoleSide(const Vector3 &target, const IkSettings &settings) {

@@ -29,28 +29,36 @@ int IkTargetStatusFor(const Vector3 &end, const Vector3 &toTarget) {
 }
 
 void FindEndEffector(int b, Vector3 &position, Matrix4 &accum) {
-    int parent = ParentOf(b);
+    FindEndEffectorIn(bones, b, position, accum);
+}
+
+void FindEndEffectorIn(const Bone *chain, int b, Vector3 &position, Matrix4 &accum) {
+    int parent = ParentIn(chain, b);
     if (b == EndBone && parent >= 0) {
-        FindEndEffector(parent, position, accum);
-        Matrix4 chain;
-        MultMatrix(chain, accum, bones[b].matrix);
-        position = TransformedPoint(chain, Add(position, bones[b].tip));
+        FindEndEffectorIn(chain, parent, position, accum);
+        Matrix4 carried;
+        MultMatrix(carried, accum, chain[b].matrix);
+        position = TransformedPoint(carried, Add(position, chain[b].tip));
     } else if (parent >= 0) {
-        FindEndEffector(parent, position, accum);
-        Matrix4 chain;
-        MultMatrix(chain, accum, bones[b].matrix);
-        accum = chain;
-        position = Add(position, bones[b].tip);
+        FindEndEffectorIn(chain, parent, position, accum);
+        Matrix4 carried;
+        MultMatrix(carried, accum, chain[b].matrix);
+        accum = carried;
+        position = Add(position, chain[b].tip);
     } else {
-        accum = bones[b].matrix;
-        position = Add(position, bones[b].tip);
+        accum = chain[b].matrix;
+        position = Add(position, chain[b].tip);
     }
 }
 
 Vector3 EndEffectorPosition() {
+    return EndEffectorOf(bones);
+}
+
+Vector3 EndEffectorOf(const Bone *chain) {
     Vector3 end = {0.0f, 0.0f, 0.0f};
     Matrix4 scratch;
-    FindEndEffector(EndBone, end, scratch);
+    FindEndEffectorIn(chain, EndBone, end, scratch);
     return end;
 }
 
@@ -64,11 +72,15 @@ double IkAngleStep(const Vector3 &axisPoint, const Vector3 &tipPoint, const Vect
 }
 
 void SolveIkStepToward(const Vector3 &target) {
-    // ParentOf ends the walk at the root even on the zero-initialised bones.
-    for (int b = EndBone; b >= 0; b = ParentOf(b)) {
-        Vector3 end = EndEffectorPosition();
+    SolveIkStepOn(bones, target);
+}
+
+void SolveIkStepOn(Bone *chain, const Vector3 &target) {
+    // ParentIn ends the walk at the root even on the zero-initialised bones.
+    for (int b = EndBone; b >= 0; b = ParentIn(chain, b)) {
+        Vector3 end = EndEffectorOf(chain);
         Vector3 toTarget = Subtract(target, end);
-        Bone &bone = bones[b];
+        Bone &bone = chain[b];
         Vector3 tipPoint = TransformedPoint(bone.matrix, bone.tip);
         Vector3 xPoint = TransformedPoint(bone.matrix, bone.xAxis);
         Vector3 zPoint = TransformedPoint(bone.matrix, bone.zAxis);
@@ -77,6 +89,6 @@ void SolveIkStepToward(const Vector3 &target) {
             bone.rotX += IkAngleStep(xPoint, tipPoint, toTarget);
             bone.rotZ += IkAngleStep(zPoint, tipPoint, toTarget);
         }
-        BuildBoneMatrices();
+        BuildBoneMatricesOf(chain);
     }
 }

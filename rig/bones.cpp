@@ -66,8 +66,12 @@ void BuildBoneMatrix(Bone &bone) {
 } // namespace
 
 void BuildBoneMatrices() {
+    BuildBoneMatricesOf(bones);
+}
+
+void BuildBoneMatricesOf(Bone *chain) {
     for (int b = 0; b < BoneCount; ++b)
-        BuildBoneMatrix(bones[b]);
+        BuildBoneMatrix(chain[b]);
 }
 
 void SetUpBones() {
@@ -95,7 +99,11 @@ void SetUpBones() {
 }
 
 int ParentOf(int b) {
-    int parent = bones[b].parent;
+    return ParentIn(bones, b);
+}
+
+int ParentIn(const Bone *chain, int b) {
+    int parent = chain[b].parent;
     if (parent < 0 || parent >= BoneCount || parent == b)
         return -1;
     return parent;

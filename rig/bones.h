@@ -24,6 +24,10 @@ extern Bone bones[BoneCount];
 // Recomputes matrix = T(pivot) * Ry * Rx * Rz * T(-pivot) for bone 0, then bone 1.
 void BuildBoneMatrices();
 
+// The same for a copy of the bones (BoneCount records), so that a pose can be tried without
+// touching the bones on screen.
+void BuildBoneMatricesOf(Bone *chain);
+
 // Puts both bones into their rest pose with pivots, tips, axes, materials and parents.
 void SetUpBones();
 
@@ -31,3 +35,6 @@ void SetUpBones();
 // chain is treated as a root, so walks down the chain always end (the zero-initialised records
 // have parent 0 for both bones).
 int ParentOf(int b);
+
+// ParentOf in a copy of the bones.
+int ParentIn(const Bone *chain, int b);
