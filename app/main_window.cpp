@@ -111,7 +111,8 @@ int PaintFrame(const FrameRequest &request) {
 
     // A frame that could not differ from the one on screen is not drawn. The update above still
     // ran, so the solver keeps its pace.
-    int sceneChanged = SceneInputsChanged(frameRecord);
+    static SceneTracker lastShown;
+    int sceneChanged = SceneInputsChanged(lastShown, frameRecord);
     int drawn = request.mustDraw || request.screenshot || panelChanged || sceneChanged;
     int save = 0;
     if (drawn) {

@@ -41,12 +41,16 @@ void StartDrag(int kind, int button, int x, int y, int mayBeClick) {
 void ClickAt(int x, int y) {
     SceneViewport scene = SceneView();
     int vertex = -1, method = 0;
-    if (frameRecord.sideBySide) {
-        if (PickVertexOfCopies(SceneCamera(), frameRecord.copies, x - scene.x, y - scene.y,
-                               scene.width, scene.height, vertex, method))
+    const FrameRecord &shown = frameRecord;
+    if (!shown.model) {
+        // nothing drawn yet: nothing to pick
+    } else if (shown.sideBySide) {
+        if (PickVertexOfCopies(SceneCamera(), *shown.model, shown.skinPose, shown.copies,
+                               x - scene.x, y - scene.y, scene.width, scene.height, vertex, method))
             RunCommand(DemoCommand{CommandSetSkinningMethod, method, 0.0, Vector3{}});
-    } else {
-        vertex = PickVertex(SceneCamera(), x - scene.x, y - scene.y, scene.width, scene.height);
+    } else if (shown.skin.size() == shown.model->mesh.restPositions.size()) {
+        vertex = PickVertex(SceneCamera(), *shown.model, shown.skinPose, shown.skin.data(),
+                            x - scene.x, y - scene.y, scene.width, scene.height);
     }
     DemoCommand command = {CommandInspectVertex, vertex, 0.0, Vector3{0.0f, 0.0f, 0.0f}};
     RunCommand(command);

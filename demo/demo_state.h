@@ -69,6 +69,9 @@ struct DemoState {
 
 extern DemoState demoState;
 
+// 1 when every field of a and b is equal, field by field: what the decision to redraw compares.
+int SameSettings(const DemoState &a, const DemoState &b);
+
 // The scene's part of the window now: demoState.sceneViewport, or the whole client area when it
 // has no pixels or does not fit in it.
 SceneViewport SceneView();
@@ -76,7 +79,8 @@ SceneViewport SceneView();
 // The camera as demoState has it, for the scene drawn in SceneView().
 CameraView SceneCamera();
 
-// Puts every global of the skeleton layer back as the program starts, before the scene set-up:
-// demoState at its start values; the bones, the skin's triangles, rest normals, vertices and
-// determinants all zero. For tests, which share these globals between cases.
+// Puts every global of the core back as the program starts, before the scene set-up: demoState
+// at its start values; the IK lab, the frame's record and limbModel empty; the bones, the skin's
+// triangles, rest normals and vertices all zero. For tests, which share these globals between
+// cases.
 void ResetDemoGlobals();

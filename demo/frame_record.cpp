@@ -3,11 +3,10 @@
 
 #include "ik/kinematics.h"
 #include "lab/ik_lab.h"
-#include "lab/limb_volume.h"
+#include "lab/volume.h"
+#include "model/limb_model.h"
 #include "skinning/skinning.h"
 #include "view/camera.h"
-
-#include <cstring>
 
 FrameRecord frameRecord;
 
@@ -64,29 +63,130 @@ void UpdateSkeletonAndSkin() {
 }
 
 void UpdateFrame(FrameRecord &record, double viewAngle, const SceneViewport &viewport) {
-    // Cleared whole, padding too, and then filled in place: the decision to draw compares the
-    // record byte for byte with the last one shown.
-    std::memset(&record, 0, sizeof record);
     record.viewAngle = viewAngle;
     record.viewport = viewport;
     record.aspect = (double)viewport.width / (double)viewport.height;
     demoState.aspect = record.aspect;
     record.fieldOfView = ViewFieldOfView(viewport, demoState.clientWidth, demoState.clientHeight);
-    std::memcpy(record.markerPose, bones, sizeof record.markerPose);
+    record.markerPose.assign(bones, bones + BoneCount);
 
     UpdateSkeletonAndSkin();
 
-    std::memcpy(record.skin, skinVertices, sizeof record.skin);
-    UpdateSkinDeterminants(demoState.skinningMethod);
-    std::memcpy(record.determinants, skinDeterminants, sizeof record.determinants);
-    record.volumePercent = LimbVolumePercent();
-    record.radius = UpdateRadiusRatios();
-    std::memcpy(record.radiusRatios, skinRadiusRatios, sizeof record.radiusRatios);
-    for (int i = 0; i < SkinVertexCount; ++i)
-        record.hasCentre[i] = CarriedRotationCentre(i, record.carriedCentres[i]);
-    record.sideBySide = demoState.sideBySide;
+    const Model &model = limbModel;
+    record.model = &model;
+    record.modelRevision = model.revision;
+    record.pose.assign(bones, bones + BoneCount);
+    record.skin.assign(skinVertices, skinVertices + SkinVertexCount);
+    int method = ValidSkinningMethod(demoState.skinningMethod);
+    int count = VertexCount(model.mesh);
+    // Before the scene's set-up the model is empty: nothing is posed or measured, and the skin
+    // stands at rest.
+    int posed = count == SkinVertexCount;
+    record.skinPose = ModelPose{};
+    if (posed)
+        PoseOfLimb(record.skinPose);
+    SkinInput in = SkinInputOf(model, record.skinPose);
+    record.determinants.assign(SkinVertexCount, 1.0f);
+    record.hasCentre.assign(SkinVertexCount, 0);
+    record.carriedCentres.assign(SkinVertexCount, Vector3{0.0f, 0.0f, 0.0f});
+    record.radiusRatios.assign(SkinVertexCount, 1.0f);
+    record.radius = RadiusExtremes{1.0, 1.0};
+    record.volumePercent = 100.0;
+    if (posed) {
+        for (int i = 0; i < count; ++i) {
+            record.determinants[i] = (float)skinningMethods[method].determinant(in, i);
+            record.hasCentre[i] = CarriedRotationCentre(in, i, record.carriedCentres[i]);
+        }
+        record.volumePercent = VolumePercent(model, record.skin.data());
+        record.radius =
+            RadiusRatios(model, record.skinPose, record.skin.data(), record.radiusRatios);
+    }
+    record.sideBySide = demoState.sideBySide && posed;
+    record.copies = MethodCopies{};
     if (record.sideBySide)
-        SkinEveryMethod(record.copies, viewAngle);
-    record.inspected = InspectVertex(demoState.inspectedVertex, record.inspection);
+        SkinEveryMethod(record.copies, model, record.skinPose, record.skin, viewAngle);
+    record.inspection = VertexInspection{};
+    record.inspected = posed && InspectVertex(model, record.skinPose, demoState.inspectedVertex,
+                                              record.inspection);
     RecordIk(record);
+}
+
+namespace {
+
+int Same(const Vector3 &a, const Vector3 &b) {
+    return a.x == b.x && a.y == b.y && a.z == b.z;
+}
+
+int Same(const Matrix4 &a, const Matrix4 &b) {
+    for (int k = 0; k < 16; ++k)
+        if (a.m[k] != b.m[k])
+            return 0;
+    return 1;
+}
+
+int Same(const Bone &a, const Bone &b) {
+    return a.rotX == b.rotX && a.rotY == b.rotY && a.rotZ == b.rotZ && Same(a.pivot, b.pivot) &&
+           Same(a.tip, b.tip) && Same(a.xAxis, b.xAxis) && Same(a.zAxis, b.zAxis) &&
+           a.material == b.material && Same(a.matrix, b.matrix) && a.parent == b.parent;
+}
+
+int Same(const SkinVertex &a, const SkinVertex &b) {
+    return Same(a.position, b.position) && Same(a.normal, b.normal) && a.u == b.u && a.v == b.v &&
+           a.boneIndex[0] == b.boneIndex[0] && a.boneIndex[1] == b.boneIndex[1] &&
+           a.weight == b.weight;
+}
+
+int Same(float a, float b) {
+    return a == b;
+}
+
+int Same(int a, int b) {
+    return a == b;
+}
+
+template <typename T> int Same(const std::vector<T> &a, const std::vector<T> &b) {
+    if (a.size() != b.size())
+        return 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (!Same(a[i], b[i]))
+            return 0;
+    return 1;
+}
+
+int SameCopies(const MethodCopies &a, const MethodCopies &b) {
+    for (int m = 0; m < SkinningMethodCount; ++m)
+        if (!Same(a.offsets[m], b.offsets[m]) || !Same(a.skins[m], b.skins[m]) ||
+            !Same(a.determinants[m], b.determinants[m]) ||
+            !Same(a.radiusRatios[m], b.radiusRatios[m]))
+            return 0;
+    return 1;
+}
+
+} // namespace
+
+int SameScene(const FrameRecord &a, const FrameRecord &b) {
+    // Drawing reads only what is compared here, the state record and the model's data fixed
+    // at set-up. The inspection and the guides are worked out from the pose after the update,
+    // the model's weights, the target and the settings, so the pose, the revision and the state
+    // stand for them.
+    if (a.viewAngle != b.viewAngle || a.viewport.x != b.viewport.x ||
+        a.viewport.y != b.viewport.y || a.viewport.width != b.viewport.width ||
+        a.viewport.height != b.viewport.height || a.aspect != b.aspect ||
+        a.fieldOfView != b.fieldOfView || a.model != b.model || a.modelRevision != b.modelRevision)
+        return 0;
+    if (!Same(a.markerPose, b.markerPose) || !Same(a.pose, b.pose) ||
+        !Same(a.skinPose.skins, b.skinPose.skins) || !Same(a.skin, b.skin) ||
+        !Same(a.determinants, b.determinants) || !Same(a.radiusRatios, b.radiusRatios) ||
+        !Same(a.hasCentre, b.hasCentre) || !Same(a.carriedCentres, b.carriedCentres))
+        return 0;
+    if (a.sideBySide != b.sideBySide || (a.sideBySide && !SameCopies(a.copies, b.copies)) ||
+        a.inspected != b.inspected || (a.inspected && a.inspection.vertex != b.inspection.vertex))
+        return 0;
+    if (!Same(a.endEffector, b.endEffector) || a.comparisonDrawn != b.comparisonDrawn)
+        return 0;
+    for (int kind = 0; kind < IkSolverCount; ++kind)
+        if (!Same(a.chainElbow[kind], b.chainElbow[kind]) ||
+            !Same(a.chainEnd[kind], b.chainEnd[kind]))
+            return 0;
+    return 1;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <cstddef>
+#include <vector>
 
 #include "demo/demo_state.h"
 #include "ik/ik_solvers.h"
@@ -9,6 +9,7 @@
 #include "lab/skin_radius.h"
 #include "lab/vertex_inspector.h"
 #include "mesh/skin_mesh.h"
+#include "model/model.h"
 #include "rig/bones.h"
 
 // What one frame shows, worked out once by the update and then only read: the drawing, the
@@ -33,16 +34,20 @@ struct FrameRecord {
     double aspect;          // the viewport's width over its height
     double fieldOfView;     // vertical, degrees (ViewFieldOfView)
 
-    Bone markerPose[BoneCount];          // the pose before this frame's update: the markers
-    SkinVertex skin[SkinVertexCount];    // the skin after the update
-    float determinants[SkinVertexCount]; // of each vertex's blend, under the method on screen
-    float radiusRatios[SkinVertexCount]; // each vertex's distance from the skeleton against rest
-    // Each vertex's centre of rotation where the weighted mix of its transforms carries it (the
-    // point the centre-of-rotation method turns it about); hasCentre 0 for a vertex without.
-    int hasCentre[SkinVertexCount];
-    Vector3 carriedCentres[SkinVertexCount];
+    const Model *model;              // what the skin is: its triangles, rest data and weights
+    int modelRevision;               // its weights' revision when the record was made
+    std::vector<Bone> markerPose;    // the pose before this frame's update: the markers
+    std::vector<Bone> pose;          // the pose after it
+    ModelPose skinPose;              // the model's joint matrices after it
+    std::vector<SkinVertex> skin;    // the skin after the update
+    std::vector<float> determinants; // of each vertex's blend, under the method on screen
+    std::vector<float> radiusRatios; // each vertex's distance from the skeleton against rest
+    // Each vertex's centre of rotation where linear blending carries it (the point the
+    // centre-of-rotation method turns it about); hasCentre 0 for a vertex without.
+    std::vector<int> hasCentre;
+    std::vector<Vector3> carriedCentres;
     int sideBySide;      // every method's copy is drawn, from copies
-    MethodCopies copies; // zero unless sideBySide
+    MethodCopies copies; // empty unless sideBySide
     int inspected;       // 1 when inspection holds demoState.inspectedVertex
     VertexInspection inspection;
 
@@ -52,22 +57,24 @@ struct FrameRecord {
     Vector3 chainEnd[IkSolverCount];
     IkGuides ikGuides; // the pole and the limits, drawn in the scene
 
-    // Figures only the panel and --stats show, from here to the end (FrameSceneBytes): they can
-    // change while the scene stands still, as the count of updates on a reached target does.
+    // Figures only the panel and --stats show: they can change while the scene stands still, as
+    // the count of updates on a reached target does. SameScene leaves them out.
     IkChainFigures ik; // the limb's own solver
     IkChainFigures compared[IkSolverCount];
     double volumePercent;  // the limb's volume against the rest pose's
     RadiusExtremes radius; // the extremes of radiusRatios
 };
 
-// How many leading bytes of a FrameRecord the scene's picture is drawn from.
-const unsigned long FrameSceneBytes = (unsigned long)offsetof(FrameRecord, ik);
+// 1 when a and b draw the same picture (given the same state record): every field above the
+// panel's figures is equal, field by field. A field added to the record must be added here too,
+// which the size check beside it enforces.
+int SameScene(const FrameRecord &a, const FrameRecord &b);
 
 extern FrameRecord frameRecord;
 
 // The frame's update, in order: keep the markers' pose, UpdateSkeletonAndSkin (which runs the
-// IK pass in the inverse mode), then every figure above from the state it leaves. Also sets
-// demoState.aspect from the viewport.
+// IK pass in the inverse mode), then every figure above from the state it leaves, for limbModel.
+// Also sets demoState.aspect from the viewport.
 void UpdateFrame(FrameRecord &record, double viewAngle, const SceneViewport &viewport);
 
 // The per-frame update: rebuild the bone matrices, run one solver pass in the IK mode, then

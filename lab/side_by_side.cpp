@@ -1,11 +1,9 @@
 #include "lab/side_by_side.h"
 
-#include "lab/limb_volume.h"
 #include "lab/skin_radius.h"
 #include "lab/vertex_inspector.h"
+#include "lab/volume.h"
 #include "math/vec3d.h"
-
-#include <cstring>
 
 Vector3 SideBySideOffset(int method, double viewAngle) {
     // The camera turns the scene by the yaw about Y before anything else that could move its
@@ -15,37 +13,44 @@ Vector3 SideBySideOffset(int method, double viewAngle) {
     return ToVector3(Times(across, along));
 }
 
-void SkinEveryMethod(MethodCopies &out, double viewAngle) {
-    static SkinVertex kept[SkinVertexCount];
-    static float keptDeterminants[SkinVertexCount], keptRatios[SkinVertexCount];
-    std::memcpy(kept, skinVertices, sizeof kept);
-    std::memcpy(keptDeterminants, skinDeterminants, sizeof keptDeterminants);
-    std::memcpy(keptRatios, skinRadiusRatios, sizeof keptRatios);
-    for (int m = 0; m < SkinningMethodCount; ++m) {
-        out.offsets[m] = SideBySideOffset(m, viewAngle);
-        std::memcpy(out.skins[m], kept, sizeof kept); // weights, bones, texture coordinates
-        skinningMethods[m].skinVertices(0, SkinVertexCount, out.skins[m]);
-        for (int i = 0; i < SkinVertexCount; ++i)
-            out.determinants[m][i] = (float)skinningMethods[m].determinant(i);
-        // The radius and the volume read the skin from skinVertices.
-        std::memcpy(skinVertices, out.skins[m], sizeof kept);
-        UpdateRadiusRatios();
-        std::memcpy(out.radiusRatios[m], skinRadiusRatios, sizeof keptRatios);
-        out.volumePercent[m] = LimbVolumePercent();
+void SkinModelInto(const Model &model, const ModelPose &pose, int method,
+                   std::vector<SkinVertex> &skin, std::vector<float> &determinants) {
+    int count = VertexCount(model.mesh);
+    SkinInput in = SkinInputOf(model, pose);
+    const SkinningMethodInfo &info = skinningMethods[ValidSkinningMethod(method)];
+    std::vector<Vector3> positions(count), normals(count);
+    info.skin(in, 0, count, positions.data(), normals.data());
+    skin.resize(count);
+    determinants.resize(count);
+    for (int i = 0; i < count; ++i) {
+        skin[i].position = positions[i];
+        skin[i].normal = normals[i];
+        determinants[i] = (float)info.determinant(in, i);
     }
-    std::memcpy(skinVertices, kept, sizeof kept);
-    std::memcpy(skinDeterminants, keptDeterminants, sizeof keptDeterminants);
-    std::memcpy(skinRadiusRatios, keptRatios, sizeof keptRatios);
 }
 
-int PickVertexOfCopies(const CameraView &camera, const MethodCopies &copies, int pointerX,
-                       int pointerY, int width, int height, int &vertex, int &method) {
+void SkinEveryMethod(MethodCopies &out, const Model &model, const ModelPose &pose,
+                     const std::vector<SkinVertex> &skin, double viewAngle) {
+    for (int m = 0; m < SkinningMethodCount; ++m) {
+        out.offsets[m] = SideBySideOffset(m, viewAngle);
+        out.skins[m] = skin;
+        SkinModelInto(model, pose, m, out.skins[m], out.determinants[m]);
+        RadiusRatios(model, pose, out.skins[m].data(), out.radiusRatios[m]);
+        out.volumePercent[m] = VolumePercent(model, out.skins[m].data());
+    }
+}
+
+int PickVertexOfCopies(const CameraView &camera, const Model &model, const ModelPose &pose,
+                       const MethodCopies &copies, int pointerX, int pointerY, int width,
+                       int height, int &vertex, int &method) {
     PickedVertex best = {-1, 0.0, 0.0};
     int bestMethod = -1;
     for (int m = 0; m < SkinningMethodCount; ++m) {
         PickedVertex picked;
-        if (!PickVertexOn(camera, copies.skins[m], copies.offsets[m], pointerX, pointerY, width,
-                          height, picked))
+        if (copies.skins[m].size() != model.mesh.restPositions.size())
+            continue;
+        if (!PickVertexOn(camera, model, pose, copies.skins[m].data(), copies.offsets[m], pointerX,
+                          pointerY, width, height, picked))
             continue;
         if (bestMethod < 0 || picked.distance < best.distance ||
             (picked.distance == best.distance && picked.inverseDepth > best.inverseDepth)) {

@@ -2,8 +2,11 @@
 
 #include "math/math3d.h"
 #include "mesh/skin_mesh.h"
+#include "model/model.h"
 #include "skinning/skinning.h"
 #include "view/camera.h"
+
+#include <vector>
 
 // The skinning lab's side-by-side view: the limb once for each skinning method, in a row across
 // the screen, all from the same pose and the same frame, so the methods are compared at a glance
@@ -16,12 +19,12 @@ const float SideBySideSpacing = 2.0f;
 // Eye units the camera stands back at least while the view is on, so the row fits the picture.
 const double SideBySideViewDistance = 20.0;
 
-// Every method's skin and its figures, from the current bone matrices and weights.
+// Every method's skin and its figures, for one pose of a model.
 struct MethodCopies {
     Vector3 offsets[SkinningMethodCount]; // where each copy stands, added to its positions
-    SkinVertex skins[SkinningMethodCount][SkinVertexCount];
-    float determinants[SkinningMethodCount][SkinVertexCount];
-    float radiusRatios[SkinningMethodCount][SkinVertexCount];
+    std::vector<SkinVertex> skins[SkinningMethodCount];
+    std::vector<float> determinants[SkinningMethodCount];
+    std::vector<float> radiusRatios[SkinningMethodCount];
     double volumePercent[SkinningMethodCount];
 };
 
@@ -30,12 +33,19 @@ struct MethodCopies {
 // left to right.
 Vector3 SideBySideOffset(int method, double viewAngle);
 
-// Fills out for the current bone matrices; skinVertices and skinDeterminants are left as they
-// were.
-void SkinEveryMethod(MethodCopies &out, double viewAngle);
+// Fills out for model in pose; each copy's vertices start as skin's (texture coordinates, the
+// limb's bones and weights) and get their method's positions and normals.
+void SkinEveryMethod(MethodCopies &out, const Model &model, const ModelPose &pose,
+                     const std::vector<SkinVertex> &skin, double viewAngle);
+
+// Every vertex's position and normal in skin (sized to model's vertices) by method, and each
+// vertex's determinant into determinants.
+void SkinModelInto(const Model &model, const ModelPose &pose, int method,
+                   std::vector<SkinVertex> &skin, std::vector<float> &determinants);
 
 // The vertex and the copy a pointer picks, as PickVertex does for one skin: the copy whose skin
 // is under the pointer (nearest the pointer on screen, then nearest the eye). 1 with vertex and
 // method filled, or 0 when the pointer is on none.
-int PickVertexOfCopies(const CameraView &camera, const MethodCopies &copies, int pointerX,
-                       int pointerY, int width, int height, int &vertex, int &method);
+int PickVertexOfCopies(const CameraView &camera, const Model &model, const ModelPose &pose,
+                       const MethodCopies &copies, int pointerX, int pointerY, int width,
+                       int height, int &vertex, int &method);

@@ -1,9 +1,6 @@
 #include "lab/skin_radius.h"
 
 #include "math/vec3d.h"
-#include "rig/bones.h"
-
-float skinRadiusRatios[SkinVertexCount];
 
 namespace {
 
@@ -23,44 +20,50 @@ Vector3 Moved(const Matrix4 &m, const Vector3 &p) {
 
 } // namespace
 
-double DistanceToSegments(const Vector3 &p, const Vector3 &root, const Vector3 &joint,
-                          const Vector3 &end) {
-    Vec3d q = ToVec3d(p), j = ToVec3d(joint);
-    double toLower = DistanceToSegment(q, ToVec3d(root), j);
-    double toUpper = DistanceToSegment(q, j, ToVec3d(end));
-    return toLower < toUpper ? toLower : toUpper;
+void RestSegments(const Model &model, std::vector<PlacedSegment> &out) {
+    out.clear();
+    for (const BoneSegment &segment : model.segments)
+        out.push_back(PlacedSegment{segment.restFrom, segment.restTo});
 }
 
-void RestSkeletonPoints(Vector3 &root, Vector3 &joint, Vector3 &end) {
-    root = bones[0].pivot;
-    joint = bones[1].pivot;
-    end = Add(bones[1].pivot, bones[1].tip);
+void PosedSegments(const Model &model, const ModelPose &pose, std::vector<PlacedSegment> &out) {
+    out.clear();
+    int joints = (int)pose.skins.size();
+    for (const BoneSegment &segment : model.segments) {
+        if (segment.fromJoint < 0 || segment.fromJoint >= joints || segment.toJoint < 0 ||
+            segment.toJoint >= joints)
+            continue;
+        out.push_back(PlacedSegment{Moved(pose.skins[segment.fromJoint], segment.restFrom),
+                                    Moved(pose.skins[segment.toJoint], segment.restTo)});
+    }
 }
 
-void PosedSkeletonPoints(Vector3 &root, Vector3 &joint, Vector3 &end) {
-    Vector3 restRoot, restJoint, restEnd;
-    RestSkeletonPoints(restRoot, restJoint, restEnd);
-    Matrix4 chain;
-    MultMatrix(chain, bones[0].matrix, bones[1].matrix);
-    root = Moved(bones[0].matrix, restRoot);
-    joint = Moved(bones[0].matrix, restJoint);
-    end = Moved(chain, restEnd);
+double DistanceToSegments(const Vector3 &p, const std::vector<PlacedSegment> &segments) {
+    Vec3d q = ToVec3d(p);
+    double nearest = 0.0;
+    for (size_t s = 0; s < segments.size(); ++s) {
+        double d = DistanceToSegment(q, ToVec3d(segments[s].from), ToVec3d(segments[s].to));
+        if (s == 0 || d < nearest)
+            nearest = d;
+    }
+    return nearest;
 }
 
-RadiusExtremes UpdateRadiusRatios() {
-    Vector3 restRoot, restJoint, restEnd, root, joint, end;
-    RestSkeletonPoints(restRoot, restJoint, restEnd);
-    PosedSkeletonPoints(root, joint, end);
+RadiusExtremes RadiusRatios(const Model &model, const ModelPose &pose, const SkinVertex *skin,
+                            std::vector<float> &ratios) {
+    std::vector<PlacedSegment> rest, posed;
+    RestSegments(model, rest);
+    PosedSegments(model, pose, posed);
+    int count = VertexCount(model.mesh);
+    ratios.assign(count, 1.0f);
     RadiusExtremes extremes = {1.0, 1.0};
     int first = 1;
-    for (int i = 0; i < SkinVertexCount; ++i) {
-        double rest = DistanceToSegments(restPositions[i], restRoot, restJoint, restEnd);
-        if (rest < OnSkeletonDistance) {
-            skinRadiusRatios[i] = 1.0f;
+    for (int i = 0; i < count; ++i) {
+        double atRest = DistanceToSegments(model.mesh.restPositions[i], rest);
+        if (atRest < OnSkeletonDistance)
             continue;
-        }
-        double ratio = DistanceToSegments(skinVertices[i].position, root, joint, end) / rest;
-        skinRadiusRatios[i] = (float)ratio;
+        double ratio = DistanceToSegments(skin[i].position, posed) / atRest;
+        ratios[i] = (float)ratio;
         if (first || ratio < extremes.low)
             extremes.low = ratio;
         if (first || ratio > extremes.high)

@@ -2,18 +2,12 @@
 
 #include "lab/skin_radius.h"
 #include "math/vec3d.h"
-#include "mesh/skin_mesh.h"
-#include "rig/bones.h"
-#include "skinning/rotation_centres.h"
 #include "view/camera.h"
 
 #include <cmath>
+#include <vector>
 
 namespace {
-
-int IsBone(int b) {
-    return b >= 0 && b < BoneCount;
-}
 
 Vec3d Moved(const Matrix4 &m, const Vec3d &p) {
     const float *e = m.m; // row r, column c at e[4 * c + r]
@@ -34,22 +28,47 @@ Vec3d TurnedAbout(const Vec3d &axis, double radians, const Vec3d &v) {
     return Plus(Plus(Times(v, c), Times(Cross(axis, v), s)), Times(axis, Dot(axis, v) * (1 - c)));
 }
 
-void InspectTransforms(const SkinVertex &skin, VertexInspection &out) {
-    int first = skin.boneIndex[0], second = skin.boneIndex[1];
+// The rigid motion m^-1 of a skin matrix whose 3x3 part is a rotation: its transpose, and the
+// translation turned back.
+Matrix4 RigidInverse(const Matrix4 &m) {
+    Matrix4 out = IdentityMatrix();
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            out.m[4 * c + r] = m.m[4 * r + c];
+    for (int r = 0; r < 3; ++r)
+        out.m[12 + r] = -(out.m[r] * m.m[12] + out.m[4 + r] * m.m[13] + out.m[8 + r] * m.m[14]);
+    return out;
+}
+
+void InspectTransforms(const SkinInput &in, const VertexInfluences &influences,
+                       VertexInspection &out) {
     out.firstMatrix = out.chainMatrix = IdentityMatrix();
-    if (IsBone(first)) {
-        out.firstMatrix = bones[first].matrix;
-        if (IsBone(second))
-            MultMatrix(out.chainMatrix, bones[first].matrix, bones[second].matrix);
+    if (influences.count > 0)
+        out.firstMatrix = in.skinMatrices[influences.joints[0]];
+    if (influences.count > 1)
+        out.chainMatrix = in.skinMatrices[influences.joints[1]];
+    out.blendedMatrix = IdentityMatrix();
+    DualQuaternion mixed = {{1.0f, 0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f, 0.0f}};
+    int heaviest = HeaviestInfluence(influences);
+    DualQuaternion lead = heaviest >= 0
+                              ? DualQuaternionOfMatrix(in.skinMatrices[influences.joints[heaviest]])
+                              : mixed;
+    // The sums in the order of the vertex's influences, as the kernels form them.
+    for (int k = 0; k < influences.count; ++k) {
+        const Matrix4 &s = in.skinMatrices[influences.joints[k]];
+        float w = influences.weights[k];
+        for (int e = 0; e < 16; ++e)
+            out.blendedMatrix.m[e] = k == 0 ? w * s.m[e] : out.blendedMatrix.m[e] + w * s.m[e];
+        DualQuaternion q = DualQuaternionOfMatrix(s);
+        if (QuaternionDot(lead.real, q.real) < 0.0f)
+            q = NegatedDualQuaternion(q);
+        const float parts[8] = {q.real.w, q.real.x, q.real.y, q.real.z,
+                                q.dual.w, q.dual.x, q.dual.y, q.dual.z};
+        float *into[8] = {&mixed.real.w, &mixed.real.x, &mixed.real.y, &mixed.real.z,
+                          &mixed.dual.w, &mixed.dual.x, &mixed.dual.y, &mixed.dual.z};
+        for (int e = 0; e < 8; ++e)
+            *into[e] = k == 0 ? w * parts[e] : *into[e] + w * parts[e];
     }
-    float w = skin.weight;
-    for (int k = 0; k < 16; ++k)
-        out.blendedMatrix.m[k] = w * out.firstMatrix.m[k] + (1.0f - w) * out.chainMatrix.m[k];
-    DualQuaternion a = DualQuaternionOfMatrix(out.firstMatrix);
-    DualQuaternion b = DualQuaternionOfMatrix(out.chainMatrix);
-    if (QuaternionDot(a.real, b.real) < 0.0f)
-        b = NegatedDualQuaternion(b);
-    DualQuaternion mixed = BlendDualQuaternions(w, a, b);
     const Quaternion &r = mixed.real;
     float length = std::sqrt(r.w * r.w + r.x * r.x + r.y * r.y + r.z * r.z);
     const float parts[8] = {mixed.real.w, mixed.real.x, mixed.real.y, mixed.real.z,
@@ -58,38 +77,62 @@ void InspectTransforms(const SkinVertex &skin, VertexInspection &out) {
                       &out.blendedDq.real.z, &out.blendedDq.dual.w, &out.blendedDq.dual.x,
                       &out.blendedDq.dual.y, &out.blendedDq.dual.z};
     for (int k = 0; k < 8; ++k)
-        *into[k] = parts[k] / length;
+        *into[k] = length > 0.0f ? parts[k] / length : parts[k];
 }
 
-void InspectDistances(VertexInspection &out) {
-    Vector3 restRoot, restJoint, restEnd, root, joint, end;
-    RestSkeletonPoints(restRoot, restJoint, restEnd);
-    PosedSkeletonPoints(root, joint, end);
+// Where B's bone starts at rest: the start of the segment that ends on B's joint, which A
+// carries. 1 with it, or 0 when no segment ends there.
+int JointOfB(const Model &model, const VertexInfluences &influences, Vector3 &restJoint) {
+    if (influences.count < 2)
+        return 0;
+    for (const BoneSegment &segment : model.segments)
+        if (segment.toJoint == influences.joints[1]) {
+            restJoint = segment.restFrom;
+            return 1;
+        }
+    return 0;
+}
+
+void InspectDistances(const Model &model, const ModelPose &pose, const VertexInfluences &influences,
+                      VertexInspection &out) {
+    std::vector<PlacedSegment> rest, posed;
+    RestSegments(model, rest);
+    PosedSegments(model, pose, posed);
+    Vector3 restJoint = out.restPosition;
+    JointOfB(model, influences, restJoint);
     out.jointPivot = ToVector3(Moved(out.firstMatrix, ToVec3d(restJoint)));
     Vec3d pivot = ToVec3d(out.jointPivot);
     out.restPivotDistance = Length(Minus(ToVec3d(out.restPosition), ToVec3d(restJoint)));
-    out.restSkeletonDistance = DistanceToSegments(out.restPosition, restRoot, restJoint, restEnd);
+    out.restSkeletonDistance = DistanceToSegments(out.restPosition, rest);
     for (int m = 0; m < SkinningMethodCount; ++m) {
         const Vector3 &p = out.methods[m].position;
         out.pivotDistance[m] = Length(Minus(ToVec3d(p), pivot));
-        out.skeletonDistance[m] = DistanceToSegments(p, root, joint, end);
+        out.skeletonDistance[m] = DistanceToSegments(p, posed);
     }
 }
 
-// Bone 1's turn about its pivot, as A carries it: B = A M, so B A^-1 = A M A^-1 turns about A's
-// image of M's axis through A's image of M's pivot, by M's angle.
-void InspectTurn(const SkinVertex &skin, VertexInspection &out) {
+// The turn that takes A's position to B's, S_B S_A^-1, about its axis through the joint. Where
+// B's joint is A's child and both are bound at the identity (the limb), that is B's local matrix
+// as A carries it: its turn about its pivot, turned by A.
+void InspectTurn(const Model &model, const ModelPose &pose, const VertexInfluences &influences,
+                 VertexInspection &out) {
     out.hasTurn = 0;
-    int second = skin.boneIndex[1];
-    if (!IsBone(skin.boneIndex[0]) || !IsBone(second))
+    Vector3 restJoint;
+    if (!JointOfB(model, influences, restJoint))
         return;
-    Quaternion q = DualQuaternionOfMatrix(bones[second].matrix).real;
+    int a = influences.joints[0], b = influences.joints[1];
+    int local = model.rig.parents[b] == a && IsIdentity(model.rig.inverseBinds[a]) &&
+                IsIdentity(model.rig.inverseBinds[b]);
+    Matrix4 relative;
+    if (!local)
+        MultMatrix(relative, pose.skins[b], RigidInverse(pose.skins[a]));
+    Quaternion q = DualQuaternionOfMatrix(local ? pose.locals[b] : relative).real;
     Vec3d axis = {q.x, q.y, q.z};
     double sine = Length(axis), radians = 2.0 * std::atan2(sine, std::fabs((double)q.w));
     if (sine < 1e-7)
         return;
     axis = Times(axis, (q.w < 0.0f ? -1.0 : 1.0) / sine); // the turn of at most 180 degrees
-    Vec3d worldAxis = DirectionOr(Turned(out.firstMatrix, axis), axis);
+    Vec3d worldAxis = local ? DirectionOr(Turned(out.firstMatrix, axis), axis) : axis;
     out.hasTurn = 1;
     out.turnAxis = ToVector3(worldAxis);
     out.turnDegrees = radians / DegreesToRadians;
@@ -102,27 +145,31 @@ void InspectTurn(const SkinVertex &skin, VertexInspection &out) {
 
 } // namespace
 
-int InspectVertex(int vertex, VertexInspection &out) {
-    if (vertex < 0 || vertex >= SkinVertexCount)
+int InspectVertex(const Model &model, const ModelPose &pose, int vertex, VertexInspection &out) {
+    if (vertex < 0 || vertex >= VertexCount(model.mesh) ||
+        pose.skins.size() != (size_t)JointCount(model.rig))
         return 0;
-    const SkinVertex &skin = skinVertices[vertex];
+    SkinInput in = SkinInputOf(model, pose);
+    const VertexInfluences &influences = model.mesh.influences[vertex];
     out.vertex = vertex;
-    out.boneIndex[0] = skin.boneIndex[0];
-    out.boneIndex[1] = skin.boneIndex[1];
-    out.firstWeight = skin.weight;
-    out.secondWeight = 1.0f - skin.weight;
-    out.restPosition = restPositions[vertex];
-    VertexTransformsAlone(vertex, out.firstPosition, out.chainPosition);
+    out.influenceCount = influences.count;
+    for (int k = 0; k < influences.count; ++k)
+        out.influences[k] = InspectedInfluence{influences.joints[k], influences.weights[k],
+                                               InfluenceAlone(in, vertex, k)};
+    out.restPosition = model.mesh.restPositions[vertex];
+    out.firstPosition = influences.count > 0 ? out.influences[0].alone : out.restPosition;
+    out.chainPosition = influences.count > 1 ? out.influences[1].alone : out.restPosition;
     for (int method = 0; method < SkinningMethodCount; ++method)
-        SkinOneVertex(vertex, method, out.methods[method]);
-    out.hasRotationCentre = hasRotationCentre[vertex];
-    out.restCentre = rotationCentres[vertex];
+        SkinOneVertex(in, vertex, method, out.methods[method]);
+    int centre = vertex < (int)model.centres.centreOf.size() ? model.centres.centreOf[vertex] : -1;
+    out.hasRotationCentre = centre >= 0;
+    out.restCentre = centre >= 0 ? model.centres.centres[centre] : Vector3{0.0f, 0.0f, 0.0f};
     out.carriedCentre = out.restCentre;
     if (out.hasRotationCentre)
-        CarriedRotationCentre(vertex, out.carriedCentre);
-    InspectTransforms(skin, out);
-    InspectDistances(out);
-    InspectTurn(skin, out);
+        CarriedRotationCentre(in, vertex, out.carriedCentre);
+    InspectTransforms(in, influences, out);
+    InspectDistances(model, pose, influences, out);
+    InspectTurn(model, pose, influences, out);
     return 1;
 }
 
@@ -166,11 +213,18 @@ int Contains(double x, double y, const PixelPoint *corner[3], double &inverseDep
     return 1;
 }
 
-// How far apart A and B put the vertex, model units.
-double MovementBetweenTransforms(int vertex) {
-    Vector3 first, chain;
-    VertexTransformsAlone(vertex, first, chain);
-    return VectorLength(Subtract(chain, first));
+// How far apart the vertex's influences put it, the farthest two, model units; 0 for a vertex
+// with fewer than two.
+double MovementBetweenTransforms(const SkinInput &in, int vertex) {
+    int count = in.influences[vertex].count;
+    double most = 0.0;
+    for (int j = 0; j < count; ++j)
+        for (int k = j + 1; k < count; ++k) {
+            double apart = VectorLength(
+                Subtract(InfluenceAlone(in, vertex, k), InfluenceAlone(in, vertex, j)));
+            most = apart > most ? apart : most;
+        }
+    return most;
 }
 
 // Keeps the hit nearest the pointer on screen, and of those the nearest the eye.
@@ -182,18 +236,24 @@ void KeepNearer(Hit &best, const Hit &hit) {
 
 } // namespace
 
-int PickVertexOn(const CameraView &camera, const SkinVertex *skin, const Vector3 &offset,
-                 int pointerX, int pointerY, int width, int height, PickedVertex &out) {
-    PixelPoint projected[SkinVertexCount];
-    int inView[SkinVertexCount];
-    for (int i = 0; i < SkinVertexCount; ++i)
+int PickVertexOn(const CameraView &camera, const Model &model, const ModelPose &pose,
+                 const SkinVertex *skin, const Vector3 &offset, int pointerX, int pointerY,
+                 int width, int height, PickedVertex &out) {
+    int count = VertexCount(model.mesh);
+    if (pose.skins.size() != (size_t)JointCount(model.rig))
+        return 0;
+    SkinInput in = SkinInputOf(model, pose);
+    std::vector<PixelPoint> projected(count);
+    std::vector<int> inView(count);
+    for (int i = 0; i < count; ++i)
         inView[i] =
             ModelToPixels(camera, Add(skin[i].position, offset), width, height, projected[i]);
 
     double x = pointerX + 0.5, y = pointerY + 0.5;
     Hit under = {-1, 0.0, 0.0}, near = {-1, 0.0, 0.0};
-    for (int t = 0; t < SkinTriangleCount; ++t) {
-        const int *index = modelTriangles[t].index;
+    const std::vector<Triangle> &triangles = model.mesh.triangles;
+    for (int t = 0; t < (int)triangles.size(); ++t) {
+        const int *index = triangles[t].index;
         if (!inView[index[0]] || !inView[index[1]] || !inView[index[2]])
             continue;
         const PixelPoint *corner[3] = {&projected[index[0]], &projected[index[1]],
@@ -215,7 +275,7 @@ int PickVertexOn(const CameraView &camera, const SkinVertex *skin, const Vector3
 
     int picked = -1;
     double nearest = 0.0;
-    for (int index : modelTriangles[hit.triangle].index) {
+    for (int index : triangles[hit.triangle].index) {
         double distance = std::hypot(projected[index].x - x, projected[index].y - y);
         if (picked < 0 || distance < nearest) {
             picked = index;
@@ -225,12 +285,11 @@ int PickVertexOn(const CameraView &camera, const SkinVertex *skin, const Vector3
     // A corner on the joint's axis, which A and B put in one place, shows nothing to compare:
     // every method leaves it there. Unless the pointer is on it, the corner of the triangle under
     // the pointer that the two transforms move apart most shows the most.
-    const SkinVertex &corner = skin[picked];
-    if (nearest > PickTolerancePixels && corner.boneIndex[0] >= 0 && corner.boneIndex[1] >= 0 &&
-        MovementBetweenTransforms(picked) < StillBetweenTransforms) {
+    if (nearest > PickTolerancePixels && in.influences[picked].count >= 2 &&
+        MovementBetweenTransforms(in, picked) < StillBetweenTransforms) {
         double most = 0.0;
-        for (int index : modelTriangles[hit.triangle].index) {
-            double movement = MovementBetweenTransforms(index);
+        for (int index : triangles[hit.triangle].index) {
+            double movement = MovementBetweenTransforms(in, index);
             if (movement > most + StillBetweenTransforms) {
                 picked = index;
                 most = movement;
@@ -243,10 +302,11 @@ int PickVertexOn(const CameraView &camera, const SkinVertex *skin, const Vector3
     return 1;
 }
 
-int PickVertex(const CameraView &camera, int pointerX, int pointerY, int width, int height) {
+int PickVertex(const CameraView &camera, const Model &model, const ModelPose &pose,
+               const SkinVertex *skin, int pointerX, int pointerY, int width, int height) {
     PickedVertex picked;
-    if (!PickVertexOn(camera, skinVertices, Vector3{0.0f, 0.0f, 0.0f}, pointerX, pointerY, width,
-                      height, picked))
+    if (!PickVertexOn(camera, model, pose, skin, Vector3{0.0f, 0.0f, 0.0f}, pointerX, pointerY,
+                      width, height, picked))
         return -1;
     return picked.vertex;
 }

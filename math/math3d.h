@@ -28,6 +28,11 @@ struct Matrix4 {
     float m[16];
 };
 
+// A texture coordinate: u across the image, v along it, 0 to 1 over the whole.
+struct TexCoord {
+    float u, v;
+};
+
 // Three corners of a skin triangle, as indices into the skin's vertex array.
 struct Triangle {
     int index[3];

@@ -20,10 +20,6 @@ struct VertexInfluences {
     float weights[MaxInfluences];
 };
 
-struct TexCoord {
-    float u, v;
-};
-
 struct SkinnedMesh {
     std::vector<Vector3> restPositions;
     std::vector<Vector3> restNormals;

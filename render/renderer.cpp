@@ -2,7 +2,7 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <cstring>
+#include <vector>
 
 #include "demo/demo_state.h"
 #include "demo/frame_record.h"
@@ -112,9 +112,12 @@ void DrawSkinTriangle(const SkinVertex *skin, const Triangle &triangle) {
         glDisable(GL_TEXTURE_2D);
 }
 
-void DrawSkin(const SkinVertex *skin) {
-    for (int t = 0; t < SkinTriangleCount; ++t)
-        DrawSkinTriangle(skin, skinTriangles[t]);
+// The model's triangles: the limb's are skinTriangles' copy, in the same order.
+void DrawSkin(const FrameRecord &frame, const std::vector<SkinVertex> &skin) {
+    if (!frame.model || skin.size() != frame.model->mesh.restPositions.size())
+        return; // before the set-up: no surface yet
+    for (const Triangle &triangle : frame.model->mesh.triangles)
+        DrawSkinTriangle(skin.data(), triangle);
 }
 
 void SendPoint(const Vector3 &p) {
@@ -132,8 +135,8 @@ void DrawLine(const Vector3 &from, const Vector3 &to) {
 
 // Each normal as a line of its own length from position + normal back to the vertex. The lines
 // are lit with the last normal the skin sent.
-void DrawNormals(const SkinVertex *skin) {
-    for (int i = 0; i < SkinVertexCount; ++i) {
+void DrawNormals(const std::vector<SkinVertex> &skin) {
+    for (size_t i = 0; i < skin.size(); ++i) {
         SetMaterial(NormalLineMaterial);
         if (demoState.showNormals) {
             const SkinVertex &vertex = skin[i];
@@ -149,19 +152,6 @@ void DrawIkOverlays(const FrameRecord &frame) {
     DrawIkLabOverlays(frame);
 }
 
-// Everything the picture is drawn from besides the data fixed at set-up: the frame's record (its
-// scene part), the state and the texture names. Drawing is deterministic, so equal inputs draw the
-// same picture. Kept whole and compared byte for byte, so that nothing a picture depends on can be
-// left out of the comparison by oversight.
-struct FrameInputs {
-    int valid; // 0: compares unequal to anything, so the frame is drawn
-    FrameRecord frame;
-    DemoState state;
-    unsigned int textures[2];
-};
-
-FrameInputs lastDrawn;
-
 // Every method's limb in its place in the row, each with its own markers and views.
 void DrawSideBySide(const FrameRecord &frame) {
     glMatrixMode(GL_MODELVIEW);
@@ -170,21 +160,12 @@ void DrawSideBySide(const FrameRecord &frame) {
         glPushMatrix();
         glTranslatef(at.x, at.y, at.z);
         if (demoState.wireframe && !demoState.hideBones)
-            DrawBoneMarkers(frame.markerPose);
-        DrawSkin(frame.copies.skins[m]);
+            DrawBoneMarkers(frame.markerPose.data());
+        DrawSkin(frame, frame.copies.skins[m]);
         DrawSkinViewsOfCopy(frame, m);
         DrawNormals(frame.copies.skins[m]);
         glPopMatrix();
     }
-}
-
-void GatherFrameInputs(FrameInputs &inputs, const FrameRecord &frame) {
-    std::memset((void *)&inputs, 0, sizeof inputs);
-    inputs.valid = 1;
-    std::memcpy(&inputs.frame, &frame, FrameSceneBytes); // the rest stays zero: not drawn
-    std::memcpy((void *)&inputs.state, (const void *)&demoState, sizeof demoState);
-    inputs.textures[0] = skinTexture;
-    inputs.textures[1] = floorTexture;
 }
 
 int HasPixels() {
@@ -202,12 +183,13 @@ void DrawScene(const FrameRecord &frame) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); // to the default black
     SetCamera((float)frame.viewAngle);
     DrawFloor();
-    if (demoState.wireframe && !demoState.hideBones && !frame.sideBySide)
-        DrawBoneMarkers(frame.markerPose);
+    if (demoState.wireframe && !demoState.hideBones && !frame.sideBySide &&
+        frame.markerPose.size() == (size_t)BoneCount)
+        DrawBoneMarkers(frame.markerPose.data());
     if (frame.sideBySide)
         DrawSideBySide(frame);
     else {
-        DrawSkin(frame.skin);
+        DrawSkin(frame, frame.skin);
         DrawSkinViews(frame); // the skinning lab's, each only while it is on
         DrawNormals(frame.skin);
     }
@@ -216,11 +198,15 @@ void DrawScene(const FrameRecord &frame) {
     glFlush();
 }
 
-int SceneInputsChanged(const FrameRecord &frame) {
-    static FrameInputs inputs; // large: kept off the stack
-    GatherFrameInputs(inputs, frame);
-    int changed = !lastDrawn.valid || std::memcmp(&inputs, &lastDrawn, sizeof inputs) != 0;
-    std::memcpy((void *)&lastDrawn, (const void *)&inputs, sizeof inputs);
+int SceneInputsChanged(SceneTracker &tracker, const FrameRecord &frame) {
+    int changed = !tracker.valid || !SameScene(frame, tracker.frame) ||
+                  !SameSettings(demoState, tracker.state) || tracker.textures[0] != skinTexture ||
+                  tracker.textures[1] != floorTexture;
+    tracker.valid = 1;
+    tracker.frame = frame;
+    tracker.state = demoState;
+    tracker.textures[0] = skinTexture;
+    tracker.textures[1] = floorTexture;
     return changed;
 }
 

@@ -24,12 +24,21 @@ int SceneHasPixels();
 // frame is skipped whole, with no GL call, no update and no present.
 void RenderScene(void (*presentFrame)(void), double viewAngle);
 
-// Whether the scene drawn now from frame could look different from the one this function was
-// last asked about: it compares everything the picture is drawn from (the frame's record whole,
-// the state record whole and the texture names), then remembers it for the next call. Call it
-// once per frame, after the update. The first call answers 1.
+// What the last drawn picture was drawn from: the frame's record, the state record and the
+// texture names. Drawing is deterministic, so equal inputs draw the same picture. Whoever draws
+// keeps one; valid 0 compares unequal to anything, so the first frame is drawn.
+struct SceneTracker {
+    int valid = 0;
+    FrameRecord frame;
+    DemoState state;
+    unsigned int textures[2] = {0, 0};
+};
+
+// Whether the scene drawn now from frame could look different from the one tracker last saw:
+// it compares what the picture is drawn from (SameScene, SameSettings and the texture names),
+// then remembers it for the next call. Call it once per frame, after the update.
 //
 // Data that only the scene set-up changes (the bones' pivots, the skin's triangles and rest
 // data) is not compared: draw the first frame after the set-up, and every frame the window
 // system has lost, whatever this says.
-int SceneInputsChanged(const FrameRecord &frame);
+int SceneInputsChanged(SceneTracker &tracker, const FrameRecord &frame);

@@ -50,15 +50,17 @@ struct SkinLayer {
     const SkinVertex *skin;
     const float *determinants;
     const float *radiusRatios;
+    const SkinnedMesh *mesh; // the triangles
 };
 
 SkinLayer LayerOf(const FrameRecord &frame) {
-    return SkinLayer{frame.skin, frame.determinants, frame.radiusRatios};
+    return SkinLayer{frame.skin.data(), frame.determinants.data(), frame.radiusRatios.data(),
+                     &frame.model->mesh};
 }
 
 SkinLayer LayerOfCopy(const FrameRecord &frame, int method) {
-    return SkinLayer{frame.copies.skins[method], frame.copies.determinants[method],
-                     frame.copies.radiusRatios[method]};
+    return SkinLayer{frame.copies.skins[method].data(), frame.copies.determinants[method].data(),
+                     frame.copies.radiusRatios[method].data(), &frame.model->mesh};
 }
 
 ColourRgb ViewColour(const SkinLayer &layer, int vertex) {
@@ -76,10 +78,10 @@ void DrawColouredSkin(const SkinLayer &frame) {
     glDepthFunc(GL_LEQUAL);
     if (demoState.wireframe) {
         glDisable(GL_LIGHTING);
-        for (int t = 0; t < SkinTriangleCount; ++t) {
+        for (const Triangle &triangle : frame.mesh->triangles) {
             glBegin(GL_LINE_LOOP);
             for (int k = 2; k >= 0; --k) {
-                int i = skinTriangles[t].index[k];
+                int i = triangle.index[k];
                 ColourRgb c = ViewColour(frame, i);
                 glColor3f(c.r, c.g, c.b);
                 SendPosition(frame.skin[i].position);
@@ -94,9 +96,9 @@ void DrawColouredSkin(const SkinLayer &frame) {
     glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
     glEnable(GL_COLOR_MATERIAL);
     glBegin(GL_TRIANGLES);
-    for (int t = 0; t < SkinTriangleCount; ++t) {
+    for (const Triangle &triangle : frame.mesh->triangles) {
         for (int k = 2; k >= 0; --k) {
-            int i = skinTriangles[t].index[k];
+            int i = triangle.index[k];
             const SkinVertex &vertex = frame.skin[i];
             ColourRgb c = ViewColour(frame, i);
             const GLfloat glow[4] = {GlowShare * c.r, GlowShare * c.g, GlowShare * c.b, 1.0f};
@@ -113,7 +115,7 @@ void DrawColouredSkin(const SkinLayer &frame) {
 // posed skin hides it where it is in front and where the two lie together (the parts the pose
 // leaves at rest); writing no depth, it hides nothing drawn after it. Every edge shows, front
 // and back, as in the skin's own wireframe.
-void DrawRestPoseGhost() {
+void DrawRestPoseGhost(const SkinnedMesh &mesh) {
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
     glDisable(GL_CULL_FACE);
@@ -126,9 +128,9 @@ void DrawRestPoseGhost() {
     glPolygonOffset(GhostOffsetFactor, GhostOffsetUnits);
     glColor4fv(GhostColour);
     glBegin(GL_TRIANGLES);
-    for (int t = 0; t < SkinTriangleCount; ++t)
+    for (const Triangle &triangle : mesh.triangles)
         for (int k = 2; k >= 0; --k)
-            SendPosition(restPositions[skinTriangles[t].index[k]]);
+            SendPosition(mesh.restPositions[triangle.index[k]]);
     glEnd();
 }
 
@@ -167,7 +169,7 @@ void DrawAllRotationCentres(const FrameRecord &frame) {
     if (ValidSkinningMethod(demoState.skinningMethod) != SkinningCentreOfRotation)
         return;
     const ColourRgb &colour = MethodColour(SkinningCentreOfRotation);
-    for (int i = 0; i < SkinVertexCount; ++i)
+    for (size_t i = 0; i < frame.hasCentre.size(); ++i)
         if (frame.hasCentre[i])
             Point(frame.carriedCentres[i], colour, SmallCentrePixels);
 }
@@ -242,7 +244,7 @@ void DrawViewsOf(const FrameRecord &frame, const SkinLayer &layer, int inspected
     if (colouring)
         DrawColouredSkin(layer);
     if (demoState.restPoseView)
-        DrawRestPoseGhost();
+        DrawRestPoseGhost(*layer.mesh);
     if (inspected)
         DrawInspectedVertex(frame);
     glPopAttrib();
@@ -251,11 +253,15 @@ void DrawViewsOf(const FrameRecord &frame, const SkinLayer &layer, int inspected
 } // namespace
 
 void DrawSkinViews(const FrameRecord &frame) {
+    if (!frame.model || frame.skin.size() != frame.model->mesh.restPositions.size())
+        return; // before the set-up: no surface yet
     DrawViewsOf(frame, LayerOf(frame), frame.inspected);
 }
 
 void DrawSkinViewsOfCopy(const FrameRecord &frame, int method) {
     // The inspector's marks belong to the method the skin is drawn with: its copy alone.
+    if (!frame.model || frame.copies.skins[method].size() != frame.model->mesh.restPositions.size())
+        return;
     int inspected = frame.inspected && method == ValidSkinningMethod(demoState.skinningMethod);
     DrawViewsOf(frame, LayerOfCopy(frame, method), inspected);
 }

@@ -87,7 +87,7 @@ void SendModelFaces(const StaticModel &model) {
             const TexCoord &texCoord = model.texCoords[face.texCoordIndex[k]];
             const Vector3 &vertex = model.vertices[face.vertexIndex[k]];
             glNormal3f(normal.x, normal.y, normal.z);
-            glTexCoord2f(texCoord.s, texCoord.t);
+            glTexCoord2f(texCoord.u, texCoord.v);
             glVertex3f(vertex.x, vertex.y, vertex.z);
         }
     }

@@ -11,10 +11,6 @@ struct ModelFace {
     int texCoordIndex[3];
 };
 
-struct TexCoord {
-    float s, t;
-};
-
 // A constant model: four arrays with their lengths. Every index in faces lies inside the
 // matching array.
 struct StaticModel {

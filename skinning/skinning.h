@@ -2,28 +2,25 @@
 
 #include "math/colour.h"
 #include "math/math3d.h"
-#include "mesh/skin_mesh.h"
+#include "skinning/skin_kernels.h"
 
-// How a vertex's two transforms become one. Every vertex has two: A, its first bone's own
-// matrix, and B, the chain first-bone-then-second-bone; its weight is A's share, 1 - weight is
-// B's. A vertex with no first bone keeps its rest data under every method, and one with a first
-// bone but no second takes its rest data as B.
+// How a vertex's influences (joints with weights, skin/skin_kernels.h) become one motion. A
+// vertex with no influence keeps its rest data under every method.
 enum SkinningMethod {
-    // weight * A + (1 - weight) * B, matrices applied and then mixed: the default. Thins the
-    // limb at a bend and collapses it under a half turn of twist.
+    // sum of w_i S_i v, matrices applied and then mixed: the default. Thins the limb at a bend
+    // and collapses it under a half turn of twist.
     SkinningLinear = 0,
-    // Only the heavier transform: A when weight >= 0.5 (a tie goes to the first bone, the
-    // parent), else B. Keeps every piece rigid and tears the skin at the joint.
+    // Only the heaviest influence (a tie goes to the first listed: the limb's parent bone).
+    // Keeps every piece rigid and tears the skin at the joint.
     SkinningRigid,
-    // A and B as unit dual quaternions, mixed by the weights (B's sign turned to A's side, so the
-    // mix takes the shorter way round), normalised and applied: a rigid motion per vertex, so
-    // nothing shrinks. The normal is turned by the same rotation.
+    // Each skin matrix as a unit dual quaternion, mixed by the weights (signs turned to the
+    // heaviest's side, so the mix takes the shorter way round), normalised and applied: a rigid
+    // motion per vertex, so nothing shrinks. The normal is turned by the same rotation.
     SkinningDualQuaternion,
-    // A turn and a point: the rotation of the dual-quaternion blend (the normalised mix of A's
-    // and B's rotations, B's sign turned to A's side), about the vertex's centre of rotation
-    // (skeleton/rotation_centres.h), and the centre carried by the weighted mix of where A and B
-    // put it: v' = R (v - c) + weight * A c + (1 - weight) * B c. A vertex with no centre
-    // follows its heavier transform, which is then its only one. The normal turns by R.
+    // A turn and a point: the rotation of the dual-quaternion blend about the vertex's centre of
+    // rotation (ComputeRotationCentres), and the centre carried where linear blending carries
+    // it: v' = R (v - c) + sum w_i S_i c. A vertex with no centre follows its heaviest influence.
+    // The normal turns by R.
     SkinningCentreOfRotation,
     SkinningMethodCount
 };
@@ -36,11 +33,9 @@ struct SkinningMethodInfo {
     const char *label; // the panel's choice: "Dual quaternion"
     const char *words; // in sentences and the inspector's rows: "dual quaternions"
     ColourRgb colour;  // the inspector's point for the method's result, and its row
-    // Skins vertices from to to - 1 into the position and normal of out[0], out[1], ..., from
-    // the current bone matrices.
-    void (*skinVertices)(int from, int to, SkinVertex *out);
-    // The determinant of the 3x3 part of the transform the method applies to vertex i.
-    double (*determinant)(int i);
+    SkinKernel skin;   // the method's kernel
+    // The determinant of the 3x3 part of the transform the method applies to a vertex.
+    double (*determinant)(const SkinInput &in, int vertex);
 };
 
 // Sized by its rows, so that the count check in its definition means something.
@@ -60,34 +55,19 @@ int FindSkinningMethod(const char *name, int &method);
 const char *SkinningMethodNameList();
 const char *SkinningMethodWordList();
 
-// Deforms every vertex into skinVertices by method (linear blending for a number that is no
-// method), from the current bone matrices. Rigid and dual-quaternion normals stay unit length.
-void SkinMeshWith(int method);
-
-// Per vertex, the determinant of the 3x3 part of the transform the method applies to it: how
-// much it scales a small volume there. Linear: det(weight * A + (1 - weight) * B), which is
-// cos^2(theta / 2) for a half-and-half blend of two turns theta apart; rigid and dual
-// quaternions: 1, up to rounding. Filled by UpdateSkinDeterminants; zero before.
-extern float skinDeterminants[SkinVertexCount];
-
-// Fills skinDeterminants for method and the current bone matrices: call it after
-// UpdateSkeletonAndSkin in frames that show it.
-void UpdateSkinDeterminants(int method);
-
-// One vertex under one method, from the current bone matrices; what the mesh pass of that
-// method writes for it, bit for bit.
+// One vertex under one method: what the method's kernel writes for it, bit for bit, and its
+// determinant.
 struct SkinnedVertex {
     Vector3 position;
     Vector3 normal;
-    double determinant; // as in skinDeterminants
+    double determinant;
 };
-void SkinOneVertex(int vertex, int method, SkinnedVertex &out);
+void SkinOneVertex(const SkinInput &in, int vertex, int method, SkinnedVertex &out);
 
-// Where each of the vertex's two transforms alone puts its rest position: A (its first bone's
-// own matrix) and B (the chain), rest where a bone is missing.
-void VertexTransformsAlone(int vertex, Vector3 &first, Vector3 &chain);
+// Where influence k of vertex alone puts its rest position: S_k v.
+Vector3 InfluenceAlone(const SkinInput &in, int vertex, int k);
 
-// Where the weighted mix of the vertex's two transforms, weight * A + (1 - weight) * B, puts its
-// centre of rotation: the point the centre-of-rotation pass turns it about. 1, or 0 (carried
-// untouched) for a vertex without a centre.
-int CarriedRotationCentre(int vertex, Vector3 &carried);
+// Where linear blending carries the vertex's centre of rotation, sum w_i S_i c: the point the
+// centre-of-rotation method turns it about. 1, or 0 (carried untouched) for a vertex without a
+// centre.
+int CarriedRotationCentre(const SkinInput &in, int vertex, Vector3 &carried);

@@ -141,8 +141,11 @@ void InspectorTransforms(const VertexInspection &seen) {
     MatrixRows("A: bone 0's matrix", &InspectorFirstColour, seen.firstMatrix);
     MatrixRows("B: bone 0's, then bone 1's", &InspectorChainColour, seen.chainMatrix);
     char label[64];
-    std::snprintf(label, sizeof label, "%.2f A + %.2f B: the linear blend", seen.firstWeight,
-                  seen.secondWeight);
+    if (seen.influenceCount == 2)
+        std::snprintf(label, sizeof label, "%.2f A + %.2f B: the linear blend",
+                      seen.influences[0].weight, seen.influences[1].weight);
+    else
+        std::snprintf(label, sizeof label, "Every bone's by its weight: the linear blend");
     MatrixRows(label, &skinningMethods[SkinningLinear].colour, seen.blendedMatrix);
     const DualQuaternion &q = seen.blendedDq;
     ImGui::TextColored(AsImColour(skinningMethods[SkinningDualQuaternion].colour),
@@ -202,13 +205,20 @@ void Inspector(DemoCommandQueue &commands) {
     ImGui::SameLine();
     if (ImGui::SmallButton("Drop"))
         Queue(commands, CommandInspectVertex, -1);
-    if (seen.boneIndex[0] < 0) {
+    if (seen.influenceCount == 0) {
         ImGui::TextUnformatted("No bones: it keeps its rest position.");
         return;
     }
-    int chain = seen.boneIndex[1] >= 0 ? seen.boneIndex[1] : seen.boneIndex[0];
-    ImGui::Text("Bones %d and %d, weights %.2f and %.2f", seen.boneIndex[0], chain,
-                seen.firstWeight, seen.secondWeight);
+    if (seen.influenceCount == 2) {
+        ImGui::Text("Bones %d and %d, weights %.2f and %.2f", seen.influences[0].joint,
+                    seen.influences[1].joint, seen.influences[0].weight, seen.influences[1].weight);
+    } else {
+        ImGui::Text("%d bones:", seen.influenceCount);
+        for (int k = 0; k < seen.influenceCount; ++k) {
+            ImGui::SameLine();
+            ImGui::Text("%d (%.2f)", seen.influences[k].joint, seen.influences[k].weight);
+        }
+    }
     if (!ImGui::BeginTable("inspector", 3))
         return;
     ImGui::TableSetupColumn("", ImGuiTableColumnFlags_WidthStretch);
@@ -216,11 +226,16 @@ void Inspector(DemoCommandQueue &commands) {
     ImGui::TableSetupColumn("det", ImGuiTableColumnFlags_WidthFixed);
     ImGui::TableHeadersRow();
     InspectorRow("rest", nullptr, seen.restPosition);
-    char label[32];
-    std::snprintf(label, sizeof label, "bone %d alone", seen.boneIndex[0]);
-    InspectorRow(label, &InspectorFirstColour, seen.firstPosition);
-    std::snprintf(label, sizeof label, "bone %d alone", chain);
-    InspectorRow(label, &InspectorChainColour, seen.chainPosition);
+    // Each influence's skin matrix alone; A and B, the first two, in the colours the scene
+    // marks them with.
+    for (int k = 0; k < seen.influenceCount; ++k) {
+        char label[32];
+        std::snprintf(label, sizeof label, "bone %d alone", seen.influences[k].joint);
+        const ColourRgb *colour = k == 0   ? &InspectorFirstColour
+                                  : k == 1 ? &InspectorChainColour
+                                           : nullptr;
+        InspectorRow(label, colour, seen.influences[k].alone);
+    }
     for (int m = 0; m < SkinningMethodCount; ++m) {
         InspectorRow(skinningMethods[m].words, &skinningMethods[m].colour,
                      seen.methods[m].position);
@@ -239,14 +254,18 @@ void Inspector(DemoCommandQueue &commands) {
 void WeightSliders(DemoCommandQueue &commands) {
     ImGui::TextUnformatted("Weights on bone 1");
     ImGui::SameLine();
-    ImGui::BeginDisabled(HasBuiltInWeights(frameRecord.skin) != 0);
+    // The weights as the frame shows them; a record not yet filled shows none.
+    static const SkinVertex noSkin[SkinVertexCount] = {};
+    const SkinVertex *skin =
+        frameRecord.skin.size() == (size_t)SkinVertexCount ? frameRecord.skin.data() : noSkin;
+    ImGui::BeginDisabled(HasBuiltInWeights(skin) != 0);
     if (ImGui::SmallButton("Built-in weights"))
         Queue(commands, CommandRestoreWeights);
     ImGui::EndDisabled();
     for (int ring = FirstEditableRing; ring <= LastEditableRing; ++ring) {
         char label[16];
         std::snprintf(label, sizeof label, "Ring %d", ring);
-        float weight = RingWeightOnBone1(frameRecord.skin, ring);
+        float weight = RingWeightOnBone1(skin, ring);
         if (PanelSliderFloat(label, &weight, 0.0f, 1.0f, 0.01f, "%.2f"))
             QueueCommand(commands, DemoCommand{CommandSetRingWeight, ring, (double)weight,
                                                Vector3{0.0f, 0.0f, 0.0f}});

@@ -102,7 +102,7 @@ TEST_F(Mouse, GesturesThatStartOnThePanelAreThePanels) {
 // arithmetic's, which the render tests hold against the GL's own.
 TEST_F(Mouse, AClickOnTheSkinInspectsTheVertexThereAndADragOnlyOrbits) {
     InitSkinAndBones();
-    UpdateSkeletonAndSkin();
+    UpdateFrame(frameRecord, demoState.viewAngle, SceneView()); // the picture clicks land on
     PixelPoint at;
     ASSERT_TRUE(ModelToPixels(SceneCamera(), skinVertices[19].position, 800, 600, at));
     int x = (int)at.x, y = (int)at.y;

@@ -18,6 +18,19 @@
 
 namespace {
 
+// The vertex a pointer picks on the skin as the last frame drew it.
+int PickOnScreen(int x, int y, int width, int height) {
+    return PickVertex(SceneCamera(), *frameRecord.model, frameRecord.skinPose,
+                      frameRecord.skin.data(), x, y, width, height);
+}
+
+// Where each of the vertex's two influences alone puts it, in the last frame's pose.
+void VertexTransformsAlone(int vertex, Vector3 &first, Vector3 &chain) {
+    SkinInput in = SkinInputOf(*frameRecord.model, frameRecord.skinPose);
+    first = InfluenceAlone(in, vertex, 0);
+    chain = InfluenceAlone(in, vertex, 1);
+}
+
 // Where GL itself puts a model point, from the matrices the frame left behind.
 WindowPoint ProjectedByGl(const Vector3 &p) {
     GLdouble modelView[16], projection[16];
@@ -82,7 +95,7 @@ TEST_F(SceneTest, ClicksPickTheVertexTheFrameShows) {
         WindowPoint at = ProjectedByGl(skinVertices[v].position);
         int x = (int)std::floor(at.x), y = (int)std::floor(OffscreenHeight - at.y);
         double depth = ReadDepth(x, OffscreenHeight - 1 - y);
-        int picked = PickVertex(SceneCamera(), x, y, OffscreenWidth, OffscreenHeight);
+        int picked = PickOnScreen(x, y, OffscreenWidth, OffscreenHeight);
         SCOPED_TRACE(::testing::Message() << "vertex " << v << ", picked " << picked);
         if (std::fabs(depth - at.z) < 1e-3) {
             ++shown;
@@ -96,10 +109,10 @@ TEST_F(SceneTest, ClicksPickTheVertexTheFrameShows) {
     EXPECT_GE(shown, 15);
     EXPECT_GE(hidden, 10);
     WindowPoint floor = ProjectedByGl(Vector3{2.0f, 0.0f, 2.0f});
-    EXPECT_EQ(PickVertex(SceneCamera(), (int)floor.x, (int)(OffscreenHeight - floor.y),
-                         OffscreenWidth, OffscreenHeight),
+    EXPECT_EQ(PickOnScreen((int)floor.x, (int)(OffscreenHeight - floor.y), OffscreenWidth,
+                           OffscreenHeight),
               -1);
-    EXPECT_EQ(PickVertex(SceneCamera(), 3, 3, OffscreenWidth, OffscreenHeight), -1);
+    EXPECT_EQ(PickOnScreen(3, 3, OffscreenWidth, OffscreenHeight), -1);
 }
 
 // Seen from the side, the joint's axis points at the camera and vertex 21 lies on it: A and B
@@ -138,9 +151,9 @@ TEST_F(SceneTest, AClickBesideTheJointsAxisPicksTheCornerTheBendMoves) {
         moves[k] = VectorLength(Subtract(chain, first));
     }
     int mover = moves[0] > moves[1] ? corners[0] : corners[1];
-    EXPECT_EQ(PickVertex(SceneCamera(), x, y, OffscreenWidth, OffscreenHeight), mover);
-    EXPECT_EQ(PickVertex(SceneCamera(), (int)std::floor(a.x),
-                         (int)std::floor(OffscreenHeight - a.y), OffscreenWidth, OffscreenHeight),
+    EXPECT_EQ(PickOnScreen(x, y, OffscreenWidth, OffscreenHeight), mover);
+    EXPECT_EQ(PickOnScreen((int)std::floor(a.x), (int)std::floor(OffscreenHeight - a.y),
+                           OffscreenWidth, OffscreenHeight),
               onAxis);
 }
 
@@ -186,7 +199,8 @@ TEST_F(SceneTest, ClicksSideBySidePickTheVertexAndTheCopyTheFrameShows) {
                 continue;
             SCOPED_TRACE(::testing::Message() << "copy " << m << ", vertex " << v);
             int vertex = -1, method = -1;
-            ASSERT_TRUE(PickVertexOfCopies(SceneCamera(), frameRecord.copies, x, y, OffscreenWidth,
+            ASSERT_TRUE(PickVertexOfCopies(SceneCamera(), *frameRecord.model, frameRecord.skinPose,
+                                           frameRecord.copies, x, y, OffscreenWidth,
                                            OffscreenHeight, vertex, method));
             EXPECT_EQ(vertex, v);
             EXPECT_EQ(method, m);
@@ -196,8 +210,9 @@ TEST_F(SceneTest, ClicksSideBySidePickTheVertexAndTheCopyTheFrameShows) {
     for (int m = 0; m < SkinningMethodCount; ++m)
         EXPECT_GE(shown[m], 4) << m;
     int vertex, method;
-    EXPECT_FALSE(PickVertexOfCopies(SceneCamera(), frameRecord.copies, 3, 3, OffscreenWidth,
-                                    OffscreenHeight, vertex, method));
+    EXPECT_FALSE(PickVertexOfCopies(SceneCamera(), *frameRecord.model, frameRecord.skinPose,
+                                    frameRecord.copies, 3, 3, OffscreenWidth, OffscreenHeight,
+                                    vertex, method));
 }
 
 } // namespace

@@ -21,9 +21,12 @@ void CountPresent() {
 
 // A frame as the program paints one on screen: the update always, the drawing only when the
 // picture could change or must be drawn. Returns 1 when drawn.
+// What the last frame shown was drawn from; each run starts with none.
+SceneTracker shown;
+
 int PaintIfChanged(double viewAngle, int mustDraw) {
     UpdateFrame(frameRecord, viewAngle, SceneView());
-    if (!SceneInputsChanged(frameRecord) && !mustDraw)
+    if (!SceneInputsChanged(shown, frameRecord) && !mustDraw)
         return 0;
     DrawScene(frameRecord);
     CountPresent();
@@ -35,6 +38,7 @@ int PaintIfChanged(double viewAngle, int mustDraw) {
 // of reach (the solver stops). Returns the frames presented.
 int RunIk(bool skipIdleFrames, std::vector<double> &path) {
     ResetScene();
+    shown = SceneTracker{};
     demoState.clientWidth = 80; // small, to keep 6000 frames quick; the size does not matter
     demoState.clientHeight = 60;
     demoState.ikMode = 1;
@@ -83,6 +87,7 @@ TEST_F(SceneTest, IdleFramesAreSkippedWithoutSlowingTheSolver) {
 TEST_F(SceneTest, ComparedChainsAreDrawnWhileTheyMoveBesideAStillLimb) {
     ResetScene();
     ResetIkLab();
+    shown = SceneTracker{};
     demoState.clientWidth = 80;
     demoState.clientHeight = 60;
     demoState.ikMode = 1;

@@ -106,11 +106,19 @@ std::vector<unsigned char> ReadableGlobals() {
     AppendBytes(bytes, demoState);
     AppendBytes(bytes, bones);
     AppendBytes(bytes, skinVertices);
-    AppendBytes(bytes, skinDeterminants);
     AppendBytes(bytes, skinTriangles);
     AppendBytes(bytes, ikLab.progress);
     AppendBytes(bytes, ikLab.comparison);
-    AppendBytes(bytes, frameRecord);
+    // The record's run-time-sized parts, element by element.
+    for (const SkinVertex &vertex : frameRecord.skin)
+        AppendBytes(bytes, vertex);
+    for (float determinant : frameRecord.determinants)
+        AppendBytes(bytes, determinant);
+    for (float ratio : frameRecord.radiusRatios)
+        AppendBytes(bytes, ratio);
+    AppendBytes(bytes, frameRecord.inspection);
+    AppendBytes(bytes, frameRecord.ik);
+    AppendBytes(bytes, frameRecord.volumePercent);
     return bytes;
 }
 

@@ -1,0 +1,27 @@
+#include "model/model.h"
+
+void PoseModel(const Model &model, ModelPose &pose) {
+    int joints = JointCount(model.rig);
+    pose.locals.resize(joints, IdentityMatrix());
+    pose.worlds.resize(joints);
+    pose.skins.resize(joints);
+    ComputeWorldMatrices(model.rig.parents.data(), pose.locals.data(), joints, pose.worlds.data());
+    ComputeSkinMatrices(pose.worlds.data(), model.rig.inverseBinds.data(), joints,
+                        pose.skins.data());
+}
+
+SkinInput SkinInputOf(const Model &model, const ModelPose &pose) {
+    SkinInput in;
+    in.skinMatrices = pose.skins.data();
+    in.jointCount = (int)pose.skins.size();
+    in.restPositions = model.mesh.restPositions.data();
+    in.restNormals = model.mesh.restNormals.data();
+    in.influences = model.mesh.influences.data();
+    in.centres = &model.centres;
+    return in;
+}
+
+void WeightsChanged(Model &model) {
+    ComputeRotationCentres(model.mesh, model.centres);
+    ++model.revision;
+}
