@@ -279,6 +279,5 @@ void MakeIkGuides(IkGuides &guides, int shown, const Vector3 &target, const IkSe
 }
 
 void ResetIkLab(IkLab &lab) {
-    ResetIkProgress(lab.progress);
-    lab.comparison = IkComparison{};
+    lab = IkLab{}; // the soft-reach plot too: it is made again when next shown
 }

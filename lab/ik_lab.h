@@ -109,5 +109,6 @@ struct IkLab {
 void UpdateIkLab(IkLab &lab, int kind, const Vector3 &target, const IkSettings &settings,
                  int compare);
 
-// Forgets the progress and stops the comparison: for entering the inverse mode.
+// Forgets the progress, stops the comparison and drops the soft-reach plot: for entering the
+// inverse mode.
 void ResetIkLab(IkLab &lab);

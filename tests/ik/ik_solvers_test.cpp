@@ -6,7 +6,7 @@
 #include "lab/ik_lab.h"
 #include "math/vec3d.h"
 #include "skinning/skinning.h"
-#include "tests/skeleton/skeleton_fixture.h"
+#include "tests/support/limb_fixture.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "math/math3d.h"
 #include "math/vec3d.h"
 #include "rig/bones.h"
-#include "tests/skeleton/skeleton_fixture.h"
+#include "tests/support/limb_fixture.h"
 
 #include <cmath>
 

@@ -1,5 +1,5 @@
 #include "mesh/skin_mesh.h"
-#include "tests/skeleton/skeleton_fixture.h"
+#include "tests/support/limb_fixture.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -10,7 +10,7 @@
 #include "lab/volume.h"
 #include "model/limb_model.h"
 #include "skinning/skinning.h"
-#include "tests/skeleton/skeleton_fixture.h"
+#include "tests/support/limb_fixture.h"
 #include "view/camera.h"
 
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "demo/frame_record.h"
 #include "ik/kinematics.h"
 #include "skinning/skinning.h"
-#include "tests/skeleton/skeleton_fixture.h"
+#include "tests/support/limb_fixture.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "demo/frame_record.h"
 #include "skinning/skinning.h"
-#include "tests/skeleton/skeleton_fixture.h"
+#include "tests/support/limb_fixture.h"
 
 #include <cmath>
 
