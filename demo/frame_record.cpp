@@ -62,6 +62,40 @@ void UpdateSkeletonAndSkin() {
     SkinMeshWith(demoState.skinningMethod);
 }
 
+void RecordModelFigures(FrameRecord &record, const Model &model, int method, int sideBySide,
+                        int inspectedVertex) {
+    method = ValidSkinningMethod(method);
+    int count = VertexCount(model.mesh);
+    record.model = &model;
+    record.modelRevision = model.revision;
+    // An empty model (the limb before the scene's set-up) is neither posed nor measured: its skin
+    // stands at rest.
+    int posed = count > 0 && record.skin.size() == (size_t)count &&
+                record.skinPose.skins.size() == (size_t)JointCount(model.rig);
+    int shown = posed ? count : (int)record.skin.size();
+    record.determinants.assign(shown, 1.0f);
+    record.hasCentre.assign(shown, 0);
+    record.carriedCentres.assign(shown, Vector3{0.0f, 0.0f, 0.0f});
+    record.radiusRatios.assign(shown, 1.0f);
+    record.radius = RadiusExtremes{1.0, 1.0};
+    record.volumePercent = 100.0;
+    record.sideBySide = sideBySide && posed;
+    record.inspection = VertexInspection{};
+    record.inspected = 0;
+    if (!posed)
+        return;
+    SkinInput in = SkinInputOf(model, record.skinPose);
+    for (int i = 0; i < count; ++i) {
+        record.determinants[i] = (float)skinningMethods[method].determinant(in, i);
+        record.hasCentre[i] = CarriedRotationCentre(in, i, record.carriedCentres[i]);
+    }
+    record.volumePercent = VolumePercent(model, record.skin.data());
+    record.radius = RadiusRatios(model, record.skinPose, record.skin.data(), record.radiusRatios);
+    if (record.sideBySide)
+        SkinEveryMethod(record.copies, model, record.skinPose, record.skin, record.viewAngle);
+    record.inspected = InspectVertex(model, record.skinPose, inspectedVertex, record.inspection);
+}
+
 void UpdateFrame(FrameRecord &record, double viewAngle, const SceneViewport &viewport) {
     record.viewAngle = viewAngle;
     record.viewport = viewport;
@@ -72,42 +106,13 @@ void UpdateFrame(FrameRecord &record, double viewAngle, const SceneViewport &vie
 
     UpdateSkeletonAndSkin();
 
-    const Model &model = limbModel;
-    record.model = &model;
-    record.modelRevision = model.revision;
     record.pose.assign(bones, bones + BoneCount);
     record.skin.assign(skinVertices, skinVertices + SkinVertexCount);
-    int method = ValidSkinningMethod(demoState.skinningMethod);
-    int count = VertexCount(model.mesh);
-    // Before the scene's set-up the model is empty: nothing is posed or measured, and the skin
-    // stands at rest.
-    int posed = count == SkinVertexCount;
-    record.skinPose = ModelPose{};
-    if (posed)
+    record.skinPose.skins.clear();
+    if (VertexCount(limbModel.mesh) == SkinVertexCount)
         PoseOfLimb(record.skinPose);
-    SkinInput in = SkinInputOf(model, record.skinPose);
-    record.determinants.assign(SkinVertexCount, 1.0f);
-    record.hasCentre.assign(SkinVertexCount, 0);
-    record.carriedCentres.assign(SkinVertexCount, Vector3{0.0f, 0.0f, 0.0f});
-    record.radiusRatios.assign(SkinVertexCount, 1.0f);
-    record.radius = RadiusExtremes{1.0, 1.0};
-    record.volumePercent = 100.0;
-    if (posed) {
-        for (int i = 0; i < count; ++i) {
-            record.determinants[i] = (float)skinningMethods[method].determinant(in, i);
-            record.hasCentre[i] = CarriedRotationCentre(in, i, record.carriedCentres[i]);
-        }
-        record.volumePercent = VolumePercent(model, record.skin.data());
-        record.radius =
-            RadiusRatios(model, record.skinPose, record.skin.data(), record.radiusRatios);
-    }
-    record.sideBySide = demoState.sideBySide && posed;
-    record.copies = MethodCopies{};
-    if (record.sideBySide)
-        SkinEveryMethod(record.copies, model, record.skinPose, record.skin, viewAngle);
-    record.inspection = VertexInspection{};
-    record.inspected = posed && InspectVertex(model, record.skinPose, demoState.inspectedVertex,
-                                              record.inspection);
+    RecordModelFigures(record, limbModel, demoState.skinningMethod, demoState.sideBySide,
+                       demoState.inspectedVertex);
     RecordIk(record);
 }
 

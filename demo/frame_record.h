@@ -72,6 +72,13 @@ int SameScene(const FrameRecord &a, const FrameRecord &b);
 
 extern FrameRecord frameRecord;
 
+// Every figure above of model for the pose in record.skinPose whose skin is in record.skin (the
+// viewAngle set): the determinants under method, the centres, the volume, the radius, every
+// method's copy when sideBySide, and the inspection of inspectedVertex. The frame's update of any
+// model ends with it; the limb's runs it for limbModel.
+void RecordModelFigures(FrameRecord &record, const Model &model, int method, int sideBySide,
+                        int inspectedVertex);
+
 // The frame's update, in order: keep the markers' pose, UpdateSkeletonAndSkin (which runs the
 // IK pass in the inverse mode), then every figure above from the state it leaves, for limbModel.
 // Also sets demoState.aspect from the viewport.
