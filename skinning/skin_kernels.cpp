@@ -1,0 +1,598 @@
+#include "skinning/skin_kernels.h"
+
+#include "math/dual_quaternion.h"
+#include "math/vec3d.h"
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+
+namespace {
+
+// Four floats worked on as one: GCC's and clang's vector extension, so the same source turns
+// into SSE on the desktop and into SIMD or plain code in the browser. Each lane does exactly the
+// float operations the scalar code would, in the same order, so the results are the same bits.
+typedef float Float4 __attribute__((vector_size(16)));
+
+inline Float4 Splat(float x) {
+    return Float4{x, x, x, x};
+}
+
+inline Float4 Load4(const float *p) {
+    Float4 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline void Store3(Vector3 &out, Float4 v) {
+    out = Vector3{v[0], v[1], v[2]};
+}
+
+// A skin matrix's columns. A point's w of 1 multiplies the translation column exactly, so it is
+// added as it is; a normal's w of 0 does not vanish so cleanly (it turns a -0 sum into +0 where
+// the translation is positive), so that product is kept, worked out once per joint.
+struct JointColumns {
+    Float4 c0, c1, c2, c3, c3TimesZero;
+};
+
+std::vector<JointColumns> ColumnsOf(const SkinInput &in) {
+    std::vector<JointColumns> joints((size_t)in.jointCount);
+    for (int j = 0; j < in.jointCount; ++j) {
+        const float *m = in.skinMatrices[j].m;
+        JointColumns &c = joints[(size_t)j];
+        c.c0 = Load4(m);
+        c.c1 = Load4(m + 4);
+        c.c2 = Load4(m + 8);
+        c.c3 = Load4(m + 12);
+        c.c3TimesZero = c.c3 * 0.0f;
+    }
+    return joints;
+}
+
+// TransformPoint's sums, lane by lane.
+inline Float4 PointBy(const JointColumns &m, Float4 x, Float4 y, Float4 z) {
+    return m.c0 * x + m.c1 * y + m.c2 * z + m.c3;
+}
+inline Float4 DirectionBy(const JointColumns &m, Float4 x, Float4 y, Float4 z) {
+    return m.c0 * x + m.c1 * y + m.c2 * z + m.c3TimesZero;
+}
+
+// HeaviestInfluence, here where the compiler can fold it into the vertex loops.
+inline int Heaviest(const VertexInfluences &v) {
+    int heaviest = 0;
+    for (int k = 1; k < v.count; ++k)
+        if (v.weights[k] > v.weights[heaviest])
+            heaviest = k;
+    return heaviest;
+}
+
+inline void KeepRest(const SkinInput &in, int i, Vector3 &position, Vector3 &normal) {
+    position = in.restPositions[i];
+    normal = in.restNormals[i];
+}
+
+inline void RigidVertex(const JointColumns &m, const Vector3 &p, const Vector3 &n,
+                        Vector3 &position, Vector3 &normal) {
+    Store3(position, PointBy(m, Splat(p.x), Splat(p.y), Splat(p.z)));
+    Store3(normal, DirectionBy(m, Splat(n.x), Splat(n.y), Splat(n.z)));
+}
+
+// Row-major 3x3 (row r, column c at a[3 * r + c]), by the first row's cofactors.
+double Determinant3(const double a[9]) {
+    return a[0] * (a[4] * a[8] - a[5] * a[7]) - a[1] * (a[3] * a[8] - a[5] * a[6]) +
+           a[2] * (a[3] * a[7] - a[4] * a[6]);
+}
+
+double MatrixDeterminant3(const Matrix4 &m) {
+    double a[9];
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            a[3 * r + c] = m.m[4 * c + r];
+    return Determinant3(a);
+}
+
+// What dual-quaternion blending needs of a joint. A skin matrix whose 3x3 is a rotation gives
+// its dual quaternion directly. One with scale or shear is split as S = Q K, Q a rotation and K
+// upper triangular: Q with the translation blends as a rigid motion, and K, which has no turn in
+// it, is mixed linearly and applied first.
+struct JointMotion {
+    Float4 real, dual; // w, x, y, z
+    float k[9];        // K, row-major; the identity for a rigid joint
+    int scaled;
+};
+
+// Beyond float rounding of a rotation, well below any scale a model means.
+const double OrthonormalTolerance = 1e-5;
+
+JointMotion MotionOf(const Matrix4 &s) {
+    const float *m = s.m;
+    Vec3d a[3];
+    for (int c = 0; c < 3; ++c)
+        a[c] = Vec3d{m[4 * c], m[4 * c + 1], m[4 * c + 2]};
+    int scaled = MatrixDeterminant3(s) < 0.0;
+    for (int c = 0; c < 3 && !scaled; ++c) {
+        if (std::fabs(Length(a[c]) - 1.0) > OrthonormalTolerance ||
+            std::fabs(Dot(a[c], a[(c + 1) % 3])) > OrthonormalTolerance)
+            scaled = 1;
+    }
+    JointMotion out;
+    out.scaled = scaled;
+    for (int k = 0; k < 9; ++k)
+        out.k[k] = k % 4 == 0 ? 1.0f : 0.0f;
+    Matrix4 rigid = s;
+    if (scaled) {
+        // Gram-Schmidt on the columns: Q's columns, and K = Q^T S in the projections.
+        Vec3d q[3];
+        q[0] = DirectionOr(a[0], Vec3d{1.0, 0.0, 0.0});
+        q[1] = DirectionOr(Across(a[1], q[0]), Cross(Vec3d{0.0, 0.0, 1.0}, q[0]));
+        if (Length(q[1]) < 0.5)
+            q[1] = DirectionOr(Cross(q[0], Vec3d{1.0, 0.0, 0.0}), Vec3d{0.0, 1.0, 0.0});
+        q[2] = Cross(q[0], q[1]); // a rotation even when S reflects: K takes the reflection
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c)
+                out.k[3 * r + c] = c < r ? 0.0f : (float)Dot(q[r], a[c]);
+        for (int c = 0; c < 3; ++c) {
+            rigid.m[4 * c] = (float)q[c].x;
+            rigid.m[4 * c + 1] = (float)q[c].y;
+            rigid.m[4 * c + 2] = (float)q[c].z;
+        }
+    }
+    DualQuaternion dq = DualQuaternionOfMatrix(rigid);
+    out.real = Float4{dq.real.w, dq.real.x, dq.real.y, dq.real.z};
+    out.dual = Float4{dq.dual.w, dq.dual.x, dq.dual.y, dq.dual.z};
+    return out;
+}
+
+std::vector<JointMotion> MotionsOf(const SkinInput &in) {
+    std::vector<JointMotion> joints((size_t)in.jointCount);
+    for (int j = 0; j < in.jointCount; ++j)
+        joints[(size_t)j] = MotionOf(in.skinMatrices[j]);
+    return joints;
+}
+
+// QuaternionDot's sum, in its order.
+inline float Dot4(Float4 a, Float4 b) {
+    Float4 p = a * b;
+    return p[0] + p[1] + p[2] + p[3];
+}
+
+// The vertex's blended rigid motion: every influence's dual quaternion turned to the heaviest's
+// side (q and -q are one turn; mixing across the sign would take the long way round), scaled by
+// its weight and summed in the influences' order. A negated weight gives the same bits as a
+// negated quaternion. Returns whether any joint has scale, whose K's are then mixed into kMix.
+inline int BlendMotions(const JointMotion *joints, const VertexInfluences &v, RigidTransform &out,
+                        float *kMix) {
+    Float4 side = joints[v.joints[Heaviest(v)]].real;
+    Float4 real = Splat(0.0f), dual = Splat(0.0f);
+    int scaled = 0;
+    for (int k = 0; k < v.count; ++k) {
+        const JointMotion &m = joints[v.joints[k]];
+        float w = Dot4(m.real, side) < 0.0f ? -v.weights[k] : v.weights[k];
+        if (k == 0) {
+            real = w * m.real;
+            dual = w * m.dual;
+        } else {
+            real = real + w * m.real;
+            dual = dual + w * m.dual;
+        }
+        scaled |= m.scaled;
+    }
+    out = RigidTransformOf(DualQuaternion{Quaternion{real[0], real[1], real[2], real[3]},
+                                          Quaternion{dual[0], dual[1], dual[2], dual[3]}});
+    if (scaled) {
+        for (int e = 0; e < 9; ++e)
+            kMix[e] = v.weights[0] * joints[v.joints[0]].k[e];
+        for (int k = 1; k < v.count; ++k)
+            for (int e = 0; e < 9; ++e)
+                kMix[e] = kMix[e] + v.weights[k] * joints[v.joints[k]].k[e];
+    }
+    return scaled;
+}
+
+Vector3 Times3(const float *a, const Vector3 &v) {
+    return Vector3{a[0] * v.x + a[1] * v.y + a[2] * v.z, a[3] * v.x + a[4] * v.y + a[5] * v.z,
+                   a[6] * v.x + a[7] * v.y + a[8] * v.z};
+}
+
+// A normal under the mixed K, then the blend's rotation: K's inverse transpose, which keeps it
+// at right angles to the stretched surface, and unit length again.
+Vector3 ScaledNormal(const RigidTransform &t, const float *k, const Vector3 &n) {
+    double a[9];
+    for (int e = 0; e < 9; ++e)
+        a[e] = k[e];
+    // The cofactor matrix is det(K) times the inverse transpose; only its sign matters here.
+    double c[9] = {a[4] * a[8] - a[5] * a[7], a[5] * a[6] - a[3] * a[8], a[3] * a[7] - a[4] * a[6],
+                   a[2] * a[7] - a[1] * a[8], a[0] * a[8] - a[2] * a[6], a[1] * a[6] - a[0] * a[7],
+                   a[1] * a[5] - a[2] * a[4], a[2] * a[3] - a[0] * a[5], a[0] * a[4] - a[1] * a[3]};
+    double sign = Determinant3(a) < 0.0 ? -1.0 : 1.0;
+    Vec3d m = {sign * (c[0] * n.x + c[1] * n.y + c[2] * n.z),
+               sign * (c[3] * n.x + c[4] * n.y + c[5] * n.z),
+               sign * (c[6] * n.x + c[7] * n.y + c[8] * n.z)};
+    const float *r = t.rotation;
+    Vec3d turned = {r[0] * m.x + r[1] * m.y + r[2] * m.z, r[3] * m.x + r[4] * m.y + r[5] * m.z,
+                    r[6] * m.x + r[7] * m.y + r[8] * m.z};
+    return ToVector3(Normalised(turned));
+}
+
+template <int WithCentres>
+void SkinBlendedTurns(const SkinInput &in, int from, int to, Vector3 *positions,
+                      Vector3 *normals) {
+    std::vector<JointMotion> motions = MotionsOf(in);
+    std::vector<JointColumns> columns;
+    if (WithCentres)
+        columns = ColumnsOf(in);
+    for (int i = from; i < to; ++i) {
+        const VertexInfluences &v = in.influences[i];
+        Vector3 &position = positions[i - from], &normal = normals[i - from];
+        if (v.count == 0) {
+            KeepRest(in, i, position, normal);
+            continue;
+        }
+        int centre = -1;
+        if (WithCentres) {
+            centre = in.centres ? in.centres->centreOf[(size_t)i] : -1;
+            if (centre < 0) {
+                RigidVertex(columns[(size_t)v.joints[Heaviest(v)]], in.restPositions[i],
+                            in.restNormals[i], position, normal);
+                continue;
+            }
+        }
+        RigidTransform t;
+        float kMix[9];
+        int scaled = BlendMotions(motions.data(), v, t, kMix);
+        const Vector3 &rest = in.restPositions[i];
+        if (WithCentres) {
+            // v' = R (v - c) + sum w_i S_i c, the carried centre summed as linear blending sums.
+            const Vector3 &c = in.centres->centres[(size_t)centre];
+            Float4 cx = Splat(c.x), cy = Splat(c.y), cz = Splat(c.z);
+            Float4 carried = v.weights[0] * PointBy(columns[(size_t)v.joints[0]], cx, cy, cz);
+            for (int k = 1; k < v.count; ++k)
+                carried = carried +
+                          v.weights[k] * PointBy(columns[(size_t)v.joints[k]], cx, cy, cz);
+            Vector3 offset = Subtract(rest, c);
+            if (scaled)
+                offset = Times3(kMix, offset);
+            position = Add(TurnedBy(t, offset), Vector3{carried[0], carried[1], carried[2]});
+        } else {
+            position = MovedBy(t, scaled ? Times3(kMix, rest) : rest);
+        }
+        normal = scaled ? ScaledNormal(t, kMix, in.restNormals[i])
+                        : TurnedBy(t, in.restNormals[i]);
+    }
+}
+
+} // namespace
+
+void SkinLinear(const SkinInput &in, int from, int to, Vector3 *positions, Vector3 *normals) {
+    std::vector<JointColumns> joints = ColumnsOf(in);
+    for (int i = from; i < to; ++i) {
+        const VertexInfluences &v = in.influences[i];
+        if (v.count == 0) {
+            KeepRest(in, i, positions[i - from], normals[i - from]);
+            continue;
+        }
+        const Vector3 &p = in.restPositions[i], &n = in.restNormals[i];
+        Float4 px = Splat(p.x), py = Splat(p.y), pz = Splat(p.z);
+        Float4 nx = Splat(n.x), ny = Splat(n.y), nz = Splat(n.z);
+        // The first term alone, not added to a zero: 0 + -0 would be +0.
+        const JointColumns &first = joints[(size_t)v.joints[0]];
+        Float4 position = v.weights[0] * PointBy(first, px, py, pz);
+        Float4 normal = v.weights[0] * DirectionBy(first, nx, ny, nz);
+        for (int k = 1; k < v.count; ++k) {
+            const JointColumns &m = joints[(size_t)v.joints[k]];
+            position = position + v.weights[k] * PointBy(m, px, py, pz);
+            normal = normal + v.weights[k] * DirectionBy(m, nx, ny, nz);
+        }
+        Store3(positions[i - from], position);
+        Store3(normals[i - from], normal);
+    }
+}
+
+void SkinRigid(const SkinInput &in, int from, int to, Vector3 *positions, Vector3 *normals) {
+    std::vector<JointColumns> joints = ColumnsOf(in);
+    for (int i = from; i < to; ++i) {
+        const VertexInfluences &v = in.influences[i];
+        if (v.count == 0)
+            KeepRest(in, i, positions[i - from], normals[i - from]);
+        else
+            RigidVertex(joints[(size_t)v.joints[Heaviest(v)]], in.restPositions[i],
+                        in.restNormals[i], positions[i - from], normals[i - from]);
+    }
+}
+
+void SkinDualQuaternion(const SkinInput &in, int from, int to, Vector3 *positions,
+                        Vector3 *normals) {
+    SkinBlendedTurns<0>(in, from, to, positions, normals);
+}
+
+void SkinCentreOfRotation(const SkinInput &in, int from, int to, Vector3 *positions,
+                          Vector3 *normals) {
+    SkinBlendedTurns<1>(in, from, to, positions, normals);
+}
+
+double DeterminantLinear(const SkinInput &in, int vertex) {
+    const VertexInfluences &v = in.influences[vertex];
+    if (v.count == 0)
+        return 1.0;
+    double mixed[9];
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            mixed[3 * r + c] = (double)v.weights[0] * in.skinMatrices[v.joints[0]].m[4 * c + r];
+    for (int k = 1; k < v.count; ++k)
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c)
+                mixed[3 * r + c] = mixed[3 * r + c] + (double)v.weights[k] *
+                                                          in.skinMatrices[v.joints[k]].m[4 * c + r];
+    return Determinant3(mixed);
+}
+
+double DeterminantRigid(const SkinInput &in, int vertex) {
+    const VertexInfluences &v = in.influences[vertex];
+    if (v.count == 0)
+        return 1.0;
+    return MatrixDeterminant3(in.skinMatrices[v.joints[Heaviest(v)]]);
+}
+
+double DeterminantDualQuaternion(const SkinInput &in, int vertex) {
+    const VertexInfluences &v = in.influences[vertex];
+    if (v.count == 0)
+        return 1.0;
+    // Only the vertex's own joints: one vertex's worth of work, not the whole rig's.
+    JointMotion motions[MaxInfluences];
+    VertexInfluences local = v;
+    for (int k = 0; k < v.count; ++k) {
+        motions[k] = MotionOf(in.skinMatrices[v.joints[k]]);
+        local.joints[k] = k;
+    }
+    RigidTransform t;
+    float kMix[9];
+    int scaled = BlendMotions(motions, local, t, kMix);
+    double rotation[9];
+    for (int k = 0; k < 9; ++k)
+        rotation[k] = t.rotation[k];
+    double det = Determinant3(rotation);
+    if (scaled) {
+        double k[9];
+        for (int e = 0; e < 9; ++e)
+            k[e] = kMix[e];
+        det *= Determinant3(k);
+    }
+    return det;
+}
+
+double DeterminantCentreOfRotation(const SkinInput &in, int vertex) {
+    if (!in.centres || in.centres->centreOf[(size_t)vertex] < 0)
+        return DeterminantRigid(in, vertex);
+    return DeterminantDualQuaternion(in, vertex); // the same turn, about another point
+}
+
+// ---------------------------------------------------------------------------------------------
+// Centres of rotation.
+
+namespace {
+
+// Enough to split a weight difference of 1 below any step down to 1/1024.
+const int MaxSplits = 10;
+// The joints the three corners of one triangle have between them.
+const int MaxPieceJoints = 3 * MaxInfluences;
+
+// A weight vector: its joints, each once, in the order the vertex first names them, and their
+// weights (a joint named twice has the sum). Only joints of positive weight.
+struct WeightVector {
+    int count;
+    int joints[MaxInfluences];
+    double weights[MaxInfluences];
+};
+
+WeightVector WeightVectorOf(const VertexInfluences &v) {
+    WeightVector out;
+    out.count = 0;
+    for (int k = 0; k < v.count; ++k) {
+        int slot = 0;
+        while (slot < out.count && out.joints[slot] != v.joints[k])
+            ++slot;
+        if (slot == out.count) {
+            out.joints[slot] = v.joints[k];
+            out.weights[slot] = 0.0;
+            ++out.count;
+        }
+        out.weights[slot] += v.weights[k];
+    }
+    int kept = 0;
+    for (int k = 0; k < out.count; ++k)
+        if (out.weights[k] > 0.0) {
+            out.joints[kept] = out.joints[k];
+            out.weights[kept] = out.weights[k];
+            ++kept;
+        }
+    out.count = kept;
+    return out;
+}
+
+// A piece of surface, its corners' weights over the joints of the triangle it came from.
+struct PieceWeights {
+    double w[3][MaxPieceJoints];
+};
+
+struct CentreWork {
+    int pieceJoints;
+    int jointOf[MaxPieceJoints]; // the triangle's joints, by their index in PieceWeights
+    std::vector<WeightVector> vectors;                // the distinct blended weight vectors
+    std::vector<std::vector<int>> vectorsByJoint;     // which of them name each joint
+    std::vector<double> meanByJoint;                  // the current piece's mean weights
+    std::vector<int> seenInPiece;                     // the piece a vector was last summed for
+    int piece;
+    std::vector<Vec3d> weightedCentroids;
+    std::vector<double> weights;
+};
+
+int NeedsSplit(const PieceWeights &w, int joints) {
+    // Slack for the weights' float rounding: 0.6f - 0.5f is a step of 0.1 too.
+    const double step = RotationCentreWeightStep + 1e-6;
+    for (int k = 0; k < 3; ++k)
+        for (int j = 0; j < joints; ++j)
+            if (std::fabs(w.w[k][j] - w.w[(k + 1) % 3][j]) > step)
+                return 1;
+    return 0;
+}
+
+double Similarity(const WeightVector &a, const std::vector<double> &b) {
+    double sigma2 = RotationCentreSigma * RotationCentreSigma;
+    double sum = 0.0;
+    for (int j = 0; j < a.count; ++j)
+        for (int k = j + 1; k < a.count; ++k) {
+            double aj = a.weights[j], ak = a.weights[k];
+            double bj = b[(size_t)a.joints[j]], bk = b[(size_t)a.joints[k]];
+            double cross = aj * bk - ak * bj;
+            sum += 2.0 * aj * ak * bj * bk * std::exp(-cross * cross / sigma2);
+        }
+    return sum;
+}
+
+void AddPiece(const Vec3d (&p)[3], const PieceWeights &w, int splits, CentreWork &work) {
+    // A piece where fewer than two joints have weight anywhere resembles no blended vertex.
+    int weighted = 0;
+    for (int j = 0; j < work.pieceJoints; ++j)
+        if (w.w[0][j] != 0.0 || w.w[1][j] != 0.0 || w.w[2][j] != 0.0)
+            ++weighted;
+    if (weighted < 2)
+        return;
+    if (splits < MaxSplits && NeedsSplit(w, work.pieceJoints)) {
+        Vec3d m[3];
+        PieceWeights mw;
+        for (int k = 0; k < 3; ++k) { // m[k] halves the edge from corner k to corner k + 1
+            m[k] = Times(Plus(p[k], p[(k + 1) % 3]), 0.5);
+            for (int j = 0; j < work.pieceJoints; ++j)
+                mw.w[k][j] = (w.w[k][j] + w.w[(k + 1) % 3][j]) / 2.0;
+        }
+        const Vec3d corners[4][3] = {
+            {p[0], m[0], m[2]}, {m[0], p[1], m[1]}, {m[2], m[1], p[2]}, {m[0], m[1], m[2]}};
+        // Which corner of the parent (0 to 2) or midpoint (3 to 5) each child's corner is.
+        const int from[4][3] = {{0, 3, 5}, {3, 1, 4}, {5, 4, 2}, {3, 4, 5}};
+        for (int c = 0; c < 4; ++c) {
+            PieceWeights child;
+            for (int k = 0; k < 3; ++k) {
+                int f = from[c][k];
+                const double *source = f < 3 ? w.w[f] : mw.w[f - 3];
+                for (int j = 0; j < work.pieceJoints; ++j)
+                    child.w[k][j] = source[j];
+            }
+            AddPiece(corners[c], child, splits + 1, work);
+        }
+        return;
+    }
+    double area = 0.5 * Length(Cross(Minus(p[1], p[0]), Minus(p[2], p[0])));
+    Vec3d centroid = Times(Plus(Plus(p[0], p[1]), p[2]), 1.0 / 3.0);
+    for (int j = 0; j < work.pieceJoints; ++j)
+        work.meanByJoint[(size_t)work.jointOf[j]] = (w.w[0][j] + w.w[1][j] + w.w[2][j]) / 3.0;
+    // Only vectors that share a weighted joint with the piece can resemble it; the rest would
+    // add exact zeros, which change no sum.
+    ++work.piece;
+    for (int j = 0; j < work.pieceJoints; ++j) {
+        if (work.meanByJoint[(size_t)work.jointOf[j]] == 0.0)
+            continue;
+        for (int index : work.vectorsByJoint[(size_t)work.jointOf[j]]) {
+            if (work.seenInPiece[(size_t)index] == work.piece)
+                continue;
+            work.seenInPiece[(size_t)index] = work.piece;
+            double similarity = Similarity(work.vectors[(size_t)index], work.meanByJoint);
+            if (similarity == 0.0)
+                continue;
+            double weight = area * similarity;
+            work.weightedCentroids[(size_t)index] =
+                Plus(work.weightedCentroids[(size_t)index], Times(centroid, weight));
+            work.weights[(size_t)index] += weight;
+        }
+    }
+    for (int j = 0; j < work.pieceJoints; ++j)
+        work.meanByJoint[(size_t)work.jointOf[j]] = 0.0;
+}
+
+// The bytes that make two vertices' weight vectors the same: count, joints and weights.
+std::string KeyOf(const VertexInfluences &v) {
+    std::string key((const char *)&v.count, sizeof v.count);
+    key.append((const char *)v.joints, sizeof(int) * (size_t)v.count);
+    key.append((const char *)v.weights, sizeof(float) * (size_t)v.count);
+    return key;
+}
+
+} // namespace
+
+int ComputeRotationCentres(const SkinnedMesh &mesh, RotationCentres &out) {
+    int vertexCount = VertexCount(mesh);
+    CentreWork work;
+    int jointCount = 0;
+    for (const VertexInfluences &v : mesh.influences)
+        for (int k = 0; k < v.count; ++k)
+            if (v.joints[k] + 1 > jointCount)
+                jointCount = v.joints[k] + 1;
+
+    // One vector per distinct weight vector, -1 for a vertex that follows one joint alone.
+    std::vector<int> vectorOf((size_t)vertexCount, -1);
+    std::unordered_map<std::string, int> vectorOfKey;
+    for (int i = 0; i < vertexCount; ++i) {
+        const VertexInfluences &v = mesh.influences[(size_t)i];
+        WeightVector weights = WeightVectorOf(v);
+        if (weights.count < 2)
+            continue;
+        auto found = vectorOfKey.emplace(KeyOf(v), (int)work.vectors.size());
+        if (found.second)
+            work.vectors.push_back(weights);
+        vectorOf[(size_t)i] = found.first->second;
+    }
+    int vectorCount = (int)work.vectors.size();
+    work.vectorsByJoint.resize((size_t)jointCount);
+    for (int index = 0; index < vectorCount; ++index) {
+        const WeightVector &weights = work.vectors[(size_t)index];
+        for (int k = 0; k < weights.count; ++k)
+            work.vectorsByJoint[(size_t)weights.joints[k]].push_back(index);
+    }
+    work.meanByJoint.assign((size_t)jointCount, 0.0);
+    work.seenInPiece.assign((size_t)vectorCount, 0);
+    work.piece = 0;
+    work.weightedCentroids.assign((size_t)vectorCount, Vec3d{0.0, 0.0, 0.0});
+    work.weights.assign((size_t)vectorCount, 0.0);
+
+    if (vectorCount > 0) {
+        for (const Triangle &triangle : mesh.triangles) {
+            Vec3d p[3];
+            PieceWeights w;
+            work.pieceJoints = 0;
+            for (int k = 0; k < 3; ++k) {
+                int corner = triangle.index[k];
+                p[k] = ToVec3d(mesh.restPositions[(size_t)corner]);
+                for (int j = 0; j < MaxPieceJoints; ++j)
+                    w.w[k][j] = 0.0;
+            }
+            for (int k = 0; k < 3; ++k) {
+                WeightVector weights = WeightVectorOf(mesh.influences[(size_t)triangle.index[k]]);
+                for (int s = 0; s < weights.count; ++s) {
+                    int j = 0;
+                    while (j < work.pieceJoints && work.jointOf[j] != weights.joints[s])
+                        ++j;
+                    if (j == work.pieceJoints)
+                        work.jointOf[work.pieceJoints++] = weights.joints[s];
+                    w.w[k][j] = weights.weights[s];
+                }
+            }
+            AddPiece(p, w, 0, work);
+        }
+    }
+
+    // Vectors that resemble no piece get no centre and follow their heaviest joint.
+    std::vector<int> centreOfVector((size_t)vectorCount, -1);
+    out.centres.clear();
+    for (int index = 0; index < vectorCount; ++index) {
+        if (!(work.weights[(size_t)index] > 0.0))
+            continue;
+        centreOfVector[(size_t)index] = (int)out.centres.size();
+        out.centres.push_back(ToVector3(Times(work.weightedCentroids[(size_t)index],
+                                              1.0 / work.weights[(size_t)index])));
+    }
+    out.centreOf.assign((size_t)vertexCount, -1);
+    for (int i = 0; i < vertexCount; ++i)
+        if (vectorOf[(size_t)i] >= 0)
+            out.centreOf[(size_t)i] = centreOfVector[(size_t)vectorOf[(size_t)i]];
+    return vectorCount;
+}
