@@ -4,6 +4,7 @@
 #include "math/vec3d.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <unordered_map>
@@ -14,6 +15,21 @@ namespace {
 // into SSE on the desktop and into SIMD or plain code in the browser. Each lane does exactly the
 // float operations the scalar code would, in the same order, so the results are the same bits.
 typedef float Float4 __attribute__((vector_size(16)));
+
+// On x86 the hot loops are compiled a second time for AVX, eight floats at once, and chosen when
+// the processor has it. Only AVX: with FMA the compiler could fuse a multiply and an add, which
+// rounds once where the scalar code rounds twice. SKIN_KERNELS_PORTABLE keeps the four-float
+// code alone, so that it can be checked on a machine that has AVX.
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__) &&                            \
+    !defined(SKIN_KERNELS_PORTABLE)
+#define SKIN_KERNELS_AVX 1
+typedef float Float8 __attribute__((vector_size(32)));
+
+inline int HasAvx() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx");
+}
+#endif
 
 inline Float4 Splat(float x) {
     return Float4{x, x, x, x};
@@ -59,11 +75,16 @@ inline Float4 DirectionBy(const JointColumns &m, Float4 x, Float4 y, Float4 z) {
 }
 
 // HeaviestInfluence, here where the compiler can fold it into the vertex loops.
+// Written as selects, not jumps: with weights in no order, a jump is mispredicted about every
+// other influence.
 inline int Heaviest(const VertexInfluences &v) {
     int heaviest = 0;
-    for (int k = 1; k < v.count; ++k)
-        if (v.weights[k] > v.weights[heaviest])
-            heaviest = k;
+    float most = v.weights[0];
+    for (int k = 1; k < v.count; ++k) {
+        int more = v.weights[k] > most;
+        heaviest = more ? k : heaviest;
+        most = more ? v.weights[k] : most;
+    }
     return heaviest;
 }
 
@@ -151,33 +172,45 @@ std::vector<JointMotion> MotionsOf(const SkinInput &in) {
     return joints;
 }
 
-// QuaternionDot's sum, in its order.
-inline float Dot4(Float4 a, Float4 b) {
+typedef int Int4 __attribute__((vector_size(16)));
+
+// weight, negated where QuaternionDot(a, b) < 0 (its sum, in its order), in all four lanes: a
+// sign bit put in place of a jump that half the influences of a random rig would take.
+inline Float4 WeightOnSide(float weight, Float4 a, Float4 b) {
     Float4 p = a * b;
-    return p[0] + p[1] + p[2] + p[3];
+    float dot = p[0] + p[1] + p[2] + p[3];
+    Int4 negative = Splat(dot) < Splat(0.0f);
+    Int4 bits = (Int4)Splat(weight) ^ (negative & Int4{INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN});
+    return (Float4)bits;
 }
 
-// The vertex's blended rigid motion: every influence's dual quaternion turned to the heaviest's
-// side (q and -q are one turn; mixing across the sign would take the long way round), scaled by
-// its weight and summed in the influences' order. A negated weight gives the same bits as a
-// negated quaternion. Returns whether any joint has scale, whose K's are then mixed into kMix.
-inline int BlendMotions(const JointMotion *joints, const VertexInfluences &v, RigidTransform &out,
-                        float *kMix) {
+// The vertex's blended dual quaternion: every influence's turned to the heaviest's side (q and
+// -q are one turn; mixing across the sign would take the long way round), scaled by its weight
+// and summed in the influences' order. A negated weight gives the same bits as a negated
+// quaternion. Returns whether any of the joints has scale.
+inline int BlendDualQuaternions(const JointMotion *joints, const VertexInfluences &v, Float4 &real,
+                                Float4 &dual) {
     Float4 side = joints[v.joints[Heaviest(v)]].real;
-    Float4 real = Splat(0.0f), dual = Splat(0.0f);
-    int scaled = 0;
-    for (int k = 0; k < v.count; ++k) {
+    const JointMotion &first = joints[v.joints[0]];
+    Float4 w = WeightOnSide(v.weights[0], first.real, side);
+    real = w * first.real;
+    dual = w * first.dual;
+    int scaled = first.scaled;
+    for (int k = 1; k < v.count; ++k) {
         const JointMotion &m = joints[v.joints[k]];
-        float w = Dot4(m.real, side) < 0.0f ? -v.weights[k] : v.weights[k];
-        if (k == 0) {
-            real = w * m.real;
-            dual = w * m.dual;
-        } else {
-            real = real + w * m.real;
-            dual = dual + w * m.dual;
-        }
+        w = WeightOnSide(v.weights[k], m.real, side);
+        real = real + w * m.real;
+        dual = dual + w * m.dual;
         scaled |= m.scaled;
     }
+    return scaled;
+}
+
+// The blend as a rigid motion, and where any joint has scale, the weighted mix of the K's.
+inline int BlendMotions(const JointMotion *joints, const VertexInfluences &v, RigidTransform &out,
+                        float *kMix) {
+    Float4 real, dual;
+    int scaled = BlendDualQuaternions(joints, v, real, dual);
     out = RigidTransformOf(DualQuaternion{Quaternion{real[0], real[1], real[2], real[3]},
                                           Quaternion{dual[0], dual[1], dual[2], dual[3]}});
     if (scaled) {
@@ -215,56 +248,176 @@ Vector3 ScaledNormal(const RigidTransform &t, const float *k, const Vector3 &n) 
     return ToVector3(Normalised(turned));
 }
 
+// Where the vertex's influences carry its centre: sum w_i S_i c, summed as linear blending sums.
+inline Float4 CarriedCentre(const JointColumns *columns, const VertexInfluences &v,
+                            const Vector3 &c) {
+    Float4 cx = Splat(c.x), cy = Splat(c.y), cz = Splat(c.z);
+    Float4 carried = v.weights[0] * PointBy(columns[v.joints[0]], cx, cy, cz);
+    for (int k = 1; k < v.count; ++k)
+        carried = carried + v.weights[k] * PointBy(columns[v.joints[k]], cx, cy, cz);
+    return carried;
+}
+
+// One vertex, any case: no influence, no centre, scaled joints.
+template <int WithCentres>
+void BlendedTurnVertex(const SkinInput &in, const JointMotion *motions,
+                       const JointColumns *columns, int i, Vector3 &position, Vector3 &normal) {
+    const VertexInfluences &v = in.influences[i];
+    if (v.count == 0) {
+        KeepRest(in, i, position, normal);
+        return;
+    }
+    int centre = -1;
+    if (WithCentres) {
+        centre = in.centres ? in.centres->centreOf[(size_t)i] : -1;
+        if (centre < 0) {
+            RigidVertex(columns[v.joints[Heaviest(v)]], in.restPositions[i], in.restNormals[i],
+                        position, normal);
+            return;
+        }
+    }
+    RigidTransform t;
+    float kMix[9];
+    int scaled = BlendMotions(motions, v, t, kMix);
+    const Vector3 &rest = in.restPositions[i];
+    if (WithCentres) {
+        // v' = R (v - c) + sum w_i S_i c.
+        const Vector3 &c = in.centres->centres[(size_t)centre];
+        Float4 carried = CarriedCentre(columns, v, c);
+        Vector3 offset = Subtract(rest, c);
+        if (scaled)
+            offset = Times3(kMix, offset);
+        position = Add(TurnedBy(t, offset), Vector3{carried[0], carried[1], carried[2]});
+    } else {
+        position = MovedBy(t, scaled ? Times3(kMix, rest) : rest);
+    }
+    normal =
+        scaled ? ScaledNormal(t, kMix, in.restNormals[i]) : TurnedBy(t, in.restNormals[i]);
+}
+
+// N vertices at a time, one per lane (V holds N floats), for the common case (some influence,
+// no scale, and a centre where one is needed): the blends are formed one vertex at a time, then
+// turned into rotations and applied N at once with RigidTransformOf's, TurnedBy's and MovedBy's
+// arithmetic lane by lane, the same bits. The other vertices of a group go one at a time.
+// Inlined into each wrapper below, so that each compiles it for its own instruction set.
+template <int WithCentres, typename V, int N>
+__attribute__((always_inline)) inline void
+BlendedTurnGroups(const SkinInput &in, const JointMotion *motions, const JointColumns *columns,
+                  int from, int to, Vector3 *positions, Vector3 *normals) {
+    for (int group = from; group < to; group += N) {
+        int lanes = to - group < N ? to - group : N;
+        Float4 real[N], dual[N], carried[N];
+        Vector3 offset[N], restNormal[N];
+        int plain[N];
+        for (int l = 0; l < N; ++l) {
+            // A lane with nothing to blend turns by the identity, which divides by no zero.
+            real[l] = Float4{1.0f, 0.0f, 0.0f, 0.0f};
+            dual[l] = Splat(0.0f);
+            offset[l] = restNormal[l] = Vector3{0.0f, 0.0f, 0.0f};
+            carried[l] = Splat(0.0f);
+            plain[l] = 0;
+            if (l >= lanes)
+                continue;
+            int i = group + l;
+            const VertexInfluences &v = in.influences[i];
+            int centre = WithCentres && in.centres ? in.centres->centreOf[(size_t)i] : -1;
+            if (v.count == 0 || (WithCentres && centre < 0))
+                continue;
+            Float4 r, d;
+            if (BlendDualQuaternions(motions, v, r, d))
+                continue;
+            real[l] = r;
+            dual[l] = d;
+            plain[l] = 1;
+            offset[l] = in.restPositions[i];
+            restNormal[l] = in.restNormals[i];
+            if (WithCentres) {
+                const Vector3 &c = in.centres->centres[(size_t)centre];
+                carried[l] = CarriedCentre(columns, v, c);
+                offset[l] = Subtract(offset[l], c);
+            }
+        }
+        V rw = {}, rx = {}, ry = {}, rz = {}, dw = {}, dx = {}, dy = {}, dz = {};
+        V px = {}, py = {}, pz = {}, nx = {}, ny = {}, nz = {}, cx = {}, cy = {}, cz = {};
+        for (int l = 0; l < N; ++l) {
+            rw[l] = real[l][0], rx[l] = real[l][1], ry[l] = real[l][2], rz[l] = real[l][3];
+            dw[l] = dual[l][0], dx[l] = dual[l][1], dy[l] = dual[l][2], dz[l] = dual[l][3];
+            px[l] = offset[l].x, py[l] = offset[l].y, pz[l] = offset[l].z;
+            nx[l] = restNormal[l].x, ny[l] = restNormal[l].y, nz[l] = restNormal[l].z;
+            cx[l] = carried[l][0], cy[l] = carried[l][1], cz[l] = carried[l][2];
+        }
+        // RigidTransformOf.
+        V scale = 2.0f / (rw * rw + rx * rx + ry * ry + rz * rz);
+        V xx = rx * rx, yy = ry * ry, zz = rz * rz;
+        V xy = rx * ry, xz = rx * rz, yz = ry * rz;
+        V wx = rw * rx, wy = rw * ry, wz = rw * rz;
+        V m0 = 1.0f - scale * (yy + zz), m1 = scale * (xy - wz), m2 = scale * (xz + wy);
+        V m3 = scale * (xy + wz), m4 = 1.0f - scale * (xx + zz), m5 = scale * (yz - wx);
+        V m6 = scale * (xz - wy), m7 = scale * (yz + wx), m8 = 1.0f - scale * (xx + yy);
+        V tx = cx, ty = cy, tz = cz; // centres: the carried centre in place of the translation
+        if (!WithCentres) {
+            tx = scale * (rw * dx - dw * rx + ry * dz - rz * dy);
+            ty = scale * (rw * dy - dw * ry + rz * dx - rx * dz);
+            tz = scale * (rw * dz - dw * rz + rx * dy - ry * dx);
+        }
+        // MovedBy and TurnedBy.
+        V outX = m0 * px + m1 * py + m2 * pz + tx;
+        V outY = m3 * px + m4 * py + m5 * pz + ty;
+        V outZ = m6 * px + m7 * py + m8 * pz + tz;
+        V normalX = m0 * nx + m1 * ny + m2 * nz;
+        V normalY = m3 * nx + m4 * ny + m5 * nz;
+        V normalZ = m6 * nx + m7 * ny + m8 * nz;
+        for (int l = 0; l < lanes; ++l) {
+            int i = group + l;
+            if (plain[l]) {
+                positions[i - from] = Vector3{outX[l], outY[l], outZ[l]};
+                normals[i - from] = Vector3{normalX[l], normalY[l], normalZ[l]};
+            } else {
+                BlendedTurnVertex<WithCentres>(in, motions, columns, i, positions[i - from],
+                                               normals[i - from]);
+            }
+        }
+    }
+}
+
+template <int WithCentres>
+void BlendedTurnsPortable(const SkinInput &in, const JointMotion *motions,
+                          const JointColumns *columns, int from, int to, Vector3 *positions,
+                          Vector3 *normals) {
+    BlendedTurnGroups<WithCentres, Float4, 4>(in, motions, columns, from, to, positions, normals);
+}
+
+#ifdef SKIN_KERNELS_AVX
+template <int WithCentres>
+__attribute__((target("avx"))) void
+BlendedTurnsAvx(const SkinInput &in, const JointMotion *motions, const JointColumns *columns,
+                int from, int to, Vector3 *positions, Vector3 *normals) {
+    BlendedTurnGroups<WithCentres, Float8, 8>(in, motions, columns, from, to, positions, normals);
+}
+#endif
+
 template <int WithCentres>
 void SkinBlendedTurns(const SkinInput &in, int from, int to, Vector3 *positions,
                       Vector3 *normals) {
     std::vector<JointMotion> motions = MotionsOf(in);
-    std::vector<JointColumns> columns;
-    if (WithCentres)
-        columns = ColumnsOf(in);
-    for (int i = from; i < to; ++i) {
-        const VertexInfluences &v = in.influences[i];
-        Vector3 &position = positions[i - from], &normal = normals[i - from];
-        if (v.count == 0) {
-            KeepRest(in, i, position, normal);
-            continue;
-        }
-        int centre = -1;
-        if (WithCentres) {
-            centre = in.centres ? in.centres->centreOf[(size_t)i] : -1;
-            if (centre < 0) {
-                RigidVertex(columns[(size_t)v.joints[Heaviest(v)]], in.restPositions[i],
-                            in.restNormals[i], position, normal);
-                continue;
-            }
-        }
-        RigidTransform t;
-        float kMix[9];
-        int scaled = BlendMotions(motions.data(), v, t, kMix);
-        const Vector3 &rest = in.restPositions[i];
-        if (WithCentres) {
-            // v' = R (v - c) + sum w_i S_i c, the carried centre summed as linear blending sums.
-            const Vector3 &c = in.centres->centres[(size_t)centre];
-            Float4 cx = Splat(c.x), cy = Splat(c.y), cz = Splat(c.z);
-            Float4 carried = v.weights[0] * PointBy(columns[(size_t)v.joints[0]], cx, cy, cz);
-            for (int k = 1; k < v.count; ++k)
-                carried = carried +
-                          v.weights[k] * PointBy(columns[(size_t)v.joints[k]], cx, cy, cz);
-            Vector3 offset = Subtract(rest, c);
-            if (scaled)
-                offset = Times3(kMix, offset);
-            position = Add(TurnedBy(t, offset), Vector3{carried[0], carried[1], carried[2]});
-        } else {
-            position = MovedBy(t, scaled ? Times3(kMix, rest) : rest);
-        }
-        normal = scaled ? ScaledNormal(t, kMix, in.restNormals[i])
-                        : TurnedBy(t, in.restNormals[i]);
+    std::vector<JointColumns> columns = ColumnsOf(in);
+#ifdef SKIN_KERNELS_AVX
+    if (HasAvx()) {
+        BlendedTurnsAvx<WithCentres>(in, motions.data(), columns.data(), from, to, positions,
+                                     normals);
+        return;
     }
+#endif
+    BlendedTurnsPortable<WithCentres>(in, motions.data(), columns.data(), from, to, positions,
+                                      normals);
 }
 
 } // namespace
 
-void SkinLinear(const SkinInput &in, int from, int to, Vector3 *positions, Vector3 *normals) {
+namespace {
+
+void SkinLinearPortable(const SkinInput &in, int from, int to, Vector3 *positions,
+                        Vector3 *normals) {
     std::vector<JointColumns> joints = ColumnsOf(in);
     for (int i = from; i < to; ++i) {
         const VertexInfluences &v = in.influences[i];
@@ -287,6 +440,70 @@ void SkinLinear(const SkinInput &in, int from, int to, Vector3 *positions, Vecto
         Store3(positions[i - from], position);
         Store3(normals[i - from], normal);
     }
+}
+
+
+#ifdef SKIN_KERNELS_AVX
+
+// Linear blending in eight lanes: the position in the low four and the normal in the high four,
+// so that one operation does what two do above, lane for lane the same arithmetic. Kept as plain
+// floats and loaded unaligned: a vector's storage is not sure to be aligned to 32 bytes.
+struct JointColumns8 {
+    float c[4][8]; // c[3]: the translation for the point, times zero for the normal
+};
+
+__attribute__((target("avx"))) inline Float8 Load8(const float *p) {
+    Float8 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+__attribute__((target("avx"))) void SkinLinearAvx(const SkinInput &in, int from, int to,
+                                                   Vector3 *positions, Vector3 *normals) {
+    std::vector<JointColumns8> joints((size_t)in.jointCount);
+    for (int j = 0; j < in.jointCount; ++j) {
+        const float *m = in.skinMatrices[j].m;
+        JointColumns8 &c = joints[(size_t)j];
+        for (int column = 0; column < 4; ++column)
+            for (int row = 0; row < 4; ++row) {
+                c.c[column][row] = m[4 * column + row];
+                c.c[column][row + 4] = column == 3 ? m[4 * column + row] * 0.0f : m[4 * column + row];
+            }
+    }
+    for (int i = from; i < to; ++i) {
+        const VertexInfluences &v = in.influences[i];
+        if (v.count == 0) {
+            KeepRest(in, i, positions[i - from], normals[i - from]);
+            continue;
+        }
+        const Vector3 &p = in.restPositions[i], &n = in.restNormals[i];
+        Float8 x = {p.x, p.x, p.x, p.x, n.x, n.x, n.x, n.x};
+        Float8 y = {p.y, p.y, p.y, p.y, n.y, n.y, n.y, n.y};
+        Float8 z = {p.z, p.z, p.z, p.z, n.z, n.z, n.z, n.z};
+        const JointColumns8 &first = joints[(size_t)v.joints[0]];
+        Float8 sum = v.weights[0] * (Load8(first.c[0]) * x + Load8(first.c[1]) * y +
+                                     Load8(first.c[2]) * z + Load8(first.c[3]));
+        for (int k = 1; k < v.count; ++k) {
+            const JointColumns8 &m = joints[(size_t)v.joints[k]];
+            sum = sum + v.weights[k] * (Load8(m.c[0]) * x + Load8(m.c[1]) * y +
+                                        Load8(m.c[2]) * z + Load8(m.c[3]));
+        }
+        positions[i - from] = Vector3{sum[0], sum[1], sum[2]};
+        normals[i - from] = Vector3{sum[4], sum[5], sum[6]};
+    }
+}
+#endif
+
+} // namespace
+
+void SkinLinear(const SkinInput &in, int from, int to, Vector3 *positions, Vector3 *normals) {
+#ifdef SKIN_KERNELS_AVX
+    if (HasAvx()) {
+        SkinLinearAvx(in, from, to, positions, normals);
+        return;
+    }
+#endif
+    SkinLinearPortable(in, from, to, positions, normals);
 }
 
 void SkinRigid(const SkinInput &in, int from, int to, Vector3 *positions, Vector3 *normals) {

@@ -6,6 +6,7 @@
 #include "skinning/rotation_centres.h"
 #include "skinning/skin_kernels.h"
 #include "skinning/skinning.h"
+#include "tests/skinning/portable_kernels.h"
 
 #include <gtest/gtest.h>
 
@@ -70,6 +71,9 @@ TEST_F(LimbKernels, MatchTheLimbPassesBitForBit) {
 
     const SkinKernel kernels[SkinningMethodCount] = {SkinLinear, SkinRigid, SkinDualQuaternion,
                                                      SkinCentreOfRotation};
+    const SkinKernel portableKernels[SkinningMethodCount] = {
+        PortableSkinLinear, PortableSkinRigid, PortableSkinDualQuaternion,
+        PortableSkinCentreOfRotation};
     double (*const determinants[SkinningMethodCount])(const SkinInput &, int) = {
         DeterminantLinear, DeterminantRigid, DeterminantDualQuaternion,
         DeterminantCentreOfRotation};
@@ -103,13 +107,17 @@ TEST_F(LimbKernels, MatchTheLimbPassesBitForBit) {
             SCOPED_TRACE(SkinningMethodName(method));
             SkinVertex expected[SkinVertexCount];
             skinningMethods[method].skinVertices(0, SkinVertexCount, expected);
-            Vector3 positions[SkinVertexCount], normals[SkinVertexCount];
-            kernels[method](in, 0, SkinVertexCount, positions, normals);
+            Vector3 positions[2][SkinVertexCount], normals[2][SkinVertexCount];
+            kernels[method](in, 0, SkinVertexCount, positions[0], normals[0]);
+            portableKernels[method](in, 0, SkinVertexCount, positions[1], normals[1]);
             for (int i = 0; i < SkinVertexCount; ++i) {
-                EXPECT_TRUE(SameBits(&positions[i], &expected[i].position, sizeof(Vector3)))
-                    << "position of vertex " << i;
-                EXPECT_TRUE(SameBits(&normals[i], &expected[i].normal, sizeof(Vector3)))
-                    << "normal of vertex " << i;
+                for (int kind = 0; kind < 2; ++kind) {
+                    EXPECT_TRUE(
+                        SameBits(&positions[kind][i], &expected[i].position, sizeof(Vector3)))
+                        << "position of vertex " << i << (kind ? ", four floats" : "");
+                    EXPECT_TRUE(SameBits(&normals[kind][i], &expected[i].normal, sizeof(Vector3)))
+                        << "normal of vertex " << i << (kind ? ", four floats" : "");
+                }
                 double det = determinants[method](in, i);
                 double expectedDet = skinningMethods[method].determinant(i);
                 EXPECT_TRUE(SameBits(&det, &expectedDet, sizeof det))
