@@ -174,31 +174,38 @@ std::vector<JointMotion> MotionsOf(const SkinInput &in) {
 
 typedef int Int4 __attribute__((vector_size(16)));
 
-// weight, negated where QuaternionDot(a, b) < 0 (its sum, in its order), in all four lanes: a
-// sign bit put in place of a jump that half the influences of a random rig would take.
-inline Float4 WeightOnSide(float weight, Float4 a, Float4 b) {
+// A sign bit, in all four lanes, where QuaternionDot(a, b) < 0 (its sum, in its order): put in
+// place of a jump that half the influences of a random rig would take.
+inline Int4 SignWhereOpposite(Float4 a, Float4 b) {
     Float4 p = a * b;
     float dot = p[0] + p[1] + p[2] + p[3];
     Int4 negative = Splat(dot) < Splat(0.0f);
-    Int4 bits = (Int4)Splat(weight) ^ (negative & Int4{INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN});
-    return (Float4)bits;
+    return negative & Int4{INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN};
+}
+
+inline Float4 SignedWeight(float weight, Int4 sign) {
+    return (Float4)((Int4)Splat(weight) ^ sign);
 }
 
 // The vertex's blended dual quaternion: every influence's turned to the heaviest's side (q and
 // -q are one turn; mixing across the sign would take the long way round), scaled by its weight
-// and summed in the influences' order. A negated weight gives the same bits as a negated
-// quaternion. Returns whether any of the joints has scale.
+// and summed in the influences' order. Then the whole blend is negated if need be so that the
+// first influence keeps its own sign: the turn is the same either way, but where a component
+// sums to zero its sign would differ, and a -0 can reach an output; kept so, a blend of two
+// joints has exactly the bits of turning the second to the first's side. A negated weight gives
+// the same bits as a negated quaternion. Returns whether any of the joints has scale.
 inline int BlendDualQuaternions(const JointMotion *joints, const VertexInfluences &v, Float4 &real,
                                 Float4 &dual) {
     Float4 side = joints[v.joints[Heaviest(v)]].real;
     const JointMotion &first = joints[v.joints[0]];
-    Float4 w = WeightOnSide(v.weights[0], first.real, side);
+    Int4 firstSign = SignWhereOpposite(first.real, side);
+    Float4 w = Splat(v.weights[0]);
     real = w * first.real;
     dual = w * first.dual;
     int scaled = first.scaled;
     for (int k = 1; k < v.count; ++k) {
         const JointMotion &m = joints[v.joints[k]];
-        w = WeightOnSide(v.weights[k], m.real, side);
+        w = SignedWeight(v.weights[k], SignWhereOpposite(m.real, side) ^ firstSign);
         real = real + w * m.real;
         dual = dual + w * m.dual;
         scaled |= m.scaled;

@@ -52,8 +52,8 @@ class LimbKernels : public ::testing::Test {
 
 // The kernels on the limb, with skin matrices bone 0 and bone 0 x bone 1, give what the limb's
 // own passes give, bit for bit: positions, normals and determinants by every method, in every
-// pose, and the centres of rotation. Odd angles as well as the lab's poses, so that signs,
-// half turns and the dual quaternions' sign flips all come up.
+// pose, and the centres of rotation. Odd angles as well as the lab's poses, so that signs and
+// half turns come up, and turns past 180 degrees, whose dual quaternions need their sign turned.
 TEST_F(LimbKernels, MatchTheLimbPassesBitForBit) {
     SkinnedMesh mesh = MeshOfLimb();
     ASSERT_TRUE(SkinnedMeshIsValid(mesh, 2));
@@ -80,6 +80,7 @@ TEST_F(LimbKernels, MatchTheLimbPassesBitForBit) {
     const double oddAngles[][2][3] = {
         {{12.0, -33.0, 7.0}, {-140.0, 95.0, 61.0}}, {{-90.0, 180.0, 0.0}, {179.0, -181.0, 45.0}},
         {{0.0, 270.0, -0.0}, {-0.0, 0.0, 200.0}},   {{33.3, 0.1, -77.7}, {120.0, 240.0, 360.0}},
+        {{0.0, 0.0, 0.0}, {0.0, 200.0, 0.0}},       {{10.0, -20.0, 5.0}, {150.0, -160.0, 0.0}},
     };
     const int poseCount = SkinPoseCount + (int)(sizeof oddAngles / sizeof oddAngles[0]);
     for (int pose = 0; pose < poseCount; ++pose) {
