@@ -74,9 +74,8 @@ inline Float4 DirectionBy(const JointColumns &m, Float4 x, Float4 y, Float4 z) {
     return m.c0 * x + m.c1 * y + m.c2 * z + m.c3TimesZero;
 }
 
-// HeaviestInfluence, here where the compiler can fold it into the vertex loops.
-// Written as selects, not jumps: with weights in no order, a jump is mispredicted about every
-// other influence.
+// HeaviestInfluence, here where the compiler can fold it into the vertex loops, and written as
+// selects, not jumps: with weights in no order, a jump is mispredicted about every other time.
 inline int Heaviest(const VertexInfluences &v) {
     int heaviest = 0;
     float most = v.weights[0];
