@@ -212,6 +212,42 @@ inline int BlendDualQuaternions(const JointMotion *joints, const VertexInfluence
     return scaled;
 }
 
+// The same blend with the signs looked up: opposite[a * jointCount + b] holds the sign bit of
+// SignWhereOpposite for joints a and b (the same for b and a: each product is), worked out once
+// per call for every pair, which costs less than a dot product per influence once a call skins
+// more vertices than there are pairs.
+inline int BlendDualQuaternionsBySigns(const JointMotion *joints, const int *opposite,
+                                       int jointCount, const VertexInfluences &v, Float4 &real,
+                                       Float4 &dual) {
+    const int *side = opposite + (size_t)v.joints[Heaviest(v)] * (size_t)jointCount;
+    int firstSign = side[v.joints[0]];
+    const JointMotion &first = joints[v.joints[0]];
+    real = v.weights[0] * first.real;
+    dual = v.weights[0] * first.dual;
+    int scaled = first.scaled;
+    for (int k = 1; k < v.count; ++k) {
+        const JointMotion &m = joints[v.joints[k]];
+        int bits;
+        std::memcpy(&bits, &v.weights[k], sizeof bits);
+        bits ^= side[v.joints[k]] ^ firstSign;
+        float w;
+        std::memcpy(&w, &bits, sizeof w);
+        real = real + w * m.real;
+        dual = dual + w * m.dual;
+        scaled |= m.scaled;
+    }
+    return scaled;
+}
+
+std::vector<int> OppositeSigns(const std::vector<JointMotion> &joints) {
+    size_t count = joints.size();
+    std::vector<int> opposite(count * count);
+    for (size_t a = 0; a < count; ++a)
+        for (size_t b = 0; b < count; ++b)
+            opposite[a * count + b] = SignWhereOpposite(joints[b].real, joints[a].real)[0];
+    return opposite;
+}
+
 // The blend as a rigid motion, and where any joint has scale, the weighted mix of the K's.
 inline int BlendMotions(const JointMotion *joints, const VertexInfluences &v, RigidTransform &out,
                         float *kMix) {
@@ -308,8 +344,9 @@ void BlendedTurnVertex(const SkinInput &in, const JointMotion *motions,
 // Inlined into each wrapper below, so that each compiles it for its own instruction set.
 template <int WithCentres, typename V, int N>
 __attribute__((always_inline)) inline void
-BlendedTurnGroups(const SkinInput &in, const JointMotion *motions, const JointColumns *columns,
-                  int from, int to, Vector3 *positions, Vector3 *normals) {
+BlendedTurnGroups(const SkinInput &in, const JointMotion *motions, const int *opposite,
+                  const JointColumns *columns, int from, int to, Vector3 *positions,
+                  Vector3 *normals) {
     for (int group = from; group < to; group += N) {
         int lanes = to - group < N ? to - group : N;
         Float4 real[N], dual[N], carried[N];
@@ -330,7 +367,8 @@ BlendedTurnGroups(const SkinInput &in, const JointMotion *motions, const JointCo
             if (v.count == 0 || (WithCentres && centre < 0))
                 continue;
             Float4 r, d;
-            if (BlendDualQuaternions(motions, v, r, d))
+            if (opposite ? BlendDualQuaternionsBySigns(motions, opposite, in.jointCount, v, r, d)
+                         : BlendDualQuaternions(motions, v, r, d))
                 continue;
             real[l] = r;
             dual[l] = d;
@@ -387,18 +425,21 @@ BlendedTurnGroups(const SkinInput &in, const JointMotion *motions, const JointCo
 }
 
 template <int WithCentres>
-void BlendedTurnsPortable(const SkinInput &in, const JointMotion *motions,
+void BlendedTurnsPortable(const SkinInput &in, const JointMotion *motions, const int *opposite,
                           const JointColumns *columns, int from, int to, Vector3 *positions,
                           Vector3 *normals) {
-    BlendedTurnGroups<WithCentres, Float4, 4>(in, motions, columns, from, to, positions, normals);
+    BlendedTurnGroups<WithCentres, Float4, 4>(in, motions, opposite, columns, from, to, positions,
+                                              normals);
 }
 
 #ifdef SKIN_KERNELS_AVX
 template <int WithCentres>
 __attribute__((target("avx"))) void
-BlendedTurnsAvx(const SkinInput &in, const JointMotion *motions, const JointColumns *columns,
-                int from, int to, Vector3 *positions, Vector3 *normals) {
-    BlendedTurnGroups<WithCentres, Float8, 8>(in, motions, columns, from, to, positions, normals);
+BlendedTurnsAvx(const SkinInput &in, const JointMotion *motions, const int *opposite,
+                const JointColumns *columns, int from, int to, Vector3 *positions,
+                Vector3 *normals) {
+    BlendedTurnGroups<WithCentres, Float8, 8>(in, motions, opposite, columns, from, to, positions,
+                                              normals);
 }
 #endif
 
@@ -407,15 +448,19 @@ void SkinBlendedTurns(const SkinInput &in, int from, int to, Vector3 *positions,
                       Vector3 *normals) {
     std::vector<JointMotion> motions = MotionsOf(in);
     std::vector<JointColumns> columns = ColumnsOf(in);
+    std::vector<int> signs;
+    if ((size_t)in.jointCount * (size_t)in.jointCount <= (size_t)(to - from))
+        signs = OppositeSigns(motions);
+    const int *opposite = signs.empty() ? nullptr : signs.data();
 #ifdef SKIN_KERNELS_AVX
     if (HasAvx()) {
-        BlendedTurnsAvx<WithCentres>(in, motions.data(), columns.data(), from, to, positions,
-                                     normals);
+        BlendedTurnsAvx<WithCentres>(in, motions.data(), opposite, columns.data(), from, to,
+                                     positions, normals);
         return;
     }
 #endif
-    BlendedTurnsPortable<WithCentres>(in, motions.data(), columns.data(), from, to, positions,
-                                      normals);
+    BlendedTurnsPortable<WithCentres>(in, motions.data(), opposite, columns.data(), from, to,
+                                      positions, normals);
 }
 
 } // namespace
