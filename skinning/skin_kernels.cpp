@@ -4,6 +4,7 @@
 #include "math/vec3d.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -28,6 +29,12 @@ typedef float Float8 __attribute__((vector_size(32)));
 inline int HasAvx() {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx");
+}
+
+__attribute__((target("avx"))) inline Float8 Load8(const float *p) {
+    Float8 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
 }
 #endif
 
@@ -239,6 +246,45 @@ inline int BlendDualQuaternionsBySigns(const JointMotion *joints, const int *opp
     return scaled;
 }
 
+// A vertex's blend by BlendDualQuaternionsBySigns into blend[0 .. 7] (real, then dual): in
+// four-float steps, or with AVX in eight, real and dual together, the same arithmetic per lane.
+// The vector type picks the version.
+inline int BlendInto(const Float4 *, const JointMotion *joints, const int *opposite,
+                     int jointCount, const VertexInfluences &v, float *blend) {
+    Float4 real, dual;
+    int scaled = BlendDualQuaternionsBySigns(joints, opposite, jointCount, v, real, dual);
+    std::memcpy(blend, &real, sizeof real);
+    std::memcpy(blend + 4, &dual, sizeof dual);
+    return scaled;
+}
+
+#ifdef SKIN_KERNELS_AVX
+static_assert(offsetof(JointMotion, dual) == offsetof(JointMotion, real) + sizeof(Float4),
+              "a joint's real and dual parts load as one");
+
+__attribute__((target("avx"))) inline int BlendInto(const Float8 *, const JointMotion *joints,
+                                                    const int *opposite, int jointCount,
+                                                    const VertexInfluences &v, float *blend) {
+    const int *side = opposite + (size_t)v.joints[Heaviest(v)] * (size_t)jointCount;
+    int firstSign = side[v.joints[0]];
+    const JointMotion &first = joints[v.joints[0]];
+    Float8 sum = v.weights[0] * Load8((const float *)&first.real);
+    int scaled = first.scaled;
+    for (int k = 1; k < v.count; ++k) {
+        const JointMotion &m = joints[v.joints[k]];
+        int bits;
+        std::memcpy(&bits, &v.weights[k], sizeof bits);
+        bits ^= side[v.joints[k]] ^ firstSign;
+        float w;
+        std::memcpy(&w, &bits, sizeof w);
+        sum = sum + w * Load8((const float *)&m.real);
+        scaled |= m.scaled;
+    }
+    std::memcpy(blend, &sum, sizeof sum);
+    return scaled;
+}
+#endif
+
 std::vector<int> OppositeSigns(const std::vector<JointMotion> &joints) {
     size_t count = joints.size();
     std::vector<int> opposite(count * count);
@@ -349,13 +395,14 @@ BlendedTurnGroups(const SkinInput &in, const JointMotion *motions, const int *op
                   Vector3 *normals) {
     for (int group = from; group < to; group += N) {
         int lanes = to - group < N ? to - group : N;
-        Float4 real[N], dual[N], carried[N];
+        float blend[N][8]; // real w, x, y, z, then dual
+        Float4 carried[N];
         Vector3 offset[N], restNormal[N];
         int plain[N];
         for (int l = 0; l < N; ++l) {
             // A lane with nothing to blend turns by the identity, which divides by no zero.
-            real[l] = Float4{1.0f, 0.0f, 0.0f, 0.0f};
-            dual[l] = Splat(0.0f);
+            for (int c = 0; c < 8; ++c)
+                blend[l][c] = c == 0 ? 1.0f : 0.0f;
             offset[l] = restNormal[l] = Vector3{0.0f, 0.0f, 0.0f};
             carried[l] = Splat(0.0f);
             plain[l] = 0;
@@ -366,12 +413,18 @@ BlendedTurnGroups(const SkinInput &in, const JointMotion *motions, const int *op
             int centre = WithCentres && in.centres ? in.centres->centreOf[(size_t)i] : -1;
             if (v.count == 0 || (WithCentres && centre < 0))
                 continue;
-            Float4 r, d;
-            if (opposite ? BlendDualQuaternionsBySigns(motions, opposite, in.jointCount, v, r, d)
-                         : BlendDualQuaternions(motions, v, r, d))
-                continue;
-            real[l] = r;
-            dual[l] = d;
+            float b[8];
+            if (opposite) {
+                if (BlendInto((const V *)nullptr, motions, opposite, in.jointCount, v, b))
+                    continue;
+            } else {
+                Float4 r, d;
+                if (BlendDualQuaternions(motions, v, r, d))
+                    continue;
+                std::memcpy(b, &r, sizeof r);
+                std::memcpy(b + 4, &d, sizeof d);
+            }
+            std::memcpy(blend[l], b, sizeof b);
             plain[l] = 1;
             offset[l] = in.restPositions[i];
             restNormal[l] = in.restNormals[i];
@@ -384,8 +437,8 @@ BlendedTurnGroups(const SkinInput &in, const JointMotion *motions, const int *op
         V rw = {}, rx = {}, ry = {}, rz = {}, dw = {}, dx = {}, dy = {}, dz = {};
         V px = {}, py = {}, pz = {}, nx = {}, ny = {}, nz = {}, cx = {}, cy = {}, cz = {};
         for (int l = 0; l < N; ++l) {
-            rw[l] = real[l][0], rx[l] = real[l][1], ry[l] = real[l][2], rz[l] = real[l][3];
-            dw[l] = dual[l][0], dx[l] = dual[l][1], dy[l] = dual[l][2], dz[l] = dual[l][3];
+            rw[l] = blend[l][0], rx[l] = blend[l][1], ry[l] = blend[l][2], rz[l] = blend[l][3];
+            dw[l] = blend[l][4], dx[l] = blend[l][5], dy[l] = blend[l][6], dz[l] = blend[l][7];
             px[l] = offset[l].x, py[l] = offset[l].y, pz[l] = offset[l].z;
             nx[l] = restNormal[l].x, ny[l] = restNormal[l].y, nz[l] = restNormal[l].z;
             cx[l] = carried[l][0], cy[l] = carried[l][1], cz[l] = carried[l][2];
@@ -502,12 +555,6 @@ void SkinLinearPortable(const SkinInput &in, int from, int to, Vector3 *position
 struct JointColumns8 {
     float c[4][8]; // c[3]: the translation for the point, times zero for the normal
 };
-
-__attribute__((target("avx"))) inline Float8 Load8(const float *p) {
-    Float8 v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
 
 __attribute__((target("avx"))) void SkinLinearAvx(const SkinInput &in, int from, int to,
                                                    Vector3 *positions, Vector3 *normals) {
