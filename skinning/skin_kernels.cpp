@@ -4,6 +4,8 @@
 #include "math/vec3d.h"
 
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <unordered_map>
@@ -14,6 +16,27 @@ namespace {
 // into SSE on the desktop and into SIMD or plain code in the browser. Each lane does exactly the
 // float operations the scalar code would, in the same order, so the results are the same bits.
 typedef float Float4 __attribute__((vector_size(16)));
+
+// On x86 the hot loops are compiled a second time for AVX, eight floats at once, and chosen when
+// the processor has it. Only AVX: with FMA the compiler could fuse a multiply and an add, which
+// rounds once where the scalar code rounds twice. SKIN_KERNELS_PORTABLE keeps the four-float
+// code alone, so that it can be checked on a machine that has AVX.
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__) &&                            \
+    !defined(SKIN_KERNELS_PORTABLE)
+#define SKIN_KERNELS_AVX 1
+typedef float Float8 __attribute__((vector_size(32)));
+
+inline int HasAvx() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx");
+}
+
+__attribute__((target("avx"))) inline Float8 Load8(const float *p) {
+    Float8 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+#endif
 
 inline Float4 Splat(float x) {
     return Float4{x, x, x, x};
@@ -58,12 +81,16 @@ inline Float4 DirectionBy(const JointColumns &m, Float4 x, Float4 y, Float4 z) {
     return m.c0 * x + m.c1 * y + m.c2 * z + m.c3TimesZero;
 }
 
-// HeaviestInfluence, here where the compiler can fold it into the vertex loops.
+// HeaviestInfluence, here where the compiler can fold it into the vertex loops, and written as
+// selects, not jumps: with weights in no order, a jump is mispredicted about every other time.
 inline int Heaviest(const VertexInfluences &v) {
     int heaviest = 0;
-    for (int k = 1; k < v.count; ++k)
-        if (v.weights[k] > v.weights[heaviest])
-            heaviest = k;
+    float most = v.weights[0];
+    for (int k = 1; k < v.count; ++k) {
+        int more = v.weights[k] > most;
+        heaviest = more ? k : heaviest;
+        most = more ? v.weights[k] : most;
+    }
     return heaviest;
 }
 
@@ -151,33 +178,127 @@ std::vector<JointMotion> MotionsOf(const SkinInput &in) {
     return joints;
 }
 
-// QuaternionDot's sum, in its order.
-inline float Dot4(Float4 a, Float4 b) {
+typedef int Int4 __attribute__((vector_size(16)));
+
+// A sign bit, in all four lanes, where QuaternionDot(a, b) < 0 (its sum, in its order): put in
+// place of a jump that half the influences of a random rig would take.
+inline Int4 SignWhereOpposite(Float4 a, Float4 b) {
     Float4 p = a * b;
-    return p[0] + p[1] + p[2] + p[3];
+    float dot = p[0] + p[1] + p[2] + p[3];
+    Int4 negative = Splat(dot) < Splat(0.0f);
+    return negative & Int4{INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN};
 }
 
-// The vertex's blended rigid motion: every influence's dual quaternion turned to the heaviest's
-// side (q and -q are one turn; mixing across the sign would take the long way round), scaled by
-// its weight and summed in the influences' order. A negated weight gives the same bits as a
-// negated quaternion. Returns whether any joint has scale, whose K's are then mixed into kMix.
-inline int BlendMotions(const JointMotion *joints, const VertexInfluences &v, RigidTransform &out,
-                        float *kMix) {
+inline Float4 SignedWeight(float weight, Int4 sign) {
+    return (Float4)((Int4)Splat(weight) ^ sign);
+}
+
+// The vertex's blended dual quaternion: every influence's turned to the heaviest's side (q and
+// -q are one turn; mixing across the sign would take the long way round), scaled by its weight
+// and summed in the influences' order. Then the whole blend is negated if need be so that the
+// first influence keeps its own sign: the turn is the same either way, but where a component
+// sums to zero its sign would differ, and a -0 can reach an output; kept so, a blend of two
+// joints has exactly the bits of turning the second to the first's side. A negated weight gives
+// the same bits as a negated quaternion. Returns whether any of the joints has scale.
+inline int BlendDualQuaternions(const JointMotion *joints, const VertexInfluences &v, Float4 &real,
+                                Float4 &dual) {
     Float4 side = joints[v.joints[Heaviest(v)]].real;
-    Float4 real = Splat(0.0f), dual = Splat(0.0f);
-    int scaled = 0;
-    for (int k = 0; k < v.count; ++k) {
+    const JointMotion &first = joints[v.joints[0]];
+    Int4 firstSign = SignWhereOpposite(first.real, side);
+    Float4 w = Splat(v.weights[0]);
+    real = w * first.real;
+    dual = w * first.dual;
+    int scaled = first.scaled;
+    for (int k = 1; k < v.count; ++k) {
         const JointMotion &m = joints[v.joints[k]];
-        float w = Dot4(m.real, side) < 0.0f ? -v.weights[k] : v.weights[k];
-        if (k == 0) {
-            real = w * m.real;
-            dual = w * m.dual;
-        } else {
-            real = real + w * m.real;
-            dual = dual + w * m.dual;
-        }
+        w = SignedWeight(v.weights[k], SignWhereOpposite(m.real, side) ^ firstSign);
+        real = real + w * m.real;
+        dual = dual + w * m.dual;
         scaled |= m.scaled;
     }
+    return scaled;
+}
+
+// The same blend with the signs looked up: opposite[a * jointCount + b] holds the sign bit of
+// SignWhereOpposite for joints a and b (the same for b and a: each product is), worked out once
+// per call for every pair, which costs less than a dot product per influence once a call skins
+// more vertices than there are pairs.
+inline int BlendDualQuaternionsBySigns(const JointMotion *joints, const int *opposite,
+                                       int jointCount, const VertexInfluences &v, Float4 &real,
+                                       Float4 &dual) {
+    const int *side = opposite + (size_t)v.joints[Heaviest(v)] * (size_t)jointCount;
+    int firstSign = side[v.joints[0]];
+    const JointMotion &first = joints[v.joints[0]];
+    real = v.weights[0] * first.real;
+    dual = v.weights[0] * first.dual;
+    int scaled = first.scaled;
+    for (int k = 1; k < v.count; ++k) {
+        const JointMotion &m = joints[v.joints[k]];
+        int bits;
+        std::memcpy(&bits, &v.weights[k], sizeof bits);
+        bits ^= side[v.joints[k]] ^ firstSign;
+        float w;
+        std::memcpy(&w, &bits, sizeof w);
+        real = real + w * m.real;
+        dual = dual + w * m.dual;
+        scaled |= m.scaled;
+    }
+    return scaled;
+}
+
+// A vertex's blend by BlendDualQuaternionsBySigns into blend[0 .. 7] (real, then dual): in
+// four-float steps, or with AVX in eight, real and dual together, the same arithmetic per lane.
+// The vector type picks the version.
+inline int BlendInto(const Float4 *, const JointMotion *joints, const int *opposite,
+                     int jointCount, const VertexInfluences &v, float *blend) {
+    Float4 real, dual;
+    int scaled = BlendDualQuaternionsBySigns(joints, opposite, jointCount, v, real, dual);
+    std::memcpy(blend, &real, sizeof real);
+    std::memcpy(blend + 4, &dual, sizeof dual);
+    return scaled;
+}
+
+#ifdef SKIN_KERNELS_AVX
+static_assert(offsetof(JointMotion, dual) == offsetof(JointMotion, real) + sizeof(Float4),
+              "a joint's real and dual parts load as one");
+
+__attribute__((target("avx"))) inline int BlendInto(const Float8 *, const JointMotion *joints,
+                                                    const int *opposite, int jointCount,
+                                                    const VertexInfluences &v, float *blend) {
+    const int *side = opposite + (size_t)v.joints[Heaviest(v)] * (size_t)jointCount;
+    int firstSign = side[v.joints[0]];
+    const JointMotion &first = joints[v.joints[0]];
+    Float8 sum = v.weights[0] * Load8((const float *)&first.real);
+    int scaled = first.scaled;
+    for (int k = 1; k < v.count; ++k) {
+        const JointMotion &m = joints[v.joints[k]];
+        int bits;
+        std::memcpy(&bits, &v.weights[k], sizeof bits);
+        bits ^= side[v.joints[k]] ^ firstSign;
+        float w;
+        std::memcpy(&w, &bits, sizeof w);
+        sum = sum + w * Load8((const float *)&m.real);
+        scaled |= m.scaled;
+    }
+    std::memcpy(blend, &sum, sizeof sum);
+    return scaled;
+}
+#endif
+
+std::vector<int> OppositeSigns(const std::vector<JointMotion> &joints) {
+    size_t count = joints.size();
+    std::vector<int> opposite(count * count);
+    for (size_t a = 0; a < count; ++a)
+        for (size_t b = 0; b < count; ++b)
+            opposite[a * count + b] = SignWhereOpposite(joints[b].real, joints[a].real)[0];
+    return opposite;
+}
+
+// The blend as a rigid motion, and where any joint has scale, the weighted mix of the K's.
+inline int BlendMotions(const JointMotion *joints, const VertexInfluences &v, RigidTransform &out,
+                        float *kMix) {
+    Float4 real, dual;
+    int scaled = BlendDualQuaternions(joints, v, real, dual);
     out = RigidTransformOf(DualQuaternion{Quaternion{real[0], real[1], real[2], real[3]},
                                           Quaternion{dual[0], dual[1], dual[2], dual[3]}});
     if (scaled) {
@@ -215,54 +336,192 @@ Vector3 ScaledNormal(const RigidTransform &t, const float *k, const Vector3 &n) 
     return ToVector3(Normalised(turned));
 }
 
+// Where the vertex's influences carry its centre: sum w_i S_i c, summed as linear blending sums.
+inline Float4 CarriedCentre(const JointColumns *columns, const VertexInfluences &v,
+                            const Vector3 &c) {
+    Float4 cx = Splat(c.x), cy = Splat(c.y), cz = Splat(c.z);
+    Float4 carried = v.weights[0] * PointBy(columns[v.joints[0]], cx, cy, cz);
+    for (int k = 1; k < v.count; ++k)
+        carried = carried + v.weights[k] * PointBy(columns[v.joints[k]], cx, cy, cz);
+    return carried;
+}
+
+// One vertex, any case: no influence, no centre, scaled joints.
 template <int WithCentres>
-void SkinBlendedTurns(const SkinInput &in, int from, int to, Vector3 *positions, Vector3 *normals) {
-    std::vector<JointMotion> motions = MotionsOf(in);
-    std::vector<JointColumns> columns;
-    if (WithCentres)
-        columns = ColumnsOf(in);
-    for (int i = from; i < to; ++i) {
-        const VertexInfluences &v = in.influences[i];
-        Vector3 &position = positions[i - from], &normal = normals[i - from];
-        if (v.count == 0) {
-            KeepRest(in, i, position, normal);
-            continue;
+void BlendedTurnVertex(const SkinInput &in, const JointMotion *motions,
+                       const JointColumns *columns, int i, Vector3 &position, Vector3 &normal) {
+    const VertexInfluences &v = in.influences[i];
+    if (v.count == 0) {
+        KeepRest(in, i, position, normal);
+        return;
+    }
+    int centre = -1;
+    if (WithCentres) {
+        centre = in.centres ? in.centres->centreOf[(size_t)i] : -1;
+        if (centre < 0) {
+            RigidVertex(columns[v.joints[Heaviest(v)]], in.restPositions[i], in.restNormals[i],
+                        position, normal);
+            return;
         }
-        int centre = -1;
-        if (WithCentres) {
-            centre = in.centres ? in.centres->centreOf[(size_t)i] : -1;
-            if (centre < 0) {
-                RigidVertex(columns[(size_t)v.joints[Heaviest(v)]], in.restPositions[i],
-                            in.restNormals[i], position, normal);
+    }
+    RigidTransform t;
+    float kMix[9];
+    int scaled = BlendMotions(motions, v, t, kMix);
+    const Vector3 &rest = in.restPositions[i];
+    if (WithCentres) {
+        // v' = R (v - c) + sum w_i S_i c.
+        const Vector3 &c = in.centres->centres[(size_t)centre];
+        Float4 carried = CarriedCentre(columns, v, c);
+        Vector3 offset = Subtract(rest, c);
+        if (scaled)
+            offset = Times3(kMix, offset);
+        position = Add(TurnedBy(t, offset), Vector3{carried[0], carried[1], carried[2]});
+    } else {
+        position = MovedBy(t, scaled ? Times3(kMix, rest) : rest);
+    }
+    normal =
+        scaled ? ScaledNormal(t, kMix, in.restNormals[i]) : TurnedBy(t, in.restNormals[i]);
+}
+
+// N vertices at a time, one per lane (V holds N floats), for the common case (some influence,
+// no scale, and a centre where one is needed): the blends are formed one vertex at a time, then
+// turned into rotations and applied N at once with RigidTransformOf's, TurnedBy's and MovedBy's
+// arithmetic lane by lane, the same bits. The other vertices of a group go one at a time.
+// Inlined into each wrapper below, so that each compiles it for its own instruction set.
+template <int WithCentres, typename V, int N>
+__attribute__((always_inline)) inline void
+BlendedTurnGroups(const SkinInput &in, const JointMotion *motions, const int *opposite,
+                  const JointColumns *columns, int from, int to, Vector3 *positions,
+                  Vector3 *normals) {
+    for (int group = from; group < to; group += N) {
+        int lanes = to - group < N ? to - group : N;
+        float blend[N][8]; // real w, x, y, z, then dual
+        Float4 carried[N];
+        Vector3 offset[N], restNormal[N];
+        int plain[N];
+        for (int l = 0; l < N; ++l) {
+            // A lane with nothing to blend turns by the identity, which divides by no zero.
+            for (int c = 0; c < 8; ++c)
+                blend[l][c] = c == 0 ? 1.0f : 0.0f;
+            offset[l] = restNormal[l] = Vector3{0.0f, 0.0f, 0.0f};
+            carried[l] = Splat(0.0f);
+            plain[l] = 0;
+            if (l >= lanes)
                 continue;
+            int i = group + l;
+            const VertexInfluences &v = in.influences[i];
+            int centre = WithCentres && in.centres ? in.centres->centreOf[(size_t)i] : -1;
+            if (v.count == 0 || (WithCentres && centre < 0))
+                continue;
+            float b[8];
+            if (opposite) {
+                if (BlendInto((const V *)nullptr, motions, opposite, in.jointCount, v, b))
+                    continue;
+            } else {
+                Float4 r, d;
+                if (BlendDualQuaternions(motions, v, r, d))
+                    continue;
+                std::memcpy(b, &r, sizeof r);
+                std::memcpy(b + 4, &d, sizeof d);
+            }
+            std::memcpy(blend[l], b, sizeof b);
+            plain[l] = 1;
+            offset[l] = in.restPositions[i];
+            restNormal[l] = in.restNormals[i];
+            if (WithCentres) {
+                const Vector3 &c = in.centres->centres[(size_t)centre];
+                carried[l] = CarriedCentre(columns, v, c);
+                offset[l] = Subtract(offset[l], c);
             }
         }
-        RigidTransform t;
-        float kMix[9];
-        int scaled = BlendMotions(motions.data(), v, t, kMix);
-        const Vector3 &rest = in.restPositions[i];
-        if (WithCentres) {
-            // v' = R (v - c) + sum w_i S_i c, the carried centre summed as linear blending sums.
-            const Vector3 &c = in.centres->centres[(size_t)centre];
-            Float4 cx = Splat(c.x), cy = Splat(c.y), cz = Splat(c.z);
-            Float4 carried = v.weights[0] * PointBy(columns[(size_t)v.joints[0]], cx, cy, cz);
-            for (int k = 1; k < v.count; ++k)
-                carried =
-                    carried + v.weights[k] * PointBy(columns[(size_t)v.joints[k]], cx, cy, cz);
-            Vector3 offset = Subtract(rest, c);
-            if (scaled)
-                offset = Times3(kMix, offset);
-            position = Add(TurnedBy(t, offset), Vector3{carried[0], carried[1], carried[2]});
-        } else {
-            position = MovedBy(t, scaled ? Times3(kMix, rest) : rest);
+        V rw = {}, rx = {}, ry = {}, rz = {}, dw = {}, dx = {}, dy = {}, dz = {};
+        V px = {}, py = {}, pz = {}, nx = {}, ny = {}, nz = {}, cx = {}, cy = {}, cz = {};
+        for (int l = 0; l < N; ++l) {
+            rw[l] = blend[l][0], rx[l] = blend[l][1], ry[l] = blend[l][2], rz[l] = blend[l][3];
+            dw[l] = blend[l][4], dx[l] = blend[l][5], dy[l] = blend[l][6], dz[l] = blend[l][7];
+            px[l] = offset[l].x, py[l] = offset[l].y, pz[l] = offset[l].z;
+            nx[l] = restNormal[l].x, ny[l] = restNormal[l].y, nz[l] = restNormal[l].z;
+            cx[l] = carried[l][0], cy[l] = carried[l][1], cz[l] = carried[l][2];
         }
-        normal = scaled ? ScaledNormal(t, kMix, in.restNormals[i]) : TurnedBy(t, in.restNormals[i]);
+        // RigidTransformOf.
+        V scale = 2.0f / (rw * rw + rx * rx + ry * ry + rz * rz);
+        V xx = rx * rx, yy = ry * ry, zz = rz * rz;
+        V xy = rx * ry, xz = rx * rz, yz = ry * rz;
+        V wx = rw * rx, wy = rw * ry, wz = rw * rz;
+        V m0 = 1.0f - scale * (yy + zz), m1 = scale * (xy - wz), m2 = scale * (xz + wy);
+        V m3 = scale * (xy + wz), m4 = 1.0f - scale * (xx + zz), m5 = scale * (yz - wx);
+        V m6 = scale * (xz - wy), m7 = scale * (yz + wx), m8 = 1.0f - scale * (xx + yy);
+        V tx = cx, ty = cy, tz = cz; // centres: the carried centre in place of the translation
+        if (!WithCentres) {
+            tx = scale * (rw * dx - dw * rx + ry * dz - rz * dy);
+            ty = scale * (rw * dy - dw * ry + rz * dx - rx * dz);
+            tz = scale * (rw * dz - dw * rz + rx * dy - ry * dx);
+        }
+        // MovedBy and TurnedBy.
+        V outX = m0 * px + m1 * py + m2 * pz + tx;
+        V outY = m3 * px + m4 * py + m5 * pz + ty;
+        V outZ = m6 * px + m7 * py + m8 * pz + tz;
+        V normalX = m0 * nx + m1 * ny + m2 * nz;
+        V normalY = m3 * nx + m4 * ny + m5 * nz;
+        V normalZ = m6 * nx + m7 * ny + m8 * nz;
+        for (int l = 0; l < lanes; ++l) {
+            int i = group + l;
+            if (plain[l]) {
+                positions[i - from] = Vector3{outX[l], outY[l], outZ[l]};
+                normals[i - from] = Vector3{normalX[l], normalY[l], normalZ[l]};
+            } else {
+                BlendedTurnVertex<WithCentres>(in, motions, columns, i, positions[i - from],
+                                               normals[i - from]);
+            }
+        }
     }
+}
+
+template <int WithCentres>
+void BlendedTurnsPortable(const SkinInput &in, const JointMotion *motions, const int *opposite,
+                          const JointColumns *columns, int from, int to, Vector3 *positions,
+                          Vector3 *normals) {
+    BlendedTurnGroups<WithCentres, Float4, 4>(in, motions, opposite, columns, from, to, positions,
+                                              normals);
+}
+
+#ifdef SKIN_KERNELS_AVX
+template <int WithCentres>
+__attribute__((target("avx"))) void
+BlendedTurnsAvx(const SkinInput &in, const JointMotion *motions, const int *opposite,
+                const JointColumns *columns, int from, int to, Vector3 *positions,
+                Vector3 *normals) {
+    BlendedTurnGroups<WithCentres, Float8, 8>(in, motions, opposite, columns, from, to, positions,
+                                              normals);
+}
+#endif
+
+template <int WithCentres>
+void SkinBlendedTurns(const SkinInput &in, int from, int to, Vector3 *positions,
+                      Vector3 *normals) {
+    std::vector<JointMotion> motions = MotionsOf(in);
+    std::vector<JointColumns> columns = ColumnsOf(in);
+    std::vector<int> signs;
+    if ((size_t)in.jointCount * (size_t)in.jointCount <= (size_t)(to - from))
+        signs = OppositeSigns(motions);
+    const int *opposite = signs.empty() ? nullptr : signs.data();
+#ifdef SKIN_KERNELS_AVX
+    if (HasAvx()) {
+        BlendedTurnsAvx<WithCentres>(in, motions.data(), opposite, columns.data(), from, to,
+                                     positions, normals);
+        return;
+    }
+#endif
+    BlendedTurnsPortable<WithCentres>(in, motions.data(), opposite, columns.data(), from, to,
+                                      positions, normals);
 }
 
 } // namespace
 
-void SkinLinear(const SkinInput &in, int from, int to, Vector3 *positions, Vector3 *normals) {
+namespace {
+
+void SkinLinearPortable(const SkinInput &in, int from, int to, Vector3 *positions,
+                        Vector3 *normals) {
     std::vector<JointColumns> joints = ColumnsOf(in);
     for (int i = from; i < to; ++i) {
         const VertexInfluences &v = in.influences[i];
@@ -285,6 +544,64 @@ void SkinLinear(const SkinInput &in, int from, int to, Vector3 *positions, Vecto
         Store3(positions[i - from], position);
         Store3(normals[i - from], normal);
     }
+}
+
+
+#ifdef SKIN_KERNELS_AVX
+
+// Linear blending in eight lanes: the position in the low four and the normal in the high four,
+// so that one operation does what two do above, lane for lane the same arithmetic. Kept as plain
+// floats and loaded unaligned: a vector's storage is not sure to be aligned to 32 bytes.
+struct JointColumns8 {
+    float c[4][8]; // c[3]: the translation for the point, times zero for the normal
+};
+
+__attribute__((target("avx"))) void SkinLinearAvx(const SkinInput &in, int from, int to,
+                                                   Vector3 *positions, Vector3 *normals) {
+    std::vector<JointColumns8> joints((size_t)in.jointCount);
+    for (int j = 0; j < in.jointCount; ++j) {
+        const float *m = in.skinMatrices[j].m;
+        JointColumns8 &c = joints[(size_t)j];
+        for (int column = 0; column < 4; ++column)
+            for (int row = 0; row < 4; ++row) {
+                c.c[column][row] = m[4 * column + row];
+                c.c[column][row + 4] = column == 3 ? m[4 * column + row] * 0.0f : m[4 * column + row];
+            }
+    }
+    for (int i = from; i < to; ++i) {
+        const VertexInfluences &v = in.influences[i];
+        if (v.count == 0) {
+            KeepRest(in, i, positions[i - from], normals[i - from]);
+            continue;
+        }
+        const Vector3 &p = in.restPositions[i], &n = in.restNormals[i];
+        Float8 x = {p.x, p.x, p.x, p.x, n.x, n.x, n.x, n.x};
+        Float8 y = {p.y, p.y, p.y, p.y, n.y, n.y, n.y, n.y};
+        Float8 z = {p.z, p.z, p.z, p.z, n.z, n.z, n.z, n.z};
+        const JointColumns8 &first = joints[(size_t)v.joints[0]];
+        Float8 sum = v.weights[0] * (Load8(first.c[0]) * x + Load8(first.c[1]) * y +
+                                     Load8(first.c[2]) * z + Load8(first.c[3]));
+        for (int k = 1; k < v.count; ++k) {
+            const JointColumns8 &m = joints[(size_t)v.joints[k]];
+            sum = sum + v.weights[k] * (Load8(m.c[0]) * x + Load8(m.c[1]) * y +
+                                        Load8(m.c[2]) * z + Load8(m.c[3]));
+        }
+        positions[i - from] = Vector3{sum[0], sum[1], sum[2]};
+        normals[i - from] = Vector3{sum[4], sum[5], sum[6]};
+    }
+}
+#endif
+
+} // namespace
+
+void SkinLinear(const SkinInput &in, int from, int to, Vector3 *positions, Vector3 *normals) {
+#ifdef SKIN_KERNELS_AVX
+    if (HasAvx()) {
+        SkinLinearAvx(in, from, to, positions, normals);
+        return;
+    }
+#endif
+    SkinLinearPortable(in, from, to, positions, normals);
 }
 
 void SkinRigid(const SkinInput &in, int from, int to, Vector3 *positions, Vector3 *normals) {
@@ -320,8 +637,8 @@ double DeterminantLinear(const SkinInput &in, int vertex) {
     for (int k = 1; k < v.count; ++k)
         for (int r = 0; r < 3; ++r)
             for (int c = 0; c < 3; ++c)
-                mixed[3 * r + c] = mixed[3 * r + c] +
-                                   (double)v.weights[k] * in.skinMatrices[v.joints[k]].m[4 * c + r];
+                mixed[3 * r + c] = mixed[3 * r + c] + (double)v.weights[k] *
+                                                          in.skinMatrices[v.joints[k]].m[4 * c + r];
     return Determinant3(mixed);
 }
 
@@ -415,11 +732,11 @@ struct PieceWeights {
 
 struct CentreWork {
     int pieceJoints;
-    int jointOf[MaxPieceJoints];       // the triangle's joints, by their index in PieceWeights
-    std::vector<WeightVector> vectors; // the distinct blended weight vectors
-    std::vector<std::vector<int>> vectorsByJoint; // which of them name each joint
-    std::vector<double> meanByJoint;              // the current piece's mean weights
-    std::vector<int> seenInPiece;                 // the piece a vector was last summed for
+    int jointOf[MaxPieceJoints]; // the triangle's joints, by their index in PieceWeights
+    std::vector<WeightVector> vectors;                // the distinct blended weight vectors
+    std::vector<std::vector<int>> vectorsByJoint;     // which of them name each joint
+    std::vector<double> meanByJoint;                  // the current piece's mean weights
+    std::vector<int> seenInPiece;                     // the piece a vector was last summed for
     int piece;
     std::vector<Vec3d> weightedCentroids;
     std::vector<double> weights;
@@ -585,8 +902,8 @@ int ComputeRotationCentres(const SkinnedMesh &mesh, RotationCentres &out) {
         if (!(work.weights[(size_t)index] > 0.0))
             continue;
         centreOfVector[(size_t)index] = (int)out.centres.size();
-        out.centres.push_back(ToVector3(
-            Times(work.weightedCentroids[(size_t)index], 1.0 / work.weights[(size_t)index])));
+        out.centres.push_back(ToVector3(Times(work.weightedCentroids[(size_t)index],
+                                              1.0 / work.weights[(size_t)index])));
     }
     out.centreOf.assign((size_t)vertexCount, -1);
     for (int i = 0; i < vertexCount; ++i)

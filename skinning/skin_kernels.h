@@ -13,8 +13,8 @@
 // Normals are directions (w = 0): matrices turn them and do not move them.
 
 // Centres of rotation, one per distinct weight vector: centreOf[i] is vertex i's index into
-// centres, or -1 for a vertex that follows one joint alone (it has nothing to blend, and follows
-// its heaviest joint). Rest space.
+// centres, or -1 for a vertex that follows one joint alone, or whose weights resemble no piece of
+// the surface (it follows its heaviest joint). Rest space.
 struct RotationCentres {
     std::vector<int> centreOf;
     std::vector<Vector3> centres;
@@ -43,7 +43,8 @@ void SkinLinear(const SkinInput &in, int from, int to, Vector3 *positions, Vecto
 void SkinRigid(const SkinInput &in, int from, int to, Vector3 *positions, Vector3 *normals);
 
 // Dual quaternions: the rigid part of each skin matrix as a unit dual quaternion, each one's
-// sign turned to the heaviest influence's side, mixed by the weights, normalised and applied.
+// sign turned to the heaviest influence's side (and then all of them, if need be, so that the
+// first keeps its own), mixed by the weights, normalised and applied.
 // A skin matrix with scale (or shear) is split as rotation x K, K = R^T S upper triangular; the
 // vertex is first moved by the weighted mix of the K's, then by the blended rigid motion. The
 // normal turns by the blend's rotation after the inverse transpose of the mixed K, and is unit.
@@ -58,8 +59,9 @@ void SkinCentreOfRotation(const SkinInput &in, int from, int to, Vector3 *positi
 
 // The determinant of the 3x3 part of the transform each method applies to vertex: how much it
 // scales a small volume there. Linear: det(sum w_i S_i); rigid: det(S_heaviest); dual
-// quaternions and centres of rotation: det(mixed K), 1 for rigid joints (centre of rotation:
-// rigid's for a vertex without a centre). 1 for a vertex with no influence.
+// quaternions and centres of rotation: det of the blend's rotation (1 up to rounding) times
+// det(mixed K) where a joint has scale (centre of rotation: rigid's for a vertex without a
+// centre). 1 for a vertex with no influence.
 double DeterminantLinear(const SkinInput &in, int vertex);
 double DeterminantRigid(const SkinInput &in, int vertex);
 double DeterminantDualQuaternion(const SkinInput &in, int vertex);
@@ -73,7 +75,8 @@ double DeterminantCentreOfRotation(const SkinInput &in, int vertex);
 // with the triangles split at their edges' midpoints until no two corners' weights of a piece
 // differ by more than RotationCentreWeightStep for any joint. Vertices with equal weight vectors
 // (the same joints and weights in the same order) share one centre, worked out once. Returns the
-// number of centres worked out.
+// number of distinct weight vectors worked out (those of two or more joints of positive
+// weight).
 const double RotationCentreWeightStep = 0.1;
 const double RotationCentreSigma = 0.1;
 int ComputeRotationCentres(const SkinnedMesh &mesh, RotationCentres &out);
