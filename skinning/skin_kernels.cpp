@@ -219,6 +219,17 @@ inline int BlendDualQuaternions(const JointMotion *joints, const VertexInfluence
     return scaled;
 }
 
+// Weight k of v carrying the sign that turns joint k to the heaviest's side (side, a row of the
+// table below) and back when the first was turned (firstSign): the sign bit flipped, no jump.
+inline float AlignedWeight(const VertexInfluences &v, int k, const int *side, int firstSign) {
+    int bits;
+    std::memcpy(&bits, &v.weights[k], sizeof bits);
+    bits ^= side[v.joints[k]] ^ firstSign;
+    float w;
+    std::memcpy(&w, &bits, sizeof w);
+    return w;
+}
+
 // The same blend with the signs looked up: opposite[a * jointCount + b] holds the sign bit of
 // SignWhereOpposite for joints a and b (the same for b and a: each product is), worked out once
 // per call for every pair, which costs less than a dot product per influence once a call skins
@@ -234,11 +245,7 @@ inline int BlendDualQuaternionsBySigns(const JointMotion *joints, const int *opp
     int scaled = first.scaled;
     for (int k = 1; k < v.count; ++k) {
         const JointMotion &m = joints[v.joints[k]];
-        int bits;
-        std::memcpy(&bits, &v.weights[k], sizeof bits);
-        bits ^= side[v.joints[k]] ^ firstSign;
-        float w;
-        std::memcpy(&w, &bits, sizeof w);
+        float w = AlignedWeight(v, k, side, firstSign);
         real = real + w * m.real;
         dual = dual + w * m.dual;
         scaled |= m.scaled;
@@ -272,11 +279,7 @@ __attribute__((target("avx"))) inline int BlendInto(const Float8 *, const JointM
     int scaled = first.scaled;
     for (int k = 1; k < v.count; ++k) {
         const JointMotion &m = joints[v.joints[k]];
-        int bits;
-        std::memcpy(&bits, &v.weights[k], sizeof bits);
-        bits ^= side[v.joints[k]] ^ firstSign;
-        float w;
-        std::memcpy(&w, &bits, sizeof w);
+        float w = AlignedWeight(v, k, side, firstSign);
         sum = sum + w * Load8((const float *)&m.real);
         scaled |= m.scaled;
     }
