@@ -21,7 +21,7 @@ typedef float Float4 __attribute__((vector_size(16)));
 // the processor has it. Only AVX: with FMA the compiler could fuse a multiply and an add, which
 // rounds once where the scalar code rounds twice. SKIN_KERNELS_PORTABLE keeps the four-float
 // code alone, so that it can be checked on a machine that has AVX.
-#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__) &&                            \
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__) &&                             \
     !defined(SKIN_KERNELS_PORTABLE)
 #define SKIN_KERNELS_AVX 1
 typedef float Float8 __attribute__((vector_size(32)));
@@ -52,6 +52,31 @@ inline void Store3(Vector3 &out, Float4 v) {
     out = Vector3{v[0], v[1], v[2]};
 }
 
+// Per-call tables, one entry per joint (or pair of joints): on the stack for the rigs a frame
+// usually skins, so that a small mesh, such as the limb, pays no allocation for them; on the
+// heap beyond that.
+template <typename T, size_t Local> class Scratch {
+  public:
+    explicit Scratch(size_t count) {
+        if (count > Local) {
+            heap.resize(count);
+            items = heap.data();
+        }
+    }
+    Scratch(const Scratch &) = delete; // items may point into local
+    Scratch &operator=(const Scratch &) = delete;
+    T *data() { return items; }
+    T &operator[](size_t i) { return items[i]; }
+
+  private:
+    T local[Local];
+    std::vector<T> heap;
+    T *items = local;
+};
+
+// Joints a rig has that the tables keep on the stack.
+const size_t StackJoints = 32;
+
 // A skin matrix's columns. A point's w of 1 multiplies the translation column exactly, so it is
 // added as it is; a normal's w of 0 does not vanish so cleanly (it turns a -0 sum into +0 where
 // the translation is positive), so that product is kept, worked out once per joint.
@@ -59,18 +84,18 @@ struct JointColumns {
     Float4 c0, c1, c2, c3, c3TimesZero;
 };
 
-std::vector<JointColumns> ColumnsOf(const SkinInput &in) {
-    std::vector<JointColumns> joints((size_t)in.jointCount);
+typedef Scratch<JointColumns, StackJoints> ColumnTable;
+
+void ColumnsOf(const SkinInput &in, JointColumns *joints) {
     for (int j = 0; j < in.jointCount; ++j) {
         const float *m = in.skinMatrices[j].m;
-        JointColumns &c = joints[(size_t)j];
+        JointColumns &c = joints[j];
         c.c0 = Load4(m);
         c.c1 = Load4(m + 4);
         c.c2 = Load4(m + 8);
         c.c3 = Load4(m + 12);
         c.c3TimesZero = c.c3 * 0.0f;
     }
-    return joints;
 }
 
 // TransformPoint's sums, lane by lane.
@@ -171,11 +196,9 @@ JointMotion MotionOf(const Matrix4 &s) {
     return out;
 }
 
-std::vector<JointMotion> MotionsOf(const SkinInput &in) {
-    std::vector<JointMotion> joints((size_t)in.jointCount);
+void MotionsOf(const SkinInput &in, JointMotion *joints) {
     for (int j = 0; j < in.jointCount; ++j)
-        joints[(size_t)j] = MotionOf(in.skinMatrices[j]);
-    return joints;
+        joints[j] = MotionOf(in.skinMatrices[j]);
 }
 
 typedef int Int4 __attribute__((vector_size(16)));
@@ -256,8 +279,8 @@ inline int BlendDualQuaternionsBySigns(const JointMotion *joints, const int *opp
 // A vertex's blend by BlendDualQuaternionsBySigns into blend[0 .. 7] (real, then dual): in
 // four-float steps, or with AVX in eight, real and dual together, the same arithmetic per lane.
 // The vector type picks the version.
-inline int BlendInto(const Float4 *, const JointMotion *joints, const int *opposite,
-                     int jointCount, const VertexInfluences &v, float *blend) {
+inline int BlendInto(const Float4 *, const JointMotion *joints, const int *opposite, int jointCount,
+                     const VertexInfluences &v, float *blend) {
     Float4 real, dual;
     int scaled = BlendDualQuaternionsBySigns(joints, opposite, jointCount, v, real, dual);
     std::memcpy(blend, &real, sizeof real);
@@ -288,13 +311,10 @@ __attribute__((target("avx"))) inline int BlendInto(const Float8 *, const JointM
 }
 #endif
 
-std::vector<int> OppositeSigns(const std::vector<JointMotion> &joints) {
-    size_t count = joints.size();
-    std::vector<int> opposite(count * count);
+void OppositeSigns(const JointMotion *joints, size_t count, int *opposite) {
     for (size_t a = 0; a < count; ++a)
         for (size_t b = 0; b < count; ++b)
             opposite[a * count + b] = SignWhereOpposite(joints[b].real, joints[a].real)[0];
-    return opposite;
 }
 
 // The blend as a rigid motion, and where any joint has scale, the weighted mix of the K's.
@@ -351,8 +371,8 @@ inline Float4 CarriedCentre(const JointColumns *columns, const VertexInfluences 
 
 // One vertex, any case: no influence, no centre, scaled joints.
 template <int WithCentres>
-void BlendedTurnVertex(const SkinInput &in, const JointMotion *motions,
-                       const JointColumns *columns, int i, Vector3 &position, Vector3 &normal) {
+void BlendedTurnVertex(const SkinInput &in, const JointMotion *motions, const JointColumns *columns,
+                       int i, Vector3 &position, Vector3 &normal) {
     const VertexInfluences &v = in.influences[i];
     if (v.count == 0) {
         KeepRest(in, i, position, normal);
@@ -382,8 +402,7 @@ void BlendedTurnVertex(const SkinInput &in, const JointMotion *motions,
     } else {
         position = MovedBy(t, scaled ? Times3(kMix, rest) : rest);
     }
-    normal =
-        scaled ? ScaledNormal(t, kMix, in.restNormals[i]) : TurnedBy(t, in.restNormals[i]);
+    normal = scaled ? ScaledNormal(t, kMix, in.restNormals[i]) : TurnedBy(t, in.restNormals[i]);
 }
 
 // N vertices at a time, one per lane (V holds N floats), for the common case (some influence,
@@ -490,24 +509,28 @@ void BlendedTurnsPortable(const SkinInput &in, const JointMotion *motions, const
 
 #ifdef SKIN_KERNELS_AVX
 template <int WithCentres>
-__attribute__((target("avx"))) void
-BlendedTurnsAvx(const SkinInput &in, const JointMotion *motions, const int *opposite,
-                const JointColumns *columns, int from, int to, Vector3 *positions,
-                Vector3 *normals) {
+__attribute__((target("avx"))) void BlendedTurnsAvx(const SkinInput &in, const JointMotion *motions,
+                                                    const int *opposite,
+                                                    const JointColumns *columns, int from, int to,
+                                                    Vector3 *positions, Vector3 *normals) {
     BlendedTurnGroups<WithCentres, Float8, 8>(in, motions, opposite, columns, from, to, positions,
                                               normals);
 }
 #endif
 
 template <int WithCentres>
-void SkinBlendedTurns(const SkinInput &in, int from, int to, Vector3 *positions,
-                      Vector3 *normals) {
-    std::vector<JointMotion> motions = MotionsOf(in);
-    std::vector<JointColumns> columns = ColumnsOf(in);
-    std::vector<int> signs;
-    if ((size_t)in.jointCount * (size_t)in.jointCount <= (size_t)(to - from))
-        signs = OppositeSigns(motions);
-    const int *opposite = signs.empty() ? nullptr : signs.data();
+void SkinBlendedTurns(const SkinInput &in, int from, int to, Vector3 *positions, Vector3 *normals) {
+    size_t joints = (size_t)in.jointCount;
+    Scratch<JointMotion, StackJoints> motions(joints);
+    MotionsOf(in, motions.data());
+    ColumnTable columns(joints);
+    ColumnsOf(in, columns.data());
+    // The sign table pays once a call skins more vertices than there are pairs.
+    int bySigns = joints * joints <= (size_t)(to - from);
+    Scratch<int, StackJoints * StackJoints> signs(bySigns ? joints * joints : 0);
+    if (bySigns)
+        OppositeSigns(motions.data(), joints, signs.data());
+    const int *opposite = bySigns ? signs.data() : nullptr;
 #ifdef SKIN_KERNELS_AVX
     if (HasAvx()) {
         BlendedTurnsAvx<WithCentres>(in, motions.data(), opposite, columns.data(), from, to,
@@ -525,7 +548,8 @@ namespace {
 
 void SkinLinearPortable(const SkinInput &in, int from, int to, Vector3 *positions,
                         Vector3 *normals) {
-    std::vector<JointColumns> joints = ColumnsOf(in);
+    ColumnTable joints((size_t)in.jointCount);
+    ColumnsOf(in, joints.data());
     for (int i = from; i < to; ++i) {
         const VertexInfluences &v = in.influences[i];
         if (v.count == 0) {
@@ -549,7 +573,6 @@ void SkinLinearPortable(const SkinInput &in, int from, int to, Vector3 *position
     }
 }
 
-
 #ifdef SKIN_KERNELS_AVX
 
 // Linear blending in eight lanes: the position in the low four and the normal in the high four,
@@ -560,15 +583,16 @@ struct JointColumns8 {
 };
 
 __attribute__((target("avx"))) void SkinLinearAvx(const SkinInput &in, int from, int to,
-                                                   Vector3 *positions, Vector3 *normals) {
-    std::vector<JointColumns8> joints((size_t)in.jointCount);
+                                                  Vector3 *positions, Vector3 *normals) {
+    Scratch<JointColumns8, StackJoints> joints((size_t)in.jointCount);
     for (int j = 0; j < in.jointCount; ++j) {
         const float *m = in.skinMatrices[j].m;
         JointColumns8 &c = joints[(size_t)j];
         for (int column = 0; column < 4; ++column)
             for (int row = 0; row < 4; ++row) {
                 c.c[column][row] = m[4 * column + row];
-                c.c[column][row + 4] = column == 3 ? m[4 * column + row] * 0.0f : m[4 * column + row];
+                c.c[column][row + 4] =
+                    column == 3 ? m[4 * column + row] * 0.0f : m[4 * column + row];
             }
     }
     for (int i = from; i < to; ++i) {
@@ -586,8 +610,8 @@ __attribute__((target("avx"))) void SkinLinearAvx(const SkinInput &in, int from,
                                      Load8(first.c[2]) * z + Load8(first.c[3]));
         for (int k = 1; k < v.count; ++k) {
             const JointColumns8 &m = joints[(size_t)v.joints[k]];
-            sum = sum + v.weights[k] * (Load8(m.c[0]) * x + Load8(m.c[1]) * y +
-                                        Load8(m.c[2]) * z + Load8(m.c[3]));
+            sum = sum + v.weights[k] * (Load8(m.c[0]) * x + Load8(m.c[1]) * y + Load8(m.c[2]) * z +
+                                        Load8(m.c[3]));
         }
         positions[i - from] = Vector3{sum[0], sum[1], sum[2]};
         normals[i - from] = Vector3{sum[4], sum[5], sum[6]};
@@ -608,7 +632,8 @@ void SkinLinear(const SkinInput &in, int from, int to, Vector3 *positions, Vecto
 }
 
 void SkinRigid(const SkinInput &in, int from, int to, Vector3 *positions, Vector3 *normals) {
-    std::vector<JointColumns> joints = ColumnsOf(in);
+    ColumnTable joints((size_t)in.jointCount);
+    ColumnsOf(in, joints.data());
     for (int i = from; i < to; ++i) {
         const VertexInfluences &v = in.influences[i];
         if (v.count == 0)
@@ -640,8 +665,8 @@ double DeterminantLinear(const SkinInput &in, int vertex) {
     for (int k = 1; k < v.count; ++k)
         for (int r = 0; r < 3; ++r)
             for (int c = 0; c < 3; ++c)
-                mixed[3 * r + c] = mixed[3 * r + c] + (double)v.weights[k] *
-                                                          in.skinMatrices[v.joints[k]].m[4 * c + r];
+                mixed[3 * r + c] = mixed[3 * r + c] +
+                                   (double)v.weights[k] * in.skinMatrices[v.joints[k]].m[4 * c + r];
     return Determinant3(mixed);
 }
 
@@ -735,11 +760,11 @@ struct PieceWeights {
 
 struct CentreWork {
     int pieceJoints;
-    int jointOf[MaxPieceJoints]; // the triangle's joints, by their index in PieceWeights
-    std::vector<WeightVector> vectors;                // the distinct blended weight vectors
-    std::vector<std::vector<int>> vectorsByJoint;     // which of them name each joint
-    std::vector<double> meanByJoint;                  // the current piece's mean weights
-    std::vector<int> seenInPiece;                     // the piece a vector was last summed for
+    int jointOf[MaxPieceJoints];       // the triangle's joints, by their index in PieceWeights
+    std::vector<WeightVector> vectors; // the distinct blended weight vectors
+    std::vector<std::vector<int>> vectorsByJoint; // which of them name each joint
+    std::vector<double> meanByJoint;              // the current piece's mean weights
+    std::vector<int> seenInPiece;                 // the piece a vector was last summed for
     int piece;
     std::vector<Vec3d> weightedCentroids;
     std::vector<double> weights;
@@ -905,8 +930,8 @@ int ComputeRotationCentres(const SkinnedMesh &mesh, RotationCentres &out) {
         if (!(work.weights[(size_t)index] > 0.0))
             continue;
         centreOfVector[(size_t)index] = (int)out.centres.size();
-        out.centres.push_back(ToVector3(Times(work.weightedCentroids[(size_t)index],
-                                              1.0 / work.weights[(size_t)index])));
+        out.centres.push_back(ToVector3(
+            Times(work.weightedCentroids[(size_t)index], 1.0 / work.weights[(size_t)index])));
     }
     out.centreOf.assign((size_t)vertexCount, -1);
     for (int i = 0; i < vertexCount; ++i)
