@@ -3,12 +3,11 @@
 #include "math/dual_quaternion.h"
 #include "math/vec3d.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <string>
-#include <unordered_map>
 
 namespace {
 
@@ -853,11 +852,15 @@ void AddPiece(const Vec3d (&p)[3], const PieceWeights &w, int splits, CentreWork
 }
 
 // The bytes that make two vertices' weight vectors the same: count, joints and weights.
-std::string KeyOf(const VertexInfluences &v) {
-    std::string key((const char *)&v.count, sizeof v.count);
-    key.append((const char *)v.joints, sizeof(int) * (size_t)v.count);
-    key.append((const char *)v.weights, sizeof(float) * (size_t)v.count);
-    return key;
+// Influences ordered by count, then joints, then the weights' bits: equal ones compare equal,
+// as the header promises (the same joints and weights in the same order).
+int CompareInfluences(const VertexInfluences &a, const VertexInfluences &b) {
+    if (a.count != b.count)
+        return a.count < b.count ? -1 : 1;
+    int joints = std::memcmp(a.joints, b.joints, sizeof(int) * (size_t)a.count);
+    if (joints != 0)
+        return joints;
+    return std::memcmp(a.weights, b.weights, sizeof(float) * (size_t)a.count);
 }
 
 } // namespace
@@ -872,17 +875,35 @@ int ComputeRotationCentres(const SkinnedMesh &mesh, RotationCentres &out) {
                 jointCount = v.joints[k] + 1;
 
     // One vector per distinct weight vector, -1 for a vertex that follows one joint alone.
+    // Sorted, equal influences stand together; each run is one vector, numbered in the order
+    // its first vertex comes.
     std::vector<int> vectorOf((size_t)vertexCount, -1);
-    std::unordered_map<std::string, int> vectorOfKey;
+    std::vector<int> blended;
+    for (int i = 0; i < vertexCount; ++i)
+        if (WeightVectorOf(mesh.influences[(size_t)i]).count >= 2)
+            blended.push_back(i);
+    std::sort(blended.begin(), blended.end(), [&](int a, int b) {
+        int order = CompareInfluences(mesh.influences[(size_t)a], mesh.influences[(size_t)b]);
+        return order != 0 ? order < 0 : a < b;
+    });
+    std::vector<int> runOf((size_t)vertexCount, -1);
+    int runs = 0;
+    for (size_t k = 0; k < blended.size(); ++k) {
+        if (k == 0 || CompareInfluences(mesh.influences[(size_t)blended[k - 1]],
+                                        mesh.influences[(size_t)blended[k]]) != 0)
+            ++runs;
+        runOf[(size_t)blended[k]] = runs - 1;
+    }
+    std::vector<int> vectorOfRun((size_t)runs, -1);
     for (int i = 0; i < vertexCount; ++i) {
-        const VertexInfluences &v = mesh.influences[(size_t)i];
-        WeightVector weights = WeightVectorOf(v);
-        if (weights.count < 2)
+        int run = runOf[(size_t)i];
+        if (run < 0)
             continue;
-        auto found = vectorOfKey.emplace(KeyOf(v), (int)work.vectors.size());
-        if (found.second)
-            work.vectors.push_back(weights);
-        vectorOf[(size_t)i] = found.first->second;
+        if (vectorOfRun[(size_t)run] < 0) {
+            vectorOfRun[(size_t)run] = (int)work.vectors.size();
+            work.vectors.push_back(WeightVectorOf(mesh.influences[(size_t)i]));
+        }
+        vectorOf[(size_t)i] = vectorOfRun[(size_t)run];
     }
     int vectorCount = (int)work.vectors.size();
     work.vectorsByJoint.resize((size_t)jointCount);
