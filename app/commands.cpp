@@ -267,7 +267,14 @@ void RunIkLabCommand(const DemoCommand &command) {
 int RunCommand(const DemoCommand &command) {
     switch (command.type) {
     case CommandQuit:
+#ifdef __EMSCRIPTEN__
+        // A page is never quit (the browser closes it): Escape closes the panel, and the
+        // browser's own Escape leaves full screen.
+        demoState.panelOpen = 0;
+        return 0;
+#else
         return CommandEndsRun;
+#endif
     case CommandTogglePlay:
         TogglePlay();
         break;

@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <cstring>
 
-// A page has no window to close and no working directory: there the same keys end the demo and
-// hand the picture to the browser, and their lines say so.
+// A page has no window to close and no working directory: there the same keys close the panel
+// and hand the picture to the browser, and their lines say so.
 #ifdef __EMSCRIPTEN__
-#define QUIT_HELP "end the demo"
+#define QUIT_HELP "close the panel (and leave full screen); the page never ends the demo"
 #define SCREENSHOT_HELP "download the frame on screen as a PNG, skinning-demo-NNN.png"
 #else
 #define QUIT_HELP "quit"

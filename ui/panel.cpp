@@ -161,8 +161,8 @@ void PanelContents(const PanelReadout &readout, DemoCommandQueue &commands) {
     if (readout.showRate) {
         ImGui::Separator();
         if (readout.idle) // a count of the few frames drawn would read as a hang
-            ImGui::TextUnformatted("Frames per second: idle (nothing moves, so no frame is drawn "
-                                   "until something changes)");
+            ImGui::TextWrapped("Frames per second: idle (nothing moves, so no frame is drawn "
+                               "until something changes)");
         else
             ImGui::Text("Frames per second: %.0f", readout.framesPerSecond);
     }
@@ -216,6 +216,12 @@ void BuildPanel(const PanelReadout &readout, DemoCommandQueue &commands) {
         ImGui::Begin(PanelTitle, nullptr,
                      ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoMove |
                          ImGuiWindowFlags_NoResize | ImGuiWindowFlags_HorizontalScrollbar);
+    // Folded, a click anywhere on the title bar opens the panel as its small arrow does: a
+    // finger cannot aim at the arrow.
+    ImGuiWindow *window = ImGui::GetCurrentWindow();
+    if (!demoState.panelOpen && !window->WantCollapseToggle && ImGui::IsMouseClicked(0) &&
+        window->TitleBarRect().Contains(ImGui::GetIO().MousePos))
+        window->WantCollapseToggle = true;
     // Collapsing or expanding by the title bar's arrow is the same as F1.
     if (ImGui::IsWindowCollapsed() == (demoState.panelOpen != 0))
         Queue(commands, CommandTogglePanel);
