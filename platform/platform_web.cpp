@@ -919,9 +919,9 @@ void PlatformShowWindow() {
         Send(CurrentSizeEvent());
 }
 
+// The page's loading card stays until the loop's first paint, the scene's: a frame drawn before
+// the scene exists (as a desktop window shows at once) would only put off the first lit one.
 void PlatformUpdateWindow() {
-    if (paintPending && mainWindow.open)
-        Send(TakePaintEvent());
 }
 
 void PlatformInvalidate() {
