@@ -73,7 +73,8 @@ const KeyBinding keyBindings[] = {
      "the rest pose"},
     {"S", 'S', CommandToggleSideBySide, 0, 0.0,
      "side by side on/off: the limb once for each skinning method, in a row, from the same pose "
-     "(the camera stands back to fit them); a click on a copy chooses its method"},
+     "(the camera stands back to fit them, and back where it was when S goes off); a click on a "
+     "copy chooses its method"},
     {"G", 'G', CommandToggleRestPoseView, 0, 0.0,
      "rest pose on/off: the unbent limb as a faint wireframe behind the posed one"},
 };

@@ -159,6 +159,9 @@ EM_JS(int, LargestViewportSide, (), {
     var dims = gl.getParameter(gl.MAX_VIEWPORT_DIMS);
     return Math.min(dims[0], dims[1], gl.getParameter(gl.MAX_RENDERBUFFER_SIZE));
 });
+EM_JS(int, CoarsePointer, (), {
+    return window.matchMedia && window.matchMedia('(pointer: coarse)').matches ? 1 : 0;
+});
 // For the GL stand-ins, which draw lines and points in CSS pixels.
 EM_JS(void, PublishPixelRatio, (double ratio), { Module.drawingPixelRatio = ratio; });
 EM_JS(void, ShowCanvas, (), { Module.canvas.style.visibility = 'visible'; });
@@ -1004,6 +1007,9 @@ int PlatformStartPanelInput() {
     };
     for (const auto &key : keys)
         io.KeyMap[key[0]] = key[1];
+    // A screen worked with fingers gets the panel's rows sized for them.
+    if (CoarsePointer())
+        io.ConfigFlags |= ImGuiConfigFlags_IsTouchScreen;
     std::memset(&heldKeys, 0, sizeof heldKeys);
     panelInput = 1;
     return 1;

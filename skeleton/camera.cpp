@@ -26,8 +26,9 @@ double ViewFieldOfView(const SceneViewport &view) {
     if (view.width <= 0 || view.height <= 0 || demoState.clientWidth <= 0 ||
         demoState.clientHeight <= 0)
         return CameraFieldOfView;
-    if (view.width == demoState.clientWidth && view.height == demoState.clientHeight)
-        return CameraFieldOfView; // the whole window: the demo's own view
+    if (view.width == demoState.clientWidth && view.height == demoState.clientHeight &&
+        view.width * 3 >= view.height * 4)
+        return CameraFieldOfView; // the whole window, 4:3 or wider: the demo's own view
     double viewAspect = (double)view.width / view.height;
     // As much across as the whole window would take in, and never less than a 4:3 window does:
     // a tall window (a phone held upright) cuts the scene's sides even without a panel.

@@ -860,9 +860,13 @@ async function checkTouch(address) {
     await touch('touchEnd', []);
     await waitForCount(page, 'a tap on the title', 'lit', panel, folded.count + 20000,
                        'a tap on the panel\'s title did not open it');
+    // Rows for fingers on a touch screen: title, Play and Forward, Inverse, then Wireframe.
+    const rows = await blueBands(page, 28);
+    if (rows.length < 4)
+        fail(`touch: the open panel shows the rows ${JSON.stringify(rows)}`);
     const scene = [340, 0, 460, 600];
     const unfilled = await measure(page, 'greenish', scene);
-    await touch('touchStart', [[24, 88]]);
+    await touch('touchStart', [[28, rows[3][0] + rows[3][1] / 2]]);
     await touch('touchEnd', []);
     const filled = await waitForCount(page, 'tap', 'greenish', scene, unfilled.count * 2 + 1,
                                       'a tap on the Wireframe box did not fill the limb');
@@ -887,6 +891,128 @@ async function checkTouch(address) {
                 `a tap clicks the panel (${unfilled.count} -> ${filled.count} green pixels), two ` +
                 `fingers move the target (red pixels above the limb ${low.count} -> ${raised.count})`);
     await page.close();
+}
+
+// The blue bands down a column of the canvas, as [top, height] in CSS pixels: through the panel's
+// check boxes (28 CSS pixels from the left), the title, each row of boxes and buttons and each
+// section header; right of the boxes, only the title and the headers.
+async function blueBands(page, columnCss) {
+    return page.evaluate((column) => {
+        const canvas = document.getElementById('canvas');
+        const picture = window.testPicture(canvas);
+        const ratio = canvas.width / canvas.clientWidth;
+        const x = Math.round(column * ratio);
+        const found = [];
+        let start = -1;
+        for (let y = 0; y <= picture.height; ++y) {
+            const i = (y * picture.width + x) * 4;
+            const blue = y < picture.height && picture.data[i + 2] >= 55 &&
+                         picture.data[i + 2] > picture.data[i] + 25;
+            if (blue && start < 0)
+                start = y;
+            if (!blue && start >= 0) {
+                if (y - start >= 3 * ratio) // not a line or an edge
+                    found.push([start / ratio, (y - start) / ratio].map((v) => Math.round(v)));
+                start = -1;
+            }
+        }
+        return found;
+    }, columnCss);
+}
+
+// An upright phone, 390 x 844 CSS pixels at pixel ratio 3, worked with a finger: the whole limb
+// is on screen; a tap on the folded panel's title opens it as a sheet across the top, with the
+// scene and the whole limb beneath; the sheet's rows (the blue bands of its title, check boxes,
+// buttons and headers, down a column through the boxes) are at least 40 CSS pixels high; a
+// finger dragged up from a line of text scrolls the sheet. (That no two controls overlap at
+// this width the panel's own test checks, control by control.)
+async function checkPhone(address) {
+    const page = await openPage(address, '', { width: 390, height: 844 });
+    const cdp = await page.context().newCDPSession(page);
+    await cdp.send('Emulation.setDeviceMetricsOverride',
+                   { width: 390, height: 844, deviceScaleFactor: 3, mobile: true });
+    await cdp.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 5 });
+    await page.reload();
+    await page.waitForFunction(() => Module.framesPresented >= 5, null, { timeout: waitLimitMs });
+    await page.keyboard.press('r'); // the camera still, so pictures can be compared
+    await page.keyboard.press('w'); // the weights view, which opens the panel's long lab section
+    await settle(page);
+    const touch = (type, points) => cdp.send('Input.dispatchTouchEvent', {
+        type, touchPoints: points.map(([x, y], id) => ({ x, y, id })) });
+    // The limb's green lines, their box in CSS pixels, inside the scene's part (top to bottom).
+    const limbInside = async (top) => page.evaluate((topCss) => {
+        const canvas = document.getElementById('canvas');
+        const picture = window.testPicture(canvas);
+        const ratio = canvas.width / canvas.clientWidth;
+        let minX = Infinity, minY = Infinity, maxX = -1, maxY = -1;
+        for (let y = Math.round(topCss * ratio); y < picture.height; y += 2)
+            for (let x = 0; x < picture.width; x += 2) {
+                const i = (y * picture.width + x) * 4;
+                if (window.testInClass(picture.data[i], picture.data[i + 1], picture.data[i + 2], 'greenish')) {
+                    minX = Math.min(minX, x); maxX = Math.max(maxX, x);
+                    minY = Math.min(minY, y); maxY = Math.max(maxY, y);
+                }
+            }
+        const box = [minX, minY, maxX, maxY].map((v) => Math.round(v / ratio));
+        const margin = 3 * ratio;
+        return { box, inside: maxX >= 0 && minX > margin && maxX < picture.width - margin &&
+                               minY > topCss * ratio + margin && maxY < picture.height - margin };
+    }, top);
+    let limb = await limbInside(0);
+    await savePicture(page, 'phone-folded');
+    if (!limb.inside)
+        fail(`phone: the limb (${limb.box}) is not all on screen`);
+    const bands = (column = 28) => blueBands(page, column);
+    const folded = await bands();
+    await touch('touchStart', [[120, 20]]);
+    await touch('touchEnd', []);
+    await settle(page);
+    let open = await bands();
+    for (let tries = 0; tries < 100 && open.length < 5; ++tries) {
+        await new Promise((resolve) => setTimeout(resolve, 100));
+        open = await bands();
+    }
+    await savePicture(page, 'phone-open');
+    if (open.length < 5)
+        fail(`phone: a tap on the title did not open the panel (bands ${JSON.stringify(folded)} -> ${JSON.stringify(open)})`);
+    // (A row cut by the sheet's lower edge left out.)
+    const sheetBottom = await page.evaluate(() => innerHeight / 2);
+    const whole = open.filter(([top, height]) => top + height < sheetBottom - 25);
+    const low = whole.filter(([, height]) => height < 39);
+    if (low.length)
+        fail(`phone: rows under 40 CSS pixels high: ${JSON.stringify(low)} of ${JSON.stringify(open)}`);
+    limb = await limbInside(sheetBottom);
+    if (!limb.inside)
+        fail(`phone: with the panel open the limb (${limb.box}) is not all in the scene beneath it`);
+    // A finger dragged up 200 pixels from the right of the "Mode" line, a frame for each step as
+    // a finger's drag takes.
+    const modeY = open[0][0] + open[0][1] + 12;
+    const headers = await bands(360);
+    await touch('touchStart', [[300, modeY]]);
+    for (let step = 1; step <= 10; ++step) {
+        await touch('touchMove', [[300, modeY - 20 * step]]);
+        await settle(page);
+    }
+    await touch('touchEnd', []);
+    await settle(page);
+    // The lab's header (the second band right of the boxes, after the title) comes up into
+    // view, or up the view, with the finger.
+    const cameUp = (seen) => seen.length > headers.length ||
+                             (headers.length > 1 && seen.length > 1 && seen[1][0] < headers[1][0] - 100);
+    let scrolled = headers;
+    for (let tries = 0; tries < 50 && !cameUp(scrolled); ++tries) {
+        await new Promise((resolve) => setTimeout(resolve, 100));
+        scrolled = await bands(360);
+    }
+    await savePicture(page, 'phone-scrolled');
+    if (!cameUp(scrolled))
+        fail(`phone: a finger drag did not scroll the panel (headers at ${JSON.stringify(headers)} -> ` +
+             `${JSON.stringify(scrolled)})`);
+    await page.close();
+    console.log(`ok: phone: the whole limb on screen, a tap on the title opens the sheet with the ` +
+                `limb beneath, ${whole.length} rows of ${Math.min(...whole.map(([, h]) => h))} CSS ` +
+                `pixels or more, a finger drag scrolls it (the lab's header from y ` +
+                `${headers.length > 1 ? headers[1][0] : 'below'} to ${scrolled[1][0]})`);
 }
 
 // I straightens the limb, F holds it still, Page Down (held until the top has come 40 pixels
@@ -940,7 +1066,8 @@ async function main() {
     await context.addInitScript({ content: pageHelpers });
     // WEB_TEST_ONLY=checkPace (say) runs that one check alone, while working on it.
     const only = { checkPace, checkPanel, checkTouch, checkMouse, checkLoadingAndErrors,
-                   checkCannotRun, checkPageKeys, checkGzipProgress, checkContextLost, checkLoads }[process.env.WEB_TEST_ONLY || ''];
+                   checkCannotRun, checkPageKeys, checkGzipProgress, checkContextLost, checkLoads,
+                   checkPhone }[process.env.WEB_TEST_ONLY || ''];
     if (only)
         return only(address);
     const page = await checkLoads(address);
@@ -960,6 +1087,7 @@ async function main() {
     await checkPace(address);
     await checkMouse(address);
     await checkTouch(address);
+    await checkPhone(address);
     if (consoleErrors.length)
         fail('console errors:\n  ' + consoleErrors.join('\n  '));
     console.log('ok: no console errors');
