@@ -518,6 +518,7 @@ async function checkLoadingAndErrors(address) {
     await waitForCard(page, '?help', /options, which go in the page's address/);
     const usage = await page.evaluate(() => document.getElementById('output').innerText);
     for (const words of [/Escape +close the panel/, /F12 +download the frame on screen as a PNG/,
+                         /pinch +zoom/, /two-finger drag +inverse mode: move the target/,
                          /--screenshot FILE +download the last frame/])
         if (!words.test(usage))
             fail(`?help does not say ${words}:\n${usage}`);
