@@ -385,6 +385,18 @@ TEST_F(Panel, TitleBarArrowAndF1OpenAndCloseTheSamePanel) {
     EXPECT_FALSE(window->Collapsed);
 }
 
+// At its width on a desktop window, the open panel needs no horizontal scrollbar for its rate
+// line, however long the idle one is.
+TEST_F(Panel, ItsIdleRateLineNeedsNoHorizontalScrollbar) {
+    StartFrom(0);
+    DemoCommandQueue commands = {};
+    for (int frame = 0; frame < 3; ++frame) // a window fits its contents a frame late
+        BuildPanel(PanelReadout{0.0, 1, 1, nullptr, 0}, commands);
+    ImGuiWindow *window = ImGui::FindWindowByName(PanelTitle);
+    EXPECT_EQ(window->Size.x, 330.0f);
+    EXPECT_EQ(window->ScrollMax.x, 0.0f);
+}
+
 // For fingers, on a window as narrow as a small phone's: the open panel is a sheet across it,
 // and every control of its rows and of the skinning lab is at least 40 pixels high; each check
 // box and radio button answers the pointer across its whole width, so none is covered by the
