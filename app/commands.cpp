@@ -152,12 +152,22 @@ void ToggleColourView(int &view) {
     view = on;
 }
 
-// The row of copies is wider than the limb alone; the camera stands back so it fits, and stays
-// there when the view goes off.
+// The row of copies is wider than the limb alone; the camera stands back so it fits, and goes
+// back to where it was when the view goes off, unless it was moved meanwhile.
+double distanceBeforeRow = 0.0; // where S found the camera, 0 when S did not move it
+
 void ToggleSideBySide() {
     Toggle(demoState.sideBySide);
-    if (demoState.sideBySide && demoState.viewDistance < SideBySideViewDistance)
-        demoState.viewDistance = SideBySideViewDistance;
+    if (demoState.sideBySide) {
+        distanceBeforeRow = 0.0;
+        if (demoState.viewDistance < SideBySideViewDistance) {
+            distanceBeforeRow = demoState.viewDistance;
+            demoState.viewDistance = SideBySideViewDistance;
+        }
+    } else if (distanceBeforeRow > 0.0 && demoState.viewDistance == SideBySideViewDistance) {
+        demoState.viewDistance = distanceBeforeRow;
+        distanceBeforeRow = 0.0;
+    }
 }
 
 void InspectVertex(int vertex) {
@@ -269,7 +279,14 @@ void RunIkLabCommand(const DemoCommand &command) {
 int RunCommand(const DemoCommand &command) {
     switch (command.type) {
     case CommandQuit:
+#ifdef __EMSCRIPTEN__
+        // A page is never quit (the browser closes it): Escape closes the panel, and the
+        // browser's own Escape leaves full screen.
+        demoState.panelOpen = 0;
+        return 0;
+#else
         return CommandEndsRun;
+#endif
     case CommandTogglePlay:
         TogglePlay();
         break;

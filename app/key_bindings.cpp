@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <cstring>
 
-// A page has no window to close and no working directory: there the same keys end the demo and
-// hand the picture to the browser, and their lines say so.
+// A page has no window to close and no working directory: there the same keys close the panel
+// and hand the picture to the browser, and their lines say so.
 #ifdef __EMSCRIPTEN__
-#define QUIT_HELP "end the demo"
+#define QUIT_HELP "close the panel (and leave full screen); the page never ends the demo"
 #define SCREENSHOT_HELP "download the frame on screen as a PNG, skinning-demo-NNN.png"
 #else
 #define QUIT_HELP "quit"
@@ -73,7 +73,8 @@ const KeyBinding keyBindings[] = {
      "the rest pose"},
     {"S", 'S', CommandToggleSideBySide, 0, 0.0,
      "side by side on/off: the limb once for each skinning method, in a row, from the same pose "
-     "(the camera stands back to fit them); a click on a copy chooses its method"},
+     "(the camera stands back to fit them, and back where it was when S goes off); a click on a "
+     "copy chooses its method"},
     {"G", 'G', CommandToggleRestPoseView, 0, 0.0,
      "rest pose on/off: the unbent limb as a faint wireframe behind the posed one"},
 };

@@ -87,9 +87,13 @@ void DrawPanelOverFrame() {
 
 void PlaceSceneBesidePanel() {
     int strip = panel.open ? PanelStripPixels(demoState.clientWidth) : 0;
+    int sheet = panel.open ? PanelSheetPixels(demoState.clientHeight) : 0;
     if (strip > 0 && strip < demoState.clientWidth)
         demoState.sceneViewport =
             SceneViewport{strip, 0, demoState.clientWidth - strip, demoState.clientHeight};
+    else if (sheet > 0 && sheet < demoState.clientHeight)
+        demoState.sceneViewport =
+            SceneViewport{0, sheet, demoState.clientWidth, demoState.clientHeight - sheet};
     else
         demoState.sceneViewport = SceneViewport{0, 0, 0, 0}; // the whole window
 }

@@ -63,18 +63,31 @@ struct PointerState {
     double lastPressX, lastPressY;
 };
 
-// What the panel's context sees of the mouse between two of its frames. A press and its
-// release both within one frame still count as a press for that frame.
+// What the panel's context sees of the mouse between two of its frames. It reads the buttons a
+// frame at a time, so the presses and releases that come between two frames wait their turn:
+// each frame takes at most one change of each button, and the frames go on until every change
+// is seen. Two quick clicks on "+" between two frames of a slow page are two clicks.
+const int MaxButtonChanges = 16;
+
+struct ButtonChange {
+    int button; // Dear ImGui's order: left, right, middle
+    int down;
+    double x, y; // CSS pixels, where it happened
+};
+
 struct PanelMouse {
-    int held[3]; // Dear ImGui's order: left, right, middle
-    int pressed[3];
+    int held[3]; // as the panel saw them last
+    ButtonChange changes[MaxButtonChanges];
+    int changeCount;
     float wheel;
     double lastFrameSeconds;
 };
 
-// At most this many ticks catch up in one refresh, so a tab the browser paused (hidden, or a
-// debugger) goes on where it was instead of replaying the time it missed.
-const int MaxTicksPerRefresh = 10;
+// At most this many ticks catch up in the first refresh after the page was hidden, so that a
+// tab the browser paused goes on where it was instead of replaying the time it missed. Any
+// other refresh runs every tick its time asks for, however long the frame before it took: a
+// slow machine shows fewer frames of the same animation, never a slower one.
+const int MaxTicksAfterHidden = 10;
 
 // The paced loop's clock: ticks are handed out for the time up to tickClockMs.
 struct RefreshState {
@@ -82,11 +95,36 @@ struct RefreshState {
     int ticksOwed; // this refresh's ticks still to hand out
     int painted;   // this refresh has had its paint
     int mustYield; // deterministic runs: a frame was shown, the browser gets its turn
+    int hidesSeen; // the page's hides counted when the clock last ran
+};
+
+// The backing store's pixels per CSS pixel: the screen's own, but at most MaxPixelRatio (a
+// phone's third pixel each way costs more than twice the drawing for little a learner sees),
+// and lowered a step while frames stay under SlowFramesPerSecond, raised a step again once
+// they are above FastFramesPerSecond. Never below one pixel per CSS pixel (or the screen's own,
+// if coarser), so that the panel's text, rasterised for the pixels it lands on, stays legible.
+const double MaxPixelRatio = 2.0;
+const double PixelRatioStep = 0.8; // about 1.5 times the frame rate where filling pixels is the cost
+const double SlowFramesPerSecond = 30.0;
+const double FastFramesPerSecond = 50.0;
+// Rates are judged over this much time spent drawing (refreshes that followed a frame), so an
+// idle scene, which draws nothing, is never taken for a slow one.
+const double PaceWindowMs = 1000.0;
+
+struct PaceState {
+    double ratioCap;  // the ratio the frame rate allows, MaxPixelRatio at first
+    double lastRefreshMs;
+    long framesAtLastRefresh;
+    double drawingMs; // refresh gaps that ended a frame, since the last judgement
+    int drawnRefreshes;
 };
 
 PlatformWindow mainWindow;
 TickTimer frameTimer;
 RefreshState refresh;
+PaceState pace = {MaxPixelRatio, 0.0, 0, 0.0, 0};
+int pageHides = 0; // times the page was hidden (another tab, a minimised window)
+int endAsked = 0;  // the page's scripts asked the demo to end (skin_end_demo)
 EventQueue queue;
 PointerState pointer;
 PanelMouse panelMouse;
@@ -121,11 +159,19 @@ EM_JS(int, LargestViewportSide, (), {
     var dims = gl.getParameter(gl.MAX_VIEWPORT_DIMS);
     return Math.min(dims[0], dims[1], gl.getParameter(gl.MAX_RENDERBUFFER_SIZE));
 });
+EM_JS(int, CoarsePointer, (), {
+    return window.matchMedia && window.matchMedia('(pointer: coarse)').matches ? 1 : 0;
+});
 // For the GL stand-ins, which draw lines and points in CSS pixels.
 EM_JS(void, PublishPixelRatio, (double ratio), { Module.drawingPixelRatio = ratio; });
 EM_JS(void, ShowCanvas, (), { Module.canvas.style.visibility = 'visible'; });
 EM_JS(void, PublishEventsQueued, (double count), { Module.eventsQueued = count; });
 EM_JS(void, PublishTicks, (double count), { Module.ticks = count; });
+// The page's own clock of the animation: at a refresh at atMs, the ticks run up to it. Rates
+// measured between two of these are exact to a tick, however busy the machine.
+EM_JS(void, PublishTickClock, (double ticks, double atMs), {
+    Module.tickClock = { ticks: ticks, atMs: atMs };
+});
 EM_JS(void, PublishFramePresented, (double frames, double events), {
     Module.framesPresented = frames;
     Module.eventsDrawn = events;
@@ -203,6 +249,8 @@ int FitCanvas() {
     double ratio = mainWindow.fixedSize ? 1.0 : emscripten_get_device_pixel_ratio();
     if (ratio <= 0.0)
         ratio = 1.0;
+    if (ratio > pace.ratioCap)
+        ratio = pace.ratioCap;
     int largest = mainWindow.largestDrawable > 0 ? mainWindow.largestDrawable : 4096;
     int longest = width > height ? width : height;
     if (longest * ratio > largest)
@@ -258,13 +306,31 @@ int VirtualKeyOfPageCode(unsigned long code) {
 }
 
 // The keys the demo uses are kept from the browser, so that the arrows do not scroll the page
-// and F1 opens no help. Function keys the demo does not use, and anything pressed with Control,
-// Alt or Meta, still reach the browser (F5 reloads, Control+L goes to the address bar).
+// and F1 opens no help. Function keys the demo does not use, Tab (which moves the focus to the
+// page's buttons) and anything pressed with Control, Alt or Meta still reach the browser (F5
+// reloads, Control+L goes to the address bar).
 int KeepFromBrowser(int keyCode, const EmscriptenKeyboardEvent &event) {
-    if (keyCode == KeyNone || event.ctrlKey || event.altKey || event.metaKey)
+    if (keyCode == KeyNone || keyCode == KeyTab || event.ctrlKey || event.altKey || event.metaKey)
         return 0;
     return !(keyCode > KeyF1 && keyCode < KeyF12);
 }
+
+int IsModifier(int keyCode) {
+    return keyCode == KeyControl || keyCode == KeyShift || keyCode == KeyAlt;
+}
+
+// Control or Command with a key is the browser's (Ctrl+= zooms the page, Cmd+C copies): the
+// demo's key table never sees the press, or the page would zoom and change speed at once.
+int BrowserShortcut(int keyCode, const EmscriptenKeyboardEvent &event) {
+    return (event.ctrlKey || event.metaKey) && !IsModifier(keyCode);
+}
+
+// A button or link of the page that has the focus (the Full screen button, reached with Tab)
+// works as the browser makes it: Enter and Space press it instead of reaching the demo.
+EM_JS(int, PageControlFocused, (), {
+    var focused = document.activeElement;
+    return focused && /^(BUTTON|A|INPUT)$/.test(focused.tagName) ? 1 : 0;
+});
 
 // The panel sees the keys as well, for a value typed into a slider: the key's state, the
 // modifiers (Ctrl+click opens the text field) and the character typed.
@@ -330,7 +396,12 @@ EM_BOOL OnKey(int eventType, const EmscriptenKeyboardEvent *keyEvent, void *) {
     int down = eventType == EMSCRIPTEN_EVENT_KEYDOWN;
     PlatformEvent event = MakeEvent(down ? EventKeyDown : EventKeyUp);
     event.keyCode = VirtualKeyOfPageCode(keyEvent->keyCode);
+    if ((event.keyCode == KeyReturn || event.keyCode == KeySpace) && PageControlFocused())
+        return 0;
+    // The panel still sees a shortcut's key: Ctrl+A selects a typed value's text.
     FeedPanelKey(event.keyCode, down, *keyEvent);
+    if (down && BrowserShortcut(event.keyCode, *keyEvent))
+        return 0;
     keysHeld[event.keyCode & 255] = down;
     Queue(event);
     return KeepFromBrowser(event.keyCode, *keyEvent);
@@ -594,6 +665,12 @@ EM_BOOL OnTouch(int eventType, const EmscriptenTouchEvent *event, void *) {
     return 1; // no scrolling, no zooming of the page, no mouse events made up from the touch
 }
 
+EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent *event, void *) {
+    if (event->hidden)
+        ++pageHides;
+    return 0;
+}
+
 // The right button's menu would cover the canvas during a right drag.
 EM_JS(void, KeepMenuFromCanvas, (), {
     Module.canvas.oncontextmenu = function(event) {
@@ -613,6 +690,7 @@ void ListenToPage() {
     emscripten_set_touchmove_callback(CanvasSelector, nullptr, 1, OnTouch);
     emscripten_set_touchend_callback(CanvasSelector, nullptr, 1, OnTouch);
     emscripten_set_touchcancel_callback(CanvasSelector, nullptr, 1, OnTouch);
+    emscripten_set_visibilitychange_callback(nullptr, 1, OnVisibility);
     KeepMenuFromCanvas();
 }
 
@@ -631,11 +709,11 @@ int PanelButtonIndex(int button) {
 void FeedPanel(const PlatformEvent &event) {
     switch (event.type) {
     case EventMouseDown:
-        panelMouse.held[PanelButtonIndex(event.button)] = 1;
-        panelMouse.pressed[PanelButtonIndex(event.button)] = 1;
-        break;
     case EventMouseUp:
-        panelMouse.held[PanelButtonIndex(event.button)] = 0;
+        if (panelMouse.changeCount < MaxButtonChanges)
+            panelMouse.changes[panelMouse.changeCount++] =
+                ButtonChange{PanelButtonIndex(event.button), event.type == EventMouseDown,
+                             event.x / mainWindow.pixelRatio, event.y / mainWindow.pixelRatio};
         break;
     case EventMouseWheel:
         panelMouse.wheel += (float)event.wheel;
@@ -652,20 +730,51 @@ void WaitForRefresh() {
     skin_wait_for_refresh();
 }
 
+// Judges the frame rate once a window of drawing has passed, and moves the ratio cap a step
+// when it asks for one; the canvas follows at this refresh.
+void FollowFrameRate(double nowMs) {
+    if (mainWindow.fixedSize)
+        return;
+    if (framesPresented > pace.framesAtLastRefresh && pace.lastRefreshMs > 0.0) {
+        pace.drawingMs += nowMs - pace.lastRefreshMs;
+        ++pace.drawnRefreshes;
+    }
+    pace.lastRefreshMs = nowMs;
+    pace.framesAtLastRefresh = framesPresented;
+    if (pace.drawingMs < PaceWindowMs)
+        return;
+    double framesPerSecond = pace.drawnRefreshes * 1000.0 / pace.drawingMs;
+    pace.drawingMs = 0.0;
+    pace.drawnRefreshes = 0;
+    double screen = emscripten_get_device_pixel_ratio();
+    double floor = screen > 0.0 && screen < 1.0 ? screen : 1.0;
+    double ceiling = screen < MaxPixelRatio ? screen : MaxPixelRatio;
+    if (framesPerSecond < SlowFramesPerSecond && mainWindow.pixelRatio > floor) {
+        double lower = mainWindow.pixelRatio * PixelRatioStep;
+        pace.ratioCap = lower > floor ? lower : floor;
+    } else if (framesPerSecond > FastFramesPerSecond && pace.ratioCap < ceiling) {
+        double higher = pace.ratioCap / PixelRatioStep;
+        pace.ratioCap = higher < MaxPixelRatio ? higher : MaxPixelRatio;
+    }
+}
+
 // A new refresh: the ticks for the time since the last one are due.
 void BeginRefresh(double nowMs) {
     refresh.painted = 0;
+    FollowFrameRate(nowMs);
     FollowCanvas();
     if (!frameTimer.running)
         return;
     int due = (int)((nowMs - refresh.tickClockMs) / frameTimer.periodMs);
-    if (due > MaxTicksPerRefresh) {
-        due = MaxTicksPerRefresh;
+    if (refresh.hidesSeen != pageHides && due > MaxTicksAfterHidden) {
+        due = MaxTicksAfterHidden;
         refresh.tickClockMs = nowMs;
     } else if (due > 0) {
         refresh.tickClockMs += due * frameTimer.periodMs;
     }
+    refresh.hidesSeen = pageHides;
     refresh.ticksOwed = due > 0 ? due : 0;
+    PublishTickClock((double)(ticksTaken + refresh.ticksOwed), nowMs);
 }
 
 // The display's pace: input first, then the ticks the time asks for, then one frame of them.
@@ -813,9 +922,9 @@ void PlatformShowWindow() {
         Send(CurrentSizeEvent());
 }
 
+// The page's loading card stays until the loop's first paint, the scene's: a frame drawn before
+// the scene exists (as a desktop window shows at once) would only put off the first lit one.
 void PlatformUpdateWindow() {
-    if (paintPending && mainWindow.open)
-        Send(TakePaintEvent());
 }
 
 void PlatformInvalidate() {
@@ -837,8 +946,19 @@ void PlatformStopTimer() {
     frameTimer.running = 0;
 }
 
+// Escape never ends a page's demo; the page's scripts can, as closing the window does on the
+// desktop, so that what --stats prints at the end can be read (the browser test does). The
+// loop ends it, at its next look for an event.
+extern "C" EMSCRIPTEN_KEEPALIVE void skin_end_demo() {
+    endAsked = 1;
+}
+
 int PlatformGetMessage(PlatformEvent &event) {
     for (;;) {
+        if (endAsked && mainWindow.open) {
+            endAsked = 0;
+            PlatformDestroyWindow();
+        }
         if (quitPosted) {
             event = MakeEvent(EventQuit);
             event.exitCode = quitCode;
@@ -887,6 +1007,9 @@ int PlatformStartPanelInput() {
     };
     for (const auto &key : keys)
         io.KeyMap[key[0]] = key[1];
+    // A screen worked with fingers gets the panel's rows sized for them.
+    if (CoarsePointer())
+        io.ConfigFlags |= ImGuiConfigFlags_IsTouchScreen;
     std::memset(&heldKeys, 0, sizeof heldKeys);
     panelInput = 1;
     return 1;
@@ -911,10 +1034,23 @@ void PlatformBeginPanelFrame() {
         io.MousePos = ImVec2((float)pointer.x, (float)pointer.y);
     else
         io.MousePos = ImVec2(-FLT_MAX, -FLT_MAX);
-    for (int i = 0; i < 3; ++i) {
-        io.MouseDown[i] = panelMouse.held[i] || panelMouse.pressed[i];
-        panelMouse.pressed[i] = 0;
+    // The oldest changes, up to a second change of any button, in the order they came; the
+    // pointer where the last of them happened, so a click lands where it was made.
+    int changed[3] = {0, 0, 0};
+    int taken = 0;
+    while (taken < panelMouse.changeCount && !changed[panelMouse.changes[taken].button]) {
+        const ButtonChange &change = panelMouse.changes[taken++];
+        changed[change.button] = 1;
+        panelMouse.held[change.button] = change.down;
+        io.MousePos = ImVec2((float)change.x, (float)change.y);
     }
+    panelMouse.changeCount -= taken;
+    for (int i = 0; i < panelMouse.changeCount; ++i)
+        panelMouse.changes[i] = panelMouse.changes[i + taken];
+    if (panelMouse.changeCount > 0)
+        paintPending = 1; // another frame, for the changes still to come
+    for (int i = 0; i < 3; ++i)
+        io.MouseDown[i] = panelMouse.held[i] != 0;
     io.MouseWheel += panelMouse.wheel;
     panelMouse.wheel = 0.0f;
 }
@@ -966,6 +1102,7 @@ void PlatformShutdown() {
     std::memset(&mainWindow, 0, sizeof mainWindow);
     std::memset(&frameTimer, 0, sizeof frameTimer);
     std::memset(&refresh, 0, sizeof refresh);
+    pace = PaceState{MaxPixelRatio, 0.0, 0, 0.0, 0};
     std::memset(&queue, 0, sizeof queue);
     std::memset(keysHeld, 0, sizeof keysHeld);
     std::memset(&touch, 0, sizeof touch);

@@ -91,7 +91,11 @@ function(skin_make_web_page target)
   set_target_properties(${target} PROPERTIES
     SUFFIX .js
     RUNTIME_OUTPUT_DIRECTORY ${SKIN_WEB_SITE_DIR}
-    LINK_DEPENDS "${web_assets}/floor.bmp;${web_assets}/curlwhip.bmp;${PROJECT_SOURCE_DIR}/platform/web_refresh.js")
-  configure_file(${PROJECT_SOURCE_DIR}/platform/web_page.html ${SKIN_WEB_SITE_DIR}/index.html
-                 COPYONLY)
+    LINK_DEPENDS "${web_assets}/floor.bmp;${web_assets}/curlwhip.bmp;${PROJECT_SOURCE_DIR}/platform/web_refresh.js;${PROJECT_SOURCE_DIR}/platform/web_page.html")
+  # The page, with the sizes of the files just linked (a change to it links again, so that the
+  # two never part).
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -DPAGE=${PROJECT_SOURCE_DIR}/platform/web_page.html
+            -DSITE=${SKIN_WEB_SITE_DIR} -P ${PROJECT_SOURCE_DIR}/platform/web_page.cmake
+    VERBATIM)
 endfunction()

@@ -1,6 +1,7 @@
 #include "ui/panel.h"
 
 #include <cmath>
+#include <cstdio>
 #include <imgui.h>
 #include <imgui_internal.h>
 
@@ -8,6 +9,7 @@
 #include "ik/kinematics.h"
 #include "rig/bones.h"
 #include "ui/ik_panel.h"
+#include "ui/layout.h"
 #include "ui/skin_panel.h"
 #include "ui/sliders.h"
 
@@ -18,6 +20,12 @@ const float PanelMargin = 8.0f;      // around the folded title bar
 const float PanelWidth = 330.0f;     // the open panel's strip, where the window is wide enough
 const float CollapsedWidth = 130.0f; // just the title
 const float HelpInputWidth = 100.0f;
+
+// For fingers (a touch screen, or a window too narrow for the strip beside the scene): rows and
+// check boxes at least FingerRowHeight high, and on a narrow window a sheet across its whole
+// width over the scene's top, at most SheetShare of its height, the scene drawn beneath.
+const float FingerRowHeight = 40.0f;
+const float SheetShare = 0.5f;
 
 // Joint angles the sliders offer, degrees; the keys may turn a joint further.
 const float JointSliderRange = 180.0f;
@@ -67,30 +75,36 @@ void ToggleBox(const char *label, int flag, int command, DemoCommandQueue &comma
 void ModeRow(DemoCommandQueue &commands) {
     ImGui::TextUnformatted("Mode");
     ToggleBox("Play (P)", demoState.playAnimation, CommandTogglePlay, commands);
-    ImGui::SameLine();
+    SameLineIfFits(ToggleWidth("Forward (F)"));
     ToggleBox("Forward (F)", demoState.fkMode, CommandToggleForward, commands);
-    ImGui::SameLine();
+    SameLineIfFits(ToggleWidth("Inverse (I)"));
     ToggleBox("Inverse (I)", demoState.ikMode, CommandToggleInverse, commands);
 }
 
 void DisplayToggles(DemoCommandQueue &commands) {
     ToggleBox("Wireframe (T)", demoState.wireframe, CommandToggleWireframe, commands);
-    ImGui::SameLine(ImGui::GetWindowWidth() / 2);
+    SecondColumnIfFits(ToggleWidth("Bone markers (B)"));
     ToggleBox("Bone markers (B)", !demoState.hideBones, CommandToggleBones, commands);
     ToggleBox("Normals (N)", demoState.showNormals, CommandToggleNormals, commands);
-    ImGui::SameLine(ImGui::GetWindowWidth() / 2);
+    SecondColumnIfFits(ToggleWidth("Textures (O)"));
     ToggleBox("Textures (O)", !demoState.texturesOff, CommandToggleTextures, commands);
     ToggleBox("Rotate camera (R)", demoState.rotateView, CommandToggleRotation, commands);
 }
 
 void SpeedRow(DemoCommandQueue &commands) {
-    if (ImGui::Button(" - "))
+    // Wide enough for a finger where the rows are tall.
+    ImVec2 size(ImGui::GetFrameHeight() * 1.2f, 0.0f);
+    if (ImGui::Button("-", size))
         Queue(commands, CommandSlower);
     ImGui::SameLine();
-    if (ImGui::Button(" + "))
+    if (ImGui::Button("+", size))
         Queue(commands, CommandFaster);
-    ImGui::SameLine();
-    ImGui::Text("Speed %.1f, target step %.2f", demoState.speed, demoState.targetStep);
+    char text[64];
+    std::snprintf(text, sizeof text, "Speed %.1f, target step %.2f", demoState.speed,
+                  demoState.targetStep);
+    SameLineIfFits(ImGui::CalcTextSize(text).x);
+    ImGui::AlignTextToFramePadding();
+    ImGui::TextUnformatted(text);
 }
 
 // The angle as the slider shows it: within (-180, 180], the same turn as the keys left it.
@@ -161,14 +175,50 @@ void PanelContents(const PanelReadout &readout, DemoCommandQueue &commands) {
     if (readout.showRate) {
         ImGui::Separator();
         if (readout.idle) // a count of the few frames drawn would read as a hang
-            ImGui::TextUnformatted("Frames per second: idle (nothing moves, so no frame is drawn "
-                                   "until something changes)");
+            ImGui::TextWrapped("Frames per second: idle (nothing moves, so no frame is drawn "
+                               "until something changes)");
         else
             ImGui::Text("Frames per second: %.0f", readout.framesPerSecond);
     }
     ImGui::Separator();
     ImGui::TextWrapped("%s", PanelSliderHint);
     HelpList(readout);
+}
+
+// The style for a mouse, or taller rows and larger grips for fingers. Set only when it changes,
+// so the desktop's panel keeps Dear ImGui's own.
+void UseFingerStyle(int fingers) {
+    static int inUse = 0;
+    if (fingers == inUse)
+        return;
+    inUse = fingers;
+    ImGuiStyle style;
+    ImGui::StyleColorsDark(&style);
+    if (fingers) {
+        style.FramePadding.y = (FingerRowHeight - ImGui::GetFontSize()) / 2;
+        style.FramePadding.x = 8.0f;
+        style.ItemSpacing = ImVec2(10.0f, 6.0f);
+        style.ItemInnerSpacing.x = 8.0f;
+        style.ScrollbarSize = 18.0f;
+        style.GrabMinSize = 24.0f;
+    }
+    ImGui::GetStyle() = style;
+}
+
+int UsesFingers() {
+    ImGuiIO &io = ImGui::GetIO();
+    return (io.ConfigFlags & ImGuiConfigFlags_IsTouchScreen) ||
+           PanelIsSheet(io.DisplaySize.x, io.DisplaySize.y);
+}
+
+// A finger drags the open panel's contents where a mouse turns the wheel: a drag that starts
+// off its controls (which Dear ImGui takes as the start of a window move, which the panel does
+// not allow) scrolls it instead.
+void ScrollByDrag() {
+    ImGuiContext &g = *ImGui::GetCurrentContext();
+    ImGuiWindow *window = ImGui::GetCurrentWindow();
+    if (g.ActiveId == window->MoveId && ImGui::IsMouseDragging(0, 0.0f))
+        ImGui::SetScrollY(window->Scroll.y - g.IO.MouseDelta.y);
 }
 
 } // namespace
@@ -199,16 +249,24 @@ void SetPanelFixedStep(double seconds) {
 void BuildPanel(const PanelReadout &readout, DemoCommandQueue &commands) {
     if (fixedStep > 0.0)
         ImGui::GetIO().DeltaTime = (float)fixedStep;
+    int fingers = UsesFingers();
+    SetFingerLayout(fingers);
     ImGui::NewFrame();
+    UseFingerStyle(fingers); // after NewFrame, which sets the font's size the rows are made from
     // Open, the panel is a strip down the window's left edge and the scene is drawn beside it
-    // (PanelStripWidth), never under it; it scrolls within the window's height and cannot be
-    // moved off-screen. Folded, it is a title bar over the scene's top-left corner.
+    // (PanelStripWidth), never under it; on a narrow window, a sheet across the top with the
+    // scene beneath. It scrolls within its height and cannot be moved off-screen. Folded, it is
+    // a title bar over the scene's top-left corner.
     ImVec2 display = ImGui::GetIO().DisplaySize;
-    float width = demoState.panelOpen ? PanelStripWidth(display.x) : CollapsedWidth;
+    int sheet = demoState.panelOpen && PanelIsSheet(display.x, display.y);
+    float width = sheet ? display.x
+                  : demoState.panelOpen ? PanelStripWidth(display.x)
+                                        : CollapsedWidth + (fingers ? CollapsedWidth / 2 : 0.0f);
     float margin = demoState.panelOpen ? 0.0f : PanelMargin;
     ImGui::SetNextWindowPos(ImVec2(margin, margin), ImGuiCond_Always);
     if (demoState.panelOpen)
-        ImGui::SetNextWindowSize(ImVec2(width, display.y), ImGuiCond_Always);
+        ImGui::SetNextWindowSize(ImVec2(width, sheet ? std::floor(display.y * SheetShare) : display.y),
+                                 ImGuiCond_Always);
     else
         ImGui::SetNextWindowSize(ImVec2(width, 0.0f), ImGuiCond_Always); // 0: fit the height
     ImGui::SetNextWindowCollapsed(!demoState.panelOpen, ImGuiCond_Always);
@@ -216,17 +274,40 @@ void BuildPanel(const PanelReadout &readout, DemoCommandQueue &commands) {
         ImGui::Begin(PanelTitle, nullptr,
                      ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoMove |
                          ImGuiWindowFlags_NoResize | ImGuiWindowFlags_HorizontalScrollbar);
+    // Folded, a click anywhere on the title bar opens the panel as its small arrow does: a
+    // finger cannot aim at the arrow.
+    ImGuiWindow *window = ImGui::GetCurrentWindow();
+    if (!demoState.panelOpen && !window->WantCollapseToggle && ImGui::IsMouseClicked(0) &&
+        window->TitleBarRect().Contains(ImGui::GetIO().MousePos))
+        window->WantCollapseToggle = true;
     // Collapsing or expanding by the title bar's arrow is the same as F1.
     if (ImGui::IsWindowCollapsed() == (demoState.panelOpen != 0))
         Queue(commands, CommandTogglePanel);
-    if (expanded)
+    if (expanded) {
         PanelContents(readout, commands);
+        if (fingers)
+            ScrollByDrag();
+    }
     ImGui::End();
     SideBySideLabels();
     ImGui::Render();
     unsigned long long digest = DigestOfDrawData(ImGui::GetDrawData());
     pictureChanged = digest != pictureDigest;
     pictureDigest = digest;
+}
+
+int PanelIsSheet(float displayWidth, float displayHeight) {
+    return displayWidth > 0.0f && displayWidth < 2 * PanelWidth && displayHeight > displayWidth;
+}
+
+int PanelSheetPixels(int drawableHeight) {
+    if (!ImGui::GetCurrentContext() || !demoState.panelOpen || drawableHeight <= 0)
+        return 0;
+    ImGuiIO &io = ImGui::GetIO();
+    if (!PanelIsSheet(io.DisplaySize.x, io.DisplaySize.y))
+        return 0;
+    float scale = io.DisplayFramebufferScale.y > 0.0f ? io.DisplayFramebufferScale.y : 1.0f;
+    return (int)(std::floor(drawableHeight / scale * SheetShare) * scale + 0.5f);
 }
 
 float PanelStripWidth(float displayWidth) {
@@ -242,6 +323,9 @@ int PanelStripPixels(int drawableWidth) {
     float scale = ImGui::GetIO().DisplayFramebufferScale.x;
     if (!(scale > 0.0f))
         scale = 1.0f;
+    ImVec2 display = ImGui::GetIO().DisplaySize;
+    if (PanelIsSheet(display.x, display.y))
+        return 0;
     float strip = PanelStripWidth(drawableWidth / scale) * scale;
     return (int)(strip + 0.5f);
 }

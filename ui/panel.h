@@ -44,8 +44,17 @@ void BuildPanel(const PanelReadout &readout, DemoCommandQueue &commands);
 float PanelStripWidth(float displayWidth);
 
 // The drawable pixels the open panel takes from the left of a window drawableWidth pixels wide;
-// 0 while it is folded to its title bar or there is no panel. The scene gets the rest.
+// 0 while it is folded to its title bar, is a sheet, or there is no panel. The scene gets the
+// rest.
 int PanelStripPixels(int drawableWidth);
+
+// 1 when the open panel is a sheet across the whole width of a window of this size (in the
+// panel's units): an upright one too narrow for the strip beside the scene, such as a phone's.
+int PanelIsSheet(float displayWidth, float displayHeight);
+
+// The drawable pixels the open sheet takes from the top of a window drawableHeight pixels high;
+// 0 when the panel is no sheet. The scene gets the rest, beneath it.
+int PanelSheetPixels(int drawableHeight);
 
 // Offers a key press to the panel: 1 when the panel takes it, so the key's own command must not
 // run: every key while a value is being typed into a slider, and the arrow keys while a slider

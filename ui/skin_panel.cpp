@@ -10,6 +10,7 @@
 #include "lab/vertex_inspector.h"
 #include "mesh/skin_mesh.h"
 #include "skinning/skinning.h"
+#include "ui/layout.h"
 #include "ui/sliders.h"
 #include "view/camera.h"
 
@@ -203,7 +204,7 @@ void Inspector(DemoCommandQueue &commands) {
     else
         ImGui::Text("Vertex %d, ring %d", seen.vertex, 1 + (seen.vertex - 1) / SkinRingSize);
     ImGui::SameLine();
-    if (ImGui::SmallButton("Drop"))
+    if (RowButton("Drop"))
         Queue(commands, CommandInspectVertex, -1);
     if (seen.influenceCount == 0) {
         ImGui::TextUnformatted("No bones: it keeps its rest position.");
@@ -259,7 +260,7 @@ void WeightSliders(DemoCommandQueue &commands) {
     const SkinVertex *skin =
         frameRecord.skin.size() == (size_t)SkinVertexCount ? frameRecord.skin.data() : noSkin;
     ImGui::BeginDisabled(HasBuiltInWeights(skin) != 0);
-    if (ImGui::SmallButton("Built-in weights"))
+    if (RowButton("Built-in weights"))
         Queue(commands, CommandRestoreWeights);
     ImGui::EndDisabled();
     for (int ring = FirstEditableRing; ring <= LastEditableRing; ++ring) {
@@ -272,35 +273,27 @@ void WeightSliders(DemoCommandQueue &commands) {
     }
 }
 
-// Keeps the next item on this line when width more pixels fit, else starts a new one.
-void SameLineIfFits(float width) {
-    float right = ImGui::GetWindowContentRegionMax().x;
-    ImGui::SameLine();
-    if (ImGui::GetCursorPosX() + width > right)
-        ImGui::NewLine();
-}
-
 // Buttons that put the chain in each preset pose, in the forward mode.
 void PoseButtons(DemoCommandQueue &commands) {
     ImGui::TextUnformatted("Pose");
     for (int p = 0; p < SkinPoseCount; ++p) {
         SameLineIfFits(ImGui::CalcTextSize(skinPoses[p].label).x +
                        2 * ImGui::GetStyle().FramePadding.x);
-        if (ImGui::SmallButton(skinPoses[p].label))
+        if (RowButton(skinPoses[p].label))
             Queue(commands, CommandSetPose, p);
     }
 }
 
-// Two to a row, in the columns of the display toggles above.
-void NextInTwoColumns(int k) {
+// Two to a row where they fit, in the columns of the display toggles above.
+void NextInTwoColumns(int k, const char *label) {
     if (k % 2)
-        ImGui::SameLine(ImGui::GetWindowWidth() / 2);
+        SecondColumnIfFits(ToggleWidth(label));
 }
 
 void MethodChoice(DemoCommandQueue &commands) {
     ImGui::TextUnformatted("Method (M)");
     for (int m = 0; m < SkinningMethodCount; ++m) {
-        NextInTwoColumns(m);
+        NextInTwoColumns(m, skinningMethods[m].label);
         if (ImGui::RadioButton(skinningMethods[m].label, demoState.skinningMethod == m))
             Queue(commands, CommandSetSkinningMethod, m);
     }
@@ -328,7 +321,7 @@ void ColourViewChoice(DemoCommandQueue &commands) {
             if (view.on)
                 Queue(commands, view.command);
     for (int k = 0; k < 3; ++k) {
-        NextInTwoColumns(k + 1);
+        NextInTwoColumns(k + 1, views[k].label);
         if (ImGui::RadioButton(views[k].label, views[k].on != 0) && !views[k].on)
             Queue(commands, views[k].command);
     }
@@ -379,7 +372,7 @@ void SkinningLabSection(DemoCommandQueue &commands) {
     WeightSliders(commands);
     ColourViewChoice(commands);
     ViewBox("Rest pose (G)", demoState.restPoseView, CommandToggleRestPoseView, commands);
-    ImGui::SameLine(ImGui::GetWindowWidth() / 2);
+    SecondColumnIfFits(ToggleWidth("Side by side (S)"));
     ViewBox("Side by side (S)", demoState.sideBySide, CommandToggleSideBySide, commands);
     if (demoState.weightsView)
         WeightsLegend();

@@ -24,8 +24,9 @@ Vec3d AboutY(const Vec3d &v, double degrees) {
 double ViewFieldOfView(const SceneViewport &view, int clientWidth, int clientHeight) {
     if (view.width <= 0 || view.height <= 0 || clientWidth <= 0 || clientHeight <= 0)
         return CameraFieldOfView;
-    if (view.width == clientWidth && view.height == clientHeight)
-        return CameraFieldOfView; // the whole window: the demo's own view
+    if (view.width == clientWidth && view.height == clientHeight &&
+        view.width * 3 >= view.height * 4)
+        return CameraFieldOfView; // the whole window, 4:3 or wider: the demo's own view
     double viewAspect = (double)view.width / view.height;
     // As much across as the whole window would take in, and never less than a 4:3 window does:
     // a tall window (a phone held upright) cuts the scene's sides even without a panel.

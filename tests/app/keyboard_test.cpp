@@ -271,16 +271,24 @@ TEST_F(Keyboard, PresetPosesSetTheirAnglesExactlyFromAnyModeAndHold) {
     EXPECT_EQ(bones[1].rotX, rotX);
 }
 
-// S shows every method side by side and stands the camera back far enough to fit the row; a
-// camera further back stays where it is, and so does the camera when the view goes off.
+// S shows every method side by side and stands the camera back far enough to fit the row, and
+// S off puts it back where S found it; a camera further back stays where it is, and so does one
+// moved while the row showed.
 TEST_F(Keyboard, SideBySideStandsTheCameraBackToFitTheRow) {
+    const double start = demoState.viewDistance;
     Press('S');
     EXPECT_EQ(demoState.sideBySide, 1);
     EXPECT_EQ(demoState.viewDistance, 20.0);
     Press('S');
     EXPECT_EQ(demoState.sideBySide, 0);
-    EXPECT_EQ(demoState.viewDistance, 20.0);
+    EXPECT_EQ(demoState.viewDistance, start);
+    Press('S');
+    demoState.viewDistance = 18.0; // the wheel, while the row shows
+    Press('S');
+    EXPECT_EQ(demoState.viewDistance, 18.0);
     demoState.viewDistance = 21.5;
+    Press('S');
+    EXPECT_EQ(demoState.viewDistance, 21.5);
     Press('S');
     EXPECT_EQ(demoState.viewDistance, 21.5);
 }

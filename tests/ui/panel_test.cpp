@@ -26,6 +26,7 @@
 #include "skinning/skinning.h"
 #include "tests/support/gl_state_probe.h"
 #include "tests/support/offscreen_gl.h"
+#include "ui/layout.h"
 #include "ui/panel.h"
 #include "view/camera.h"
 
@@ -79,6 +80,32 @@ class Panel : public ::testing::Test {
             }
         Frame(-100, -100, false);
         return found;
+    }
+
+    // The part of the window each control answers the pointer in, as the box around the points
+    // found on a grid of points stepX by stepY apart; the title bar's arrow left out.
+    static std::map<ImGuiID, ImRect> ControlAreas(float stepX, float stepY) {
+        std::map<ImGuiID, ImRect> areas;
+        for (int settle = 0; settle < 3; ++settle)
+            Frame(-100, -100, false);
+        ImGuiWindow *window = ImGui::FindWindowByName(PanelTitle);
+        ImRect panel = window->Rect();
+        float end = ImMin(panel.Max.y, window->DC.CursorMaxPos.y + ImGui::GetStyle().ItemSpacing.y);
+        for (float y = panel.Min.y + window->TitleBarHeight(); y < end; y += stepY)
+            for (float x = panel.Min.x; x < panel.Max.x; x += stepX) {
+                Frame(x, y, false);
+                Frame(x, y, false);
+                ImGuiID hovered = ImGui::GetCurrentContext()->HoveredId;
+                if (!hovered)
+                    continue;
+                ImRect point(x, y, x, y);
+                if (areas.count(hovered))
+                    areas[hovered].Add(point);
+                else
+                    areas[hovered] = point;
+            }
+        Frame(-100, -100, false);
+        return areas;
     }
 
     static ImGuiID ControlId(const char *label) {
@@ -186,8 +213,8 @@ TEST_F(Panel, EachToggleAndModeClickDoesWhatItsKeyDoes) {
     const Control controls[] = {
         {"Play (P)", 'P'},      {"Forward (F)", 'F'},       {"Inverse (I)", 'I'},
         {"Wireframe (T)", 'T'}, {"Bone markers (B)", 'B'},  {"Normals (N)", 'N'},
-        {"Textures (O)", 'O'},  {"Rotate camera (R)", 'R'}, {" + ", KeyPadPlus},
-        {" - ", KeyPadMinus},
+        {"Textures (O)", 'O'},  {"Rotate camera (R)", 'R'}, {"+", KeyPadPlus},
+        {"-", KeyPadMinus},
     };
     for (int modeKey : {0, (int)'F', (int)'I', (int)'P'}) {
         StartFrom(modeKey);
@@ -361,6 +388,53 @@ TEST_F(Panel, TitleBarArrowAndF1OpenAndCloseTheSamePanel) {
     EXPECT_EQ(demoState.panelOpen, 0);
     Frame(-100, -100, false);
     EXPECT_TRUE(window->Collapsed);
+    // Folded, a click anywhere on the title opens it, as a finger that misses the arrow would.
+    Click(ImVec2(window->Pos.x + window->Size.x - 20, window->Pos.y + window->TitleBarHeight() / 2));
+    EXPECT_EQ(demoState.panelOpen, 1);
+    Frame(-100, -100, false);
+    EXPECT_FALSE(window->Collapsed);
+}
+
+// At its width on a desktop window, the open panel needs no horizontal scrollbar for its rate
+// line, however long the idle one is.
+TEST_F(Panel, ItsIdleRateLineNeedsNoHorizontalScrollbar) {
+    StartFrom(0);
+    DemoCommandQueue commands = {};
+    for (int frame = 0; frame < 3; ++frame) // a window fits its contents a frame late
+        BuildPanel(PanelReadout{0.0, 1, 1, nullptr, 0}, commands);
+    ImGuiWindow *window = ImGui::FindWindowByName(PanelTitle);
+    EXPECT_EQ(window->Size.x, 330.0f);
+    EXPECT_EQ(window->ScrollMax.x, 0.0f);
+}
+
+// For fingers, on a window as narrow as a small phone's: the open panel is a sheet across it,
+// and every control of its rows and of the skinning lab is at least 40 pixels high; each check
+// box and radio button answers the pointer across its whole width, so none is covered by the
+// next on its row nor cut off by the panel's edge.
+TEST_F(Panel, ForFingersOnANarrowWindowEveryControlIsTallAndWhole) {
+    ImGuiIO &io = ImGui::GetIO();
+    io.ConfigFlags |= ImGuiConfigFlags_IsTouchScreen;
+    io.DisplaySize = ImVec2(320, 4000); // tall, so that the sheet holds every row unscrolled
+    StartFrom(0);
+    demoState.radiusView = 1; // opens the lab's header
+    const float step = 5;
+    std::map<ImGuiID, ImRect> areas = ControlAreas(2 * step, step);
+    EXPECT_EQ(ImGui::FindWindowByName(PanelTitle)->Size.x, 320.0f);
+    std::vector<std::string> toggles = {"Play (P)", "Forward (F)", "Inverse (I)",
+                                        "Wireframe (T)", "Bone markers (B)", "Normals (N)",
+                                        "Textures (O)", "Rotate camera (R)", "Nothing",
+                                        "Weights (W)", "Volume (V)", "Radius (D)",
+                                        "Rest pose (G)", "Side by side (S)"};
+    for (int m = 0; m < SkinningMethodCount; ++m)
+        toggles.push_back(skinningMethods[m].label);
+    for (const std::string &label : toggles) {
+        auto area = areas.find(ControlId(label.c_str()));
+        ASSERT_NE(area, areas.end()) << "no control " << label;
+        EXPECT_GE(area->second.GetWidth(), ToggleWidth(label.c_str()) - 2 * 2 * step) << label;
+    }
+    EXPECT_GE(areas.size(), 25u);
+    for (const auto &area : areas)
+        EXPECT_GE(area.second.GetHeight(), 40 - step) << area.first << " at y " << area.second.Min.y;
 }
 
 void DrawSceneFrame() {
@@ -442,10 +516,11 @@ bool Magenta(const Rgb &c) {
     return c.r > 200 && c.g < 80 && c.b > 200;
 }
 
-// With the panel open, the scene is drawn beside its strip, never under it: the whole limb and a
-// target behind it (z = -2) land inside the scene's part, where the GL really draws them, and the
-// mouse picks and drags in that part. At 800 x 600, at 320 x 240, where the panel may take
-// no more than half the width, and in a window taller than wide.
+// With the panel open, the scene is drawn beside its strip, or beneath its sheet, never under
+// it: the whole limb and a target behind it (z = -2) land inside the scene's part, where the GL
+// really draws them, and the mouse picks and drags in that part. At 800 x 600, at 320 x 240,
+// where the strip may take no more than half the width, and in a narrow window taller than
+// wide, where the panel is a sheet across the top.
 TEST_F(Panel, TheOpenPanelLeavesTheWholeSceneBesideItAndTheMouseWorksThere) {
     ASSERT_TRUE(UseOffscreenGl());
     InitGlState();
@@ -460,18 +535,27 @@ TEST_F(Panel, TheOpenPanelLeavesTheWholeSceneBesideItAndTheMouseWorksThere) {
         demoState.panelOpen = 1;
         ImGui::GetIO().DisplaySize = ImVec2((float)width, (float)height);
         Frame(-100, -100, false);
-        int strip = PanelStripPixels(width);
-        EXPECT_GT(strip, 0);
-        EXPECT_LE(strip, width / 2);
-        EXPECT_EQ(ImGui::FindWindowByName(PanelTitle)->Size.x, (float)strip);
-        demoState.sceneViewport = SceneViewport{strip, 0, width - strip, height};
+        const int strip = PanelStripPixels(width), sheet = PanelSheetPixels(height);
+        if (width < height) {
+            EXPECT_EQ(strip, 0);
+            EXPECT_GT(sheet, 0);
+            EXPECT_LE(sheet, height / 2);
+            EXPECT_EQ(ImGui::FindWindowByName(PanelTitle)->Size.x, (float)width);
+            EXPECT_EQ(ImGui::FindWindowByName(PanelTitle)->Size.y, (float)sheet);
+        } else {
+            EXPECT_GT(strip, 0);
+            EXPECT_LE(strip, width / 2);
+            EXPECT_EQ(sheet, 0);
+            EXPECT_EQ(ImGui::FindWindowByName(PanelTitle)->Size.x, (float)strip);
+        }
+        const int sceneWidth = width - strip, sceneHeight = height - sheet;
+        demoState.sceneViewport = SceneViewport{strip, sheet, sceneWidth, sceneHeight};
 
         // A click on vertex 19, where it shows in the scene's part, inspects it.
         UpdateFrame(frameRecord, demoState.viewAngle, SceneView());
         PixelPoint at;
-        ASSERT_TRUE(
-            ModelToPixels(SceneCamera(), skinVertices[19].position, width - strip, height, at));
-        HandleMouseDown(MouseLeft, 1, strip + (int)at.x, (int)at.y, 0);
+        ASSERT_TRUE(ModelToPixels(SceneCamera(), skinVertices[19].position, sceneWidth, sceneHeight, at));
+        HandleMouseDown(MouseLeft, 1, strip + (int)at.x, sheet + (int)at.y, 0);
         HandleMouseUp(MouseLeft);
         EXPECT_EQ(demoState.inspectedVertex, 19);
 
@@ -482,25 +566,25 @@ TEST_F(Panel, TheOpenPanelLeavesTheWholeSceneBesideItAndTheMouseWorksThere) {
         DrawScene(frameRecord);
         for (int i = 0; i <= SkinVertexCount; ++i) {
             Vector3 p = i < SkinVertexCount ? skinVertices[i].position : demoState.target;
-            ASSERT_TRUE(ModelToPixels(SceneCamera(), p, width - strip, height, at));
+            ASSERT_TRUE(ModelToPixels(SceneCamera(), p, sceneWidth, sceneHeight, at));
             EXPECT_GT(at.x, 0.0) << i;
-            EXPECT_LT(at.x, width - strip) << i;
+            EXPECT_LT(at.x, sceneWidth) << i;
             EXPECT_GT(at.y, 0.0) << i;
-            EXPECT_LT(at.y, height) << i;
+            EXPECT_LT(at.y, sceneHeight) << i;
         }
         // The GL drew the target's cross where the camera's numbers put it.
         bool crossSeen = false;
         for (int dy = -2; dy <= 2; ++dy)
             for (int dx = -2; dx <= 2; ++dx)
-                crossSeen |= Magenta(WindowPixel(strip + (int)at.x + dx, (int)at.y + dy, height));
+                crossSeen |= Magenta(WindowPixel(strip + (int)at.x + dx, sheet + (int)at.y + dy, height));
         EXPECT_TRUE(crossSeen);
 
         // A right drag 20 pixels down moves the target 20 pixels down the scene.
-        HandleMouseDown(MouseRight, 1, strip + 100, 100, 0);
-        HandleMouseMove(strip + 100, 120);
+        HandleMouseDown(MouseRight, 1, strip + 100, sheet + 50, 0);
+        HandleMouseMove(strip + 100, sheet + 70);
         HandleMouseUp(MouseRight);
         PixelPoint moved;
-        ASSERT_TRUE(ModelToPixels(SceneCamera(), demoState.target, width - strip, height, moved));
+        ASSERT_TRUE(ModelToPixels(SceneCamera(), demoState.target, sceneWidth, sceneHeight, moved));
         EXPECT_NEAR(moved.y - at.y, 20.0, 0.5);
         EXPECT_NEAR(moved.x, at.x, 0.5);
     }
