@@ -4,8 +4,12 @@
 #include "tests/gltf/tiny_gltf_writer.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -402,6 +406,101 @@ TEST(GltfHostile, EachIsRefusedWithOneLineNamingTheFileAndTheFault) {
         EXPECT_NE(error.find(c.fault), std::string::npos) << error;
         EXPECT_EQ(loaded.fileName, "kept"); // a refused file leaves what was there
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The program: a bad file is one line and exit code 2; a good one is posed and written out as
+// the loader poses it.
+
+struct ProgramRun {
+    int exitCode;
+    std::string errors;
+};
+
+ProgramRun RunProgram(const std::string &arguments, const std::string &folder) {
+    std::string errors = folder + "/stderr.txt";
+    std::string command = std::string(DEMO_BINARY) + " --headless --frames 1 --no-ui " +
+                          arguments + " >/dev/null 2>'" + errors + "'";
+    int status = std::system(command.c_str());
+    std::ifstream in(errors);
+    std::stringstream text;
+    text << in.rdbuf();
+    return ProgramRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, text.str()};
+}
+
+std::string TemporaryFolder() {
+    char pattern[] = "/tmp/gltf_tests_XXXXXX";
+    const char *made = mkdtemp(pattern);
+    return made ? made : "/tmp";
+}
+
+TEST(GltfProgram, EachHostileFileIsOneLineAndExitCode2) {
+    std::string folder = TemporaryFolder();
+    for (const HostileCase &c : HostileCases()) {
+        SCOPED_TRACE(c.name);
+        std::string path = folder + "/bad.gltf";
+        std::ofstream(path, std::ios::binary) << c.bytes;
+        ProgramRun run = RunProgram("--model '" + path + "'", folder);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_EQ(run.errors.rfind("skinning_demo: " + path + ": ", 0), 0u) << run.errors;
+        EXPECT_EQ(run.errors.find('\n'), run.errors.size() - 1) << run.errors;
+        EXPECT_NE(run.errors.find(c.fault), std::string::npos) << run.errors;
+    }
+    std::system(("rm -rf '" + folder + "'").c_str());
+}
+
+// The OBJ after the first frame: the loader's pose of clip 0 at the time held, vertex for
+// vertex, and the file's own triangles with their corners in the file's order.
+TEST(GltfProgram, ExportedMeshIsTheClipPosedAtTheTimeHeld) {
+    std::string folder = TemporaryFolder(), obj = folder + "/out.obj";
+    std::string model = ModelPath("RiggedSimple/RiggedSimple.gltf");
+    ProgramRun run = RunProgram("--model '" + model + "' --clip 0 --time 0.5 --export-obj '" +
+                                    obj + "'", folder);
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    LoadedModel loaded;
+    std::string error;
+    ASSERT_TRUE(LoadGltfFile(model, loaded, error)) << error;
+    std::vector<Vector3> expected = Posed(loaded, 0.5, 0);
+    std::ifstream in(obj);
+    std::string line;
+    std::vector<Vector3> written;
+    std::vector<std::vector<int>> faces;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::string kind;
+        words >> kind;
+        if (kind == "v") {
+            Vector3 v;
+            words >> v.x >> v.y >> v.z;
+            written.push_back(v);
+        } else if (kind == "f") {
+            std::vector<int> corners;
+            std::string corner;
+            while (words >> corner)
+                corners.push_back(std::atoi(corner.c_str()));
+            faces.push_back(corners);
+        }
+    }
+    ASSERT_EQ(written.size(), expected.size());
+    for (size_t v = 0; v < written.size(); ++v) {
+        ASSERT_NEAR(written[v].x, expected[v].x, 1e-5) << v;
+        ASSERT_NEAR(written[v].y, expected[v].y, 1e-5) << v;
+        ASSERT_NEAR(written[v].z, expected[v].z, 1e-5) << v;
+    }
+    // The file's first triangle, read straight from its index accessor.
+    nlohmann::json doc;
+    FilePositions(model, doc);
+    int accessor = doc["meshes"][0]["primitives"][0]["indices"];
+    const nlohmann::json &view = doc["bufferViews"][(int)doc["accessors"][accessor]["bufferView"]];
+    std::ifstream bin(model.substr(0, model.find_last_of('/') + 1) +
+                          doc["buffers"][0]["uri"].get<std::string>(),
+                      std::ios::binary);
+    bin.seekg((int)view.value("byteOffset", 0) + (int)doc["accessors"][accessor].value("byteOffset", 0));
+    uint16_t first[3];
+    bin.read((char *)first, sizeof first);
+    ASSERT_EQ(faces.size(), loaded.model.mesh.triangles.size());
+    EXPECT_EQ(faces[0], (std::vector<int>{first[0] + 1, first[1] + 1, first[2] + 1}));
+    std::system(("rm -rf '" + folder + "'").c_str());
 }
 
 } // namespace
