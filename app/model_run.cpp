@@ -24,8 +24,7 @@ int OpenModelOfOptions(const DemoOptions &options, const char *programName) {
         for (size_t c = 0; c < loaded.clips.size(); ++c)
             names += (c ? ", " : "") + loaded.clips[c].name;
         std::fprintf(stderr, "%s: %s: no clip '%s' (%s)\n", programName, options.modelFile,
-                     options.clip,
-                     names.empty() ? "it has none" : ("it has " + names).c_str());
+                     options.clip, names.empty() ? "it has none" : ("it has " + names).c_str());
         return 0;
     }
     ShowModel(std::move(loaded), clip);
@@ -48,8 +47,7 @@ int ExportObj(const char *path, const FrameRecord &record, const char *programNa
     for (const SkinVertex &v : record.skin) {
         double length = VectorLength(v.normal);
         double k = length > 0.0 ? 1.0 / length : 0.0;
-        std::fprintf(file, "vn %.6f %.6f %.6f\n", v.normal.x * k, v.normal.y * k,
-                     v.normal.z * k);
+        std::fprintf(file, "vn %.6f %.6f %.6f\n", v.normal.x * k, v.normal.y * k, v.normal.z * k);
     }
     // Stored corners run clockwise seen from the front (the limb's order, which a model's take
     // too): OBJ wants them the other way round.
@@ -69,13 +67,12 @@ void PrintModelStats(std::FILE *out) {
     if (!shownModel.active)
         return;
     const LoadedModel &loaded = shownModel.loaded;
-    std::fprintf(out,
-                 "model %s: %d vertices, %zu triangles, %d joints, %d influences per vertex at "
-                 "most, %d weights renormalised, clip %s, time %.3f s\n",
-                 loaded.fileName.c_str(), VertexCount(loaded.model.mesh),
-                 loaded.model.mesh.triangles.size(), JointCount(loaded.model.rig),
-                 loaded.maxInfluences, loaded.renormalisedVertices,
-                 shownModel.clip == GltfAllClips ? "all"
-                                                 : loaded.clips[shownModel.clip].name.c_str(),
-                 shownModel.time);
+    std::fprintf(
+        out,
+        "model %s: %d vertices, %zu triangles, %d joints, %d influences per vertex at "
+        "most, %d weights renormalised, clip %s, time %.3f s\n",
+        loaded.fileName.c_str(), VertexCount(loaded.model.mesh), loaded.model.mesh.triangles.size(),
+        JointCount(loaded.model.rig), loaded.maxInfluences, loaded.renormalisedVertices,
+        shownModel.clip == GltfAllClips ? "all" : loaded.clips[shownModel.clip].name.c_str(),
+        shownModel.time);
 }

@@ -12,8 +12,8 @@ namespace {
 
 Matrix4 FramingOf(const LoadedModel &loaded) {
     Vector3 low = loaded.boundsMin, high = loaded.boundsMax;
-    double extent = std::max({(double)high.x - low.x, (double)high.y - low.y,
-                              (double)high.z - low.z});
+    double extent =
+        std::max({(double)high.x - low.x, (double)high.y - low.y, (double)high.z - low.z});
     double scale = extent > 0.0 && std::isfinite(extent) ? FramedHeight / extent : 1.0;
     Matrix4 m = IdentityMatrix();
     m.m[0] = m.m[5] = m.m[10] = (float)scale;

@@ -8,8 +8,8 @@
 struct ShownModel {
     int active = 0;
     LoadedModel loaded;
-    int clip = -1;      // the clip played, GltfAllClips (-1) for every clip together
-    double time = 0.0;  // seconds on the clip's clock, which runs while demoState.playAnimation
+    int clip = -1;     // the clip played, GltfAllClips (-1) for every clip together
+    double time = 0.0; // seconds on the clip's clock, which runs while demoState.playAnimation
     // Model space into the scene: scaled to the limb's height and stood on the floor, centred
     // where the limb stands, so the camera that frames the limb frames the model.
     Matrix4 framing;

@@ -80,8 +80,8 @@ void SampleChannel(const GltfChannel &channel, double time, float out[4]) {
     case GltfCubicSpline: {
         // Hermite basis; the file's tangents are per unit of time, so they scale by the
         // interval.
-        const float *outTangent = a + width;           // key k's out-tangent
-        const float *inTangent = b - width;            // key k + 1's in-tangent
+        const float *outTangent = a + width; // key k's out-tangent
+        const float *inTangent = b - width;  // key k + 1's in-tangent
         double u2 = u * u, u3 = u2 * u;
         double h00 = 2 * u3 - 3 * u2 + 1, h10 = u3 - 2 * u2 + u, h01 = -2 * u3 + 3 * u2,
                h11 = u3 - u2;

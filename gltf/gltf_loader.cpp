@@ -127,9 +127,9 @@ const unsigned char *ViewBytes(const tinygltf::Model &gltf, int index, uint64_t 
     const std::vector<unsigned char> &data = gltf.buffers[view.buffer].data;
     uint64_t offset = view.byteOffset, size = view.byteLength;
     if (offset > data.size() || size > data.size() - offset)
-        throw Fault{"buffer view " + std::to_string(index) + " (bytes " + Number((long long)offset) +
-                    " to " + Number((long long)(offset + size)) + ") runs past its buffer of " +
-                    Number((long long)data.size()) + " bytes"};
+        throw Fault{"buffer view " + std::to_string(index) + " (bytes " +
+                    Number((long long)offset) + " to " + Number((long long)(offset + size)) +
+                    ") runs past its buffer of " + Number((long long)data.size()) + " bytes"};
     length = size;
     return data.data() + offset;
 }
@@ -137,8 +137,8 @@ const unsigned char *ViewBytes(const tinygltf::Model &gltf, int index, uint64_t 
 // Reads count elements of width components each from view bytes at offset with stride into
 // out[element * width + component]; every element must lie within the view.
 void ReadElements(const unsigned char *bytes, uint64_t length, uint64_t offset, uint64_t stride,
-                  uint64_t count, int width, int componentType, bool normalized,
-                  double *out, const std::string &what) {
+                  uint64_t count, int width, int componentType, bool normalized, double *out,
+                  const std::string &what) {
     uint64_t elementSize = (uint64_t)width * ComponentSize(componentType);
     if (count == 0)
         return;
@@ -157,8 +157,8 @@ void ReadElements(const unsigned char *bytes, uint64_t length, uint64_t offset, 
 
 // What an accessor may hold to be read as one thing: its components, and its component types.
 struct AccessorRule {
-    std::vector<int> types;          // TINYGLTF_TYPE_..., any of them
-    std::vector<int> componentTypes; // plain floats and integers
+    std::vector<int> types;           // TINYGLTF_TYPE_..., any of them
+    std::vector<int> componentTypes;  // plain floats and integers
     std::vector<int> normalizedTypes; // integer types that must be normalised
 };
 
@@ -328,8 +328,8 @@ int SameMatrix(const Matrix4 &a, const Matrix4 &b) {
 // ---------------------------------------------------------------------------------------------
 // Images: tinygltf hands each one's bytes here; they are decoded once, as RGBA.
 
-bool DecodeImage(tinygltf::Image *image, const int, std::string *err, std::string *,
-                 int, int, const unsigned char *bytes, int size, void *userData) {
+bool DecodeImage(tinygltf::Image *image, const int, std::string *err, std::string *, int, int,
+                 const unsigned char *bytes, int size, void *userData) {
     const tinygltf::Model *gltf = (const tinygltf::Model *)userData;
     if (image->bufferView >= 0) {
         // tinygltf does not check an image's buffer view against its buffer: done here before
@@ -388,10 +388,10 @@ void RefuseExtensions(const tinygltf::Model &gltf) {
 struct Builder {
     const tinygltf::Model &gltf;
     LoadedModel &out;
-    std::vector<int> parentOf;    // per node
-    std::vector<int> jointOf;     // per node: its rig joint, -1 when not in the rig
-    std::vector<int> ibmSet;      // per rig joint: its inverse bind was given by a use
-    std::vector<char> hasNormal;  // per vertex
+    std::vector<int> parentOf;   // per node
+    std::vector<int> jointOf;    // per node: its rig joint, -1 when not in the rig
+    std::vector<int> ibmSet;     // per rig joint: its inverse bind was given by a use
+    std::vector<char> hasNormal; // per vertex
 
     Builder(const tinygltf::Model &g, LoadedModel &o) : gltf(g), out(o) {}
 
@@ -465,9 +465,9 @@ struct Builder {
             if (!source.scale.empty() && source.scale.size() != 3)
                 throw Fault{"node " + std::to_string(node) + "'s scale is not 3 numbers"};
             if (!source.translation.empty())
-                rest.translation = Vector3{(float)source.translation[0],
-                                           (float)source.translation[1],
-                                           (float)source.translation[2]};
+                rest.translation =
+                    Vector3{(float)source.translation[0], (float)source.translation[1],
+                            (float)source.translation[2]};
             if (!source.rotation.empty()) {
                 const std::vector<double> &q = source.rotation;
                 double length = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3]);
@@ -477,8 +477,8 @@ struct Builder {
                                            (float)(q[1] / length), (float)(q[2] / length)};
             }
             if (!source.scale.empty())
-                rest.scale = Vector3{(float)source.scale[0], (float)source.scale[1],
-                                     (float)source.scale[2]};
+                rest.scale =
+                    Vector3{(float)source.scale[0], (float)source.scale[1], (float)source.scale[2]};
             rest.matrix = ComposeTransform(rest.translation, rest.rotation, rest.scale);
         }
         for (float v : rest.matrix.m)
@@ -531,8 +531,8 @@ struct Builder {
     // joint (the first of the shallowest), which is where the skin's motion starts.
     void SkinJoints(int skinIndex, std::vector<int> &joints, int &root) {
         if (skinIndex < 0 || (size_t)skinIndex >= gltf.skins.size())
-            throw Fault{"a mesh node names skin " + std::to_string(skinIndex) + ", past the file's " +
-                        std::to_string(gltf.skins.size())};
+            throw Fault{"a mesh node names skin " + std::to_string(skinIndex) +
+                        ", past the file's " + std::to_string(gltf.skins.size())};
         const tinygltf::Skin &skin = gltf.skins[skinIndex];
         std::string name = "skin " + std::to_string(skinIndex);
         if (skin.joints.empty())
@@ -547,9 +547,8 @@ struct Builder {
                                 AccessorRule{{TINYGLTF_TYPE_MAT4}, {Float}, {}}, GltfMaxJoints,
                                 width, count, name + "'s inverse bind matrices");
             if (count < skin.joints.size())
-                throw Fault{name + " has " + std::to_string(count) +
-                            " inverse bind matrices for " + std::to_string(skin.joints.size()) +
-                            " joints"};
+                throw Fault{name + " has " + std::to_string(count) + " inverse bind matrices for " +
+                            std::to_string(skin.joints.size()) + " joints"};
         }
         joints.clear();
         root = -1;
@@ -581,7 +580,7 @@ struct Builder {
         }
         if (prim.extensions.count("KHR_draco_mesh_compression"))
             throw Fault{name + " uses KHR_draco_mesh_compression (Draco mesh compression), which "
-                        "this program does not read"};
+                               "this program does not read"};
         auto attribute = [&](const char *key) {
             auto it = prim.attributes.find(key);
             return it == prim.attributes.end() ? -1 : it->second;
@@ -617,8 +616,8 @@ struct Builder {
         }
         if (attribute("TEXCOORD_0") >= 0) {
             uvs = ReadAccessor(gltf, attribute("TEXCOORD_0"),
-                               AccessorRule{{TINYGLTF_TYPE_VEC2}, {Float}, {UByte, UShort}},
-                               count, width, c2, name + "'s TEXCOORD_0");
+                               AccessorRule{{TINYGLTF_TYPE_VEC2}, {Float}, {UByte, UShort}}, count,
+                               width, c2, name + "'s TEXCOORD_0");
             if (c2 != count)
                 throw Fault{name + "'s TEXCOORD_0 has " + std::to_string(c2) + " elements for " +
                             std::to_string(count) + " positions"};
@@ -628,8 +627,7 @@ struct Builder {
         if (prim.indices >= 0) {
             indices = ReadAccessor(gltf, prim.indices,
                                    AccessorRule{{TypeScalar}, {UByte, UShort, UInt}, {}},
-                                   (uint64_t)GltfMaxVertices * 12, width, c2,
-                                   name + "'s indices");
+                                   (uint64_t)GltfMaxVertices * 12, width, c2, name + "'s indices");
         } else {
             indices.resize(count);
             for (uint64_t k = 0; k < count; ++k)
@@ -664,19 +662,20 @@ struct Builder {
                 std::string j = "JOINTS_" + std::to_string(set);
                 std::string w = "WEIGHTS_" + std::to_string(set);
                 if (attribute(j.c_str()) < 0 || attribute(w.c_str()) < 0)
-                    throw Fault{name + " has a skin but no " +
-                                (attribute(j.c_str()) < 0 ? j : w)};
+                    throw Fault{name + " has a skin but no " + (attribute(j.c_str()) < 0 ? j : w)};
                 uint64_t cj = 0, cw = 0;
                 int wj = 0, ww = 0;
-                std::vector<double> js = ReadAccessor(
-                    gltf, attribute(j.c_str()), AccessorRule{{TINYGLTF_TYPE_VEC4}, {UByte, UShort}, {}},
-                    count, wj, cj, name + "'s " + j);
-                std::vector<double> ws = ReadAccessor(
-                    gltf, attribute(w.c_str()),
-                    AccessorRule{{TINYGLTF_TYPE_VEC4}, {Float}, {UByte, UShort}}, count, ww, cw,
-                    name + "'s " + w);
+                std::vector<double> js =
+                    ReadAccessor(gltf, attribute(j.c_str()),
+                                 AccessorRule{{TINYGLTF_TYPE_VEC4}, {UByte, UShort}, {}}, count, wj,
+                                 cj, name + "'s " + j);
+                std::vector<double> ws =
+                    ReadAccessor(gltf, attribute(w.c_str()),
+                                 AccessorRule{{TINYGLTF_TYPE_VEC4}, {Float}, {UByte, UShort}},
+                                 count, ww, cw, name + "'s " + w);
                 if (cj != count || cw != count)
-                    throw Fault{name + "'s " + j + " or " + w + " does not have one element per "
+                    throw Fault{name + "'s " + j + " or " + w +
+                                " does not have one element per "
                                 "vertex"};
                 for (int v = 0; v < n; ++v)
                     for (int k = 0; k < 4; ++k) {
@@ -722,15 +721,15 @@ struct Builder {
         }
 
         for (int v = 0; v < n; ++v) {
-            mesh.restPositions.push_back(Vector3{(float)positions[v * 3], (float)positions[v * 3 + 1],
-                                                 (float)positions[v * 3 + 2]});
-            mesh.restNormals.push_back(normals.empty()
-                                           ? Vector3{0, 0, 0}
-                                           : Vector3{(float)normals[v * 3], (float)normals[v * 3 + 1],
-                                                     (float)normals[v * 3 + 2]});
+            mesh.restPositions.push_back(Vector3{
+                (float)positions[v * 3], (float)positions[v * 3 + 1], (float)positions[v * 3 + 2]});
+            mesh.restNormals.push_back(normals.empty() ? Vector3{0, 0, 0}
+                                                       : Vector3{(float)normals[v * 3],
+                                                                 (float)normals[v * 3 + 1],
+                                                                 (float)normals[v * 3 + 2]});
             hasNormal.push_back(!normals.empty());
-            mesh.texCoords.push_back(uvs.empty() ? TexCoord{0, 0}
-                                                 : TexCoord{(float)uvs[v * 2], (float)uvs[v * 2 + 1]});
+            mesh.texCoords.push_back(
+                uvs.empty() ? TexCoord{0, 0} : TexCoord{(float)uvs[v * 2], (float)uvs[v * 2 + 1]});
             mesh.influences.push_back(influences[v]);
         }
         if (!uvs.empty() && out.texture.rgba.empty())
@@ -829,7 +828,8 @@ struct Builder {
             int any = 0;
             for (size_t c = 0; c < animation.channels.size(); ++c) {
                 const tinygltf::AnimationChannel &channel = animation.channels[c];
-                std::string name = "animation " + std::to_string(a) + " channel " + std::to_string(c);
+                std::string name =
+                    "animation " + std::to_string(a) + " channel " + std::to_string(c);
                 if (channel.target_node < 0 || (size_t)channel.target_node >= gltf.nodes.size())
                     throw Fault{name + " targets node " + std::to_string(channel.target_node) +
                                 ", not one of the file's " + std::to_string(gltf.nodes.size())};
@@ -868,11 +868,12 @@ struct Builder {
                 int size = path == GltfRotation ? 4 : 3;
                 AccessorRule rule{{path == GltfRotation ? TINYGLTF_TYPE_VEC4 : TINYGLTF_TYPE_VEC3},
                                   {Float},
-                                  path == GltfRotation ? std::vector<int>{Byte, UByte, Short, UShort}
-                                                       : std::vector<int>{}};
-                std::vector<double> v = ReadAccessor(gltf, sampler.output, rule,
-                                                     (uint64_t)GltfMaxKeys * 3, width, values,
-                                                     name + "'s values");
+                                  path == GltfRotation
+                                      ? std::vector<int>{Byte, UByte, Short, UShort}
+                                      : std::vector<int>{}};
+                std::vector<double> v =
+                    ReadAccessor(gltf, sampler.output, rule, (uint64_t)GltfMaxKeys * 3, width,
+                                 values, name + "'s values");
                 uint64_t wanted = out1.interpolation == GltfCubicSpline ? keys * 3 : keys;
                 if (keys == 0 || values != wanted)
                     throw Fault{name + " has " + std::to_string(values) + " values for " +
@@ -992,8 +993,8 @@ std::string CheckWholeNumbers(const unsigned char *bytes, size_t size, bool bina
                 std::string shown = value->is_number_integer()
                                         ? std::to_string(value->get<long long>())
                                         : std::string("not a whole number");
-                return std::string(array[1]) + " " + std::to_string(k) + "'s " + property +
-                       " is " + shown + ", not a whole number from 0";
+                return std::string(array[1]) + " " + std::to_string(k) + "'s " + property + " is " +
+                       shown + ", not a whole number from 0";
             }
         }
     }
@@ -1044,8 +1045,8 @@ int LoadGltfBytes(const unsigned char *bytes, size_t size, const std::string &ba
     reader.SetImageLoader(DecodeImage, &gltf);
     std::string err, warn;
     bool binary = size >= 4 && std::memcmp(bytes, "glTF", 4) == 0;
-    bool read = binary ? reader.LoadBinaryFromMemory(&gltf, &err, &warn, bytes,
-                                                     (unsigned int)size, baseFolder)
+    bool read = binary ? reader.LoadBinaryFromMemory(&gltf, &err, &warn, bytes, (unsigned int)size,
+                                                     baseFolder)
                        : reader.LoadASCIIFromString(&gltf, &err, &warn, (const char *)bytes,
                                                     (unsigned int)size, baseFolder);
     // tinygltf skips some malformed parts (a channel without its node) and only says so in err;
@@ -1054,7 +1055,8 @@ int LoadGltfBytes(const unsigned char *bytes, size_t size, const std::string &ba
     for (size_t at = 0; at < err.size();) {
         size_t end = std::min(err.find('\n', at), err.size());
         std::string line = err.substr(at, end - at);
-        if (!line.empty() && line.find("'inverseBindMatrices' property is missing") == std::string::npos)
+        if (!line.empty() &&
+            line.find("'inverseBindMatrices' property is missing") == std::string::npos)
             complaints += line + "\n";
         at = end + 1;
     }

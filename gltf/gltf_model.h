@@ -74,13 +74,13 @@ struct LoadedModel {
     std::vector<int> jointNode;      // each rig joint's node, -1 for a twin
     std::vector<GltfClip> clips;
     std::vector<GltfPrimitive> primitives;
-    int maxInfluences = 0;         // the most joints of positive weight on one vertex
-    int renormalisedVertices = 0;  // whose weights summed to more than 0.002 away from 1
-    int zeroWeightVertices = 0;    // whose weights were all zero: they follow the skin's root
-    int ignoredMorphChannels = 0;  // animation channels of morph target weights, not played
-    int skinnedMeshes = 0;         // drawn mesh nodes with a skin
-    GltfTexture texture;           // the first textured primitive's base colour, or empty
-    Vector3 boundsMin, boundsMax;  // of the mesh posed at rest
+    int maxInfluences = 0;          // the most joints of positive weight on one vertex
+    int renormalisedVertices = 0;   // whose weights summed to more than 0.002 away from 1
+    int zeroWeightVertices = 0;     // whose weights were all zero: they follow the skin's root
+    int ignoredMorphChannels = 0;   // animation channels of morph target weights, not played
+    int skinnedMeshes = 0;          // drawn mesh nodes with a skin
+    GltfTexture texture;            // the first textured primitive's base colour, or empty
+    Vector3 boundsMin, boundsMax;   // of the mesh posed at rest
     std::vector<std::string> notes; // what was left out, one sentence each
 };
 

@@ -21,9 +21,8 @@ void ModelSection(DemoCommandQueue &commands) {
     for (const std::string &note : loaded.notes)
         ImGui::TextWrapped("%s", note.c_str());
 
-    std::string current = shownModel.clip == GltfAllClips
-                              ? std::string("Every clip together")
-                              : loaded.clips[shownModel.clip].name;
+    std::string current = shownModel.clip == GltfAllClips ? std::string("Every clip together")
+                                                          : loaded.clips[shownModel.clip].name;
     if (!loaded.clips.empty() && ImGui::BeginCombo("Clip", current.c_str())) {
         if (ImGui::Selectable("Every clip together", shownModel.clip == GltfAllClips))
             QueueCommand(commands, DemoCommand{CommandSetModelClip, GltfAllClips, 0.0, Vector3{}});

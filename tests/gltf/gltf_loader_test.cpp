@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 namespace {
 
@@ -58,13 +58,12 @@ struct SkinnedTriangle {
     std::string Json(const std::string &meshNode, const std::string &otherNodes,
                      const std::string &skin, const std::string &more = "",
                      const std::string &sceneNodes = "0", const std::string &otherMeshes = "") {
-        return file.Json(
-            "\"scene\":0,\"scenes\":[{\"nodes\":[" + sceneNodes + "]}],\"nodes\":[" + meshNode +
-            (otherNodes.empty() ? "" : "," + otherNodes) +
-            "],\"meshes\":[{\"primitives\":[{\"attributes\":{\"POSITION\":" +
-            std::to_string(position) + ",\"JOINTS_0\":" + std::to_string(joints) +
-            ",\"WEIGHTS_0\":" + std::to_string(weights) + extraAttributes + "}}]}" + otherMeshes +
-            "],\"skins\":[" + skin + "]" + more);
+        return file.Json("\"scene\":0,\"scenes\":[{\"nodes\":[" + sceneNodes + "]}],\"nodes\":[" +
+                         meshNode + (otherNodes.empty() ? "" : "," + otherNodes) +
+                         "],\"meshes\":[{\"primitives\":[{\"attributes\":{\"POSITION\":" +
+                         std::to_string(position) + ",\"JOINTS_0\":" + std::to_string(joints) +
+                         ",\"WEIGHTS_0\":" + std::to_string(weights) + extraAttributes + "}}]}" +
+                         otherMeshes + "],\"skins\":[" + skin + "]" + more);
     }
 };
 
@@ -79,8 +78,10 @@ std::string OneJointAnimated(const char *path, const char *interpolation,
     return t.Json("{\"mesh\":0,\"skin\":0,\"children\":[1]}", "{}", "{\"joints\":[1]}",
                   ",\"animations\":[{\"samplers\":[{\"input\":" + std::to_string(input) +
                       ",\"output\":" + std::to_string(output) + ",\"interpolation\":\"" +
-                      interpolation + "\"}],\"channels\":[{\"sampler\":0,\"target\":{\"node\":1,"
-                      "\"path\":\"" + path + "\"}}]}]");
+                      interpolation +
+                      "\"}],\"channels\":[{\"sampler\":0,\"target\":{\"node\":1,"
+                      "\"path\":\"" +
+                      path + "\"}}]}]");
 }
 
 std::string StepFile() {
@@ -97,8 +98,7 @@ std::string CubicFile() {
 // From no turn to a quarter turn about z written with the opposite sign: halfway is an eighth
 // of a turn the short way, not three eighths the long way.
 std::string SlerpFile() {
-    return OneJointAnimated("rotation", "LINEAR", {0, 1},
-                            {0, 0, 0, 1, 0, 0, -(float)S, -(float)S});
+    return OneJointAnimated("rotation", "LINEAR", {0, 1}, {0, 0, 0, 1, 0, 0, -(float)S, -(float)S});
 }
 
 // POSITION's second vertex replaced through a sparse part.
@@ -135,11 +135,12 @@ std::string EightInfluencesFile() {
     SkinnedTriangle t(j0, w0);
     int joints1 = t.file.Data(j1, 5123, "VEC4", 4);
     int weights1 = t.file.Floats(w1, "VEC4", 4);
-    t.extraAttributes = ",\"JOINTS_1\":" + std::to_string(joints1) +
-                        ",\"WEIGHTS_1\":" + std::to_string(weights1);
+    t.extraAttributes =
+        ",\"JOINTS_1\":" + std::to_string(joints1) + ",\"WEIGHTS_1\":" + std::to_string(weights1);
     std::string nodes, joints;
     for (int k = 0; k < 8; ++k) {
-        nodes += std::string(k ? "," : "") + "{\"translation\":[" + std::to_string(k + 1) + ",0,0]}";
+        nodes +=
+            std::string(k ? "," : "") + "{\"translation\":[" + std::to_string(k + 1) + ",0,0]}";
         joints += std::string(k ? "," : "") + std::to_string(k + 1);
     }
     return t.Json("{\"mesh\":0,\"skin\":0}", nodes, "{\"joints\":[" + joints + "]}");
@@ -156,8 +157,9 @@ template <typename W> std::string IntegerWeightsFile(int componentType, W low, W
     int weights = file.Data(w, componentType, "VEC4", 4, 1);
     return file.Json("\"nodes\":[{\"mesh\":0,\"skin\":0},{\"translation\":[1,0,0]},"
                      "{\"translation\":[0,1,0]}],\"meshes\":[{\"primitives\":[{\"attributes\":{"
-                     "\"POSITION\":" + std::to_string(position) + ",\"JOINTS_0\":" +
-                     std::to_string(joints) + ",\"WEIGHTS_0\":" + std::to_string(weights) +
+                     "\"POSITION\":" +
+                     std::to_string(position) + ",\"JOINTS_0\":" + std::to_string(joints) +
+                     ",\"WEIGHTS_0\":" + std::to_string(weights) +
                      "}}]}],\"skins\":[{\"joints\":[1,2]}]");
 }
 
@@ -184,8 +186,8 @@ std::string MeshNodeTransformFile() {
     SkinnedTriangle t({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0});
     return t.Json("{\"mesh\":0,\"skin\":0,\"translation\":[100,0,0]}",
                   "{},{\"mesh\":1,\"translation\":[5,0,0]}", "{\"joints\":[1]}", "", "0,1,2",
-                  ",{\"primitives\":[{\"attributes\":{\"POSITION\":" +
-                      std::to_string(t.position) + "}}]}");
+                  ",{\"primitives\":[{\"attributes\":{\"POSITION\":" + std::to_string(t.position) +
+                      "}}]}");
 }
 
 // Two branching joints under a node that is no joint, moved (0, 10, 0): joint 1 at (1, 0, 0)
@@ -194,14 +196,14 @@ std::string MeshNodeTransformFile() {
 // follows the skin's root, joint 1 (the first of the two topmost).
 std::string CommonRootFile() {
     SkinnedTriangle t({0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0});
-    std::vector<float> ibm = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, -1, -9, 0, 1,
-                              1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1, -10, 0, 1};
+    std::vector<float> ibm = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, -1, -9,  0, 1,
+                              1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1,  -10, 0, 1};
     int ibms = t.file.Floats(ibm, "MAT4", 16);
     return t.Json("{\"mesh\":0,\"skin\":0}",
                   "{\"translation\":[1,0,0]},{\"translation\":[-1,0,0]},"
                   "{\"translation\":[0,10,0],\"children\":[1,2]}",
-                  "{\"joints\":[1,2],\"inverseBindMatrices\":" + std::to_string(ibms) + "}",
-                  "", "0,3");
+                  "{\"joints\":[1,2],\"inverseBindMatrices\":" + std::to_string(ibms) + "}", "",
+                  "0,3");
 }
 
 struct GeneratedCase {
@@ -225,25 +227,48 @@ TEST(GltfGenerated, PosedVerticesMatchTheirClosedForms) {
         {"step holds the earlier key", StepFile, 0.5, {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, 0},
         {"step reaches the last key", StepFile, 1.0, {{3, 0, 0}, {2, 1, 0}, {2, 0, 1}}, 0},
         {"times past the end are clamped", StepFile, 7.0, {{3, 0, 0}, {2, 1, 0}, {2, 0, 1}}, 0},
-        {"cubic spline tangents scale by the interval", CubicFile, 1.0,
-         {{1.25f, 0, -0.75f}, {0.25f, 1, -0.75f}, {0.25f, 0, 0.25f}}, 0},
+        {"cubic spline tangents scale by the interval",
+         CubicFile,
+         1.0,
+         {{1.25f, 0, -0.75f}, {0.25f, 1, -0.75f}, {0.25f, 0, 0.25f}},
+         0},
         {"slerp takes the short way", SlerpFile, 0.5, {{c, c, 0}, {-c, c, 0}, {0, 0, 1}}, 0},
         {"sparse replaces an element", SparseFile, 0.0, {{1, 0, 0}, {5, 5, 5}, {0, 0, 1}}, 0},
-        {"eight influences all count", EightInfluencesFile, 0.0,
-         {{5.9f, 0, 0}, {4.9f, 1, 0}, {4.9f, 0, 1}}, 0},
-        {"normalised unsigned byte weights", UByteWeights, 0.0,
-         {{1.2f, 0.8f, 0}, {0.2f, 1.8f, 0}, {0.2f, 0.8f, 1}}, 0},
-        {"normalised unsigned short weights", UShortWeights, 0.0,
-         {{1.2f, 0.8f, 0}, {0.2f, 1.8f, 0}, {0.2f, 0.8f, 1}}, 0},
-        {"weights summing to 2 are halved", UnnormalisedFile, 0.0,
-         {{1.5f, 0.5f, 0}, {0.5f, 1.5f, 0}, {0.5f, 0.5f, 1}}, 3},
-        {"a joint's scale, turn and move compose as T R S", ScaledJointFile, 0.0,
-         {{0, 3, 0}, {-1, 1, 0}, {0, 1, 1}}, 0},
+        {"eight influences all count",
+         EightInfluencesFile,
+         0.0,
+         {{5.9f, 0, 0}, {4.9f, 1, 0}, {4.9f, 0, 1}},
+         0},
+        {"normalised unsigned byte weights",
+         UByteWeights,
+         0.0,
+         {{1.2f, 0.8f, 0}, {0.2f, 1.8f, 0}, {0.2f, 0.8f, 1}},
+         0},
+        {"normalised unsigned short weights",
+         UShortWeights,
+         0.0,
+         {{1.2f, 0.8f, 0}, {0.2f, 1.8f, 0}, {0.2f, 0.8f, 1}},
+         0},
+        {"weights summing to 2 are halved",
+         UnnormalisedFile,
+         0.0,
+         {{1.5f, 0.5f, 0}, {0.5f, 1.5f, 0}, {0.5f, 0.5f, 1}},
+         3},
+        {"a joint's scale, turn and move compose as T R S",
+         ScaledJointFile,
+         0.0,
+         {{0, 3, 0}, {-1, 1, 0}, {0, 1, 1}},
+         0},
         {"the skinned mesh node's transform is ignored, a plain one's is not",
-         MeshNodeTransformFile, 0.0,
-         {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {6, 0, 0}, {5, 1, 0}, {5, 0, 1}}, 0},
+         MeshNodeTransformFile,
+         0.0,
+         {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {6, 0, 0}, {5, 1, 0}, {5, 0, 1}},
+         0},
         {"joints under a common root that is no joint, unweighted vertex follows the root",
-         CommonRootFile, 0.0, {{1, 1, 0}, {0, 1, 0}, {0, 1, 1}}, 0},
+         CommonRootFile,
+         0.0,
+         {{1, 1, 0}, {0, 1, 0}, {0, 1, 1}},
+         0},
     };
     for (const GeneratedCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -278,7 +303,8 @@ std::vector<Vector3> FilePositions(const std::string &path, nlohmann::json &doc)
     std::string bin = path.substr(0, path.find_last_of('/') + 1) +
                       doc["buffers"][(int)view["buffer"]]["uri"].get<std::string>();
     std::ifstream binary(bin, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(binary)), std::istreambuf_iterator<char>());
+    std::vector<char> bytes((std::istreambuf_iterator<char>(binary)),
+                            std::istreambuf_iterator<char>());
     size_t start = view.value("byteOffset", 0) + a.value("byteOffset", 0);
     size_t stride = view.value("byteStride", 12);
     std::vector<Vector3> out((size_t)a["count"]);
@@ -294,7 +320,8 @@ TEST(GltfShippedModels, AtRestTheMeshIsTheRootMatrixTimesItsPositions) {
         const char *file;
         int clips;
         int renormalised;
-    } rows[] = {{"RiggedSimple/RiggedSimple.gltf", 2, 0}, {"RiggedFigure/RiggedFigure.gltf", 19, 31}};
+    } rows[] = {{"RiggedSimple/RiggedSimple.gltf", 2, 0},
+                {"RiggedFigure/RiggedFigure.gltf", 19, 31}};
     for (const Row &row : rows) {
         SCOPED_TRACE(row.file);
         LoadedModel loaded;
@@ -373,22 +400,32 @@ std::vector<HostileCase> HostileCases() {
          SkinnedTriangle({0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0})
              .Json("{\"mesh\":0,\"skin\":0}", "{}", "{\"joints\":[1]}"),
          "names joint 3, past its skin's 1 joints"},
-        {"a node cycle", Replace(good, "\"scale\":[2,1,1]}", "\"scale\":[2,1,1],\"children\":[2]},{\"children\":[1]}"),
+        {"a node cycle",
+         Replace(good, "\"scale\":[2,1,1]}",
+                 "\"scale\":[2,1,1],\"children\":[2]},{\"children\":[1]}"),
          "cycle"},
-        {"an accessor past its buffer", Replace(good, "\"count\":3,\"type\":\"VEC3\"", "\"count\":300,\"type\":\"VEC3\""),
+        {"an accessor past its buffer",
+         Replace(good, "\"count\":3,\"type\":\"VEC3\"", "\"count\":300,\"type\":\"VEC3\""),
          "runs past its buffer view"},
-        {"a huge count", Replace(good, "\"count\":3,\"type\":\"VEC3\"", "\"count\":4000000000,\"type\":\"VEC3\""),
+        {"a huge count",
+         Replace(good, "\"count\":3,\"type\":\"VEC3\"", "\"count\":4000000000,\"type\":\"VEC3\""),
          "more than 1,000,000 vertices"},
-        {"a negative offset", Replace(good, "\"componentType\":5126,\"count\":3,\"type\":\"VEC3\"",
-                                      "\"byteOffset\":-8,\"componentType\":5126,\"count\":3,\"type\":\"VEC3\""),
+        {"a negative offset",
+         Replace(good, "\"componentType\":5126,\"count\":3,\"type\":\"VEC3\"",
+                 "\"byteOffset\":-8,\"componentType\":5126,\"count\":3,\"type\":\"VEC3\""),
          "accessor 0's byteOffset is -8"},
-        {"a negative sparse offset", Replace(SparseFile(), "\"componentType\":5123}", "\"componentType\":5123,\"byteOffset\":-4}"),
+        {"a negative sparse offset",
+         Replace(SparseFile(), "\"componentType\":5123}",
+                 "\"componentType\":5123,\"byteOffset\":-4}"),
          "negative byte offset"},
         {"a channel without a node", Replace(animated, "\"node\":1,", ""), "node"},
         {"a channel with a node past the list", Replace(animated, "\"node\":1,", "\"node\":9,"),
          "targets node 9"},
         {"an empty joint list", Replace(good, "\"joints\":[1]", "\"joints\":[]"), "no joints"},
-        {"Draco", Replace(good, "\"asset\":{", "\"extensionsRequired\":[\"KHR_draco_mesh_compression\"],\"extensionsUsed\":[\"KHR_draco_mesh_compression\"],\"asset\":{"),
+        {"Draco",
+         Replace(good, "\"asset\":{",
+                 "\"extensionsRequired\":[\"KHR_draco_mesh_compression\"],\"extensionsUsed\":["
+                 "\"KHR_draco_mesh_compression\"],\"asset\":{"),
          "KHR_draco_mesh_compression"},
     };
 }
@@ -419,8 +456,8 @@ struct ProgramRun {
 
 ProgramRun RunProgram(const std::string &arguments, const std::string &folder) {
     std::string errors = folder + "/stderr.txt";
-    std::string command = std::string(DEMO_BINARY) + " --headless --frames 1 --no-ui " +
-                          arguments + " >/dev/null 2>'" + errors + "'";
+    std::string command = std::string(DEMO_BINARY) + " --headless --frames 1 --no-ui " + arguments +
+                          " >/dev/null 2>'" + errors + "'";
     int status = std::system(command.c_str());
     std::ifstream in(errors);
     std::stringstream text;
@@ -454,8 +491,8 @@ TEST(GltfProgram, EachHostileFileIsOneLineAndExitCode2) {
 TEST(GltfProgram, ExportedMeshIsTheClipPosedAtTheTimeHeld) {
     std::string folder = TemporaryFolder(), obj = folder + "/out.obj";
     std::string model = ModelPath("RiggedSimple/RiggedSimple.gltf");
-    ProgramRun run = RunProgram("--model '" + model + "' --clip 0 --time 0.5 --export-obj '" +
-                                    obj + "'", folder);
+    ProgramRun run = RunProgram(
+        "--model '" + model + "' --clip 0 --time 0.5 --export-obj '" + obj + "'", folder);
     ASSERT_EQ(run.exitCode, 0) << run.errors;
     LoadedModel loaded;
     std::string error;
@@ -495,7 +532,8 @@ TEST(GltfProgram, ExportedMeshIsTheClipPosedAtTheTimeHeld) {
     std::ifstream bin(model.substr(0, model.find_last_of('/') + 1) +
                           doc["buffers"][0]["uri"].get<std::string>(),
                       std::ios::binary);
-    bin.seekg((int)view.value("byteOffset", 0) + (int)doc["accessors"][accessor].value("byteOffset", 0));
+    bin.seekg((int)view.value("byteOffset", 0) +
+              (int)doc["accessors"][accessor].value("byteOffset", 0));
     uint16_t first[3];
     bin.read((char *)first, sizeof first);
     ASSERT_EQ(faces.size(), loaded.model.mesh.triangles.size());

@@ -25,8 +25,8 @@ class TinyGltfWriter {
     }
 
     // An accessor over view; extra is appended inside its object (",\"sparse\":{...}").
-    int Accessor(int view, int componentType, size_t count, const char *type,
-                 int normalized = 0, const std::string &extra = "") {
+    int Accessor(int view, int componentType, size_t count, const char *type, int normalized = 0,
+                 const std::string &extra = "") {
         std::string text = "{";
         if (view >= 0)
             text += "\"bufferView\":" + std::to_string(view) + ",";
@@ -78,7 +78,8 @@ class TinyGltfWriter {
         std::string out;
         size_t k = 0;
         for (; k + 2 < bytes.size(); k += 3) {
-            uint32_t v = (uint8_t)bytes[k] << 16 | (uint8_t)bytes[k + 1] << 8 | (uint8_t)bytes[k + 2];
+            uint32_t v =
+                (uint8_t)bytes[k] << 16 | (uint8_t)bytes[k + 1] << 8 | (uint8_t)bytes[k + 2];
             for (int s = 18; s >= 0; s -= 6)
                 out += digits[(v >> s) & 63];
         }
