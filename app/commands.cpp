@@ -1,5 +1,6 @@
 #include "app/commands.h"
 #include "demo/demo_ik.h"
+#include "demo/shown_model.h"
 
 #include <cmath>
 
@@ -378,6 +379,13 @@ int RunCommand(const DemoCommand &command) {
         break;
     case CommandRestoreWeights:
         RestoreBuiltInWeights();
+        break;
+    case CommandSetModelClip:
+        SetShownModelClip(command.index);
+        break;
+    case CommandSetModelTime:
+        HoldShownModelAt(command.value);
+        demoState.playAnimation = 0; // held, as a dragged slider means
         break;
     default:
         break;

@@ -3,6 +3,7 @@
 #include "app/commands.h"
 #include "app/ik_stats.h"
 #include "app/keyboard.h"
+#include "app/model_run.h"
 #include "app/mouse.h"
 #include "app/panel_frame.h"
 #include "app/scene.h"
@@ -76,6 +77,9 @@ struct FrameRequest {
 
 FrameRequest nextFrame = {1, 0};
 
+// --export-obj could not write its file: the run ends with exit code 1.
+int exportFailed = 0;
+
 // Takes in what running a command asks for beyond the state it changed.
 void TakeOutcome(int outcome) {
     if (outcome & CommandWantsScreenshot)
@@ -134,6 +138,10 @@ int PaintFrame(const FrameRequest &request) {
     if (drawn) {
         CheckGlAfterFrame();
         ++counters.frames;
+        // The skinned mesh as the first frame drew it.
+        if (counters.frames == 1 && runOptions->exportObjFile &&
+            !ExportObj(runOptions->exportObjFile, frameRecord, "skinning_demo"))
+            exportFailed = 1;
     }
     RunPanelCommands(panelCommands);
     return drawn;
@@ -202,6 +210,7 @@ void PrintStats() {
     if (demoState.ikMode) // the target means nothing in the other modes
         PrintIkStats(stdout);
     PrintSkinningStats();
+    PrintModelStats(stdout);
 }
 
 } // namespace
@@ -302,6 +311,8 @@ int RunWindow(const DemoOptions &options, const char *programName) {
     int exitCode = event.exitCode;
     if (!SaveScreenshot() && exitCode == 0)
         exitCode = 1;
+    if (exportFailed && exitCode == 0)
+        exitCode = 1;
     if (options.stats)
         PrintStats();
     FreeScreenshots();
@@ -319,6 +330,11 @@ int RunDemo(const DemoOptions &options) {
     // A screenshot path that cannot be written is a bad option: exit code 2, nothing run.
     if (!ClaimScreenshotFile(programName, options.screenshotFile))
         return 2;
+    // So is a model file that cannot be read: one line naming it and the fault.
+    if (!OpenModelOfOptions(options, programName)) {
+        ReleaseScreenshotFile();
+        return 2;
+    }
     demoState.skinningMethod = options.skinningMethod;
     int exitCode = RunWindow(options, programName);
     ReleaseScreenshotFile();

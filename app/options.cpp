@@ -39,6 +39,18 @@ namespace {
     "  --screenshot FILE  save the last frame: as PNG when FILE ends in .png (any case),\n"        \
     "                     otherwise as a 24-bit BMP\n"
 #endif
+#ifdef __EMSCRIPTEN__
+#define MODEL_LINES ""
+#else
+#define MODEL_LINES                                                                                \
+    "  --model FILE       show the skinned glTF 2.0 model FILE (.gltf or .glb) instead\n"         \
+    "                     of the limb; a file it cannot read is a bad option\n"                   \
+    "  --clip CLIP        the model's clip to play, by name or number from 0 (every\n"           \
+    "                     clip together is the default)\n"                                        \
+    "  --time SECONDS     hold the model's clip at SECONDS\n"                                     \
+    "  --export-obj FILE  after the first frame, write the skinned mesh (the model's or\n"       \
+    "                     the limb's) to FILE as Wavefront OBJ\n"
+#endif
 
 const char usageText[] = USAGE_HEAD
     "  --frames N         run exactly N timer ticks, each followed by one frame, as fast as\n"
@@ -72,7 +84,7 @@ const char usageText[] = USAGE_HEAD
     "                     on it does\n"
     "  --side-by-side     start with the limb drawn once for each skinning method, in a\n"
     "                     row (S switches it)\n"
-    "  --no-ui            no on-screen panel (F1 then does nothing)\n";
+    "  --no-ui            no on-screen panel (F1 then does nothing)\n" MODEL_LINES;
 
 const char panelText[] =
     "The panel (title bar \"Controls (F1)\" at the top left) shows the mode and settings\n"
@@ -166,6 +178,49 @@ int ParseWeights(const char *text, double (&weights)[3]) {
     return *at == '\0';
 }
 
+// The model's options; 1 when argv[index] is one and is good, else 0 with matched telling
+// whether it was one at all (and error set if so).
+int ParseModelOption(int argc, char **argv, int &index, DemoOptions &options, char *error,
+                     int errorSize, int &matched) {
+#ifdef __EMSCRIPTEN__
+    (void)argc, (void)argv, (void)index, (void)options, (void)error, (void)errorSize;
+    matched = 0;
+    return 0;
+#else
+    const char *names[] = {"--model", "--clip", "--export-obj", "--time"};
+    for (const char *name : names) {
+        const char *value = OptionValue(argc, argv, index, name, matched, error, errorSize);
+        if (!matched)
+            continue;
+        if (!value)
+            return 0;
+        if (!*value) {
+            std::snprintf(error, errorSize, "%s needs a value", name);
+            return 0;
+        }
+        if (name == names[0])
+            options.modelFile = value;
+        else if (name == names[1])
+            options.clip = value;
+        else if (name == names[2])
+            options.exportObjFile = value;
+        else {
+            char *end = nullptr;
+            double time = std::strtod(value, &end);
+            if (!((*value >= '0' && *value <= '9') || *value == '.') || *end != '\0' ||
+                !(time >= 0.0 && time < 1e9)) {
+                std::snprintf(error, errorSize, "--time needs seconds from 0, not '%s'", value);
+                return 0;
+            }
+            options.hasTime = 1;
+            options.time = time;
+        }
+        return 1;
+    }
+    return 0;
+#endif
+}
+
 int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, char *error,
                      int errorSize) {
     int matched = 0;
@@ -249,6 +304,10 @@ int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, ch
         options.startPose = pose + 1;
         return value != nullptr;
     }
+    if (ParseModelOption(argc, argv, index, options, error, errorSize, matched))
+        return 1;
+    if (matched)
+        return 0;
     std::snprintf(error, errorSize, "unknown option '%s'", argv[index]);
     return 0;
 }
@@ -273,6 +332,10 @@ int ParseOptions(int argc, char **argv, DemoOptions &options, char *error, int e
             options.ikLimits = 1;
         else if (!ParseValueOption(argc, argv, i, options, error, errorSize))
             return OptionsInvalid;
+    }
+    if ((options.clip || options.hasTime) && !options.modelFile) {
+        std::snprintf(error, errorSize, "%s needs --model", options.clip ? "--clip" : "--time");
+        return OptionsInvalid;
     }
     int lastTick = LastScriptedTick(options.keys);
     if (options.frames > 0 && lastTick > options.frames) {

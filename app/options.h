@@ -20,6 +20,14 @@ struct DemoOptions {
     int hasWeights;             // weights holds the editable rings' weights on bone 1
     double weights[3];          // rings FirstEditableRing to LastEditableRing, 0 to 1
     KeyScript keys;
+    // A model from a file in the limb's place (desktop only): its path, the clip to play (its
+    // name or number; null: every clip together), a time to hold it at, and where to write the
+    // skinned mesh after the first frame (the limb's too).
+    const char *modelFile;
+    const char *clip;
+    int hasTime;
+    double time;
+    const char *exportObjFile;
 };
 
 enum OptionsOutcome {

@@ -2,6 +2,7 @@
 
 #include "app/commands.h"
 #include "demo/demo_state.h"
+#include "demo/shown_model.h"
 #include "rig/bones.h"
 
 namespace {
@@ -45,6 +46,9 @@ void AnimationTick() {
         bones[1].rotZ += velocity[2];
         bones[1].rotY += demoState.twistVelocity;
     }
+    // A shown model's clip runs at the speed's multiple of real time, a tick being 10 ms.
+    if (demoState.playAnimation)
+        AdvanceShownModel(0.01 * demoState.speed);
     if (demoState.playAnimation) {
         int r = ReversalStep(demoState.speed);
         Swing(bones[0].rotX, velocity[0], LowerBendLimits, r);

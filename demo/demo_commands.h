@@ -53,6 +53,9 @@ enum DemoCommandType {
     CommandRestoreWeights,   // every ring back to its built-in weight
     CommandSetPose,          // index: a SkinPoseKind; the forward mode, every joint at the pose's
                              // angles and held there; the camera and the rest stay as they are
+    // A model from a file (demo/shown_model.h):
+    CommandSetModelClip, // index: the clip to play from its start, -1 for every clip together
+    CommandSetModelTime, // value: the time on the clip to hold the model at, paused
 };
 
 // What CommandSetIkSetting sets, in demoState.ik.

@@ -1,5 +1,6 @@
 #include "demo/frame_record.h"
 #include "demo/demo_ik.h"
+#include "demo/shown_model.h"
 
 #include "ik/kinematics.h"
 #include "lab/ik_lab.h"
@@ -102,6 +103,10 @@ void UpdateFrame(FrameRecord &record, double viewAngle, const SceneViewport &vie
     record.aspect = (double)viewport.width / (double)viewport.height;
     demoState.aspect = record.aspect;
     record.fieldOfView = ViewFieldOfView(viewport, demoState.clientWidth, demoState.clientHeight);
+    if (shownModel.active) {
+        UpdateShownModelFrame(record);
+        return;
+    }
     record.markerPose.assign(bones, bones + BoneCount);
 
     UpdateSkeletonAndSkin();

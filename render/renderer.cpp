@@ -9,6 +9,7 @@
 #include "mesh/skin_mesh.h"
 #include "render/ik_overlays.h"
 #include "render/materials.h"
+#include "render/model_drawing.h"
 #include "render/skin_views.h"
 #include "render/static_models.h"
 #include "rig/bones.h"
@@ -186,6 +187,11 @@ void DrawScene(const FrameRecord &frame) {
     if (demoState.wireframe && !demoState.hideBones && !frame.sideBySide &&
         frame.markerPose.size() == (size_t)BoneCount)
         DrawBoneMarkers(frame.markerPose.data());
+    if (FrameShowsLoadedModel(frame)) {
+        DrawLoadedModel(frame);
+        glFlush();
+        return;
+    }
     if (frame.sideBySide)
         DrawSideBySide(frame);
     else {

@@ -10,14 +10,15 @@ allowed() {
     math | rig | mesh | view) echo "" ;;
     skinning) echo "rig mesh" ;;
     model) echo "skinning rig mesh" ;;
+    gltf) echo "model skinning rig mesh" ;;
     ik) echo "rig" ;;
     lab) echo "model skinning ik view rig mesh" ;;
-    demo) echo "lab model skinning ik view rig mesh" ;;
+    demo) echo "lab gltf model skinning ik view rig mesh" ;;
     esac
 }
 
 status=0
-for folder in math rig mesh view skinning model ik lab demo; do
+for folder in math rig mesh view skinning model gltf ik lab demo; do
     for file in "$folder"/*.h "$folder"/*.cpp; do
         [ -f "$file" ] || continue
         for used in $(sed -n 's/^#include "\([a-z_]*\)\/.*/\1/p' "$file" | sort -u); do

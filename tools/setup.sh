@@ -18,11 +18,11 @@ imgui_dir=$web_dir/deps/imgui
 port=${PORT:-8000}
 
 demo_packages="build-essential cmake pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev
-  libgl1-mesa-dri libegl-mesa0 libimgui-dev libstb-dev"
+  libgl1-mesa-dri libegl-mesa0 libimgui-dev libstb-dev libtinygltf-dev nlohmann-json3-dev"
 test_packages="$demo_packages libgtest-dev libbenchmark-dev xvfb xauth xdotool imagemagick
   x11-utils openbox wmctrl clang libclang-rt-14-dev"
 # Emscripten (which brings Node.js and Python), and dpkg-dev to unpack Dear ImGui's sources.
-web_packages="cmake make libstb-dev emscripten dpkg-dev"
+web_packages="cmake make libstb-dev libtinygltf-dev nlohmann-json3-dev emscripten dpkg-dev"
 
 as_root() {
     if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi

@@ -1,3 +1,4 @@
+#include "ui/model_panel.h"
 #include "ui/panel.h"
 
 #include <cmath>
@@ -171,6 +172,7 @@ void PanelContents(const PanelReadout &readout, DemoCommandQueue &commands) {
         ImGui::Separator();
         InverseControls(commands);
     }
+    ModelSection(commands);
     SkinningLabSection(commands);
     if (readout.showRate) {
         ImGui::Separator();

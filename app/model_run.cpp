@@ -1,0 +1,84 @@
+#include "app/model_run.h"
+
+#include "demo/demo_state.h"
+#include "demo/shown_model.h"
+#include "gltf/gltf_animation.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+int OpenModelOfOptions(const DemoOptions &options, const char *programName) {
+    if (!options.modelFile)
+        return 1;
+#ifdef __EMSCRIPTEN__
+    // The page takes no --model (its options leave it out): its download has no parser.
+    (void)programName;
+    return 0;
+#else
+    LoadedModel loaded;
+    std::string error;
+    if (!LoadGltfFile(options.modelFile, loaded, error)) {
+        std::fprintf(stderr, "%s: %s\n", programName, error.c_str());
+        return 0;
+    }
+    int clip = GltfAllClips;
+    if (options.clip && !FindClip(loaded, options.clip, clip)) {
+        std::string names;
+        for (size_t c = 0; c < loaded.clips.size(); ++c)
+            names += (c ? ", " : "") + loaded.clips[c].name;
+        std::fprintf(stderr, "%s: %s: no clip '%s' (%s)\n", programName, options.modelFile,
+                     options.clip, names.empty() ? "it has none" : ("it has " + names).c_str());
+        return 0;
+    }
+    ShowModel(std::move(loaded), clip);
+    if (options.hasTime) {
+        HoldShownModelAt(options.time);
+        demoState.playAnimation = 0;
+    }
+    return 1;
+#endif
+}
+
+int ExportObj(const char *path, const FrameRecord &record, const char *programName) {
+    std::FILE *file = std::fopen(path, "w");
+    if (!file) {
+        std::fprintf(stderr, "%s: cannot write %s: %s\n", programName, path, std::strerror(errno));
+        return 0;
+    }
+    std::fprintf(file, "# skinned mesh, %zu vertices\n", record.skin.size());
+    for (const SkinVertex &v : record.skin)
+        std::fprintf(file, "v %.6f %.6f %.6f\n", v.position.x, v.position.y, v.position.z);
+    for (const SkinVertex &v : record.skin) {
+        double length = VectorLength(v.normal);
+        double k = length > 0.0 ? 1.0 / length : 0.0;
+        std::fprintf(file, "vn %.6f %.6f %.6f\n", v.normal.x * k, v.normal.y * k, v.normal.z * k);
+    }
+    // Stored corners run clockwise seen from the front (the limb's order, which a model's take
+    // too): OBJ wants them the other way round.
+    if (record.model)
+        for (const Triangle &t : record.model->mesh.triangles)
+            std::fprintf(file, "f %d//%d %d//%d %d//%d\n", t.index[0] + 1, t.index[0] + 1,
+                         t.index[2] + 1, t.index[2] + 1, t.index[1] + 1, t.index[1] + 1);
+    int written = !std::ferror(file);
+    if (std::fclose(file) != 0)
+        written = 0;
+    if (!written)
+        std::fprintf(stderr, "%s: cannot write %s\n", programName, path);
+    return written;
+}
+
+void PrintModelStats(std::FILE *out) {
+    if (!shownModel.active)
+        return;
+    const LoadedModel &loaded = shownModel.loaded;
+    std::fprintf(
+        out,
+        "model %s: %d vertices, %zu triangles, %d joints, %d influences per vertex at "
+        "most, %d weights renormalised, clip %s, time %.3f s\n",
+        loaded.fileName.c_str(), VertexCount(loaded.model.mesh), loaded.model.mesh.triangles.size(),
+        JointCount(loaded.model.rig), loaded.maxInfluences, loaded.renormalisedVertices,
+        shownModel.clip == GltfAllClips ? "all" : loaded.clips[shownModel.clip].name.c_str(),
+        shownModel.time);
+}

@@ -1,0 +1,120 @@
+#include "render/model_drawing.h"
+
+#include <GL/gl.h>
+
+#include "demo/demo_state.h"
+#include "demo/shown_model.h"
+#include "render/materials.h"
+#include "skinning/skinning.h"
+
+namespace {
+
+// The texture made from the shown model's base colour, and the pixels it was made from: a new
+// model's pixels are elsewhere, so the texture is made again.
+unsigned int modelTexture = 0;
+const unsigned char *texturePixels = nullptr;
+
+unsigned int TextureOfShownModel() {
+    const GltfTexture &texture = shownModel.loaded.texture;
+    if (texture.rgba.empty())
+        return 0;
+    if (modelTexture != 0 && texturePixels == texture.rgba.data())
+        return modelTexture;
+    if (modelTexture == 0)
+        glGenTextures(1, &modelTexture);
+    glBindTexture(GL_TEXTURE_2D, modelTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, texture.width, texture.height, 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, texture.rgba.data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    texturePixels = texture.rgba.data();
+    return modelTexture;
+}
+
+void DrawSkinArrays(const FrameRecord &frame, const std::vector<SkinVertex> &skin) {
+    const LoadedModel &loaded = shownModel.loaded;
+    const std::vector<Triangle> &triangles = loaded.model.mesh.triangles;
+    if (skin.size() != loaded.model.mesh.restPositions.size() || skin.empty())
+        return;
+    (void)frame;
+    unsigned int texture = demoState.wireframe || demoState.texturesOff ? 0 : TextureOfShownModel();
+    SetMaterial(texture ? SkinTexturedMaterial : SkinPlainMaterial);
+    if (demoState.wireframe) {
+        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+        glDisable(GL_CULL_FACE);
+    }
+    if (texture) {
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, sizeof(SkinVertex), &skin[0].u);
+    }
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(SkinVertex), &skin[0].position);
+    glNormalPointer(GL_FLOAT, sizeof(SkinVertex), &skin[0].normal);
+    for (const GltfPrimitive &p : loaded.primitives)
+        if (p.triangleCount > 0 && p.firstTriangle >= 0 &&
+            (size_t)p.firstTriangle + p.triangleCount <= triangles.size())
+            glDrawElements(GL_TRIANGLES, 3 * p.triangleCount, GL_UNSIGNED_INT,
+                           triangles[p.firstTriangle].index);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    if (texture) {
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        glDisable(GL_TEXTURE_2D);
+    }
+    if (demoState.wireframe) {
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        glEnable(GL_CULL_FACE);
+    }
+    if (demoState.showNormals) {
+        SetMaterial(NormalLineMaterial);
+        glBegin(GL_LINES);
+        for (const SkinVertex &v : skin) {
+            glVertex3f(v.position.x, v.position.y, v.position.z);
+            glVertex3f(v.position.x + v.normal.x, v.position.y + v.normal.y,
+                       v.position.z + v.normal.z);
+        }
+        glEnd();
+    }
+}
+
+void DrawFramed(const FrameRecord &frame, const std::vector<SkinVertex> &skin) {
+    glPushMatrix();
+    glMultMatrixf(shownModel.framing.m);
+    // The framing scales: normals are made unit again for the light. The stored corners run
+    // clockwise seen from the front (the limb's order).
+    glEnable(GL_NORMALIZE);
+    glFrontFace(GL_CW);
+    DrawSkinArrays(frame, skin);
+    glFrontFace(GL_CCW);
+    glDisable(GL_NORMALIZE);
+    glPopMatrix();
+}
+
+} // namespace
+
+int FrameShowsLoadedModel(const FrameRecord &frame) {
+    return shownModel.active && frame.model == &shownModel.loaded.model;
+}
+
+void DrawLoadedModel(const FrameRecord &frame) {
+    glMatrixMode(GL_MODELVIEW);
+    if (!frame.sideBySide) {
+        DrawFramed(frame, frame.skin);
+        return;
+    }
+    for (int m = 0; m < SkinningMethodCount; ++m) {
+        const Vector3 &at = frame.copies.offsets[m];
+        glPushMatrix();
+        glTranslatef(at.x, at.y, at.z);
+        DrawFramed(frame, frame.copies.skins[m]);
+        glPopMatrix();
+    }
+}

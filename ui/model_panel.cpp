@@ -1,0 +1,44 @@
+#include "ui/model_panel.h"
+
+#include <imgui.h>
+#include <string>
+
+#include "demo/demo_state.h"
+#include "demo/shown_model.h"
+#include "gltf/gltf_animation.h"
+
+void ModelSection(DemoCommandQueue &commands) {
+    if (!shownModel.active)
+        return;
+    if (!ImGui::CollapsingHeader("Model", ImGuiTreeNodeFlags_DefaultOpen))
+        return;
+    const LoadedModel &loaded = shownModel.loaded;
+    ImGui::TextWrapped("%s", loaded.fileName.c_str());
+    ImGui::Text("%d vertices, %d triangles, %d joints", VertexCount(loaded.model.mesh),
+                (int)loaded.model.mesh.triangles.size(), JointCount(loaded.model.rig));
+    ImGui::Text("Up to %d influences per vertex", loaded.maxInfluences);
+    ImGui::Text("Weights renormalised: %d vertices", loaded.renormalisedVertices);
+    for (const std::string &note : loaded.notes)
+        ImGui::TextWrapped("%s", note.c_str());
+
+    std::string current = shownModel.clip == GltfAllClips ? std::string("Every clip together")
+                                                          : loaded.clips[shownModel.clip].name;
+    if (!loaded.clips.empty() && ImGui::BeginCombo("Clip", current.c_str())) {
+        if (ImGui::Selectable("Every clip together", shownModel.clip == GltfAllClips))
+            QueueCommand(commands, DemoCommand{CommandSetModelClip, GltfAllClips, 0.0, Vector3{}});
+        for (int c = 0; c < (int)loaded.clips.size(); ++c) {
+            ImGui::PushID(c);
+            if (ImGui::Selectable(loaded.clips[c].name.c_str(), shownModel.clip == c))
+                QueueCommand(commands, DemoCommand{CommandSetModelClip, c, 0.0, Vector3{}});
+            ImGui::PopID();
+        }
+        ImGui::EndCombo();
+    }
+    if (ImGui::Button(demoState.playAnimation ? "Pause (P)" : "Play (P)"))
+        QueueCommand(commands, DemoCommand{CommandTogglePlay, 0, 0.0, Vector3{}});
+    float start = (float)ClipStart(loaded, shownModel.clip);
+    float end = (float)ClipEnd(loaded, shownModel.clip);
+    float time = (float)shownModel.time;
+    if (end > start && ImGui::SliderFloat("Time (s)", &time, start, end, "%.2f"))
+        QueueCommand(commands, DemoCommand{CommandSetModelTime, 0, time, Vector3{}});
+}
