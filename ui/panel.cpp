@@ -3,6 +3,7 @@
 #include <cmath>
 #include <imgui.h>
 #include <imgui_internal.h>
+#include <string>
 
 #include "demo/demo_state.h"
 #include "ik/kinematics.h"
@@ -23,6 +24,10 @@ const float HelpInputWidth = 100.0f;
 const float JointSliderRange = 180.0f;
 
 double fixedStep = 0.0;
+
+// The text the last build wrote, kept when asked for (SetPanelTextKept).
+int keepText = 0;
+std::string keptText;
 
 // A digest of what the panel built last draws, and whether it differs from the one before.
 unsigned long long pictureDigest = 0;
@@ -91,16 +96,6 @@ void SpeedRow(DemoCommandQueue &commands) {
         Queue(commands, CommandFaster);
     ImGui::SameLine();
     ImGui::Text("Speed %.1f, target step %.2f", demoState.speed, demoState.targetStep);
-}
-
-// The angle as the slider shows it: within (-180, 180], the same turn as the keys left it.
-float WrappedDegrees(double angle) {
-    double wrapped = std::fmod(angle, 360.0);
-    if (wrapped > 180.0)
-        wrapped -= 360.0;
-    else if (wrapped <= -180.0)
-        wrapped += 360.0;
-    return (float)wrapped;
 }
 
 void JointSlider(const char *label, int joint, double angle, DemoCommandQueue &commands) {
@@ -216,11 +211,19 @@ void BuildPanel(const PanelReadout &readout, DemoCommandQueue &commands) {
         ImGui::Begin(PanelTitle, nullptr,
                      ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoMove |
                          ImGuiWindowFlags_NoResize | ImGuiWindowFlags_HorizontalScrollbar);
+    if (keepText)
+        ImGui::LogToBuffer();
     // Collapsing or expanding by the title bar's arrow is the same as F1.
     if (ImGui::IsWindowCollapsed() == (demoState.panelOpen != 0))
         Queue(commands, CommandTogglePanel);
     if (expanded)
         PanelContents(readout, commands);
+    if (keepText) {
+        ImGuiContext &g = *ImGui::GetCurrentContext();
+        keptText.assign(g.LogBuffer.c_str());
+        ImGui::LogFinish();
+    }
+    EndPanelSliders();
     ImGui::End();
     SideBySideLabels();
     ImGui::Render();
@@ -275,4 +278,13 @@ int PanelOwnsPoint(double x, double y) {
     ImVec2 point((float)x / (scale.x > 0.0f ? scale.x : 1.0f),
                  (float)y / (scale.y > 0.0f ? scale.y : 1.0f));
     return window->Rect().Contains(point);
+}
+
+void SetPanelTextKept(int keep) {
+    keepText = keep;
+    keptText.clear();
+}
+
+const char *PanelText() {
+    return keptText.c_str();
 }

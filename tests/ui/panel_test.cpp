@@ -508,7 +508,8 @@ TEST_F(Panel, TheOpenPanelLeavesTheWholeSceneBesideItAndTheMouseWorksThere) {
 
 // A value typed into a slider, however the text field was opened, sets exactly that value; a
 // slider shows an angle the keys took past 180 degrees as the same turn within (-180, 180]; and
-// a clicked slider takes the arrow keys, each one exact step, from the key table.
+// the slider the pointer rests on, and only that one, takes the arrow keys, each one exact
+// step, from the key table.
 TEST_F(Panel, SlidersTakeTypedValuesAndArrowStepsAndShowAnglesWithinAHalfTurn) {
     StartFrom('F');
     ImGuiIO &io = ImGui::GetIO();
@@ -552,18 +553,23 @@ TEST_F(Panel, SlidersTakeTypedValuesAndArrowStepsAndShowAnglesWithinAHalfTurn) {
     typeInto("-45.5");
     EXPECT_EQ(bones[0].rotX, -45.5);
 
-    // Clicked once more, mid-frame, it has the focus: Right twice and Left once is one degree
-    // up, exactly.
+    // After the typed value, with the pointer off the slider, the arrows are the README's.
+    Frame(-100, -100, false);
+    EXPECT_FALSE(PanelTakesKey(KeyRight)) << "a typed value must not keep the arrows";
+    // Clicked once more, the pointer leaving it: still the README's.
     Click(ImVec2(slider.x + 60, slider.y));
+    EXPECT_FALSE(PanelTakesKey(KeyRight)) << "a click must not keep the arrows";
+    // Resting on it, mid-frame: Right twice and Left once is one degree up, exactly.
+    Frame(slider.x + 60, slider.y, false);
+    Frame(slider.x + 60, slider.y, false);
     double before = bones[0].rotX;
     EXPECT_TRUE(PanelTakesKey(KeyRight));
     EXPECT_TRUE(PanelTakesKey(KeyRight));
     EXPECT_TRUE(PanelTakesKey(KeyLeft));
     EXPECT_FALSE(PanelTakesKey('P'));
-    Frame(-100, -100, false);
+    Frame(slider.x + 60, slider.y, false);
     EXPECT_EQ(bones[0].rotX, (double)(float)before + 1.0);
-    Frame(10, 10, true); // a click elsewhere takes the focus away: the arrows steer again
-    Frame(10, 10, false);
+    Frame(-100, -100, false); // the pointer gone: the arrows steer again
     EXPECT_FALSE(PanelTakesKey(KeyRight));
 }
 
