@@ -82,12 +82,12 @@ void HeldBy() {
         ImGui::TextWrapped("%s", IkLimitsText(frameRecord.ik.heldBy));
 }
 
-void Readouts() {
-    BoneAngles();
-    ImGui::Text("Distance to the target  %.4f", frameRecord.ik.distance);
-    ImGui::Text("Updates since it moved  %d", frameRecord.ik.updates);
-    ImGui::Text("Status: %s", IkStatusText(frameRecord.ik.status));
+// The headline figures: how far the chain is and what the solver is doing.
+void Headline() {
+    ImGui::TextWrapped("Distance to the target  %.4f", frameRecord.ik.distance);
+    ImGui::TextWrapped("Status: %s", IkStatusText(frameRecord.ik.status));
     HeldBy();
+    ImGui::TextWrapped("Updates since it moved  %d", frameRecord.ik.updates);
 }
 
 void DistancePlot() {
@@ -284,9 +284,10 @@ void SolverSettings(DemoCommandQueue &commands) {
 void BuildIkPanel(DemoCommandQueue &commands) {
     if (!ImGui::CollapsingHeader("Inverse-kinematics solver", ImGuiTreeNodeFlags_DefaultOpen))
         return;
+    Headline();
     SolverChoice(commands);
     StepRow(commands);
-    Readouts();
+    BoneAngles();
     DistancePlot();
     Comparison(commands);
     SolverSettings(commands);

@@ -69,21 +69,36 @@ void ToggleBox(const char *label, int flag, int command, DemoCommandQueue &comma
         Queue(commands, command);
 }
 
+// The width a check box with label takes.
+float CheckboxWidth(const char *label) {
+    return ImGui::GetFrameHeight() + ImGui::GetStyle().ItemInnerSpacing.x +
+           ImGui::CalcTextSize(label).x;
+}
+
+// Keeps a check box with label on this line, at x when given (else just after the last item),
+// when it fits before the panel's edge; else it starts the next line, never cut at the edge.
+void SameLineIfFits(const char *label, float x = 0.0f) {
+    float right = ImGui::GetWindowContentRegionMax().x;
+    ImGui::SameLine(x);
+    if ((x > 0.0f ? x : ImGui::GetCursorPosX()) + CheckboxWidth(label) > right)
+        ImGui::NewLine();
+}
+
 void ModeRow(DemoCommandQueue &commands) {
     ImGui::TextUnformatted("Mode");
     ToggleBox("Play (P)", demoState.playAnimation, CommandTogglePlay, commands);
-    ImGui::SameLine();
+    SameLineIfFits("Forward (F)");
     ToggleBox("Forward (F)", demoState.fkMode, CommandToggleForward, commands);
-    ImGui::SameLine();
+    SameLineIfFits("Inverse (I)");
     ToggleBox("Inverse (I)", demoState.ikMode, CommandToggleInverse, commands);
 }
 
 void DisplayToggles(DemoCommandQueue &commands) {
     ToggleBox("Wireframe (T)", demoState.wireframe, CommandToggleWireframe, commands);
-    ImGui::SameLine(ImGui::GetWindowWidth() / 2);
+    SameLineIfFits("Bone markers (B)", ImGui::GetWindowWidth() / 2);
     ToggleBox("Bone markers (B)", !demoState.hideBones, CommandToggleBones, commands);
     ToggleBox("Normals (N)", demoState.showNormals, CommandToggleNormals, commands);
-    ImGui::SameLine(ImGui::GetWindowWidth() / 2);
+    SameLineIfFits("Textures (O)", ImGui::GetWindowWidth() / 2);
     ToggleBox("Textures (O)", !demoState.texturesOff, CommandToggleTextures, commands);
     ToggleBox("Rotate camera (R)", demoState.rotateView, CommandToggleRotation, commands);
 }
@@ -156,8 +171,8 @@ void PanelContents(const PanelReadout &readout, DemoCommandQueue &commands) {
     if (readout.showRate) {
         ImGui::Separator();
         if (readout.idle) // a count of the few frames drawn would read as a hang
-            ImGui::TextUnformatted("Frames per second: idle (nothing moves, so no frame is drawn "
-                                   "until something changes)");
+            ImGui::TextWrapped("Frames per second: idle (nothing moves, so no frame is drawn "
+                               "until something changes)");
         else
             ImGui::Text("Frames per second: %.0f", readout.framesPerSecond);
     }
@@ -210,7 +225,7 @@ void BuildPanel(const PanelReadout &readout, DemoCommandQueue &commands) {
     bool expanded =
         ImGui::Begin(PanelTitle, nullptr,
                      ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoMove |
-                         ImGuiWindowFlags_NoResize | ImGuiWindowFlags_HorizontalScrollbar);
+                         ImGuiWindowFlags_NoResize);
     if (keepText)
         ImGui::LogToBuffer();
     // Collapsing or expanding by the title bar's arrow is the same as F1.

@@ -291,16 +291,22 @@ void PoseButtons(DemoCommandQueue &commands) {
     }
 }
 
-// Two to a row, in the columns of the display toggles above.
-void NextInTwoColumns(int k) {
-    if (k % 2)
-        ImGui::SameLine(ImGui::GetWindowWidth() / 2);
+// Two to a row, in the columns of the display toggles above, where the second one's label
+// fits beside the first; else on a row of its own, never cut at the panel's edge.
+void NextInTwoColumns(int k, const char *label) {
+    if (!(k % 2))
+        return;
+    float column = ImGui::GetWindowWidth() / 2;
+    const ImGuiStyle &style = ImGui::GetStyle();
+    float width = ImGui::GetFrameHeight() + style.ItemInnerSpacing.x + ImGui::CalcTextSize(label).x;
+    if (column + width <= ImGui::GetWindowContentRegionMax().x)
+        ImGui::SameLine(column);
 }
 
 void MethodChoice(DemoCommandQueue &commands) {
     ImGui::TextUnformatted("Method (M)");
     for (int m = 0; m < SkinningMethodCount; ++m) {
-        NextInTwoColumns(m);
+        NextInTwoColumns(m, skinningMethods[m].label);
         if (ImGui::RadioButton(skinningMethods[m].label, demoState.skinningMethod == m))
             Queue(commands, CommandSetSkinningMethod, m);
     }
@@ -328,7 +334,7 @@ void ColourViewChoice(DemoCommandQueue &commands) {
             if (view.on)
                 Queue(commands, view.command);
     for (int k = 0; k < 3; ++k) {
-        NextInTwoColumns(k + 1);
+        NextInTwoColumns(k + 1, views[k].label);
         if (ImGui::RadioButton(views[k].label, views[k].on != 0) && !views[k].on)
             Queue(commands, views[k].command);
     }
@@ -374,6 +380,13 @@ void SkinningLabSection(DemoCommandQueue &commands) {
     shownVertex = vertex;
     if (!ImGui::CollapsingHeader("Skinning lab"))
         return;
+    // The headline figures first: what the method and pose do to the limb, in sight at once.
+    ImGui::TextWrapped("Limb volume: %.1f%% of the rest pose", frameRecord.volumePercent);
+    ImGui::TextWrapped("Radius: %.2f to %.2f of rest", frameRecord.radius.low,
+                       frameRecord.radius.high);
+    if (ImGui::IsItemHovered())
+        ImGui::SetTooltip("The smallest and the largest of the skin vertices' distances from\n"
+                          "the nearest point of the bones, each over its own in the rest pose.");
     MethodChoice(commands);
     PoseButtons(commands);
     WeightSliders(commands);
@@ -387,11 +400,6 @@ void SkinningLabSection(DemoCommandQueue &commands) {
         VolumeLegend();
     if (demoState.radiusView)
         RadiusLegend();
-    ImGui::Text("Limb volume: %.1f%% of the rest pose", frameRecord.volumePercent);
-    ImGui::Text("Radius: %.2f to %.2f of rest", frameRecord.radius.low, frameRecord.radius.high);
-    if (ImGui::IsItemHovered())
-        ImGui::SetTooltip("The smallest and the largest of the skin vertices' distances from\n"
-                          "the nearest point of the bones, each over its own in the rest pose.");
     ImGui::Separator();
     Inspector(commands);
 }

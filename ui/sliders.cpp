@@ -39,8 +39,15 @@ bool AroundSlider(const char *label, Draw draw, float grabShare, const char *tex
     // text field of a typed value keeps its colour.
     if (!typing)
         ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(0, 0, 0, 0));
-    // The frame alone: the item's own rectangle takes in the label too.
+    // The frame alone: the item's own rectangle takes in the label too. Narrowed where the
+    // label would run past the panel's edge.
     float frameWidth = ImGui::CalcItemWidth();
+    float labelWidth = ImGui::CalcTextSize(label, nullptr, true).x;
+    float fit = ImGui::GetContentRegionAvail().x -
+                (labelWidth > 0.0f ? labelWidth + g.Style.ItemInnerSpacing.x : 0.0f);
+    if (fit < frameWidth)
+        frameWidth = fit;
+    ImGui::SetNextItemWidth(frameWidth);
     float labelX = ImGui::GetCursorScreenPos().x + frameWidth + g.Style.ItemInnerSpacing.x;
     bool changed = draw();
     if (!typing)
