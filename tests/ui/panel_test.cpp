@@ -642,6 +642,12 @@ TEST_F(Panel, TextWrapsWithinTheStripAndHeadlinesComeFirstAtEverySize) {
                                    lab.headline),
                       0)
                 << text.substr(header, 200);
+            // Vertex 19 bent 90 degrees weighs both bones alike: rigid takes bone 0 alone in the
+            // tie, and the legend says the two marks are one.
+            if (lab.modeKey == 'F') {
+                EXPECT_NE(text.find("bone 0 alone and rigid coincide"), std::string::npos)
+                    << text;
+            }
         }
 }
 
