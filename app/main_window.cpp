@@ -192,6 +192,20 @@ double Printable(double degrees) {
     return std::abs(degrees) < 0.005 ? 0.0 : degrees;
 }
 
+// The inspected vertex's figures as the panel gives them: each method's distance from the
+// joint's pivot against the rest's, and each method's determinant.
+void PrintInspectionStats() {
+    const VertexInspection &seen = frameRecord.inspection;
+    std::printf("inspect vertex %d: from the pivot: rest %.3f", seen.vertex,
+                seen.restPivotDistance);
+    for (int m = 0; m < SkinningMethodCount; ++m)
+        std::printf(", %s %.3f", SkinningMethodName(m), seen.pivotDistance[m]);
+    std::printf("; determinants:");
+    for (int m = 0; m < SkinningMethodCount; ++m)
+        std::printf("%s %s %.3f", m ? "," : "", SkinningMethodName(m), seen.methods[m].determinant);
+    std::printf("\n");
+}
+
 void PrintStats() {
     double seconds = PlatformSeconds() - counters.startSeconds;
     double cpuSeconds = (double)(std::clock() - counters.startCpu) / CLOCKS_PER_SEC;
@@ -208,6 +222,8 @@ void PrintStats() {
     if (demoState.ikMode) // the target means nothing in the other modes
         PrintIkStats(stdout);
     PrintSkinningStats();
+    if (frameRecord.inspected)
+        PrintInspectionStats();
 }
 
 } // namespace

@@ -56,8 +56,10 @@ const char usageText[] = USAGE_HEAD
     "                     --keys \"1:I 2:Up 3:Up\"\n" SCREENSHOT_LINES
     "  --stats            print ticks, frames drawn, CPU time and the speed at exit,\n"
     "                     then the pose, the IK solver's name, distance and status\n"
-    "                     (inverse mode only), and the skinning method with the limb's volume\n"
-    "                     and the extremes of its distance from the bones against rest\n"
+    "                     (inverse mode only), the skinning method with the limb's\n"
+    "                     volume and the extremes of its distance from the bones\n"
+    "                     against rest, and the inspected vertex's distances and\n"
+    "                     determinants\n"
     "  --ik-solver NAME   the inverse-kinematics solver to start with (incremental is\n"
     "                     the default): %s\n"
     "  --ik-limits        start with the inverse-kinematics joint limits on (the\n"

@@ -194,7 +194,13 @@ const GuideFigure guideFigures[] = {
      Radius},
     {SkinLab, Ring3Whole, "", 10, "smallest ratio falls from 0.08 to {0.00}", Radius},
     {SkinLab, Normals, "", 90, "", ""},
-    {SkinLab, Inspect, "", 10, "", ""},
+    {SkinLab, Inspect, "", 10, "For vertex 19 bent as in step 1: {0.233} from the pivot under "
+                               "linear blending",
+     R"(inspect vertex 19: from the pivot: rest [0-9.]+, linear ([0-9.]+),)"},
+    {SkinLab, Inspect, "", 10, "against {0.330} at rest",
+     R"(inspect vertex 19: from the pivot: rest ([0-9.]+),)"},
+    {SkinLab, Inspect, "", 10, "determinants {0.500} and {1.000}",
+     R"(determinants: linear ([0-9.]+), rigid [0-9.]+, dual-quaternion ([0-9.]+))"},
     // The table of volumes and radii: the checked command, in every pose and method.
     {SkinLab, Checked, "", 2, "an explicit centre keeps more of the bend's volume ({98.1}% at",
      Volume},
