@@ -44,29 +44,6 @@ void DrawTargetCross(const Vector3 &target) {
     glEnd();
 }
 
-// Half the width of the target's shadow on the floor, scene units.
-const float ShadowArm = 0.12f;
-
-// A line from the target straight down to the floor and a small diamond round its foot: from
-// the side, a target moved toward or away from the camera looks where it was, and the foot on
-// the floor's squares tells its depth.
-void DrawTargetDrop(const Vector3 &target) {
-    UseFlatColour(IkTargetColour);
-    Vector3 foot = {target.x, 0.0f, target.z}; // the floor lies at y = 0
-    glLineWidth(1.0f);
-    glBegin(GL_LINES);
-    SendPoint(target);
-    SendPoint(foot);
-    glEnd();
-    glLineWidth(OverlayLineWidth);
-    glBegin(GL_LINE_LOOP);
-    SendPoint(Vector3{foot.x - ShadowArm, 0.0f, foot.z});
-    SendPoint(Vector3{foot.x, 0.0f, foot.z - ShadowArm});
-    SendPoint(Vector3{foot.x + ShadowArm, 0.0f, foot.z});
-    SendPoint(Vector3{foot.x, 0.0f, foot.z + ShadowArm});
-    glEnd();
-}
-
 // Each compared chain a step thicker than the next in the table's order, drawn thickest first:
 // chains that coincide show as stripes of every colour, not as the last one alone.
 const float ComparedWidthStep = 2.0f;
@@ -137,7 +114,6 @@ void DrawIkLabOverlays(const FrameRecord &frame) {
     glPushAttrib(GL_LIGHTING_BIT | GL_LINE_BIT | GL_ENABLE_BIT);
     glDisable(GL_DEPTH_TEST);
     glLineWidth(OverlayLineWidth);
-    DrawTargetDrop(demoState.target);
     DrawTargetCross(demoState.target);
     if (frame.ikGuides.limits)
         DrawLimitGuides(frame.ikGuides);
@@ -145,5 +121,34 @@ void DrawIkLabOverlays(const FrameRecord &frame) {
         DrawPoleArrow(frame.ikGuides);
     if (frame.comparisonDrawn)
         DrawComparedChains(frame);
+    glPopAttrib();
+}
+
+namespace {
+
+// Half the width of the target's shadow on the floor, scene units.
+const float ShadowArm = 0.12f;
+
+} // namespace
+
+void DrawIkTargetDrop(const Vector3 &target) {
+    // Over the floor and the skin, but under the red line and the cross drawn after it: no
+    // depth is written.
+    glPushAttrib(GL_LIGHTING_BIT | GL_LINE_BIT | GL_ENABLE_BIT);
+    glDisable(GL_DEPTH_TEST);
+    UseFlatColour(IkTargetColour);
+    Vector3 foot = {target.x, 0.0f, target.z}; // the floor lies at y = 0
+    glLineWidth(1.0f);
+    glBegin(GL_LINES);
+    SendPoint(target);
+    SendPoint(foot);
+    glEnd();
+    glLineWidth(OverlayLineWidth);
+    glBegin(GL_LINE_LOOP);
+    SendPoint(Vector3{foot.x - ShadowArm, 0.0f, foot.z});
+    SendPoint(Vector3{foot.x, 0.0f, foot.z - ShadowArm});
+    SendPoint(Vector3{foot.x + ShadowArm, 0.0f, foot.z});
+    SendPoint(Vector3{foot.x, 0.0f, foot.z + ShadowArm});
+    glEnd();
     glPopAttrib();
 }

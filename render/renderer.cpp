@@ -154,6 +154,7 @@ void DrawNormals(const std::vector<SkinVertex> &skin) {
 
 // The line from the chain's end to the target, then the lab's marker and compared chains.
 void DrawIkOverlays(const FrameRecord &frame) {
+    DrawIkTargetDrop(demoState.target);
     SetMaterial(TargetLineMaterial);
     DrawLine(frame.endEffector, demoState.target);
     DrawIkLabOverlays(frame);
