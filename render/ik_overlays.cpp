@@ -144,11 +144,12 @@ void DrawIkTargetDrop(const Vector3 &target) {
     SendPoint(foot);
     glEnd();
     glLineWidth(OverlayLineWidth);
-    glBegin(GL_LINE_LOOP);
-    SendPoint(Vector3{foot.x - ShadowArm, 0.0f, foot.z});
-    SendPoint(Vector3{foot.x, 0.0f, foot.z - ShadowArm});
-    SendPoint(Vector3{foot.x + ShadowArm, 0.0f, foot.z});
-    SendPoint(Vector3{foot.x, 0.0f, foot.z + ShadowArm});
-    glEnd();
+    // A closed strip rather than a loop: the same on every GL the program meets.
+    const Vector3 diamond[5] = {{foot.x - ShadowArm, 0.0f, foot.z},
+                                {foot.x, 0.0f, foot.z - ShadowArm},
+                                {foot.x + ShadowArm, 0.0f, foot.z},
+                                {foot.x, 0.0f, foot.z + ShadowArm},
+                                {foot.x - ShadowArm, 0.0f, foot.z}};
+    SendStrip(diamond, 5);
     glPopAttrib();
 }
