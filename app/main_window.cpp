@@ -19,6 +19,7 @@
 #include "rig/bones.h"
 #include "skinning/skinning.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -194,6 +195,25 @@ void PrintSkinningStats() {
                 frameRecord.volumePercent, frameRecord.radius.low, frameRecord.radius.high);
 }
 
+// An angle for "%.2f": a speck of rounding below zero would print as "-0.00".
+double Printable(double degrees) {
+    return std::abs(degrees) < 0.005 ? 0.0 : degrees;
+}
+
+// The inspected vertex's figures as the panel gives them: each method's distance from the
+// joint's pivot against the rest's, and each method's determinant.
+void PrintInspectionStats() {
+    const VertexInspection &seen = frameRecord.inspection;
+    std::printf("inspect vertex %d: from the pivot: rest %.3f", seen.vertex,
+                seen.restPivotDistance);
+    for (int m = 0; m < SkinningMethodCount; ++m)
+        std::printf(", %s %.3f", SkinningMethodName(m), seen.pivotDistance[m]);
+    std::printf("; determinants:");
+    for (int m = 0; m < SkinningMethodCount; ++m)
+        std::printf("%s %s %.3f", m ? "," : "", SkinningMethodName(m), seen.methods[m].determinant);
+    std::printf("\n");
+}
+
 void PrintStats() {
     double seconds = PlatformSeconds() - counters.startSeconds;
     double cpuSeconds = (double)(std::clock() - counters.startCpu) / CLOCKS_PER_SEC;
@@ -205,12 +225,14 @@ void PrintStats() {
                 PlatformDepthBits(), demoState.speed);
     // The pose the run ended in, degrees, for scripts that check what the controls did.
     for (int b = 0; b < BoneCount; ++b)
-        std::printf("bone %d: x %.2f, y %.2f, z %.2f\n", b, bones[b].rotX, bones[b].rotY,
-                    bones[b].rotZ);
+        std::printf("bone %d: x %.2f, y %.2f, z %.2f\n", b, Printable(bones[b].rotX),
+                    Printable(bones[b].rotY), Printable(bones[b].rotZ));
     if (demoState.ikMode) // the target means nothing in the other modes
         PrintIkStats(stdout);
     PrintSkinningStats();
     PrintModelStats(stdout);
+    if (frameRecord.inspected)
+        PrintInspectionStats();
 }
 
 } // namespace
@@ -300,8 +322,17 @@ int RunWindow(const DemoOptions &options, const char *programName) {
         RunCommand(DemoCommand{CommandToggleSideBySide, 0, 0.0, Vector3{}});
     if (options.inspectVertex > 0)
         RunCommand(DemoCommand{CommandInspectVertex, options.inspectVertex - 1, 0.0, Vector3{}});
-    if (options.startPose > 0)
+    if (options.startPose > 0) {
+        // As F does: the camera stops turning and looks from the side, then the pose is held.
+        RunCommand(DemoCommand{CommandToggleForward, 0, 0.0, Vector3{}});
         RunCommand(DemoCommand{CommandSetPose, options.startPose - 1, 0.0, Vector3{}});
+    }
+    if (options.hasTarget) {
+        RunCommand(DemoCommand{CommandToggleInverse, 0, 0.0, Vector3{}});
+        RunCommand(DemoCommand{CommandSetTarget, 0, 0.0,
+                               Vector3{(float)options.target[0], (float)options.target[1],
+                                       (float)options.target[2]}});
+    }
     nextFrame.mustDraw = 1;
 
     PlatformEvent event;

@@ -2,6 +2,7 @@
 
 #include "app/key_bindings.h"
 #include "app/mouse.h"
+#include "demo/demo_state.h"
 #include "ik/ik_solvers.h"
 #include "lab/skin_poses.h"
 #include "mesh/skin_mesh.h"
@@ -9,6 +10,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -65,9 +67,11 @@ const char usageText[] = USAGE_HEAD
     "                     (65 is A, 37 Left, 107 the numeric pad's +); example:\n"
     "                     --keys \"1:I 2:Up 3:Up\"\n" SCREENSHOT_LINES
     "  --stats            print ticks, frames drawn, CPU time and the speed at exit,\n"
-    "                     then the pose, the IK solver's name and distance (inverse\n"
-    "                     mode only), and the skinning method with the limb's volume\n"
-    "                     and the extremes of its distance from the bones against rest\n"
+    "                     then the pose, the IK solver's name, distance and status\n"
+    "                     (inverse mode only), the skinning method with the limb's\n"
+    "                     volume and the extremes of its distance from the bones\n"
+    "                     against rest, and the inspected vertex's distances and\n"
+    "                     determinants\n"
     "  --ik-solver NAME   the inverse-kinematics solver to start with (incremental is\n"
     "                     the default): %s\n"
     "  --ik-limits        start with the inverse-kinematics joint limits on (the\n"
@@ -75,13 +79,15 @@ const char usageText[] = USAGE_HEAD
     "  --skinning NAME    start with the skinning method NAME (linear is the default;\n"
     "                     M switches it while running):\n"
     "                     %s\n"
-    "  --pose NAME        start in the forward mode, held in the preset pose NAME\n"
-    "                     (the panel's pose buttons set them too):\n"
+    "  --pose NAME        start in the forward mode as F does, held in the preset pose\n"
+    "                     NAME (the panel's pose buttons set them too):\n"
     "                     %s\n"
     "  --weights A,B,C    the weights of rings 2, 3 and 4 on bone 1, from 0 to 1 (the\n"
     "                     built-in ones are 0.7,0.5,0.4; the panel's sliders change them)\n"
     "  --inspect VERTEX   inspect skin vertex VERTEX (0 to 48) from the start, as a click\n"
     "                     on it does\n"
+    "  --target X,Y,Z     start in the inverse mode, as I does, with the target at X,Y,Z\n"
+    "                     (x and z from -2.5 to 2.5, y from 1 to 3.5), as 1,2.5,0\n"
     "  --side-by-side     start with the limb drawn once for each skinning method, in a\n"
     "                     row (S switches it)\n"
     "  --no-ui            no on-screen panel (F1 then does nothing)\n" MODEL_LINES;
@@ -221,6 +227,34 @@ int ParseModelOption(int argc, char **argv, int &index, DemoOptions &options, ch
 #endif
 }
 
+// A list of names as a choice: "one of a, b or c", from the tables' "a, b and c".
+std::string OneOf(const char *list) {
+    std::string names = list;
+    size_t last = names.rfind(" and ");
+    if (last != std::string::npos)
+        names.replace(last, 5, " or ");
+    return "one of " + names;
+}
+
+// Three numbers separated by commas inside the target's box, nothing else.
+int ParseTarget(const char *text, double (&target)[3]) {
+    const char *at = text;
+    for (int k = 0; k < 3; ++k) {
+        if (k > 0 && *at++ != ',')
+            return 0;
+        if (!((*at >= '0' && *at <= '9') || *at == '.' || *at == '-'))
+            return 0; // strtod would take spaces, "inf" and "nan"
+        char *end = nullptr;
+        double value = std::strtod(at, &end);
+        double low = k == 1 ? TargetMinY : TargetMinXZ, high = k == 1 ? TargetMaxY : TargetMaxXZ;
+        if (end == at || !(value >= low && value <= high))
+            return 0;
+        target[k] = value;
+        at = end;
+    }
+    return *at == '\0';
+}
+
 int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, char *error,
                      int errorSize) {
     int matched = 0;
@@ -245,7 +279,7 @@ int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, ch
     value = OptionValue(argc, argv, index, "--ik-solver", matched, error, errorSize);
     if (matched) {
         if (value && (options.ikSolver = IkSolverFromName(value)) < 0) {
-            std::snprintf(error, errorSize, "--ik-solver needs one of %s, not '%s'", IkSolverList(),
+            std::snprintf(error, errorSize, "--ik-solver needs %s, not '%s'", OneOf(IkSolverList()).c_str(),
                           value);
             return 0;
         }
@@ -265,7 +299,7 @@ int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, ch
     if (matched) {
         if (value && !FindSkinningMethod(value, options.skinningMethod)) {
             std::snprintf(error, errorSize, "--skinning needs %s, not '%s'",
-                          SkinningMethodNameList(), value);
+                          OneOf(SkinningMethodNameList()).c_str(), value);
             return 0;
         }
         return value != nullptr;
@@ -280,6 +314,18 @@ int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, ch
             return 0;
         }
         options.hasWeights = 1;
+        return value != nullptr;
+    }
+    value = OptionValue(argc, argv, index, "--target", matched, error, errorSize);
+    if (matched) {
+        if (value && !ParseTarget(value, options.target)) {
+            std::snprintf(error, errorSize,
+                          "--target needs x,y,z with x and z from -2.5 to 2.5 and y from 1 to "
+                          "3.5, as 1,2.5,0, not '%s'",
+                          value);
+            return 0;
+        }
+        options.hasTarget = 1;
         return value != nullptr;
     }
     value = OptionValue(argc, argv, index, "--inspect", matched, error, errorSize);
@@ -298,7 +344,8 @@ int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, ch
     if (matched) {
         int pose = 0;
         if (value && !FindSkinPose(value, pose)) {
-            std::snprintf(error, errorSize, "--pose needs %s, not '%s'", SkinPoseNameList(), value);
+            std::snprintf(error, errorSize, "--pose needs %s, not '%s'",
+                          OneOf(SkinPoseNameList()).c_str(), value);
             return 0;
         }
         options.startPose = pose + 1;
@@ -335,6 +382,11 @@ int ParseOptions(int argc, char **argv, DemoOptions &options, char *error, int e
     }
     if ((options.clip || options.hasTime) && !options.modelFile) {
         std::snprintf(error, errorSize, "%s needs --model", options.clip ? "--clip" : "--time");
+        return OptionsInvalid;
+    }
+    if (options.hasTarget && options.startPose) {
+        std::snprintf(error, errorSize,
+                      "--target starts the inverse mode and --pose the forward mode: not both");
         return OptionsInvalid;
     }
     int lastTick = LastScriptedTick(options.keys);

@@ -19,6 +19,8 @@ struct DemoOptions {
     int sideBySide;             // start with every method's limb side by side
     int hasWeights;             // weights holds the editable rings' weights on bone 1
     double weights[3];          // rings FirstEditableRing to LastEditableRing, 0 to 1
+    int hasTarget;              // start in the inverse mode with the target at target
+    double target[3];           // x, y and z, inside the target's box
     KeyScript keys;
     // A model from a file in the limb's place (desktop only): its path, the clip to play (its
     // name or number; null: every clip together), a time to hold it at, and where to write the

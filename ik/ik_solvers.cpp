@@ -103,9 +103,16 @@ struct Angles {
     double y, x, z;
 };
 
+// Of a swing's two readings, the one whose Y angle is the smaller by more than this many degrees
+// is taken whatever the angles were before; closer to a quarter turn either way, the one nearer
+// the angles before.
+const double ReadingMargin = 20.0;
+
 // The angles of Ry * Rx * Rz equal to the swing onto d. Every rotation has two such readings,
-// (y, x, z) and (y + 180, 180 - x, z + 180): the one nearer near is kept, so the angles move
-// smoothly as the chain does.
+// (y, x, z) and (y + 180, 180 - x, z + 180). The one with the smaller Y angle is kept, so that
+// a pose is written the same whichever way a solver came to it (an elbow bent 120 degrees is
+// x 120, not y 180, x 60, z 180); where both are near a quarter turn, the one nearer near, so
+// the angles move smoothly as the chain does.
 Angles SwingAngles(const Vec3d &d, const Angles &near) {
     double k = 1.0 + d.y;
     if (k <= 1e-9)
@@ -116,10 +123,16 @@ Angles SwingAngles(const Vec3d &d, const Angles &near) {
         {std::atan2(m02, m22) * RadiansToDegrees, x, std::atan2(-d.x, d.y) * RadiansToDegrees},
         {std::atan2(-m02, -m22) * RadiansToDegrees, 180.0 - x,
          std::atan2(d.x, -d.y) * RadiansToDegrees}};
-    Angles best = readings[0];
+    Angles wrapped[2];
+    for (int i = 0; i < 2; ++i)
+        wrapped[i] = Angles{Wrapped(readings[i].y), Wrapped(readings[i].x), Wrapped(readings[i].z)};
+    double margin = std::abs(wrapped[0].y) - std::abs(wrapped[1].y);
+    if (std::abs(margin) > ReadingMargin)
+        return wrapped[margin < 0.0 ? 0 : 1];
+    Angles best = wrapped[0];
     double bestMove = 0.0;
     for (int i = 0; i < 2; ++i) {
-        Angles a = {Wrapped(readings[i].y), Wrapped(readings[i].x), Wrapped(readings[i].z)};
+        Angles a = wrapped[i];
         double move = std::abs(Wrapped(a.y - near.y)) + std::abs(Wrapped(a.x - near.x)) +
                       std::abs(Wrapped(a.z - near.z));
         if (i == 0 || move < bestMove) {
@@ -613,8 +626,17 @@ Vec3d TurnedBy(const Vec3d &v, const Vec3d &omega) {
     return Plus(Plus(Times(v, c), Times(Cross(k, v), s)), Times(k, Dot(k, v) * (1.0 - c)));
 }
 
+// The largest turn of either joint one pass makes, radians: near a straight chain a small
+// lambda asks for huge turns that swing the chain through the floor and back.
+const double DlsMaxTurn = 0.5;
+// A pass that would leave the end farther away is tried again with DlsDampingGrowth times the
+// damping, this many times, before the update ends where it is: more damping turns the step
+// toward the plain gradient, which gains whenever anything can.
+const int DlsRetries = 8;
+const double DlsDampingGrowth = 4.0;
+
 // One damped least-squares pass: delta-theta = J^T (J J^T + lambda^2 I)^-1 delta-e, delta-e the
-// miss, no longer than DlsMaxStep.
+// miss, no longer than DlsMaxStep, each joint's turn no more than DlsMaxTurn.
 Chain DlsPass(const ChainShape &shape, const Chain &chain, const Vec3d &target, double lambda) {
     Joints joints = JointsOf(shape, chain);
     Vec3d miss = Minus(target, joints.end);
@@ -641,6 +663,10 @@ Chain DlsPass(const ChainShape &shape, const Chain &chain, const Vec3d &target, 
     Vec3d y = Times(Plus(Plus(Times(c0, miss.x), Times(c1, miss.y)), Times(c2, miss.z)),
                     1.0 / determinant);
     Vec3d rootTurn = Cross(levers[0], y), elbowTurn = Cross(levers[1], y);
+    double largest = std::max(Length(rootTurn), Length(elbowTurn));
+    double bound = largest > DlsMaxTurn ? DlsMaxTurn / largest : 1.0;
+    rootTurn = Times(rootTurn, bound);
+    elbowTurn = Times(elbowTurn, bound);
     Chain next;
     next.lower = DirectionOr(TurnedBy(chain.lower, rootTurn), chain.lower);
     next.upper = DirectionOr(TurnedBy(TurnedBy(chain.upper, elbowTurn), rootTurn), chain.upper);
@@ -665,14 +691,22 @@ void SolveDls(const ChainShape &shape, Chain &chain, const Vec3d &target,
         double miss = MissOf(shape, chain, target);
         if (miss <= settings.tolerance)
             break;
-        Chain next = DlsPass(shape, chain, target, lambda);
-        if (limited) {
-            // Within the limits a pass may only gain; one that does not ends the update.
-            next = ClampedToLimits(next);
+        // A pass may only gain: one that does not is tried again, damped more, or ends the
+        // update. Within the limits the pass is clamped to them, and one that does not gain ends
+        // the update at once, for the nearest the limits allow to finish.
+        Chain next = chain;
+        double damped = lambda;
+        for (int retry = 0; retry <= (limited ? 0 : DlsRetries);
+             ++retry, damped *= DlsDampingGrowth) {
+            next = DlsPass(shape, chain, target, damped);
+            if (limited)
+                next = ClampedToLimits(next);
             gain = miss - MissOf(shape, next, target);
-            if (gain < NoGain)
+            if (gain >= NoGain)
                 break;
         }
+        if (gain < NoGain)
+            break;
         chain = next;
     }
     FinishHeldChain(shape, chain, target, settings, gain);

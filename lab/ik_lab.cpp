@@ -13,6 +13,10 @@ const int TrendWindow = 50;
 // A distance that changed less than this share of itself over the window has stalled.
 const double StalledShare = 1e-3;
 const double StalledFloor = 1e-7;
+// The limits hold the chain short when, without them, it would end nearer by more than this.
+const double HeldShortBy = 1e-3;
+// The distance going up and down by turns for this many updates in a row is oscillating.
+const int OscillationUpdates = 10;
 // Straight toward an out-of-reach target: both bones within this many degrees of its line.
 const double PointingDegrees = 0.5;
 
@@ -34,6 +38,34 @@ float DistanceBack(const IkProgress &progress, int updatesBack) {
     return progress.history[(newest - updatesBack + IkHistoryLength) % IkHistoryLength];
 }
 
+int TrendAfter(const IkProgress &progress, const Vector3 &elbow, const Vector3 &end,
+               const Vector3 &target);
+
+// Whether each of the last OscillationUpdates changes of the distance went the other way from
+// the one before, every one of them more than a stall's share.
+int Oscillating(const IkProgress &progress) {
+    if (progress.updatesSinceTargetMoved <= OscillationUpdates ||
+        progress.historyCount <= OscillationUpdates)
+        return 0;
+    double before = 0.0;
+    for (int k = 0; k < OscillationUpdates; ++k) {
+        double change = DistanceBack(progress, k) - DistanceBack(progress, k + 1);
+        if (std::abs(change) <= StalledShare * progress.distance + StalledFloor ||
+            (k > 0 && (change > 0.0) == (before > 0.0)))
+            return 0;
+        before = change;
+    }
+    return 1;
+}
+
+// Soft reach stops the analytic solver short on purpose: for a target beyond where the soft
+// zone starts, resting there is the answer, not a stall.
+int EasedBySoftReach(int kind, const Vector3 &target, const IkSettings &settings) {
+    if (kind != IkSolverAnalytic || !(settings.softZone > 0.0))
+        return 0;
+    return VectorLength(Subtract(target, bones[0].pivot)) > IkChainReach() - settings.softZone;
+}
+
 int StatusAfter(const IkProgress &progress, int kind, const Vector3 &elbow, const Vector3 &end,
                 const Vector3 &target, const IkSettings &settings) {
     if (progress.distance <= settings.tolerance)
@@ -45,6 +77,17 @@ int StatusAfter(const IkProgress &progress, int kind, const Vector3 &elbow, cons
         if (reason == IkTargetOnLine)
             return IkStatusIgnoredInLine;
     }
+    if (Oscillating(progress))
+        return IkStatusOscillating;
+    int status = TrendAfter(progress, elbow, end, target);
+    int resting = status == IkStatusStill || status == IkStatusStalled ||
+                  status == IkStatusPointingOutOfReach;
+    return resting && EasedBySoftReach(kind, target, settings) ? IkStatusEasedBySoftReach : status;
+}
+
+// The status from the chain's shape and the distance's trend alone.
+int TrendAfter(const IkProgress &progress, const Vector3 &elbow, const Vector3 &end,
+               const Vector3 &target) {
     Vector3 root = bones[0].pivot;
     Vector3 toTarget = Subtract(target, root);
     if (VectorLength(toTarget) >= IkChainReach() &&
@@ -64,6 +107,20 @@ int StatusAfter(const IkProgress &progress, int kind, const Vector3 &elbow, cons
     if (std::abs(change) <= StalledShare * progress.distance + StalledFloor)
         return updates >= TrendWindow ? IkStatusStalled : IkStatusStill;
     return change < 0.0 ? IkStatusApproaching : IkStatusReceding;
+}
+
+// Whether the limits keep the chain short: the closed-form answer without them, from the same
+// pose, would end nearer than distance. A chain that merely sits on a limit (straight toward an
+// out-of-reach target sits on the elbow's least bend) is not held by it.
+int HeldShortByLimits(const IkPose &after, double distance, const Vector3 &target,
+                      const IkSettings &settings) {
+    IkSettings free = settings;
+    free.jointLimits = 0;
+    IkPose unlimited = after;
+    RunIkUpdate(IkSolverAnalytic, unlimited, target, free);
+    Vector3 elbow, end;
+    PoseChainPoints(unlimited, elbow, end);
+    return distance > VectorLength(Subtract(target, end)) + HeldShortBy;
 }
 
 // RecordIkUpdate with the chain's joints for after already known.
@@ -91,9 +148,12 @@ void RecordUpdateEndingAt(IkProgress &progress, int kind, const IkPose &before, 
     for (int b = 0; b < BoneCount; ++b)
         progress.twist[b] = IkBoneTwist(after, b);
     int waiting = progress.status == IkStatusStalled || progress.status == IkStatusStill ||
-                  progress.status == IkStatusPointingOutOfReach;
-    progress.heldBy =
-        settings.jointLimits && kind != IkSolverIncremental && waiting ? IkLimitsHolding(after) : 0;
+                  progress.status == IkStatusPointingOutOfReach ||
+                  progress.status == IkStatusEasedBySoftReach;
+    progress.heldBy = settings.jointLimits && kind != IkSolverIncremental && waiting &&
+                              HeldShortByLimits(after, progress.distance, target, settings)
+                          ? IkLimitsHolding(after)
+                          : 0;
 }
 
 void RestartComparison(IkComparison &comparison, const IkPose &from, const Vector3 &target) {
@@ -134,6 +194,10 @@ const char *IkStatusText(int status) {
         return "ignores it: 3 or more units away";
     case IkStatusIgnoredInLine:
         return "ignores it: in line with the end";
+    case IkStatusEasedBySoftReach:
+        return "eased by soft reach";
+    case IkStatusOscillating:
+        return "oscillating";
     default:
         return "waiting";
     }
@@ -153,8 +217,10 @@ void RecordIkUpdate(IkProgress &progress, int kind, const IkPose &before, const 
 void UpdateIkLab(IkLab &lab, int kind, const Vector3 &target, const IkSettings &settings,
                  int compare) {
     kind = ValidIkSolver(kind);
-    if (kind == IkSolverAnalytic || compare)
+    if (kind == IkSolverAnalytic || compare) {
         UpdateSoftReachPlot(lab.softReach, settings.softZone);
+        lab.softReach.target = VectorLength(Subtract(target, bones[0].pivot));
+    }
     IkPose before = PoseOfBones();
     if (compare && (!lab.comparison.running || !SameTarget(lab.comparison.target, target) ||
                     !SamePose(lab.comparison.chains[kind].pose, before)))
@@ -179,7 +245,11 @@ void UpdateIkLab(IkLab &lab, int kind, const Vector3 &target, const IkSettings &
 }
 
 void UpdateSoftReachPlot(IkSoftReachPlot &plot, double zone) {
-    const double shownZone = zone > 0.0 ? zone : 0.1;
+    if (!(zone > 0.0)) {
+        plot.made = 0; // off: nothing softened to show
+        return;
+    }
+    const double shownZone = zone;
     double reach = IkChainReach();
     if (plot.made && plot.zone == shownZone && plot.reach == reach)
         return;

@@ -16,6 +16,9 @@ enum IkStatus {
     IkStatusPointingOutOfReach, // the target is beyond full reach; the chain points straight at it
     IkStatusIgnoredTooFar,      // incremental: 3 or more units from the end
     IkStatusIgnoredInLine,      // incremental: on the line from the origin through the end
+    IkStatusEasedBySoftReach,   // analytic with soft reach: short of a target in or past the zone
+                                // by design
+    IkStatusOscillating,        // the distance went up and down by turns for the last 10 updates
 };
 
 // "reached", "stalled", "out of reach: pointing at it", ...
@@ -63,7 +66,8 @@ struct IkComparison {
 
 // The soft-reach plot: as a target moves out along a line through full reach, the distance from
 // the root to the chain's end against the target's, with the analytic solver itself answering
-// each, softened by zone and plainly. Kept up to date by UpdateIkLab for the settings' soft zone.
+// each, softened by zone and plainly, and where the target stands on it. Kept up to date by
+// UpdateIkLab for the settings' soft zone; none (made 0) while soft reach is off.
 const int IkSoftReachSamples = 96;
 struct IkSoftReachPlot {
     double zone;     // the soft zone it was made for
@@ -72,9 +76,9 @@ struct IkSoftReachPlot {
     float softened[IkSoftReachSamples];
     float plain[IkSoftReachSamples];
     int made;
+    double target; // the target's distance from the root, as the last update saw it
 };
-// Makes the plot for zone (0.1 when zone is 0, so that there is a curve to show) unless it is
-// made for that zone already.
+// Makes the plot for zone unless it is made for that zone already; drops it for a zone of 0.
 void UpdateSoftReachPlot(IkSoftReachPlot &plot, double zone);
 
 // What the scene shows of the settings, model space, for the chain on screen: the pole as an

@@ -123,3 +123,33 @@ void DrawIkLabOverlays(const FrameRecord &frame) {
         DrawComparedChains(frame);
     glPopAttrib();
 }
+
+namespace {
+
+// Half the width of the target's shadow on the floor, scene units.
+const float ShadowArm = 0.12f;
+
+} // namespace
+
+void DrawIkTargetDrop(const Vector3 &target) {
+    // Over the floor and the skin, but under the red line and the cross drawn after it: no
+    // depth is written.
+    glPushAttrib(GL_LIGHTING_BIT | GL_LINE_BIT | GL_ENABLE_BIT);
+    glDisable(GL_DEPTH_TEST);
+    UseFlatColour(IkTargetColour);
+    Vector3 foot = {target.x, 0.0f, target.z}; // the floor lies at y = 0
+    glLineWidth(1.0f);
+    glBegin(GL_LINES);
+    SendPoint(target);
+    SendPoint(foot);
+    glEnd();
+    glLineWidth(OverlayLineWidth);
+    // A closed strip rather than a loop: the same on every GL the program meets.
+    const Vector3 diamond[5] = {{foot.x - ShadowArm, 0.0f, foot.z},
+                                {foot.x, 0.0f, foot.z - ShadowArm},
+                                {foot.x + ShadowArm, 0.0f, foot.z},
+                                {foot.x, 0.0f, foot.z + ShadowArm},
+                                {foot.x - ShadowArm, 0.0f, foot.z}};
+    SendStrip(diamond, 5);
+    glPopAttrib();
+}

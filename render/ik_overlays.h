@@ -8,3 +8,9 @@
 // over whatever else the frame holds.
 // Leaves every bit of GL state as it found it, the current material included.
 void DrawIkLabOverlays(const FrameRecord &frame);
+
+// A thin line from the target straight down to the floor and a small diamond round its foot:
+// from the side, a target moved toward or away from the camera looks where it was, and the foot
+// on the floor's squares tells its depth. Drawn before the line to the target, which it must
+// not hide.
+void DrawIkTargetDrop(const Vector3 &target);

@@ -21,11 +21,18 @@ unsigned int floorTexture = 0;
 
 namespace {
 
-// The scene's viewport counts y down from the window's top, GL's up from its bottom.
+// The scene's viewport counts y down from the window's top, GL's up from its bottom. The near
+// plane comes in where the skin comes closer than it, so that the closest zoom keeps it whole.
 void SetProjection(const FrameRecord &frame) {
+    std::vector<Vector3> points(frame.skin.size());
+    for (size_t i = 0; i < frame.skin.size(); ++i)
+        points[i] = frame.skin[i].position;
+    CameraView camera = {frame.viewAngle, demoState.viewTilt, demoState.viewDistance,
+                         frame.fieldOfView};
+    double nearPlane = NearPlaneFor(camera, points.data(), (int)points.size());
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(frame.fieldOfView, frame.aspect, CameraNearPlane, CameraFarPlane);
+    gluPerspective(frame.fieldOfView, frame.aspect, nearPlane, CameraFarPlane);
     const SceneViewport &v = frame.viewport;
     glViewport(v.x, demoState.clientHeight - v.y - v.height, v.width, v.height);
 }
@@ -148,6 +155,7 @@ void DrawNormals(const std::vector<SkinVertex> &skin) {
 
 // The line from the chain's end to the target, then the lab's marker and compared chains.
 void DrawIkOverlays(const FrameRecord &frame) {
+    DrawIkTargetDrop(demoState.target);
     SetMaterial(TargetLineMaterial);
     DrawLine(frame.endEffector, demoState.target);
     DrawIkLabOverlays(frame);

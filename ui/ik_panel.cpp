@@ -66,10 +66,11 @@ void BoneAngles() {
         ImGui::TableNextRow();
         ImGui::TableNextColumn();
         ImGui::TextUnformatted(names[b]);
+        // Wrapped: the incremental solver turns without bound, the others write within a turn.
         for (double angle :
              {bones[b].rotX, bones[b].rotY, bones[b].rotZ, frameRecord.ik.twist[b]}) {
             ImGui::TableNextColumn();
-            ImGui::Text("%7.2f", std::abs(angle) < 0.005 ? 0.0 : angle); // no "-0.00"
+            ImGui::Text("%7.2f", WrappedDegrees(angle));
         }
     }
     ImGui::EndTable();
@@ -81,12 +82,12 @@ void HeldBy() {
         ImGui::TextWrapped("%s", IkLimitsText(frameRecord.ik.heldBy));
 }
 
-void Readouts() {
-    BoneAngles();
-    ImGui::Text("Distance to the target  %.4f", frameRecord.ik.distance);
-    ImGui::Text("Updates since it moved  %d", frameRecord.ik.updates);
-    ImGui::Text("Status: %s", IkStatusText(frameRecord.ik.status));
+// The headline figures: how far the chain is and what the solver is doing.
+void Headline() {
+    ImGui::TextWrapped("Distance to the target  %.4f", frameRecord.ik.distance);
+    ImGui::TextWrapped("Status: %s", IkStatusText(frameRecord.ik.status));
     HeldBy();
+    ImGui::TextWrapped("Updates since it moved  %d", frameRecord.ik.updates);
 }
 
 void DistancePlot() {
@@ -179,14 +180,15 @@ void DlsSettings(DemoCommandQueue &commands) {
 }
 
 // The end's distance from the root against the target's, as the target moves out through full
-// reach: plain (the solver's own colour dimmed) and softened, over a grey line at full reach.
+// reach: plain (white) and softened (yellow), over a grey line at full reach, with the target's
+// own distance marked, both axes' values at their ends. None while soft reach is off.
 void SoftReachPlot() {
     const IkSoftReachPlot &plot = ikLab.softReach;
-    if (!plot.made)
+    if (!plot.made || !(demoState.ik.softZone > 0.0))
         return;
-    ImGui::TextWrapped("End's distance from the root against the target's (%.2f to %.2f); "
-                       "grey: full reach",
-                       plot.from, plot.to);
+    ImGui::TextWrapped("Across: the target's distance from the root; up: the end's, on the same "
+                       "scale. Grey: full reach, %.2f; magenta: the target, %.2f",
+                       plot.reach, plot.target);
     ImVec2 size(ImGui::GetContentRegionAvail().x, PlotHeight * 1.5f);
     ImVec2 at = ImGui::GetCursorScreenPos();
     ImGui::Dummy(size);
@@ -211,6 +213,22 @@ void SoftReachPlot() {
             draw->AddLine(point(x0, curves[c][i - 1]), point(x1, curves[c][i]), colours[c],
                           c ? 1.0f : 3.0f);
         }
+    // The target, kept at the plot's edge when it stands beyond it.
+    double target = plot.target < plot.from ? plot.from : plot.target > plot.to ? plot.to
+                                                                                : plot.target;
+    ImU32 magenta = ImGui::GetColorU32(
+        ImVec4(IkTargetColour.r, IkTargetColour.g, IkTargetColour.b, 1.0f));
+    draw->AddLine(point(target, plot.from), point(target, plot.to), magenta, 2.0f);
+    // Both axes run from plot.from to plot.to: the values at the corners.
+    char low[16], high[16];
+    std::snprintf(low, sizeof low, "%.2f", plot.from);
+    std::snprintf(high, sizeof high, "%.2f", plot.to);
+    ImU32 text = ImGui::GetColorU32(ImGuiCol_Text);
+    float line = ImGui::GetTextLineHeight();
+    draw->AddText(ImVec2(at.x + 2, at.y + size.y - line), text, low);
+    draw->AddText(ImVec2(at.x + size.x - ImGui::CalcTextSize(high).x - 2, at.y + size.y - line),
+                  text, high);
+    draw->AddText(ImVec2(at.x + 2, at.y), text, high);
     ImGui::TextColored(ImVec4(1.0f, 0.78f, 0.0f, 1.0f), "soft, zone %.2f", plot.zone);
     ImGui::SameLine();
     ImGui::TextUnformatted("  white: plain");
@@ -266,9 +284,10 @@ void SolverSettings(DemoCommandQueue &commands) {
 void BuildIkPanel(DemoCommandQueue &commands) {
     if (!ImGui::CollapsingHeader("Inverse-kinematics solver", ImGuiTreeNodeFlags_DefaultOpen))
         return;
+    Headline();
     SolverChoice(commands);
     StepRow(commands);
-    Readouts();
+    BoneAngles();
     DistancePlot();
     Comparison(commands);
     SolverSettings(commands);

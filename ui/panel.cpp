@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <imgui.h>
 #include <imgui_internal.h>
+#include <string>
 
 #include "demo/demo_state.h"
 #include "ik/kinematics.h"
@@ -32,6 +33,10 @@ const float SheetShare = 0.5f;
 const float JointSliderRange = 180.0f;
 
 double fixedStep = 0.0;
+
+// The text the last build wrote, kept when asked for (SetPanelTextKept).
+int keepText = 0;
+std::string keptText;
 
 // A digest of what the panel built last draws, and whether it differs from the one before.
 unsigned long long pictureDigest = 0;
@@ -106,16 +111,6 @@ void SpeedRow(DemoCommandQueue &commands) {
     SameLineIfFits(ImGui::CalcTextSize(text).x);
     ImGui::AlignTextToFramePadding();
     ImGui::TextUnformatted(text);
-}
-
-// The angle as the slider shows it: within (-180, 180], the same turn as the keys left it.
-float WrappedDegrees(double angle) {
-    double wrapped = std::fmod(angle, 360.0);
-    if (wrapped > 180.0)
-        wrapped -= 360.0;
-    else if (wrapped <= -180.0)
-        wrapped += 360.0;
-    return (float)wrapped;
 }
 
 void JointSlider(const char *label, int joint, double angle, DemoCommandQueue &commands) {
@@ -275,13 +270,15 @@ void BuildPanel(const PanelReadout &readout, DemoCommandQueue &commands) {
     bool expanded =
         ImGui::Begin(PanelTitle, nullptr,
                      ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoMove |
-                         ImGuiWindowFlags_NoResize | ImGuiWindowFlags_HorizontalScrollbar);
+                         ImGuiWindowFlags_NoResize);
     // Folded, a click anywhere on the title bar opens the panel as its small arrow does: a
     // finger cannot aim at the arrow.
     ImGuiWindow *window = ImGui::GetCurrentWindow();
     if (!demoState.panelOpen && !window->WantCollapseToggle && ImGui::IsMouseClicked(0) &&
         window->TitleBarRect().Contains(ImGui::GetIO().MousePos))
         window->WantCollapseToggle = true;
+    if (keepText)
+        ImGui::LogToBuffer();
     // Collapsing or expanding by the title bar's arrow is the same as F1.
     if (ImGui::IsWindowCollapsed() == (demoState.panelOpen != 0))
         Queue(commands, CommandTogglePanel);
@@ -290,6 +287,12 @@ void BuildPanel(const PanelReadout &readout, DemoCommandQueue &commands) {
         if (fingers)
             ScrollByDrag();
     }
+    if (keepText) {
+        ImGuiContext &g = *ImGui::GetCurrentContext();
+        keptText.assign(g.LogBuffer.c_str());
+        ImGui::LogFinish();
+    }
+    EndPanelSliders();
     ImGui::End();
     SideBySideLabels();
     ImGui::Render();
@@ -361,4 +364,13 @@ int PanelOwnsPoint(double x, double y) {
     ImVec2 point((float)x / (scale.x > 0.0f ? scale.x : 1.0f),
                  (float)y / (scale.y > 0.0f ? scale.y : 1.0f));
     return window->Rect().Contains(point);
+}
+
+void SetPanelTextKept(int keep) {
+    keepText = keep;
+    keptText.clear();
+}
+
+const char *PanelText() {
+    return keptText.c_str();
 }

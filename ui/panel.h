@@ -57,8 +57,8 @@ int PanelIsSheet(float displayWidth, float displayHeight);
 int PanelSheetPixels(int drawableHeight);
 
 // Offers a key press to the panel: 1 when the panel takes it, so the key's own command must not
-// run: every key while a value is being typed into a slider, and the arrow keys while a slider
-// has the focus (they nudge it a step). 0 otherwise, and always while the panel is folded.
+// run: every key while a value is being typed into a slider, and the arrow keys while the pointer
+// rests on a slider (they nudge it a step). 0 otherwise, and always while the panel is folded.
 int PanelTakesKey(int keyCode);
 
 // 1 when the panel built last looks different from the one built before it (any widget,
@@ -70,3 +70,9 @@ int PanelPictureChanged();
 // worked. Asked with the gesture's own position, so that a press that arrives together with the
 // move that brought the pointer there is judged where it happens.
 int PanelOwnsPoint(double x, double y);
+
+// The text the panel wrote in its last build, as lines, while kept: every label, readout and
+// status it showed (not the values drawn beside the sliders' grabs). Off at start; on, each
+// build keeps its own, so that what the panel says can be read back without pixels.
+void SetPanelTextKept(int keep);
+const char *PanelText();

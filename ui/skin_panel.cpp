@@ -193,6 +193,32 @@ void InspectorDistances(const VertexInspection &seen) {
     }
 }
 
+// Marks the scene draws on one spot show as one: the legend says which, so that none seems
+// missing (rigid's result lies on A's whenever A is the heavier).
+void CoincidingMarks(const VertexInspection &seen) {
+    const double Apart = 1e-4; // scene units: closer than this is one spot on screen
+    struct Mark {
+        char name[32];
+        Vector3 at;
+    };
+    Mark marks[2 + SkinningMethodCount];
+    int count = 0;
+    for (int k = 0; k < seen.influenceCount && k < 2; ++k, ++count) {
+        std::snprintf(marks[count].name, sizeof marks[count].name, "bone %d alone",
+                      seen.influences[k].joint);
+        marks[count].at = seen.influences[k].alone;
+    }
+    for (int m = 0; m < SkinningMethodCount; ++m, ++count) {
+        std::snprintf(marks[count].name, sizeof marks[count].name, "%s", skinningMethods[m].words);
+        marks[count].at = seen.methods[m].position;
+    }
+    for (int i = 0; i < count; ++i)
+        for (int j = i + 1; j < count; ++j)
+            if (VectorLength(Subtract(marks[i].at, marks[j].at)) < Apart)
+                ImGui::TextWrapped("%s and %s coincide: one mark shows both", marks[i].name,
+                                   marks[j].name);
+}
+
 void Inspector(DemoCommandQueue &commands) {
     const VertexInspection &seen = frameRecord.inspection;
     if (!frameRecord.inspected) {
@@ -246,6 +272,7 @@ void Inspector(DemoCommandQueue &commands) {
                                    ImGui::GetColorU32(ImGuiCol_FrameBgActive));
     }
     ImGui::EndTable();
+    CoincidingMarks(seen);
     InspectorDistances(seen);
     InspectorTransforms(seen);
 }
@@ -367,6 +394,13 @@ void SkinningLabSection(DemoCommandQueue &commands) {
     shownVertex = vertex;
     if (!ImGui::CollapsingHeader("Skinning lab"))
         return;
+    // The headline figures first: what the method and pose do to the limb, in sight at once.
+    ImGui::TextWrapped("Limb volume: %.1f%% of the rest pose", frameRecord.volumePercent);
+    ImGui::TextWrapped("Radius: %.2f to %.2f of rest", frameRecord.radius.low,
+                       frameRecord.radius.high);
+    if (ImGui::IsItemHovered())
+        ImGui::SetTooltip("The smallest and the largest of the skin vertices' distances from\n"
+                          "the nearest point of the bones, each over its own in the rest pose.");
     MethodChoice(commands);
     PoseButtons(commands);
     WeightSliders(commands);
@@ -380,11 +414,6 @@ void SkinningLabSection(DemoCommandQueue &commands) {
         VolumeLegend();
     if (demoState.radiusView)
         RadiusLegend();
-    ImGui::Text("Limb volume: %.1f%% of the rest pose", frameRecord.volumePercent);
-    ImGui::Text("Radius: %.2f to %.2f of rest", frameRecord.radius.low, frameRecord.radius.high);
-    if (ImGui::IsItemHovered())
-        ImGui::SetTooltip("The smallest and the largest of the skin vertices' distances from\n"
-                          "the nearest point of the bones, each over its own in the rest pose.");
     ImGui::Separator();
     Inspector(commands);
 }

@@ -1,22 +1,27 @@
 #include "ui/sliders.h"
 
+#include <cmath>
 #include <cstdio>
 #include <imgui_internal.h>
 
 #include "platform/key_codes.h"
 
 const char PanelSliderHint[] = "Sliders: Ctrl+click or double-click one to type a value; "
-                               "click one, then the arrow keys move it a step at a time.";
+                               "with the pointer resting on one, the arrow keys move it a step "
+                               "at a time.";
 
 namespace {
 
+// The arrows are the slider's only while the pointer rests on it: a click or a typed value
+// leaves them the target's and the joints', as the README promises wherever the pointer is.
 struct SliderFocus {
-    ImGuiID id;       // the focused slider, 0 for none
-    int pendingSteps; // arrow presses since the panel was last built, up minus down
-    ImGuiID typeInto; // a slider double-clicked last frame: its text field opens now
+    ImGuiID id;        // the slider the pointer rested on in the last build, 0 for none
+    ImGuiID hoveredNow; // the one it rests on in the build under way
+    int pendingSteps;  // arrow presses since the panel was last built, up minus down
+    ImGuiID typeInto;  // a slider double-clicked last frame: its text field opens now
 };
 
-SliderFocus focus = {0, 0, 0};
+SliderFocus focus = {0, 0, 0, 0};
 
 const ImU32 FocusOutline = IM_COL32(255, 200, 60, 255);
 
@@ -34,8 +39,15 @@ bool AroundSlider(const char *label, Draw draw, float grabShare, const char *tex
     // text field of a typed value keeps its colour.
     if (!typing)
         ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(0, 0, 0, 0));
-    // The frame alone: the item's own rectangle takes in the label too.
+    // The frame alone: the item's own rectangle takes in the label too. Narrowed where the
+    // label would run past the panel's edge.
     float frameWidth = ImGui::CalcItemWidth();
+    float labelWidth = ImGui::CalcTextSize(label, nullptr, true).x;
+    float fit = ImGui::GetContentRegionAvail().x -
+                (labelWidth > 0.0f ? labelWidth + g.Style.ItemInnerSpacing.x : 0.0f);
+    if (fit < frameWidth)
+        frameWidth = fit;
+    ImGui::SetNextItemWidth(frameWidth);
     float labelX = ImGui::GetCursorScreenPos().x + frameWidth + g.Style.ItemInnerSpacing.x;
     bool changed = draw();
     if (!typing)
@@ -56,18 +68,18 @@ bool AroundSlider(const char *label, Draw draw, float grabShare, const char *tex
         if (end != label)
             drawList->AddText(ImVec2(labelX, y), ImGui::GetColorU32(ImGuiCol_Text), label, end);
     }
-    if (ImGui::IsItemActivated())
-        focus.id = id;
-    if (ImGui::IsItemHovered() && ImGui::IsMouseDoubleClicked(0))
-        focus.typeInto = id;
+    if (ImGui::IsItemHovered()) {
+        focus.hoveredNow = id;
+        if (ImGui::IsMouseDoubleClicked(0))
+            focus.typeInto = id;
+    }
     steps = 0;
     if (focus.id == id) {
-        drawList->AddRect(ImVec2(min.x - 1, min.y - 1), ImVec2(max.x + 1, max.y + 1), FocusOutline);
         steps = focus.pendingSteps;
         focus.pendingSteps = 0;
-        if (ImGui::IsMouseClicked(0) && !ImGui::IsItemHovered())
-            focus.id = 0;
     }
+    if (focus.hoveredNow == id) // the outline marks the slider the arrows step
+        drawList->AddRect(ImVec2(min.x - 1, min.y - 1), ImVec2(max.x + 1, max.y + 1), FocusOutline);
     return changed;
 }
 
@@ -125,6 +137,21 @@ int PanelSliderTakesKey(int keyCode) {
     return 0;
 }
 
+void EndPanelSliders() {
+    focus.id = focus.hoveredNow;
+    focus.hoveredNow = 0;
+    focus.pendingSteps = 0; // presses for a slider no longer drawn, or left, go nowhere
+}
+
 void ResetPanelSliders() {
-    focus = SliderFocus{0, 0, 0};
+    focus = SliderFocus{0, 0, 0, 0};
+}
+
+float WrappedDegrees(double angle) {
+    double wrapped = std::fmod(angle, 360.0);
+    if (wrapped > 180.0)
+        wrapped -= 360.0;
+    else if (wrapped <= -180.0)
+        wrapped += 360.0;
+    return std::abs(wrapped) < 0.005 ? 0.0f : (float)wrapped;
 }

@@ -78,3 +78,15 @@ int ModelToPixels(const CameraView &camera, const Vector3 &p, int width, int hei
     out.depth = depth;
     return 1;
 }
+
+double NearPlaneFor(const CameraView &camera, const Vector3 *points, int count) {
+    // A margin in front of the nearest point, so that it is not cut at the plane itself.
+    const double Margin = 0.8;
+    double nearPlane = CameraNearPlane;
+    for (int i = 0; i < count; ++i) {
+        double depth = -(double)ModelToEye(camera, points[i]).z;
+        if (depth > 0.0 && depth * Margin < nearPlane)
+            nearPlane = depth * Margin;
+    }
+    return nearPlane < CameraMinNearPlane ? CameraMinNearPlane : nearPlane;
+}

@@ -26,6 +26,8 @@ struct CameraView {
 
 const double CameraFieldOfView = 60.0; // vertical, degrees
 const double CameraNearPlane = 1.0;
+// The nearest NearPlaneFor brings the near plane in, to keep the model whole at close range.
+const double CameraMinNearPlane = 0.05;
 const double CameraFarPlane = 30.0;
 const double CameraHeight = 3.0; // eye units the scene is lowered by
 const float SceneScale = 2.5f;   // scene units to eye units; also shortens normals to 0.4
@@ -66,3 +68,9 @@ struct PixelPoint {
 // untouched) when p is not beyond the near plane, where nothing is drawn, or the view is empty.
 int ModelToPixels(const CameraView &camera, const Vector3 &p, int width, int height,
                   PixelPoint &out);
+
+// The near plane for camera and the model's count points: CameraNearPlane, or, where a point
+// lies closer to the eye than that (at the closest zoom, looking down, the limb's top comes
+// within a unit), nearer than the nearest of them, so that the model shows whole; never nearer
+// than CameraMinNearPlane. Points behind the eye are left out: nothing can show them.
+double NearPlaneFor(const CameraView &camera, const Vector3 *points, int count);

@@ -56,6 +56,11 @@ TEST(Options, AcceptsEachOptionWithSeparateOrAttachedValues) {
     EXPECT_EQ(options.inspectVertex, 1);
     EXPECT_EQ(Parse({"--inspect=48"}), OptionsRun);
     EXPECT_EQ(options.inspectVertex, 49);
+    EXPECT_EQ(Parse({"--target", "1,2.5,-0.25"}), OptionsRun);
+    EXPECT_EQ(options.hasTarget, 1);
+    EXPECT_EQ(options.target[0], 1.0);
+    EXPECT_EQ(options.target[1], 2.5);
+    EXPECT_EQ(options.target[2], -0.25);
     EXPECT_EQ(Parse({"--frames", "3", "--help"}), OptionsHelp);
     EXPECT_EQ(Parse({"-h"}), OptionsHelp);
 }
@@ -92,6 +97,11 @@ TEST(Options, RejectsBadInputWithAReason) {
         {"--inspect", "-1"},
         {"--weights", "0.7;0.5;0.4"},
         {"--ik-limits=1"},
+        {"--target", "1,2.5"},
+        {"--target", "1,0.5,0"},
+        {"--target", "2.6,2,0"},
+        {"--target", "0, 2,0"},
+        {"--target", "0,2,0", "--pose", "bend-90"},
     };
     for (const std::vector<std::string> &args : bad) {
         EXPECT_EQ(Parse(args), OptionsInvalid) << args[0];
@@ -99,6 +109,14 @@ TEST(Options, RejectsBadInputWithAReason) {
     }
     Parse({"--frames", "5", "--keys", "6:A"});
     EXPECT_NE(std::string(error).find("tick 6"), std::string::npos) << error;
+    // A name from a table is a choice of one: the list reads "one of a, b or c".
+    for (const char *option : {"--ik-solver", "--skinning", "--pose"}) {
+        Parse({option, "bogus"});
+        std::string reason = error;
+        EXPECT_NE(reason.find(" needs one of "), std::string::npos) << reason;
+        EXPECT_NE(reason.find(" or "), std::string::npos) << reason;
+        EXPECT_EQ(reason.find(" and "), std::string::npos) << reason;
+    }
 }
 
 TEST(KeyScript, ReadsPressReleaseAndTapEntries) {

@@ -305,36 +305,66 @@ TEST_F(IkSolvers, ProgressTellsTheSituationsApart) {
         int solver;
         Vector3 target;
         int limits;
+        double softZone;
         int frames;
         int status;
+        const char *heldBy; // what the panel says holds the chain, under the status
     };
+    // A unit above the root: the elbow bent as far as it goes, the lower bone leaning back.
+    const char *const leanAndBend =
+        "held by the lower bone's 17-degree tilt and the elbow's 120-degree limit";
     const Case cases[] = {
-        {IkSolverAnalytic, {1.0f, 2.5f, 0.0f}, 0, 1, IkStatusReached},
-        {IkSolverAnalytic, {2.5f, 3.5f, 2.5f}, 0, 1, IkStatusPointingOutOfReach},
+        {IkSolverAnalytic, {1.0f, 2.5f, 0.0f}, 0, 0.0, 1, IkStatusReached, ""},
+        {IkSolverAnalytic, {2.5f, 3.5f, 2.5f}, 0, 0.0, 1, IkStatusPointingOutOfReach, ""},
         // The limits hold it from the first update on: stalled once 50 updates have not
         // moved it, and not before.
-        {IkSolverAnalytic, {0.0f, 1.0f, 0.0f}, 1, 3, IkStatusStill},
-        {IkSolverAnalytic, {0.0f, 1.0f, 0.0f}, 1, 50, IkStatusApproaching},
-        {IkSolverAnalytic, {0.0f, 1.0f, 0.0f}, 1, 51, IkStatusStalled},
-        {IkSolverIncremental, {1.0f, 2.5f, 0.0f}, 0, 5, IkStatusApproaching},
-        {IkSolverIncremental, {2.5f, 1.0f, 2.5f}, 0, 5, IkStatusIgnoredTooFar},
-        {IkSolverIncremental, {0.0f, 3.5f, 0.0f}, 0, 5, IkStatusIgnoredInLine},
+        {IkSolverAnalytic, {0.0f, 1.0f, 0.0f}, 1, 0.0, 3, IkStatusStill, leanAndBend},
+        {IkSolverAnalytic, {0.0f, 1.0f, 0.0f}, 1, 0.0, 50, IkStatusApproaching, ""},
+        {IkSolverAnalytic, {0.0f, 1.0f, 0.0f}, 1, 0.0, 51, IkStatusStalled, leanAndBend},
+        // Out of reach 16 degrees from upright, straight at it: the elbow sits on its least
+        // bend, but no limit keeps the chain from the target.
+        {IkSolverAnalytic, {1.0f, 3.5f, 0.0f}, 1, 0.0, 5, IkStatusPointingOutOfReach, ""},
+        // Soft reach stops short by design, in the zone and past full reach, at once and later.
+        {IkSolverAnalytic, {0.0f, 2.8f, 0.0f}, 0, 0.3, 3, IkStatusEasedBySoftReach, ""},
+        {IkSolverAnalytic, {1.0f, 3.5f, 0.0f}, 0, 0.3, 60, IkStatusEasedBySoftReach, ""},
+        {IkSolverAnalytic, {1.0f, 3.5f, 0.0f}, 1, 0.3, 60, IkStatusEasedBySoftReach, ""},
+        {IkSolverIncremental, {1.0f, 2.5f, 0.0f}, 0, 0.0, 5, IkStatusApproaching, ""},
+        {IkSolverIncremental, {2.5f, 1.0f, 2.5f}, 0, 0.0, 5, IkStatusIgnoredTooFar, ""},
+        {IkSolverIncremental, {0.0f, 3.5f, 0.0f}, 0, 0.0, 5, IkStatusIgnoredInLine, ""},
     };
     for (const Case &c : cases) {
         SetUp();
         Start(c.solver, c.target);
         demoState.ik.jointLimits = c.limits;
+        demoState.ik.softZone = c.softZone;
         for (int frame = 0; frame < c.frames; ++frame)
             UpdateSkeletonAndSkin();
+        SCOPED_TRACE(::testing::Message() << IkSolverName(c.solver) << " toward (" << c.target.x
+                                          << ", " << c.target.y << ", " << c.target.z << ")");
         EXPECT_EQ(ikLab.progress.status, c.status) << IkStatusText(ikLab.progress.status);
         EXPECT_EQ(ikLab.progress.updatesSinceTargetMoved, c.frames);
         EXPECT_FLOAT_EQ(ikLab.progress.distance, Distance(EndEffectorPosition(), c.target));
-        // A unit above the root: the elbow bent as far as it goes, the lower bone leaning back.
-        EXPECT_STREQ(
-            IkLimitsText(ikLab.progress.heldBy),
-            c.limits && c.status != IkStatusApproaching
-                ? "held by the lower bone's 17-degree tilt and the elbow's 120-degree limit"
-                : "");
+        EXPECT_STREQ(IkLimitsText(ikLab.progress.heldBy), c.heldBy);
+        // The soft-reach plot: only while soft reach is on, with the target's distance on it.
+        EXPECT_EQ(ikLab.softReach.made, c.softZone > 0.0 && c.solver == IkSolverAnalytic);
+        if (ikLab.softReach.made) {
+            EXPECT_FLOAT_EQ(ikLab.softReach.target, VectorLength(c.target));
+        }
+    }
+    demoState.ik.softZone = 0.0;
+
+    // A distance that goes up and down by turns for 10 updates is oscillating, not by turns
+    // getting closer and moving away.
+    IkProgress progress;
+    ResetIkProgress(progress);
+    IkPose poses[2] = {};
+    poses[0].rotX[1] = 10.0;
+    poses[1].rotX[1] = 30.0;
+    for (int update = 0; update < 14; ++update) {
+        RecordIkUpdate(progress, IkSolverDls, poses[update % 2], poses[(update + 1) % 2],
+                       Vector3{0.0f, 2.5f, 1.0f}, demoState.ik);
+        EXPECT_EQ(progress.status == IkStatusOscillating, update >= 10)
+            << update << ": " << IkStatusText(progress.status);
     }
 
     // A moved target restarts the count; the history runs on, the oldest dropping out.
@@ -448,6 +478,31 @@ TEST_F(IkSolvers, WithLimitsEveryUpdateGainsAndEndsAsNearAsTheLimitsAllow) {
             EXPECT_GE(before, closest - 1e-4) << "the search missed the best";
         }
     }
+}
+
+// At the least damping, toward a target beyond reach, the damped step near a straight chain is
+// huge: bounded, every update leaves the end no farther away and the chain above the floor, and
+// the chain ends pointing at the target instead of flailing.
+TEST_F(IkSolvers, DlsAtTheLeastDampingNeverFlailsTowardATargetBeyondReach) {
+    TargetDraw draw = {7};
+    for (int i = 0; i < 6; ++i) {
+        Vector3 target = i == 0 ? Vector3{0.1f, 3.5f, 0.0f} : draw.OutOfReach();
+        SetUp();
+        Start(IkSolverDls, target);
+        demoState.ik.damping = IkMinDamping;
+        double before = Distance(EndEffectorPosition(), target);
+        for (int frame = 0; frame < 990; ++frame) {
+            UpdateSkeletonAndSkin();
+            double after = Distance(EndEffectorPosition(), target);
+            ASSERT_LE(after, before + 1e-6) << "target " << i << " update " << frame;
+            ASSERT_GT(Elbow().y, 0.0f) << "target " << i << " update " << frame;
+            ASSERT_GT(EndEffectorPosition().y, 0.0f) << "target " << i << " update " << frame;
+            before = after;
+        }
+        EXPECT_EQ(ikLab.progress.status, IkStatusPointingOutOfReach)
+            << "target " << i << ": " << IkStatusText(ikLab.progress.status);
+    }
+    demoState.ik.damping = IkSettings().damping;
 }
 
 // A straight chain with the target on its line is where the Jacobian loses a direction: the

@@ -4,6 +4,7 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <algorithm>
 #include <cmath>
 
 #include "demo/demo_state.h"
@@ -213,6 +214,39 @@ TEST_F(SceneTest, ClicksSideBySidePickTheVertexAndTheCopyTheFrameShows) {
     EXPECT_FALSE(PickVertexOfCopies(SceneCamera(), *frameRecord.model, frameRecord.skinPose,
                                     frameRecord.copies, 3, 3, OffscreenWidth, OffscreenHeight,
                                     vertex, method));
+}
+
+} // namespace
+
+namespace {
+
+// At the closest zoom the limb bent toward the camera comes within a unit of the eye: the
+// frame's near plane comes in front of every skin vertex instead of slicing the limb open, and
+// at the start camera it stays where it always was.
+TEST_F(SceneTest, TheNearPlaneKeepsTheWholeSkinInFrontOfItAtEveryZoom) {
+    const double cameras[][3] = {{0, 15, 12}, {0, 15, 5}, {0, 5, 5}, {90, 15, 5}, {270, 15, 5}};
+    int closer = 0;
+    for (const auto &camera : cameras) {
+        SCOPED_TRACE(::testing::Message() << "yaw " << camera[0] << ", tilt " << camera[1]
+                                          << ", distance " << camera[2]);
+        demoState.viewAngle = camera[0];
+        demoState.viewTilt = camera[1];
+        demoState.viewDistance = camera[2];
+        bones[1].rotX = 60.0; // the upper limb bent toward +z
+        DrawFrame(camera[0]);
+        GLdouble projection[16];
+        glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        double nearPlane = projection[14] / (projection[10] - 1.0);
+        double nearest = 1e9;
+        for (const SkinVertex &vertex : frameRecord.skin)
+            nearest = std::min(nearest, -(double)ModelToEye(SceneCamera(), vertex.position).z);
+        EXPECT_LT(nearPlane, nearest);
+        if (camera[2] == CameraStartDistance) {
+            EXPECT_NEAR(nearPlane, CameraNearPlane, 1e-4) << "the start's picture must not change";
+        }
+        closer += nearPlane < CameraNearPlane;
+    }
+    EXPECT_GT(closer, 0) << "no camera came close enough to test";
 }
 
 } // namespace

@@ -240,7 +240,7 @@ std::vector<Vector3> PointsOnTargetCross(const Vector3 &target, double viewAngle
     return points;
 }
 
-TEST_F(SceneTest, IkModeDrawsRedLineFromChainEndToTargetAndACrossOnTheTarget) {
+TEST_F(SceneTest, IkModeDrawsRedLineFromChainEndToTargetACrossOnTheTargetAndItsDropToTheFloor) {
     demoState.ikMode = 1;
     demoState.playAnimation = 0;
     demoState.hideBones = 1;
@@ -259,6 +259,21 @@ TEST_F(SceneTest, IkModeDrawsRedLineFromChainEndToTargetAndACrossOnTheTarget) {
         for (const Vector3 &point : PointsOnTargetCross(demoState.target, angle))
             EXPECT_TRUE(AnyPixelNear(frame, ProjectModelPoint(point, angle), 1, IsPureMagenta))
                 << "from " << angle << " at " << point.x << ", " << point.y << ", " << point.z;
+    }
+
+    // From the side, where a move in x is toward the camera, the drop line to the floor and the
+    // shadow's diamond round its foot give the target's depth.
+    frame = DrawFrame(90.0);
+    for (float t = 0.2f; t <= 0.91f; t += 0.1f) {
+        Vector3 on = Lerp(demoState.target,
+                          Vector3{demoState.target.x, 0.0f, demoState.target.z}, t);
+        EXPECT_TRUE(AnyPixelNear(frame, ProjectModelPoint(on, 90.0), 1, IsPureMagenta))
+            << "at " << t << " down the drop line";
+    }
+    for (float side : {-0.12f, 0.12f}) {
+        Vector3 corner = {demoState.target.x, 0.0f, demoState.target.z + side};
+        EXPECT_TRUE(AnyPixelNear(frame, ProjectModelPoint(corner, 90.0), 1, IsPureMagenta))
+            << "the shadow's corner at z " << corner.z;
     }
 
     // Inside the filled limb the cross still shows, over the skin.

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <imgui.h>
 #include <imgui_internal.h>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -592,7 +593,8 @@ TEST_F(Panel, TheOpenPanelLeavesTheWholeSceneBesideItAndTheMouseWorksThere) {
 
 // A value typed into a slider, however the text field was opened, sets exactly that value; a
 // slider shows an angle the keys took past 180 degrees as the same turn within (-180, 180]; and
-// a clicked slider takes the arrow keys, each one exact step, from the key table.
+// the slider the pointer rests on, and only that one, takes the arrow keys, each one exact
+// step, from the key table.
 TEST_F(Panel, SlidersTakeTypedValuesAndArrowStepsAndShowAnglesWithinAHalfTurn) {
     StartFrom('F');
     ImGuiIO &io = ImGui::GetIO();
@@ -636,19 +638,101 @@ TEST_F(Panel, SlidersTakeTypedValuesAndArrowStepsAndShowAnglesWithinAHalfTurn) {
     typeInto("-45.5");
     EXPECT_EQ(bones[0].rotX, -45.5);
 
-    // Clicked once more, mid-frame, it has the focus: Right twice and Left once is one degree
-    // up, exactly.
+    // After the typed value, with the pointer off the slider, the arrows are the README's.
+    Frame(-100, -100, false);
+    EXPECT_FALSE(PanelTakesKey(KeyRight)) << "a typed value must not keep the arrows";
+    // Clicked once more, the pointer leaving it: still the README's.
     Click(ImVec2(slider.x + 60, slider.y));
+    EXPECT_FALSE(PanelTakesKey(KeyRight)) << "a click must not keep the arrows";
+    // Resting on it, mid-frame: Right twice and Left once is one degree up, exactly.
+    Frame(slider.x + 60, slider.y, false);
+    Frame(slider.x + 60, slider.y, false);
     double before = bones[0].rotX;
     EXPECT_TRUE(PanelTakesKey(KeyRight));
     EXPECT_TRUE(PanelTakesKey(KeyRight));
     EXPECT_TRUE(PanelTakesKey(KeyLeft));
     EXPECT_FALSE(PanelTakesKey('P'));
-    Frame(-100, -100, false);
+    Frame(slider.x + 60, slider.y, false);
     EXPECT_EQ(bones[0].rotX, (double)(float)before + 1.0);
-    Frame(10, 10, true); // a click elsewhere takes the focus away: the arrows steer again
-    Frame(10, 10, false);
+    Frame(-100, -100, false); // the pointer gone: the arrows steer again
     EXPECT_FALSE(PanelTakesKey(KeyRight));
+
+    // The IK lab's table of angles shows the incremental solver's unbounded turns within a half
+    // turn too.
+    HandleKeyDown('I');
+    bones[0].rotZ = -205.76;
+    bones[1].rotX = 227.49;
+    SetPanelTextKept(1);
+    Frame(-100, -100, false);
+    std::string text = PanelText();
+    SetPanelTextKept(0);
+    EXPECT_NE(text.find("154.24"), std::string::npos) << text;
+    EXPECT_NE(text.find("-132.51"), std::string::npos) << text;
+    EXPECT_EQ(text.find("205.76"), std::string::npos) << text;
+}
+
+// At every window size from 640x480 up, in each lab with its section at its fullest, the
+// panel's text wraps within the strip instead of running past its edge (which would call up a
+// sideways scroll bar), and each lab's headline figures come first in its section.
+TEST_F(Panel, TextWrapsWithinTheStripAndHeadlinesComeFirstAtEverySize) {
+    const int sizes[][2] = {{640, 480}, {800, 600}, {1024, 768}, {1920, 1080}};
+    struct Lab {
+        int modeKey;
+        const char *header; // as the panel's text gives the section's header
+        const char *headline;
+    };
+    const Lab labs[] = {{'F', "### Skinning lab ###\n", "Limb volume: "},
+                        {'I', "### Inverse-kinematics solver ###\n", "Distance to the target "}};
+    for (const auto &size : sizes)
+        for (const Lab &lab : labs) {
+            SCOPED_TRACE(::testing::Message() << size[0] << "x" << size[1] << ", "
+                                              << (char)lab.modeKey);
+            ResetDemoGlobals();
+            InitSkinAndBones();
+            demoState.panelOpen = 1;
+            demoState.clientWidth = size[0];
+            demoState.clientHeight = size[1];
+            ImGui::GetIO().DisplaySize = ImVec2((float)size[0], (float)size[1]);
+            HandleKeyDown(lab.modeKey);
+            if (lab.modeKey == 'F') {
+                RunCommand(DemoCommand{CommandSetPose, 1, 0.0, Vector3{}}); // bend-90
+                RunCommand(DemoCommand{CommandInspectVertex, 19, 0.0, Vector3{}});
+                RunCommand(DemoCommand{CommandSetSkinningMethod, SkinningCentreOfRotation, 0.0,
+                                       Vector3{}});
+                demoState.volumeView = 1;
+            } else {
+                // Held by the limits, compared, soft reach on: every line the section has.
+                demoState.ikSolver = IkSolverAnalytic;
+                demoState.ikCompare = 1;
+                demoState.ik.jointLimits = 1;
+                demoState.ik.softZone = 0.3;
+                demoState.target = Vector3{0.0f, 1.0f, 0.0f};
+            }
+            for (int frame = 0; frame < 60; ++frame)
+                UpdateFrame(frameRecord, demoState.viewAngle, SceneView());
+            SetPanelTextKept(1);
+            for (int frame = 0; frame < 4; ++frame) { // the layout settles over a few frames
+                DemoCommandQueue commands = {};
+                BuildPanel(PanelReadout{0.0, 1, 1, nullptr, 0}, commands); // idle: the long line
+            }
+            std::string text = PanelText();
+            SetPanelTextKept(0);
+            ImGuiWindow *window = ImGui::FindWindowByName(PanelTitle);
+            EXPECT_EQ(window->ScrollMax.x, 0.0f) << "something runs past the strip's edge";
+            // The headline is the section's first line.
+            size_t header = text.find(lab.header);
+            ASSERT_NE(header, std::string::npos) << text;
+            EXPECT_EQ(text.compare(header + std::strlen(lab.header), std::strlen(lab.headline),
+                                   lab.headline),
+                      0)
+                << text.substr(header, 200);
+            // Vertex 19 bent 90 degrees weighs both bones alike: rigid takes bone 0 alone in the
+            // tie, and the legend says the two marks are one.
+            if (lab.modeKey == 'F') {
+                EXPECT_NE(text.find("bone 0 alone and rigid coincide"), std::string::npos)
+                    << text;
+            }
+        }
 }
 
 } // namespace
