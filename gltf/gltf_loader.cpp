@@ -1008,28 +1008,6 @@ std::string BaseName(const std::string &path) {
 
 } // namespace
 
-Matrix4 ComposeTransform(const Vector3 &t, const Quaternion &q, const Vector3 &s) {
-    double w = q.w, x = q.x, y = q.y, z = q.z;
-    double r[9] = {1 - 2 * (y * y + z * z), 2 * (x * y - z * w),     2 * (x * z + y * w),
-                   2 * (x * y + z * w),     1 - 2 * (x * x + z * z), 2 * (y * z - x * w),
-                   2 * (x * z - y * w),     2 * (y * z + x * w),     1 - 2 * (x * x + y * y)};
-    Matrix4 m = IdentityMatrix();
-    double scale[3] = {s.x, s.y, s.z};
-    for (int c = 0; c < 3; ++c)
-        for (int row = 0; row < 3; ++row)
-            m.m[4 * c + row] = (float)(r[3 * row + c] * scale[c]);
-    m.m[12] = t.x;
-    m.m[13] = t.y;
-    m.m[14] = t.z;
-    return m;
-}
-
-void RestLocals(const LoadedModel &loaded, std::vector<Matrix4> &locals) {
-    locals.resize(loaded.rest.size());
-    for (size_t j = 0; j < loaded.rest.size(); ++j)
-        locals[j] = loaded.rest[j].matrix;
-}
-
 int LoadGltfBytes(const unsigned char *bytes, size_t size, const std::string &baseFolder,
                   const std::string &name, LoadedModel &out, std::string &error) {
     if (size == 0) {
