@@ -74,7 +74,7 @@ const MouseHelpLine mouseHelpLines[] = {
     {"left drag",
      "orbit the camera: sideways turns the view angle (the one R rotates), up and down tilts it "
      "between 5 and 80 degrees; the automatic rotation waits while the button is held"},
-    {"wheel", "zoom: moves the camera along its line of sight, 5 to 22 units from the scene"},
+    {"wheel", "zoom: moves the camera along its line of sight, 5 to 22 units from the scene, staying back where the limb would come within a quarter unit of the eye"},
     {"double click", "camera tilt and distance back to their start, as Home"},
     {"right drag",
      "inverse mode only: move the target in the plane that faces the camera through it, kept in "

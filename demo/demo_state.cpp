@@ -27,7 +27,7 @@ void ResetDemoGlobals() {
 
 CameraView SceneCamera() {
     SceneViewport view = SceneView();
-    return CameraView{demoState.viewAngle, demoState.viewTilt, demoState.viewDistance,
+    return CameraView{demoState.viewAngle, demoState.viewTilt, FrameViewDistance(frameRecord),
                       ViewFieldOfView(view, demoState.clientWidth, demoState.clientHeight)};
 }
 

@@ -76,7 +76,8 @@ int SameSettings(const DemoState &a, const DemoState &b);
 // has no pixels or does not fit in it.
 SceneViewport SceneView();
 
-// The camera as demoState has it, for the scene drawn in SceneView().
+// The camera as demoState has it, for the scene drawn in SceneView(), at the distance the last
+// frame was drawn from (FrameViewDistance).
 CameraView SceneCamera();
 
 // Puts every global of the core back as the program starts, before the scene set-up: demoState

@@ -97,16 +97,9 @@ void RecordModelFigures(FrameRecord &record, const Model &model, int method, int
     record.inspected = InspectVertex(model, record.skinPose, inspectedVertex, record.inspection);
 }
 
-void UpdateFrame(FrameRecord &record, double viewAngle, const SceneViewport &viewport) {
-    record.viewAngle = viewAngle;
-    record.viewport = viewport;
-    record.aspect = (double)viewport.width / (double)viewport.height;
-    demoState.aspect = record.aspect;
-    record.fieldOfView = ViewFieldOfView(viewport, demoState.clientWidth, demoState.clientHeight);
-    if (shownModel.active) {
-        UpdateShownModelFrame(record);
-        return;
-    }
+namespace {
+
+void UpdateLimbFrame(FrameRecord &record) {
     record.markerPose.assign(bones, bones + BoneCount);
 
     UpdateSkeletonAndSkin();
@@ -119,6 +112,39 @@ void UpdateFrame(FrameRecord &record, double viewAngle, const SceneViewport &vie
     RecordModelFigures(record, limbModel, demoState.skinningMethod, demoState.sideBySide,
                        demoState.inspectedVertex);
     RecordIk(record);
+}
+
+void RecordClearDistance(FrameRecord &record) {
+    std::vector<Vector3> points;
+    points.reserve(record.skin.size() * (record.sideBySide ? SkinningMethodCount + 1 : 1));
+    for (const SkinVertex &v : record.skin)
+        points.push_back(v.position);
+    if (record.sideBySide)
+        for (int m = 0; m < SkinningMethodCount; ++m)
+            for (const SkinVertex &v : record.copies.skins[m])
+                points.push_back(Add(v.position, record.copies.offsets[m]));
+    CameraView camera = {record.viewAngle, demoState.viewTilt, 0.0, record.fieldOfView};
+    record.clearDistance = ClearDistanceFor(camera, points.data(), (int)points.size());
+}
+
+} // namespace
+
+void UpdateFrame(FrameRecord &record, double viewAngle, const SceneViewport &viewport) {
+    record.viewAngle = viewAngle;
+    record.viewport = viewport;
+    record.aspect = (double)viewport.width / (double)viewport.height;
+    demoState.aspect = record.aspect;
+    record.fieldOfView = ViewFieldOfView(viewport, demoState.clientWidth, demoState.clientHeight);
+    if (shownModel.active)
+        UpdateShownModelFrame(record);
+    else
+        UpdateLimbFrame(record);
+    RecordClearDistance(record);
+}
+
+double FrameViewDistance(const FrameRecord &record) {
+    return demoState.viewDistance > record.clearDistance ? demoState.viewDistance
+                                                         : record.clearDistance;
 }
 
 namespace {

@@ -33,6 +33,9 @@ struct FrameRecord {
     SceneViewport viewport; // where the scene goes in the window
     double aspect;          // the viewport's width over its height
     double fieldOfView;     // vertical, degrees (ViewFieldOfView)
+    // The camera stands no closer than this to the scene for this frame's skin (its copies'
+    // too), tilt and yaw (ClearDistanceFor); worked out from what SameScene compares.
+    double clearDistance;
 
     const Model *model;              // what the skin is: its triangles, rest data and weights
     int modelRevision;               // its weights' revision when the record was made
@@ -71,6 +74,10 @@ struct FrameRecord {
 int SameScene(const FrameRecord &a, const FrameRecord &b);
 
 extern FrameRecord frameRecord;
+
+// The distance record is drawn from: the zoom's, or farther where the skin would come nearer
+// the eye than CameraMinDepth. The scene, picking and the panel's marks all use it.
+double FrameViewDistance(const FrameRecord &record);
 
 // Every figure above of model for the pose in record.skinPose whose skin is in record.skin (the
 // viewAngle set): the determinants under method, the centres, the volume, the radius, every

@@ -27,7 +27,7 @@ void SetProjection(const FrameRecord &frame) {
     std::vector<Vector3> points(frame.skin.size());
     for (size_t i = 0; i < frame.skin.size(); ++i)
         points[i] = frame.skin[i].position;
-    CameraView camera = {frame.viewAngle, demoState.viewTilt, demoState.viewDistance,
+    CameraView camera = {frame.viewAngle, demoState.viewTilt, FrameViewDistance(frame),
                          frame.fieldOfView};
     double nearPlane = NearPlaneFor(camera, points.data(), (int)points.size());
     glMatrixMode(GL_PROJECTION);
@@ -39,10 +39,10 @@ void SetProjection(const FrameRecord &frame) {
 
 // Back by the distance (12 at start) and down 3, tilted to look down on the floor (15 degrees
 // at start), then turned by the yaw.
-void SetCamera(float viewAngle) {
+void SetCamera(float viewAngle, double distance) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glTranslatef(0.0f, 0.0f, (float)-demoState.viewDistance);
+    glTranslatef(0.0f, 0.0f, (float)-distance);
     glTranslatef(0.0f, (float)-CameraHeight, 0.0f);
     glRotatef((float)demoState.viewTilt, 1.0f, 0.0f, 0.0f);
     glRotatef(viewAngle, 0.0f, 1.0f, 0.0f);
@@ -190,7 +190,7 @@ void DrawScene(const FrameRecord &frame) {
         return;
     SetProjection(frame);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); // to the default black
-    SetCamera((float)frame.viewAngle);
+    SetCamera((float)frame.viewAngle, FrameViewDistance(frame));
     DrawFloor();
     if (demoState.wireframe && !demoState.hideBones && !frame.sideBySide &&
         frame.markerPose.size() == (size_t)BoneCount)

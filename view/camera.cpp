@@ -90,3 +90,17 @@ double NearPlaneFor(const CameraView &camera, const Vector3 *points, int count) 
     }
     return nearPlane < CameraMinNearPlane ? CameraMinNearPlane : nearPlane;
 }
+
+double ClearDistanceFor(const CameraView &camera, const Vector3 *points, int count) {
+    // A point's depth is the distance less its eye z at distance 0, so the nearest point sets
+    // the distance alone.
+    CameraView atScene = camera;
+    atScene.distance = 0.0;
+    double clear = 0.0;
+    for (int i = 0; i < count; ++i) {
+        double needed = (double)ModelToEye(atScene, points[i]).z + CameraMinDepth;
+        if (needed > clear)
+            clear = needed;
+    }
+    return clear;
+}

@@ -74,3 +74,13 @@ int ModelToPixels(const CameraView &camera, const Vector3 &p, int width, int hei
 // within a unit), nearer than the nearest of them, so that the model shows whole; never nearer
 // than CameraMinNearPlane. Points behind the eye are left out: nothing can show them.
 double NearPlaneFor(const CameraView &camera, const Vector3 *points, int count);
+
+// How near the eye may come to the model along its line of sight, eye units. Looking steeply
+// down at the closest zoom, the eye would stand inside the limb, and no near plane shows a
+// model whole from inside it: the camera stays back instead.
+const double CameraMinDepth = 0.25;
+
+// The distance from the scene at which the nearest of the model's count points lies
+// CameraMinDepth in front of the eye, for camera's yaw and tilt (its distance is not read): the
+// camera stands no closer than this, whatever the zoom asks for. 0 for no points.
+double ClearDistanceFor(const CameraView &camera, const Vector3 *points, int count);

@@ -222,9 +222,11 @@ namespace {
 
 // At the closest zoom the limb bent toward the camera comes within a unit of the eye: the
 // frame's near plane comes in front of every skin vertex instead of slicing the limb open, and
-// at the start camera it stays where it always was.
+// at the start camera it stays where it always was. Looking steeply down, the closest zoom would
+// put the eye inside the limb: the camera stays back, and picking uses the camera drawn.
 TEST_F(SceneTest, TheNearPlaneKeepsTheWholeSkinInFrontOfItAtEveryZoom) {
-    const double cameras[][3] = {{0, 15, 12}, {0, 15, 5}, {0, 5, 5}, {90, 15, 5}, {270, 15, 5}};
+    const double cameras[][3] = {{0, 15, 12}, {0, 15, 5}, {0, 5, 5},
+                                 {90, 15, 5}, {270, 15, 5}, {0, 60, 5}, {0, 80, 5}};
     int closer = 0;
     for (const auto &camera : cameras) {
         SCOPED_TRACE(::testing::Message() << "yaw " << camera[0] << ", tilt " << camera[1]
@@ -234,13 +236,20 @@ TEST_F(SceneTest, TheNearPlaneKeepsTheWholeSkinInFrontOfItAtEveryZoom) {
         demoState.viewDistance = camera[2];
         bones[1].rotX = 60.0; // the upper limb bent toward +z
         DrawFrame(camera[0]);
-        GLdouble projection[16];
+        GLdouble projection[16], modelView[16];
         glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
         double nearPlane = projection[14] / (projection[10] - 1.0);
         double nearest = 1e9;
         for (const SkinVertex &vertex : frameRecord.skin)
             nearest = std::min(nearest, -(double)ModelToEye(SceneCamera(), vertex.position).z);
         EXPECT_LT(nearPlane, nearest);
+        EXPECT_GE(nearest, CameraMinDepth * 0.999) << "the eye is at the skin, or inside it";
+        // The model origin's eye depth is the distance the scene was drawn from.
+        EXPECT_NEAR(-modelView[14], SceneCamera().distance, 1e-4);
+        if (camera[1] < 60.0) {
+            EXPECT_EQ(SceneCamera().distance, camera[2]) << "the zoom is kept clear of the skin";
+        }
         if (camera[2] == CameraStartDistance) {
             EXPECT_NEAR(nearPlane, CameraNearPlane, 1e-4) << "the start's picture must not change";
         }
