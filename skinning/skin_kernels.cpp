@@ -23,6 +23,7 @@ typedef float Float4 __attribute__((vector_size(16)));
 #if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__) &&                             \
     !defined(SKIN_KERNELS_PORTABLE)
 #define SKIN_KERNELS_AVX 1
+#include <immintrin.h>
 typedef float Float8 __attribute__((vector_size(32)));
 
 inline int HasAvx() {
@@ -291,20 +292,28 @@ inline int BlendInto(const Float4 *, const JointMotion *joints, const int *oppos
 static_assert(offsetof(JointMotion, dual) == offsetof(JointMotion, real) + sizeof(Float4),
               "a joint's real and dual parts load as one");
 
-__attribute__((target("avx"))) inline int BlendInto(const Float8 *, const JointMotion *joints,
-                                                    const int *opposite, int jointCount,
-                                                    const VertexInfluences &v, float *blend) {
+__attribute__((target("avx"))) inline Float8 BlendSum(const JointMotion *joints,
+                                                     const int *opposite, int jointCount,
+                                                     const VertexInfluences &v, int &scaled) {
     const int *side = opposite + (size_t)v.joints[Heaviest(v)] * (size_t)jointCount;
     int firstSign = side[v.joints[0]];
     const JointMotion &first = joints[v.joints[0]];
     Float8 sum = v.weights[0] * Load8((const float *)&first.real);
-    int scaled = first.scaled;
+    scaled = first.scaled;
     for (int k = 1; k < v.count; ++k) {
         const JointMotion &m = joints[v.joints[k]];
         float w = AlignedWeight(v, k, side, firstSign);
         sum = sum + w * Load8((const float *)&m.real);
         scaled |= m.scaled;
     }
+    return sum;
+}
+
+__attribute__((target("avx"))) inline int BlendInto(const Float8 *, const JointMotion *joints,
+                                                    const int *opposite, int jointCount,
+                                                    const VertexInfluences &v, float *blend) {
+    int scaled;
+    Float8 sum = BlendSum(joints, opposite, jointCount, v, scaled);
     std::memcpy(blend, &sum, sizeof sum);
     return scaled;
 }
@@ -404,6 +413,41 @@ void BlendedTurnVertex(const SkinInput &in, const JointMotion *motions, const Jo
     normal = scaled ? ScaledNormal(t, kMix, in.restNormals[i]) : TurnedBy(t, in.restNormals[i]);
 }
 
+// RigidTransformOf, then MovedBy and TurnedBy, lane by lane: q the blends (real w, x, y, z,
+// then dual), p the points (with centres: the offsets from them), n the normals, c the carried
+// centres (with centres only).
+template <int WithCentres, typename V>
+__attribute__((always_inline)) inline void TurnLanes(const V (&q)[8], const V (&p)[3],
+                                                     const V (&n)[3], const V (&c)[3],
+                                                     V (&outP)[3], V (&outN)[3]) {
+    V rw = q[0], rx = q[1], ry = q[2], rz = q[3], dw = q[4], dx = q[5], dy = q[6], dz = q[7];
+    V px = p[0], py = p[1], pz = p[2], nx = n[0], ny = n[1], nz = n[2];
+    V cx = c[0], cy = c[1], cz = c[2];
+    // RigidTransformOf.
+    V scale = 2.0f / (rw * rw + rx * rx + ry * ry + rz * rz);
+    V xx = rx * rx, yy = ry * ry, zz = rz * rz;
+    V xy = rx * ry, xz = rx * rz, yz = ry * rz;
+    V wx = rw * rx, wy = rw * ry, wz = rw * rz;
+    V m0 = 1.0f - scale * (yy + zz), m1 = scale * (xy - wz), m2 = scale * (xz + wy);
+    V m3 = scale * (xy + wz), m4 = 1.0f - scale * (xx + zz), m5 = scale * (yz - wx);
+    V m6 = scale * (xz - wy), m7 = scale * (yz + wx), m8 = 1.0f - scale * (xx + yy);
+    V tx = cx, ty = cy, tz = cz; // centres: the carried centre in place of the translation
+    if (!WithCentres) {
+        tx = scale * (rw * dx - dw * rx + ry * dz - rz * dy);
+        ty = scale * (rw * dy - dw * ry + rz * dx - rx * dz);
+        tz = scale * (rw * dz - dw * rz + rx * dy - ry * dx);
+    }
+    // MovedBy and TurnedBy.
+    V outX = m0 * px + m1 * py + m2 * pz + tx;
+    V outY = m3 * px + m4 * py + m5 * pz + ty;
+    V outZ = m6 * px + m7 * py + m8 * pz + tz;
+    V normalX = m0 * nx + m1 * ny + m2 * nz;
+    V normalY = m3 * nx + m4 * ny + m5 * nz;
+    V normalZ = m6 * nx + m7 * ny + m8 * nz;
+    outP[0] = outX, outP[1] = outY, outP[2] = outZ;
+    outN[0] = normalX, outN[1] = normalY, outN[2] = normalZ;
+}
+
 // N vertices at a time, one per lane (V holds N floats), for the common case (some influence,
 // no scale, and a centre where one is needed): the blends are formed one vertex at a time, then
 // turned into rotations and applied N at once with RigidTransformOf's, TurnedBy's and MovedBy's
@@ -464,27 +508,11 @@ BlendedTurnGroups(const SkinInput &in, const JointMotion *motions, const int *op
             nx[l] = restNormal[l].x, ny[l] = restNormal[l].y, nz[l] = restNormal[l].z;
             cx[l] = carried[l][0], cy[l] = carried[l][1], cz[l] = carried[l][2];
         }
-        // RigidTransformOf.
-        V scale = 2.0f / (rw * rw + rx * rx + ry * ry + rz * rz);
-        V xx = rx * rx, yy = ry * ry, zz = rz * rz;
-        V xy = rx * ry, xz = rx * rz, yz = ry * rz;
-        V wx = rw * rx, wy = rw * ry, wz = rw * rz;
-        V m0 = 1.0f - scale * (yy + zz), m1 = scale * (xy - wz), m2 = scale * (xz + wy);
-        V m3 = scale * (xy + wz), m4 = 1.0f - scale * (xx + zz), m5 = scale * (yz - wx);
-        V m6 = scale * (xz - wy), m7 = scale * (yz + wx), m8 = 1.0f - scale * (xx + yy);
-        V tx = cx, ty = cy, tz = cz; // centres: the carried centre in place of the translation
-        if (!WithCentres) {
-            tx = scale * (rw * dx - dw * rx + ry * dz - rz * dy);
-            ty = scale * (rw * dy - dw * ry + rz * dx - rx * dz);
-            tz = scale * (rw * dz - dw * rz + rx * dy - ry * dx);
-        }
-        // MovedBy and TurnedBy.
-        V outX = m0 * px + m1 * py + m2 * pz + tx;
-        V outY = m3 * px + m4 * py + m5 * pz + ty;
-        V outZ = m6 * px + m7 * py + m8 * pz + tz;
-        V normalX = m0 * nx + m1 * ny + m2 * nz;
-        V normalY = m3 * nx + m4 * ny + m5 * nz;
-        V normalZ = m6 * nx + m7 * ny + m8 * nz;
+        V q[8] = {rw, rx, ry, rz, dw, dx, dy, dz}, p[3] = {px, py, pz}, n[3] = {nx, ny, nz};
+        V c[3] = {cx, cy, cz}, outP[3], outN[3];
+        TurnLanes<WithCentres>(q, p, n, c, outP, outN);
+        V outX = outP[0], outY = outP[1], outZ = outP[2];
+        V normalX = outN[0], normalY = outN[1], normalZ = outN[2];
         for (int l = 0; l < lanes; ++l) {
             int i = group + l;
             if (plain[l]) {
@@ -507,13 +535,99 @@ void BlendedTurnsPortable(const SkinInput &in, const JointMotion *motions, const
 }
 
 #ifdef SKIN_KERNELS_AVX
+// Eight rows of eight floats turned into eight columns: r[c][l] becomes r[l][c].
+__attribute__((target("avx"), always_inline)) inline void Transpose8(__m256 (&r)[8]) {
+    __m256 t0 = _mm256_unpacklo_ps(r[0], r[1]), t1 = _mm256_unpackhi_ps(r[0], r[1]);
+    __m256 t2 = _mm256_unpacklo_ps(r[2], r[3]), t3 = _mm256_unpackhi_ps(r[2], r[3]);
+    __m256 t4 = _mm256_unpacklo_ps(r[4], r[5]), t5 = _mm256_unpackhi_ps(r[4], r[5]);
+    __m256 t6 = _mm256_unpacklo_ps(r[6], r[7]), t7 = _mm256_unpackhi_ps(r[6], r[7]);
+    __m256 u0 = _mm256_shuffle_ps(t0, t2, 0x44), u1 = _mm256_shuffle_ps(t0, t2, 0xEE);
+    __m256 u2 = _mm256_shuffle_ps(t1, t3, 0x44), u3 = _mm256_shuffle_ps(t1, t3, 0xEE);
+    __m256 u4 = _mm256_shuffle_ps(t4, t6, 0x44), u5 = _mm256_shuffle_ps(t4, t6, 0xEE);
+    __m256 u6 = _mm256_shuffle_ps(t5, t7, 0x44), u7 = _mm256_shuffle_ps(t5, t7, 0xEE);
+    r[0] = _mm256_permute2f128_ps(u0, u4, 0x20), r[4] = _mm256_permute2f128_ps(u0, u4, 0x31);
+    r[1] = _mm256_permute2f128_ps(u1, u5, 0x20), r[5] = _mm256_permute2f128_ps(u1, u5, 0x31);
+    r[2] = _mm256_permute2f128_ps(u2, u6, 0x20), r[6] = _mm256_permute2f128_ps(u2, u6, 0x31);
+    r[3] = _mm256_permute2f128_ps(u3, u7, 0x20), r[7] = _mm256_permute2f128_ps(u3, u7, 0x31);
+}
+
+// Eight packed vertices (24 floats) as their x, y and z in eight lanes each, and back.
+__attribute__((target("avx"), always_inline)) inline void LoadLanes(const Vector3 *v,
+                                                                    __m256 (&xyz)[3]) {
+    const float *f = &v->x;
+    __m256 m03 = _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(f)),
+                                      _mm_loadu_ps(f + 12), 1);
+    __m256 m14 = _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(f + 4)),
+                                      _mm_loadu_ps(f + 16), 1);
+    __m256 m25 = _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(f + 8)),
+                                      _mm_loadu_ps(f + 20), 1);
+    __m256 xy = _mm256_shuffle_ps(m14, m25, _MM_SHUFFLE(2, 1, 3, 2));
+    __m256 yz = _mm256_shuffle_ps(m03, m14, _MM_SHUFFLE(1, 0, 2, 1));
+    xyz[0] = _mm256_shuffle_ps(m03, xy, _MM_SHUFFLE(2, 0, 3, 0));
+    xyz[1] = _mm256_shuffle_ps(yz, xy, _MM_SHUFFLE(3, 1, 2, 0));
+    xyz[2] = _mm256_shuffle_ps(yz, m25, _MM_SHUFFLE(3, 0, 3, 1));
+}
+
+__attribute__((target("avx"), always_inline)) inline void StoreLanes(const __m256 (&xyz)[3],
+                                                                     Vector3 *v) {
+    float *f = &v->x;
+    __m256 xy = _mm256_shuffle_ps(xyz[0], xyz[1], _MM_SHUFFLE(2, 0, 2, 0));
+    __m256 yz = _mm256_shuffle_ps(xyz[1], xyz[2], _MM_SHUFFLE(3, 1, 3, 1));
+    __m256 zx = _mm256_shuffle_ps(xyz[2], xyz[0], _MM_SHUFFLE(3, 1, 2, 0));
+    __m256 r03 = _mm256_shuffle_ps(xy, zx, _MM_SHUFFLE(2, 0, 2, 0));
+    __m256 r14 = _mm256_shuffle_ps(yz, xy, _MM_SHUFFLE(3, 1, 2, 0));
+    __m256 r25 = _mm256_shuffle_ps(zx, yz, _MM_SHUFFLE(3, 1, 3, 1));
+    _mm_storeu_ps(f, _mm256_castps256_ps128(r03));
+    _mm_storeu_ps(f + 4, _mm256_castps256_ps128(r14));
+    _mm_storeu_ps(f + 8, _mm256_castps256_ps128(r25));
+    _mm_storeu_ps(f + 12, _mm256_extractf128_ps(r03, 1));
+    _mm_storeu_ps(f + 16, _mm256_extractf128_ps(r14, 1));
+    _mm_storeu_ps(f + 20, _mm256_extractf128_ps(r25, 1));
+}
+
+// Eight whole vertices at once for dual quaternions, where every one of them has influences
+// and no scaled joint (a real mesh's common case): the same lanes as BlendedTurnGroups, but
+// moved in and out of them by shuffles rather than one float at a time, which cost more than
+// the arithmetic. Returns 0, having written nothing, when a vertex of the eight is not so.
+__attribute__((target("avx"), always_inline)) inline int
+PlainEightAvx(const SkinInput &in, const JointMotion *motions, const int *opposite, int group,
+              Vector3 *positions, Vector3 *normals) {
+    __m256 q[8];
+    for (int l = 0; l < 8; ++l) {
+        const VertexInfluences &v = in.influences[group + l];
+        if (v.count == 0)
+            return 0;
+        int scaled;
+        q[l] = (__m256)BlendSum(motions, opposite, in.jointCount, v, scaled);
+        if (scaled)
+            return 0;
+    }
+    Transpose8(q);
+    __m256 p[3], n[3], c[3] = {}, outP[3], outN[3];
+    LoadLanes(in.restPositions + group, p);
+    LoadLanes(in.restNormals + group, n);
+    TurnLanes<0>(q, p, n, c, outP, outN);
+    StoreLanes(outP, positions);
+    StoreLanes(outN, normals);
+    return 1;
+}
+
 template <int WithCentres>
 __attribute__((target("avx"))) void BlendedTurnsAvx(const SkinInput &in, const JointMotion *motions,
                                                     const int *opposite,
                                                     const JointColumns *columns, int from, int to,
                                                     Vector3 *positions, Vector3 *normals) {
-    BlendedTurnGroups<WithCentres, Float8, 8>(in, motions, opposite, columns, from, to, positions,
-                                              normals);
+    int group = from;
+    if (!WithCentres && opposite) {
+        for (; group + 8 <= to; group += 8)
+            if (!PlainEightAvx(in, motions, opposite, group, positions + (group - from),
+                               normals + (group - from)))
+                BlendedTurnGroups<WithCentres, Float8, 8>(in, motions, opposite, columns, group,
+                                                          group + 8, positions + (group - from),
+                                                          normals + (group - from));
+    }
+    BlendedTurnGroups<WithCentres, Float8, 8>(in, motions, opposite, columns, group, to,
+                                              positions + (group - from), normals + (group - from));
 }
 #endif
 
