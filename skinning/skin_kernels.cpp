@@ -244,24 +244,31 @@ inline int BlendDualQuaternions(const JointMotion *joints, const VertexInfluence
 
 // Weight k of v carrying the sign that turns joint k to the heaviest's side (side, a row of the
 // table below) and back when the first was turned (firstSign): the sign bit flipped, no jump.
-inline float AlignedWeight(const VertexInfluences &v, int k, const int *side, int firstSign) {
+inline int SignBits(float mask) {
+    int bits;
+    std::memcpy(&bits, &mask, sizeof bits);
+    return bits;
+}
+
+inline float AlignedWeight(const VertexInfluences &v, int k, const float *side, int firstSign) {
     int bits;
     std::memcpy(&bits, &v.weights[k], sizeof bits);
-    bits ^= side[v.joints[k]] ^ firstSign;
+    bits ^= SignBits(side[v.joints[k]]) ^ firstSign;
     float w;
     std::memcpy(&w, &bits, sizeof w);
     return w;
 }
 
 // The same blend with the signs looked up: opposite[a * jointCount + b] holds the sign bit of
-// SignWhereOpposite for joints a and b (the same for b and a: each product is), worked out once
-// per call for every pair, which costs less than a dot product per influence once a call skins
-// more vertices than there are pairs.
-inline int BlendDualQuaternionsBySigns(const JointMotion *joints, const int *opposite,
+// SignWhereOpposite for joints a and b (the same for b and a: each product is) as a float, -0
+// or +0, so that the vector loops can load it as they load a weight; worked out once per call
+// for every pair, which costs less than a dot product per influence once a call skins more
+// vertices than there are pairs.
+inline int BlendDualQuaternionsBySigns(const JointMotion *joints, const float *opposite,
                                        int jointCount, const VertexInfluences &v, Float4 &real,
                                        Float4 &dual) {
-    const int *side = opposite + (size_t)v.joints[Heaviest(v)] * (size_t)jointCount;
-    int firstSign = side[v.joints[0]];
+    const float *side = opposite + (size_t)v.joints[Heaviest(v)] * (size_t)jointCount;
+    int firstSign = SignBits(side[v.joints[0]]);
     const JointMotion &first = joints[v.joints[0]];
     real = v.weights[0] * first.real;
     dual = v.weights[0] * first.dual;
@@ -279,7 +286,7 @@ inline int BlendDualQuaternionsBySigns(const JointMotion *joints, const int *opp
 // A vertex's blend by BlendDualQuaternionsBySigns into blend[0 .. 7] (real, then dual): in
 // four-float steps, or with AVX in eight, real and dual together, the same arithmetic per lane.
 // The vector type picks the version.
-inline int BlendInto(const Float4 *, const JointMotion *joints, const int *opposite, int jointCount,
+inline int BlendInto(const Float4 *, const JointMotion *joints, const float *opposite, int jointCount,
                      const VertexInfluences &v, float *blend) {
     Float4 real, dual;
     int scaled = BlendDualQuaternionsBySigns(joints, opposite, jointCount, v, real, dual);
@@ -293,16 +300,19 @@ static_assert(offsetof(JointMotion, dual) == offsetof(JointMotion, real) + sizeo
               "a joint's real and dual parts load as one");
 
 __attribute__((target("avx"))) inline Float8 BlendSum(const JointMotion *joints,
-                                                     const int *opposite, int jointCount,
+                                                     const float *opposite, int jointCount,
                                                      const VertexInfluences &v, int &scaled) {
-    const int *side = opposite + (size_t)v.joints[Heaviest(v)] * (size_t)jointCount;
-    int firstSign = side[v.joints[0]];
+    const float *side = opposite + (size_t)v.joints[Heaviest(v)] * (size_t)jointCount;
+    // AlignedWeight's flips as vector xors: the weight and the signs go straight from memory to
+    // all eight lanes, never through an integer register and back.
+    __m256 firstSign = _mm256_broadcast_ss(&side[v.joints[0]]);
     const JointMotion &first = joints[v.joints[0]];
     Float8 sum = v.weights[0] * Load8((const float *)&first.real);
     scaled = first.scaled;
     for (int k = 1; k < v.count; ++k) {
         const JointMotion &m = joints[v.joints[k]];
-        float w = AlignedWeight(v, k, side, firstSign);
+        __m256 sign = _mm256_xor_ps(_mm256_broadcast_ss(&side[v.joints[k]]), firstSign);
+        Float8 w = (Float8)_mm256_xor_ps(_mm256_broadcast_ss(&v.weights[k]), sign);
         sum = sum + w * Load8((const float *)&m.real);
         scaled |= m.scaled;
     }
@@ -310,7 +320,7 @@ __attribute__((target("avx"))) inline Float8 BlendSum(const JointMotion *joints,
 }
 
 __attribute__((target("avx"))) inline int BlendInto(const Float8 *, const JointMotion *joints,
-                                                    const int *opposite, int jointCount,
+                                                    const float *opposite, int jointCount,
                                                     const VertexInfluences &v, float *blend) {
     int scaled;
     Float8 sum = BlendSum(joints, opposite, jointCount, v, scaled);
@@ -319,10 +329,12 @@ __attribute__((target("avx"))) inline int BlendInto(const Float8 *, const JointM
 }
 #endif
 
-void OppositeSigns(const JointMotion *joints, size_t count, int *opposite) {
+void OppositeSigns(const JointMotion *joints, size_t count, float *opposite) {
     for (size_t a = 0; a < count; ++a)
-        for (size_t b = 0; b < count; ++b)
-            opposite[a * count + b] = SignWhereOpposite(joints[b].real, joints[a].real)[0];
+        for (size_t b = 0; b < count; ++b) {
+            int bits = SignWhereOpposite(joints[b].real, joints[a].real)[0];
+            std::memcpy(&opposite[a * count + b], &bits, sizeof bits);
+        }
 }
 
 // The blend as a rigid motion, and where any joint has scale, the weighted mix of the K's.
@@ -455,7 +467,7 @@ __attribute__((always_inline)) inline void TurnLanes(const V (&q)[8], const V (&
 // Inlined into each wrapper below, so that each compiles it for its own instruction set.
 template <int WithCentres, typename V, int N>
 __attribute__((always_inline)) inline void
-BlendedTurnGroups(const SkinInput &in, const JointMotion *motions, const int *opposite,
+BlendedTurnGroups(const SkinInput &in, const JointMotion *motions, const float *opposite,
                   const JointColumns *columns, int from, int to, Vector3 *positions,
                   Vector3 *normals) {
     for (int group = from; group < to; group += N) {
@@ -527,7 +539,7 @@ BlendedTurnGroups(const SkinInput &in, const JointMotion *motions, const int *op
 }
 
 template <int WithCentres>
-void BlendedTurnsPortable(const SkinInput &in, const JointMotion *motions, const int *opposite,
+void BlendedTurnsPortable(const SkinInput &in, const JointMotion *motions, const float *opposite,
                           const JointColumns *columns, int from, int to, Vector3 *positions,
                           Vector3 *normals) {
     BlendedTurnGroups<WithCentres, Float4, 4>(in, motions, opposite, columns, from, to, positions,
@@ -590,7 +602,7 @@ __attribute__((target("avx"), always_inline)) inline void StoreLanes(const __m25
 // moved in and out of them by shuffles rather than one float at a time, which cost more than
 // the arithmetic. Returns 0, having written nothing, when a vertex of the eight is not so.
 __attribute__((target("avx"), always_inline)) inline int
-PlainEightAvx(const SkinInput &in, const JointMotion *motions, const int *opposite, int group,
+PlainEightAvx(const SkinInput &in, const JointMotion *motions, const float *opposite, int group,
               Vector3 *positions, Vector3 *normals) {
     __m256 q[8];
     for (int l = 0; l < 8; ++l) {
@@ -614,7 +626,7 @@ PlainEightAvx(const SkinInput &in, const JointMotion *motions, const int *opposi
 
 template <int WithCentres>
 __attribute__((target("avx"))) void BlendedTurnsAvx(const SkinInput &in, const JointMotion *motions,
-                                                    const int *opposite,
+                                                    const float *opposite,
                                                     const JointColumns *columns, int from, int to,
                                                     Vector3 *positions, Vector3 *normals) {
     int group = from;
@@ -640,10 +652,10 @@ void SkinBlendedTurns(const SkinInput &in, int from, int to, Vector3 *positions,
     ColumnsOf(in, columns.data());
     // The sign table pays once a call skins more vertices than there are pairs.
     int bySigns = joints * joints <= (size_t)(to - from);
-    Scratch<int, StackJoints * StackJoints> signs(bySigns ? joints * joints : 0);
+    Scratch<float, StackJoints * StackJoints> signs(bySigns ? joints * joints : 0);
     if (bySigns)
         OppositeSigns(motions.data(), joints, signs.data());
-    const int *opposite = bySigns ? signs.data() : nullptr;
+    const float *opposite = bySigns ? signs.data() : nullptr;
 #ifdef SKIN_KERNELS_AVX
     if (HasAvx()) {
         BlendedTurnsAvx<WithCentres>(in, motions.data(), opposite, columns.data(), from, to,
