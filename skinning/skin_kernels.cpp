@@ -597,18 +597,31 @@ __attribute__((target("avx"), always_inline)) inline void StoreLanes(const __m25
     _mm_storeu_ps(f + 20, _mm256_extractf128_ps(r25, 1));
 }
 
-// Eight whole vertices at once for dual quaternions, where every one of them has influences
-// and no scaled joint (a real mesh's common case): the same lanes as BlendedTurnGroups, but
-// moved in and out of them by shuffles rather than one float at a time, which cost more than
-// the arithmetic. Returns 0, having written nothing, when a vertex of the eight is not so.
+// Eight whole vertices at once, where every one of them has influences, no scaled joint and,
+// for centres of rotation, a centre (a real mesh's common case): the same lanes as
+// BlendedTurnGroups, but moved in and out of them by shuffles rather than one float at a time,
+// which cost more than the arithmetic. Returns 0, having written nothing, when a vertex of the
+// eight is not so.
+template <int WithCentres>
 __attribute__((target("avx"), always_inline)) inline int
-PlainEightAvx(const SkinInput &in, const JointMotion *motions, const float *opposite, int group,
-              Vector3 *positions, Vector3 *normals) {
-    __m256 q[8];
+PlainEightAvx(const SkinInput &in, const JointMotion *motions, const float *opposite,
+              const JointColumns *columns, int group, Vector3 *positions, Vector3 *normals) {
+    __m256 q[8], centres[8];
     for (int l = 0; l < 8; ++l) {
         const VertexInfluences &v = in.influences[group + l];
         if (v.count == 0)
             return 0;
+        if (WithCentres) {
+            int centre = in.centres->centreOf[(size_t)(group + l)];
+            if (centre < 0)
+                return 0;
+            // The centre in the low four floats, where the influences carry it in the high.
+            const Vector3 &c = in.centres->centres[(size_t)centre];
+            Float4 carried = CarriedCentre(columns, v, c);
+            centres[l] = _mm256_insertf128_ps(_mm256_setr_ps(c.x, c.y, c.z, 0.0f, 0.0f, 0.0f,
+                                                             0.0f, 0.0f),
+                                              (__m128)carried, 1);
+        }
         int scaled;
         q[l] = (__m256)BlendSum(motions, opposite, in.jointCount, v, scaled);
         if (scaled)
@@ -618,7 +631,14 @@ PlainEightAvx(const SkinInput &in, const JointMotion *motions, const float *oppo
     __m256 p[3], n[3], c[3] = {}, outP[3], outN[3];
     LoadLanes(in.restPositions + group, p);
     LoadLanes(in.restNormals + group, n);
-    TurnLanes<0>(q, p, n, c, outP, outN);
+    if (WithCentres) {
+        Transpose8(centres);
+        for (int axis = 0; axis < 3; ++axis) {
+            p[axis] = _mm256_sub_ps(p[axis], centres[axis]); // Subtract(rest, c)
+            c[axis] = centres[4 + axis];
+        }
+    }
+    TurnLanes<WithCentres>(q, p, n, c, outP, outN);
     StoreLanes(outP, positions);
     StoreLanes(outN, normals);
     return 1;
@@ -630,10 +650,10 @@ __attribute__((target("avx"))) void BlendedTurnsAvx(const SkinInput &in, const J
                                                     const JointColumns *columns, int from, int to,
                                                     Vector3 *positions, Vector3 *normals) {
     int group = from;
-    if (!WithCentres && opposite) {
+    if (opposite && (!WithCentres || in.centres)) {
         for (; group + 8 <= to; group += 8)
-            if (!PlainEightAvx(in, motions, opposite, group, positions + (group - from),
-                               normals + (group - from)))
+            if (!PlainEightAvx<WithCentres>(in, motions, opposite, columns, group,
+                                            positions + (group - from), normals + (group - from)))
                 BlendedTurnGroups<WithCentres, Float8, 8>(in, motions, opposite, columns, group,
                                                           group + 8, positions + (group - from),
                                                           normals + (group - from));
