@@ -193,6 +193,10 @@ void PrintSkinningStats() {
     std::printf("skinning %s: limb volume %.2f%% of the rest pose, radius %.2f\u2013%.2f of rest\n",
                 SkinningMethodName(ValidSkinningMethod(demoState.skinningMethod)),
                 frameRecord.volumePercent, frameRecord.radius.low, frameRecord.radius.high);
+    // Worked out once per model and weights, before the first frame: the wait a model's size
+    // costs before centres of rotation can show.
+    if (frameRecord.model)
+        std::printf("centres of rotation: %.0f ms\n", frameRecord.model->centresMilliseconds);
 }
 
 // An angle for "%.2f": a speck of rounding below zero would print as "-0.00".

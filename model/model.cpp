@@ -1,5 +1,7 @@
 #include "model/model.h"
 
+#include <chrono>
+
 void PoseModel(const Model &model, ModelPose &pose) {
     int joints = JointCount(model.rig);
     pose.locals.resize(joints, IdentityMatrix());
@@ -22,6 +24,9 @@ SkinInput SkinInputOf(const Model &model, const ModelPose &pose) {
 }
 
 void WeightsChanged(Model &model) {
+    auto start = std::chrono::steady_clock::now();
     ComputeRotationCentres(model.mesh, model.centres);
+    std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+    model.centresMilliseconds = took.count();
     ++model.revision;
 }

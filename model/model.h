@@ -31,6 +31,7 @@ struct Model {
     // Counts every change of the mesh's weights, so that whatever was worked out from them (the
     // centres here, a picture on screen) can tell it is out of date.
     int revision = 0;
+    double centresMilliseconds = 0.0; // how long the centres last took to work out
 };
 
 // One pose of a model: each joint's local matrix, and what follows from them.

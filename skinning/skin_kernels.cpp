@@ -8,6 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <unordered_map>
+#include <utility>
 
 namespace {
 
@@ -903,16 +906,28 @@ struct PieceWeights {
     double w[3][MaxPieceJoints];
 };
 
+// The pieces whose corners' mean weights are the same, summed: a piece's share in a vector's
+// centre depends on the piece only through its area, its centroid and those means, so the
+// similarities are worked out once per distinct means rather than once per piece. A mesh in
+// rings, as a limb or a tentacle is, has two distinct means per band of triangles.
+struct PieceMeans {
+    std::vector<std::pair<int, double>> means; // (joint, mean weight), the positive ones
+    Vec3d areaCentroid;                         // sum of area x centroid
+    double area;                                // sum of area
+};
+
 struct CentreWork {
     int pieceJoints;
     int jointOf[MaxPieceJoints];       // the triangle's joints, by their index in PieceWeights
     std::vector<WeightVector> vectors; // the distinct blended weight vectors
     std::vector<std::vector<int>> vectorsByJoint; // which of them name each joint
-    std::vector<double> meanByJoint;              // the current piece's mean weights
-    std::vector<int> seenInPiece;                 // the piece a vector was last summed for
+    std::vector<double> meanByJoint;              // the current means' weights, by joint
+    std::vector<int> seenInPiece;                 // the means a vector was last summed for
     int piece;
     std::vector<Vec3d> weightedCentroids;
     std::vector<double> weights;
+    std::vector<PieceMeans> distinctMeans;
+    std::unordered_map<std::string, int> meansIndex; // the means' bytes to distinctMeans
 };
 
 int NeedsSplit(const PieceWeights &w, int joints) {
@@ -932,10 +947,38 @@ double Similarity(const WeightVector &a, const std::vector<double> &b) {
         for (int k = j + 1; k < a.count; ++k) {
             double aj = a.weights[j], ak = a.weights[k];
             double bj = b[(size_t)a.joints[j]], bk = b[(size_t)a.joints[k]];
+            if (bj == 0.0 || bk == 0.0)
+                continue; // a term of exactly 0, without its exponential
             double cross = aj * bk - ak * bj;
             sum += 2.0 * aj * ak * bj * bk * std::exp(-cross * cross / sigma2);
         }
     return sum;
+}
+
+// The share of surface whose corners' mean weights are means[0 .. count - 1] (joint, mean),
+// of summed area and area x centroid, in the centre of each vector that resembles it. Only
+// vectors that share a weighted joint with it can; the rest would add exact zeros, which change
+// no sum.
+void AddShare(CentreWork &work, const std::pair<int, double> *means, int count,
+              const Vec3d &areaCentroid, double area) {
+    for (int k = 0; k < count; ++k)
+        work.meanByJoint[(size_t)means[k].first] = means[k].second;
+    ++work.piece;
+    for (int k = 0; k < count; ++k) {
+        for (int index : work.vectorsByJoint[(size_t)means[k].first]) {
+            if (work.seenInPiece[(size_t)index] == work.piece)
+                continue;
+            work.seenInPiece[(size_t)index] = work.piece;
+            double similarity = Similarity(work.vectors[(size_t)index], work.meanByJoint);
+            if (similarity == 0.0)
+                continue;
+            work.weightedCentroids[(size_t)index] =
+                Plus(work.weightedCentroids[(size_t)index], Times(areaCentroid, similarity));
+            work.weights[(size_t)index] += area * similarity;
+        }
+    }
+    for (int k = 0; k < count; ++k)
+        work.meanByJoint[(size_t)means[k].first] = 0.0;
 }
 
 void AddPiece(const Vec3d (&p)[3], const PieceWeights &w, int splits, CentreWork &work) {
@@ -972,29 +1015,39 @@ void AddPiece(const Vec3d (&p)[3], const PieceWeights &w, int splits, CentreWork
     }
     double area = 0.5 * Length(Cross(Minus(p[1], p[0]), Minus(p[2], p[0])));
     Vec3d centroid = Times(Plus(Plus(p[0], p[1]), p[2]), 1.0 / 3.0);
-    for (int j = 0; j < work.pieceJoints; ++j)
-        work.meanByJoint[(size_t)work.jointOf[j]] = (w.w[0][j] + w.w[1][j] + w.w[2][j]) / 3.0;
-    // Only vectors that share a weighted joint with the piece can resemble it; the rest would
-    // add exact zeros, which change no sum.
-    ++work.piece;
+    std::pair<int, double> means[MaxPieceJoints];
+    int count = 0;
     for (int j = 0; j < work.pieceJoints; ++j) {
-        if (work.meanByJoint[(size_t)work.jointOf[j]] == 0.0)
-            continue;
-        for (int index : work.vectorsByJoint[(size_t)work.jointOf[j]]) {
-            if (work.seenInPiece[(size_t)index] == work.piece)
-                continue;
-            work.seenInPiece[(size_t)index] = work.piece;
-            double similarity = Similarity(work.vectors[(size_t)index], work.meanByJoint);
-            if (similarity == 0.0)
-                continue;
-            double weight = area * similarity;
-            work.weightedCentroids[(size_t)index] =
-                Plus(work.weightedCentroids[(size_t)index], Times(centroid, weight));
-            work.weights[(size_t)index] += weight;
-        }
+        double mean = (w.w[0][j] + w.w[1][j] + w.w[2][j]) / 3.0;
+        if (mean != 0.0)
+            means[count++] = std::make_pair(work.jointOf[j], mean);
     }
-    for (int j = 0; j < work.pieceJoints; ++j)
-        work.meanByJoint[(size_t)work.jointOf[j]] = 0.0;
+    // A piece split from a triangle has means of its own; whole triangles repeat theirs.
+    if (splits > 0) {
+        AddShare(work, means, count, Times(centroid, area), area);
+        return;
+    }
+    std::sort(means, means + count);
+    std::string key; // the joints and the means' bits, without the pairs' padding
+    for (int k = 0; k < count; ++k) {
+        key.append((const char *)&means[k].first, sizeof means[k].first);
+        key.append((const char *)&means[k].second, sizeof means[k].second);
+    }
+    auto found = work.meansIndex.emplace(key, (int)work.distinctMeans.size());
+    if (found.second)
+        work.distinctMeans.push_back(
+            PieceMeans{std::vector<std::pair<int, double>>(means, means + count),
+                       Vec3d{0.0, 0.0, 0.0}, 0.0});
+    PieceMeans &sum = work.distinctMeans[(size_t)found.first->second];
+    sum.areaCentroid = Plus(sum.areaCentroid, Times(centroid, area));
+    sum.area += area;
+}
+
+// The whole triangles' shares, once per distinct means.
+void AddDistinctMeans(CentreWork &work) {
+    for (const PieceMeans &piece : work.distinctMeans)
+        AddShare(work, piece.means.data(), (int)piece.means.size(), piece.areaCentroid,
+                 piece.area);
 }
 
 // The bytes that make two vertices' weight vectors the same: count, joints and weights.
@@ -1088,6 +1141,7 @@ int ComputeRotationCentres(const SkinnedMesh &mesh, RotationCentres &out) {
             }
             AddPiece(p, w, 0, work);
         }
+        AddDistinctMeans(work);
     }
 
     // Vectors that resemble no piece get no centre and follow their heaviest joint.

@@ -1,6 +1,7 @@
 #include "math/vec3d.h"
 #include "rig/rig.h"
 #include "skinning/skin_kernels.h"
+#include "tools/tube_mesh.h"
 
 #include <gtest/gtest.h>
 
@@ -422,6 +423,58 @@ TEST(SkinKernels, RotationCentresOncePerWeightVectorShared) {
         EXPECT_NEAR(c.z, 0.0, 1e-6);
         EXPECT_GT(c.y, 0.0f);
         EXPECT_LT(c.y, 2.5f);
+    }
+}
+
+// A tube of 60,000 vertices on 32 joints, 4 influences each, whose neighbouring rings differ by
+// less than a weight step (so no triangle is split): each sampled vertex's centre is the plain
+// sum over every triangle of area x similarity x centroid over the sum of area x similarity,
+// the similarity written out here from its formula.
+TEST(SkinKernels, RotationCentresOfALargeMeshAreThePlainSum) {
+    SkinnedMesh mesh = MakeTubeMesh(600, 100, 32, 4);
+    ASSERT_EQ(VertexCount(mesh), 60000);
+    RotationCentres centres;
+    ComputeRotationCentres(mesh, centres);
+    const double sigma2 = RotationCentreSigma * RotationCentreSigma;
+    auto similarity = [&](const VertexInfluences &a, const double *b) {
+        double sum = 0.0;
+        for (int j = 0; j < a.count; ++j)
+            for (int k = j + 1; k < a.count; ++k) {
+                double aj = a.weights[j], ak = a.weights[k];
+                double bj = b[a.joints[j]], bk = b[a.joints[k]];
+                double cross = aj * bk - ak * bj;
+                sum += 2.0 * aj * ak * bj * bk * std::exp(-cross * cross / sigma2);
+            }
+        return sum;
+    };
+    for (int sample = 0; sample < 12; ++sample) {
+        int vertex = 1 + sample * 4999; // rings along the whole tube
+        SCOPED_TRACE(vertex);
+        const VertexInfluences &a = mesh.influences[(size_t)vertex];
+        ASSERT_GE(a.count, 2);
+        Vec3d weighted = {0.0, 0.0, 0.0};
+        double total = 0.0;
+        for (const Triangle &t : mesh.triangles) {
+            double mean[32] = {};
+            Vec3d p[3];
+            for (int c = 0; c < 3; ++c) {
+                const VertexInfluences &v = mesh.influences[(size_t)t.index[c]];
+                for (int k = 0; k < v.count; ++k)
+                    mean[v.joints[k]] += v.weights[k] / 3.0;
+                p[c] = ToVec3d(mesh.restPositions[(size_t)t.index[c]]);
+            }
+            double weight = 0.5 * Length(Cross(Minus(p[1], p[0]), Minus(p[2], p[0]))) *
+                            similarity(a, mean);
+            weighted = Plus(weighted, Times(Plus(Plus(p[0], p[1]), p[2]), weight / 3.0));
+            total += weight;
+        }
+        ASSERT_GT(total, 0.0);
+        int centre = centres.centreOf[(size_t)vertex];
+        ASSERT_GE(centre, 0);
+        const Vector3 &c = centres.centres[(size_t)centre];
+        EXPECT_NEAR(c.x, weighted.x / total, 1e-4);
+        EXPECT_NEAR(c.y, weighted.y / total, 1e-4);
+        EXPECT_NEAR(c.z, weighted.z / total, 1e-4);
     }
 }
 
