@@ -5,6 +5,8 @@
 #                            serve it on 127.0.0.1 (PORT, default 8000)
 #   sh tools/setup.sh test   install what the tests need, build everything (the web page too),
 #                            run every test
+#   sh tools/setup.sh fuzz   build the glTF loader's fuzz target with clang and run it a bounded
+#                            number of times (FUZZ_RUNS) under AddressSanitizer and UBSan
 # Environment knobs (used by CI): BUILD_DIR (default build), CMAKE_ARGS (extra -D options),
 # SKIP_INSTALL=1 (packages already present), SKIP_WEB=1 (test without the web page).
 set -eu
@@ -115,8 +117,22 @@ test)
     fi
     ctest --test-dir "$here/$build_dir" --output-on-failure -j "$(nproc)"
     ;;
+fuzz)
+    # The glTF loader's fuzz target under AddressSanitizer and UndefinedBehaviorSanitizer, built
+    # by clang for its libFuzzer, run a bounded number of times from a fixed seed on the shipped
+    # models (FUZZ_RUNS, default 20000): the same inputs every run, so a pass stays a pass.
+    install_packages "$test_packages"
+    CC=clang CXX=clang++ cmake -S "$here" -B "$here/build-fuzz" -DSKIN_FUZZ=ON \
+        -DSKIN_SANITIZE=ON -DSKIN_TESTS=OFF -DSKIN_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build "$here/build-fuzz" -j "$(nproc)" --target gltf_fuzz
+    corpus=$(mktemp -d)
+    python3 "$here/tools/fuzz_seeds.py" "$here/tests/gltf/models" "$corpus"
+    (cd "$corpus" && "$here/build-fuzz/gltf_fuzz" -seed=1 -runs="${FUZZ_RUNS:-20000}" \
+        -max_len=131072 -rss_limit_mb=2048 "$corpus")
+    rm -rf "$corpus"
+    ;;
 *)
-    echo "usage: sh tools/setup.sh demo|web|test" >&2
+    echo "usage: sh tools/setup.sh demo|web|test|fuzz" >&2
     exit 2
     ;;
 esac
