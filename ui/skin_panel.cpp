@@ -1,5 +1,6 @@
 #include "ui/skin_panel.h"
 
+#include <cmath>
 #include <cstdio>
 #include <imgui.h>
 
@@ -9,6 +10,7 @@
 #include "lab/skin_poses.h"
 #include "lab/vertex_inspector.h"
 #include "mesh/skin_mesh.h"
+#include "model/limb_model.h"
 #include "skinning/skinning.h"
 #include "ui/layout.h"
 #include "ui/sliders.h"
@@ -95,6 +97,14 @@ void WeightsLegend() {
     if (ImGui::IsItemHovered())
         ImGui::SetTooltip("Each vertex's weight on bone 1: how much of the chain of bone 0 then\n"
                           "bone 1 it follows; the rest it takes from bone 0 alone.");
+}
+
+// Bone 1 of the limb turned about its own length, by a visible amount either way.
+int LimbTwisted() {
+    if (frameRecord.model != &limbModel || frameRecord.pose.size() < 2)
+        return 0;
+    double twist = std::fmod(std::fabs(frameRecord.pose[1].rotY), 360.0);
+    return twist > 0.5 && twist < 359.5;
 }
 
 void VolumeLegend() {
@@ -396,6 +406,14 @@ void SkinningLabSection(DemoCommandQueue &commands) {
         return;
     // The headline figures first: what the method and pose do to the limb, in sight at once.
     ImGui::TextWrapped("Limb volume: %.1f%% of the rest pose", frameRecord.volumePercent);
+    if (LimbTwisted()) {
+        // Otherwise a left and a right half twist keeping 81% and 97% reads as a fault.
+        ImGui::PushStyleColor(ImGuiCol_Text, ImGui::GetStyleColorVec4(ImGuiCol_TextDisabled));
+        ImGui::TextWrapped("A twist keeps a different volume one way than the other: each "
+                           "quad of the skin is split along one diagonal, which one way "
+                           "shortens and the other way stretches.");
+        ImGui::PopStyleColor();
+    }
     ImGui::TextWrapped("Radius: %.2f to %.2f of rest", frameRecord.radius.low,
                        frameRecord.radius.high);
     if (ImGui::IsItemHovered())

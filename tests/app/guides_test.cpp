@@ -121,6 +121,10 @@ const char Toward4[] = "--target 0,2.9,0";
 
 const char Bend[] = "--pose bend-90 --keys \"1:F1 2:V 3:T\"";
 const char Twist[] = "--pose twist-180 --side-by-side --keys \"1:F1 2:D 3:T\"";
+const char TwistLeft[] =
+    "--pose straight --skinning dual-quaternion --keys \"1+Q 180-Q 181:F1 182:V\"";
+const char TwistRight[] =
+    "--pose straight --skinning dual-quaternion --keys \"1+E 180-E 181:F1 182:V\"";
 const char Ring3Low[] = "--pose bend-90 --weights 0.7,0.3,0.4 --keys \"1:F1 2:D\"";
 const char Ring3Whole[] = "--pose bend-90 --weights 0.7,1,0.4 --keys \"1:F1 2:D\"";
 const char Normals[] = "--keys \"80:P 80:R 80:T 80:N\"";
@@ -191,6 +195,8 @@ const GuideFigure guideFigures[] = {
     {SkinLab, Twist, "--skinning rigid", 10, "Rigid keeps {94}%", Volume},
     {SkinLab, Twist, "--skinning dual-quaternion", 10, "keep its radius ({81}%", Volume},
     {SkinLab, Twist, "--skinning center-of-rotation", 10, "keep its radius ({81}%", Volume},
+    {SkinLab, TwistLeft, "", 200, "dual quaternions keep {96.87}% with Q", Volume},
+    {SkinLab, TwistRight, "", 200, "and {80.74}% with E, at 179", Volume},
     {SkinLab, Ring3Low, "", 10, "At 0.3 the limb keeps {87.92}% against", Volume},
     {SkinLab, Ring3Low, "--weights 0.7,0.5,0.4", 10, "against {88.09}% at the built-in 0.5",
      Volume},
