@@ -116,6 +116,30 @@ window.testTop = function (picture) {
 window.testCanvas = function () {
     return window.testPicture(document.getElementById('canvas'));
 };
+// The blue bands down a column of the canvas, as [top, height] in CSS pixels: through the
+// panel's check boxes (28 CSS pixels from the left), the title, each row of boxes and buttons
+// and each section header; right of the boxes, only the title and the headers.
+window.testBlueBands = function (column) {
+    const canvas = document.getElementById('canvas');
+    const picture = window.testPicture(canvas);
+    const ratio = canvas.width / canvas.clientWidth;
+    const x = Math.round(column * ratio);
+    const found = [];
+    let start = -1;
+    for (let y = 0; y <= picture.height; ++y) {
+        const i = (y * picture.width + x) * 4;
+        const blue = y < picture.height && picture.data[i + 2] >= 55 &&
+                     picture.data[i + 2] > picture.data[i] + 25;
+        if (blue && start < 0)
+            start = y;
+        if (!blue && start >= 0) {
+            if (y - start >= 3 * ratio) // not a line or an edge
+                found.push([start / ratio, (y - start) / ratio].map((v) => Math.round(v)));
+            start = -1;
+        }
+    }
+    return found;
+};
 `;
 
 async function savePicture(page, name) {
@@ -392,13 +416,21 @@ async function checkCanvasFollows(page) {
         await cdp.send('Emulation.setDeviceMetricsOverride',
                        { width, height, deviceScaleFactor: ratio, mobile: false });
         const wanted = [Math.round(width * ratio), Math.round(height * ratio)];
-        // The new size reaches the program as an input, which a frame then shows.
+        // The new size reaches the program as an input, which a frame then shows. The picture is
+        // looked at then and there: a slow frame rate may soon lower the pixel ratio.
+        const [w, h] = wanted;
+        let bottom, all;
         try {
-            await page.waitForFunction(([w, h]) => {
+            const handle = await page.waitForFunction(([w, h]) => {
                 const canvas = document.getElementById('canvas');
-                return canvas.width === w && canvas.height === h &&
-                       Module.eventsDrawn >= Module.eventsQueued;
+                if (canvas.width !== w || canvas.height !== h || Module.eventsDrawn < Module.eventsQueued)
+                    return false;
+                const picture = window.testCanvas();
+                return [window.testMeasure(picture, 'lit', Math.round(w * 0.45), h - Math.round(h / 10),
+                                           Math.round(w * 0.1), Math.round(h / 10)),
+                        window.testMeasure(picture, 'lit', 0, 0, w, h)];
             }, wanted, { timeout: waitLimitMs });
+            [bottom, all] = await handle.jsonValue();
         } catch (error) {
             const size = await page.evaluate(() => [canvas.width, canvas.height]);
             fail(`in a ${width} x ${height} window at pixel ratio ${ratio} the canvas has ` +
@@ -411,10 +443,6 @@ async function checkCanvasFollows(page) {
         // The scene is drawn over the whole canvas: the floor reaches the middle of its bottom
         // edge, and the lit pixels lie about its middle (a viewport left at the old size would
         // put them in a corner).
-        const [w, h] = wanted;
-        const bottom = await measure(page, 'lit', [Math.round(w * 0.45), h - Math.round(h / 10),
-                                                   Math.round(w * 0.1), Math.round(h / 10)]);
-        const all = await measure(page, 'lit', [0, 0, w, h]);
         if (bottom.count < w * h / 200 || Math.abs(all.x - w / 2) > w * 0.15)
             fail(`in a ${width} x ${height} window at pixel ratio ${ratio} the scene is not drawn ` +
                  `over the canvas (${bottom.count} lit pixels at the bottom middle, the lit ` +
@@ -685,8 +713,8 @@ async function clickCanvas(page, x, y) {
 }
 
 // F1 opens the panel; a click on its Wireframe box fills the limb. In the forward mode, a value
-// typed into a slider after a Ctrl+click turns its joint to exactly that, and the keys typed
-// there reach the text field, not the key table.
+// typed into a slider after a Ctrl+click or a double click turns its joint to exactly that, and
+// the keys typed there reach the text field, not the key table.
 async function checkPanel(address) {
     const page = await openPage(address, '?stats');
     await page.waitForFunction(() => Module.framesPresented >= 5, null, { timeout: waitLimitMs });
@@ -723,6 +751,12 @@ async function checkPanel(address) {
     await page.keyboard.type('-45');
     await page.keyboard.press('Enter');
     await settle(page);
+    // An instant double click on "Upper bone X", the value typed at once: the whole of it goes
+    // into the field the second press opens, none of it to the keys ("-" halves the speed).
+    await page.mouse.dblclick(box.x + 60, box.y + 200);
+    await page.keyboard.type('-20');
+    await page.keyboard.press('Enter');
+    await settle(page);
 
     // Two clicks on "+" 50 ms apart while every frame takes 200 ms, so that both come between
     // two of the panel's frames: two steps of speed, 1.0 to 2.0.
@@ -752,12 +786,14 @@ async function checkPanel(address) {
         fail(`?stats shows "${await page.evaluate(() => document.getElementById('pace').innerText)}"`);
     }
     const stats = await endAndReadStats(page);
-    if (!/bone 1: x [-0-9.]+, y [-0-9.]+, z -45\.00/.test(stats))
-        fail(`typing -45 into Upper bone Z gave: ${stats.split('\n').filter((l) => /^bone 1/.test(l))}`);
+    if (!/bone 1: x -20\.00, y [-0-9.]+, z -45\.00/.test(stats))
+        fail(`typing -45 into Upper bone Z after a Ctrl+click, -20 into Upper bone X after a ` +
+             `double click gave: ${stats.split('\n').filter((l) => /^bone 1/.test(l))}`);
     if (!/speed 2\.0\b/.test(stats))
         fail(`two quick clicks on "+": ${stats.split('\n').filter((l) => /speed/.test(l))}, not speed 2.0`);
-    console.log('ok: a value typed into a slider after a Ctrl+click sets its joint; two clicks on ' +
-                '"+" between two slow frames count twice; ?stats shows the pace line');
+    console.log('ok: a value typed into a slider after a Ctrl+click, or at once after a double ' +
+                'click, sets its joint; two clicks on "+" between two slow frames count twice; ' +
+                '?stats shows the pace line');
     await page.close();
 }
 
@@ -897,8 +933,8 @@ async function checkTouch(address) {
     await waitForCount(page, 'a tap on the title', 'lit', panel, folded.count + 20000,
                        'a tap on the panel\'s title did not open it');
     // Rows for fingers on a touch screen: title, Play and Forward, Inverse, then Wireframe.
-    const rows = await blueBands(page, 28);
-    if (rows.length < 4)
+    const { ok: shown, bands: rows } = await blueBands(page, 28, (bands) => bands.length >= 4);
+    if (!shown)
         fail(`touch: the open panel shows the rows ${JSON.stringify(rows)}`);
     const scene = [340, 0, 460, 600];
     const unfilled = await measure(page, 'greenish', scene);
@@ -929,31 +965,21 @@ async function checkTouch(address) {
     await page.close();
 }
 
-// The blue bands down a column of the canvas, as [top, height] in CSS pixels: through the panel's
-// check boxes (28 CSS pixels from the left), the title, each row of boxes and buttons and each
-// section header; right of the boxes, only the title and the headers.
-async function blueBands(page, columnCss) {
-    return page.evaluate((column) => {
-        const canvas = document.getElementById('canvas');
-        const picture = window.testPicture(canvas);
-        const ratio = canvas.width / canvas.clientWidth;
-        const x = Math.round(column * ratio);
-        const found = [];
-        let start = -1;
-        for (let y = 0; y <= picture.height; ++y) {
-            const i = (y * picture.width + x) * 4;
-            const blue = y < picture.height && picture.data[i + 2] >= 55 &&
-                         picture.data[i + 2] > picture.data[i] + 25;
-            if (blue && start < 0)
-                start = y;
-            if (!blue && start >= 0) {
-                if (y - start >= 3 * ratio) // not a line or an edge
-                    found.push([start / ratio, (y - start) / ratio].map((v) => Math.round(v)));
-                start = -1;
-            }
-        }
-        return found;
-    }, columnCss);
+// The blue bands down a column of the canvas, as [top, height] in CSS pixels (see
+// window.testBlueBands); with until, waits for bands that until(bands, arg) accepts, inside the
+// page, and returns them, or the last seen with ok false.
+async function blueBands(page, columnCss, until = null, arg = null) {
+    if (!until)
+        return page.evaluate((column) => window.testBlueBands(column), columnCss);
+    try {
+        const handle = await page.waitForFunction(([column, test, a]) => {
+            const bands = window.testBlueBands(column);
+            return new Function('return ' + test)()(bands, a) ? bands : false;
+        }, [columnCss, until.toString(), arg], { timeout: waitLimitMs, polling: 100 });
+        return { ok: true, bands: await handle.jsonValue() };
+    } catch (error) {
+        return { ok: false, bands: await blueBands(page, columnCss) };
+    }
 }
 
 // An upright phone, 390 x 844 CSS pixels at pixel ratio 3, worked with a finger: the whole limb
@@ -1002,14 +1028,9 @@ async function checkPhone(address) {
     const folded = await bands();
     await touch('touchStart', [[120, 20]]);
     await touch('touchEnd', []);
-    await settle(page);
-    let open = await bands();
-    for (let tries = 0; tries < 100 && open.length < 5; ++tries) {
-        await new Promise((resolve) => setTimeout(resolve, 100));
-        open = await bands();
-    }
+    const { ok: opened, bands: open } = await blueBands(page, 28, (seen) => seen.length >= 5);
     await savePicture(page, 'phone-open');
-    if (open.length < 5)
+    if (!opened)
         fail(`phone: a tap on the title did not open the panel (bands ${JSON.stringify(folded)} -> ${JSON.stringify(open)})`);
     // (A row cut by the sheet's lower edge left out.)
     const sheetBottom = await page.evaluate(() => innerHeight / 2);
@@ -1033,15 +1054,11 @@ async function checkPhone(address) {
     await settle(page);
     // The lab's header (the second band right of the boxes, after the title) comes up into
     // view, or up the view, with the finger.
-    const cameUp = (seen) => seen.length > headers.length ||
-                             (headers.length > 1 && seen.length > 1 && seen[1][0] < headers[1][0] - 100);
-    let scrolled = headers;
-    for (let tries = 0; tries < 50 && !cameUp(scrolled); ++tries) {
-        await new Promise((resolve) => setTimeout(resolve, 100));
-        scrolled = await bands(360);
-    }
+    const cameUp = (seen, before) => seen.length > before.length ||
+        (before.length > 1 && seen.length > 1 && seen[1][0] < before[1][0] - 100);
+    const { ok: scrolledUp, bands: scrolled } = await blueBands(page, 360, cameUp, headers);
     await savePicture(page, 'phone-scrolled');
-    if (!cameUp(scrolled))
+    if (!scrolledUp)
         fail(`phone: a finger drag did not scroll the panel (headers at ${JSON.stringify(headers)} -> ` +
              `${JSON.stringify(scrolled)})`);
     await page.close();
