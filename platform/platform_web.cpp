@@ -1134,6 +1134,13 @@ void PlatformPostQuit(int exitCode) {
     quitCode = exitCode;
 }
 
+// Kept where the page's Copy link button reads them.
+EM_JS(void, PublishLink, (const char *options), { Module.linkOptions = UTF8ToString(options); });
+
+void PlatformShareLink(const char *options) {
+    PublishLink(options);
+}
+
 // The browser shows the frame once the program gives it its turn, which the loop does when it
 // next looks for an event: so only the loop ever yields (and only its own calls need Asyncify).
 void PlatformSwapBuffers() {

@@ -865,6 +865,60 @@ async function checkPace(address) {
     await page.close();
 }
 
+// The forward mode with a joint turned, another method, the weights view and a camera dragged
+// round and zoomed: the Copy link button puts them in the page's address, and a page opened at
+// that address shows the same picture (all but a few pixels within 16 levels).
+async function checkLink(address) {
+    const page = await openPage(address, '');
+    await page.waitForFunction(() => Module.framesPresented >= 5, null, { timeout: waitLimitMs });
+    await page.keyboard.press('f');
+    await page.keyboard.down('ArrowUp');
+    const ticks = await page.evaluate(() => Module.ticks);
+    await page.waitForFunction((t) => Module.ticks >= t + 30, ticks, { timeout: waitLimitMs });
+    await page.keyboard.up('ArrowUp');
+    await page.keyboard.press('m');
+    await page.keyboard.press('w');
+    await drag(page, 400, 450, 470, 420);
+    const box = await canvasBox(page);
+    await page.mouse.move(box.x + 400, box.y + 450);
+    await page.mouse.wheel(0, -200);
+    await settle(page);
+    await page.click('#copylink');
+    await page.waitForFunction(() => /camera=/.test(window.location.search), null, { timeout: waitLimitMs });
+    await settle(page);
+    const link = await page.evaluate(() => window.location.href);
+    const picture = await page.evaluate(() => document.getElementById('canvas').toDataURL('image/png'));
+    await savePicture(page, 'link-made');
+    await page.close();
+    for (const part of [/joints=/, /skinning=rigid/, /view=[a-z-,]*weights/, /camera=/])
+        if (!part.test(link))
+            fail(`the copied link ${link} has no ${part}`);
+    const opened = await openPage(link, '');
+    // A still scene: no frame after the first until something changes.
+    await opened.waitForFunction(() => window.Module && Module.framesPresented >= 1, null,
+                                 { timeout: waitLimitMs });
+    await settle(opened);
+    await savePicture(opened, 'link-opened');
+    const differing = await opened.evaluate(async (url) => {
+        const image = new Image();
+        image.src = url;
+        await image.decode();
+        const made = window.testPicture(image), shown = window.testCanvas();
+        if (made.width !== shown.width || made.height !== shown.height)
+            return 1;
+        let count = 0;
+        for (let i = 0; i < made.data.length; i += 4)
+            count += Math.max(Math.abs(made.data[i] - shown.data[i]), Math.abs(made.data[i + 1] - shown.data[i + 1]),
+                              Math.abs(made.data[i + 2] - shown.data[i + 2])) > 16;
+        return count / (made.width * made.height);
+    }, picture);
+    await opened.close();
+    if (differing > 0.005)
+        fail(`the copied link ${link} shows another picture: ${(differing * 100).toFixed(1)}% of the pixels differ`);
+    console.log(`ok: Copy link gives ${link.replace(/^[^?]*/, '')}, which shows the same picture ` +
+                `(${(differing * 100).toFixed(2)}% of the pixels differ)`);
+}
+
 async function drag(page, fromX, fromY, toX, toY) {
     const box = await canvasBox(page);
     await page.mouse.move(box.x + fromX, box.y + fromY);
@@ -1123,7 +1177,7 @@ async function main() {
     // WEB_TEST_ONLY=checkPace (say) runs that one check alone, while working on it.
     const only = { checkPace, checkPanel, checkTouch, checkMouse, checkLoadingAndErrors,
                    checkCannotRun, checkPageKeys, checkGzipProgress, checkContextLost, checkLoads,
-                   checkPhone }[process.env.WEB_TEST_ONLY || ''];
+                   checkPhone, checkLink }[process.env.WEB_TEST_ONLY || ''];
     if (only)
         return only(address);
     const page = await checkLoads(address);
@@ -1142,6 +1196,7 @@ async function main() {
     await checkPanel(address);
     await checkPace(address);
     await checkMouse(address);
+    await checkLink(address);
     await checkTouch(address);
     await checkPhone(address);
     if (consoleErrors.length)
