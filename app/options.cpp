@@ -416,7 +416,8 @@ int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, ch
             std::string names;
             for (int k = 0; k < ViewOptionCount; ++k)
                 names += std::string(k ? ", " : "") + ViewOptionNames[k];
-            std::snprintf(error, errorSize, "--view needs names from %s with commas between, not '%s'",
+            std::snprintf(error, errorSize,
+                          "--view needs names from %s with commas between, not '%s'",
                           names.c_str(), value);
             return 0;
         }
@@ -543,6 +544,13 @@ int WriteLinkOptions(char *out, int size, int noUi) {
     }
     if (demoState.skinningMethod != SkinningLinear)
         text += std::string("--skinning=") + SkinningMethodName(demoState.skinningMethod) + "\n";
+    if (!HasBuiltInWeights(skinVertices)) {
+        std::snprintf(line, sizeof line, "--weights=%.6g,%.6g,%.6g\n",
+                      RingWeightOnBone1(skinVertices, FirstEditableRing),
+                      RingWeightOnBone1(skinVertices, FirstEditableRing + 1),
+                      RingWeightOnBone1(skinVertices, LastEditableRing));
+        text += line;
+    }
     const int on[ViewOptionCount] = {!demoState.wireframe, demoState.hideBones,
                                      demoState.showNormals, demoState.texturesOff,
                                      demoState.weightsView, demoState.volumeView,
