@@ -750,7 +750,9 @@ void FeedPanel(const PlatformEvent &event, double atMs) {
 }
 
 int KeyWaitsForPanel() {
-    if (!panelInput || panelMouse.changeCount == 0 || queue.count == 0)
+    // (A canvas with no pixels paints nothing, and its panel sees nothing.)
+    if (!panelInput || panelMouse.changeCount == 0 || queue.count == 0 || DrawableWidth() <= 0 ||
+        DrawableHeight() <= 0)
         return 0;
     int type = queue.events[queue.first].type;
     return type == EventKeyDown || type == EventKeyUp;
