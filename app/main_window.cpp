@@ -137,6 +137,10 @@ int PaintFrame(const FrameRequest &request) {
         SaveRequestedScreenshot();
     CountPanelFrame(drawn);
     if (drawn) {
+        // The options that would show this picture again, for a link to it.
+        char link[512];
+        WriteLinkOptions(link, sizeof link, runOptions->noUi);
+        PlatformShareLink(link);
         CheckGlAfterFrame();
         ++counters.frames;
         // The skinned mesh as the first frame drew it.
@@ -239,6 +243,28 @@ void PrintStats() {
         PrintInspectionStats();
 }
 
+// What --view asks for, by the commands its keys run.
+void StartViews(int views) {
+    const struct {
+        int view;
+        int isOn;
+        int command;
+    } toggles[] = {
+        {ViewFilled, !demoState.wireframe, CommandToggleWireframe},
+        {ViewNoMarkers, demoState.hideBones, CommandToggleBones},
+        {ViewNormals, demoState.showNormals, CommandToggleNormals},
+        {ViewNoTextures, demoState.texturesOff, CommandToggleTextures},
+        {ViewWeights, demoState.weightsView, CommandToggleWeightsView},
+        {ViewVolume, demoState.volumeView, CommandToggleVolumeView},
+        {ViewRadius, demoState.radiusView, CommandToggleRadiusView},
+        {ViewRestPose, demoState.restPoseView, CommandToggleRestPoseView},
+        {ViewPanel, demoState.panelOpen, CommandTogglePanel},
+    };
+    for (const auto &toggle : toggles)
+        if ((views & toggle.view) && !toggle.isOn)
+            RunCommand(DemoCommand{toggle.command, 0, 0.0, Vector3{}});
+}
+
 } // namespace
 
 void MainWndProc(const PlatformEvent &event) {
@@ -336,6 +362,21 @@ int RunWindow(const DemoOptions &options, const char *programName) {
         RunCommand(DemoCommand{CommandSetTarget, 0, 0.0,
                                Vector3{(float)options.target[0], (float)options.target[1],
                                        (float)options.target[2]}});
+    }
+    if (options.hasJoints) {
+        RunCommand(DemoCommand{CommandToggleForward, 0, 0.0, Vector3{}});
+        for (int k = 0; k < 4; ++k)
+            RunCommand(DemoCommand{CommandSetJointAngle, k, options.joints[k], Vector3{}});
+    }
+    StartViews(options.views);
+    if (options.hasCamera) {
+        // Last, where the modes and side by side have put it: the camera a link was made with.
+        if (demoState.rotateView)
+            RunCommand(DemoCommand{CommandToggleRotation, 0, 0.0, Vector3{}});
+        double angle = std::fmod(options.camera[0], 360.0);
+        demoState.viewAngle = angle < 0.0 ? angle + 360.0 : angle;
+        demoState.viewTilt = options.camera[1];
+        demoState.viewDistance = options.camera[2];
     }
     nextFrame.mustDraw = 1;
 

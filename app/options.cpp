@@ -6,11 +6,18 @@
 #include "ik/ik_solvers.h"
 #include "lab/skin_poses.h"
 #include "mesh/skin_mesh.h"
+#include "rig/bones.h"
 #include "skinning/skinning.h"
+#include "view/camera.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+const char *const ViewOptionNames[ViewOptionCount] = {
+    "filled", "no-markers", "normals", "no-textures", "weights", "volume", "radius", "rest-pose",
+    "panel"};
 
 namespace {
 
@@ -89,6 +96,13 @@ const char usageText[] = USAGE_HEAD
     "                     on it does\n"
     "  --target X,Y,Z     start in the inverse mode, as I does, with the target at X,Y,Z\n"
     "                     (x and z from -2.5 to 2.5, y from 1 to 3.5), as 1,2.5,0\n"
+    "  --joints A,B,C,D   start in the forward mode held with bone 0 at A degrees about X,\n"
+    "                     bone 1 at B about X and C about Z, twisted D, as 10,45,0,0\n"
+    "  --camera A,T,D     start with the camera still, at the view angle A and the tilt T\n"
+    "                     (5 to 80) in degrees, D units away (5 to 22), as 90,15,12\n"
+    "  --view NAMES       start with these on, separated by commas: filled (the skin\n"
+    "                     not outlined), no-markers, normals, no-textures, weights,\n"
+    "                     volume, radius, rest-pose and panel (open)\n"
     "  --side-by-side     start with the limb drawn once for each skinning method, in a\n"
     "                     row (S switches it)\n"
     "  --no-ui            no on-screen panel (F1 then does nothing)\n" MODEL_LINES;
@@ -256,6 +270,45 @@ int ParseTarget(const char *text, double (&target)[3]) {
     return *at == '\0';
 }
 
+// count numbers with commas between, each from low to high.
+int ParseNumbers(const char *text, double *numbers, int count, double low, double high) {
+    const char *at = text;
+    for (int k = 0; k < count; ++k) {
+        if (k > 0 && *at++ != ',')
+            return 0;
+        if (!((*at >= '0' && *at <= '9') || *at == '.' || *at == '-'))
+            return 0; // strtod would take spaces, "inf" and "nan"
+        char *end = nullptr;
+        double value = std::strtod(at, &end);
+        if (end == at || !(value >= low && value <= high))
+            return 0;
+        numbers[k] = value;
+        at = end;
+    }
+    return *at == '\0';
+}
+
+int ParseViews(const char *text, int &views) {
+    views = 0;
+    for (const char *at = text; *at;) {
+        const char *end = std::strchr(at, ',');
+        size_t length = end ? (size_t)(end - at) : std::strlen(at);
+        int found = 0;
+        for (int k = 0; k < ViewOptionCount && !found; ++k)
+            if (std::strlen(ViewOptionNames[k]) == length &&
+                std::strncmp(ViewOptionNames[k], at, length) == 0) {
+                views |= 1 << k;
+                found = 1;
+            }
+        if (!found)
+            return 0;
+        at = end ? end + 1 : at + length;
+        if (end && !*at)
+            return 0;
+    }
+    return views != 0;
+}
+
 int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, char *error,
                      int errorSize) {
     int matched = 0;
@@ -329,6 +382,48 @@ int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, ch
         options.hasTarget = 1;
         return value != nullptr;
     }
+    value = OptionValue(argc, argv, index, "--joints", matched, error, errorSize);
+    if (matched) {
+        if (value && !ParseNumbers(value, options.joints, 4, -360.0, 360.0)) {
+            std::snprintf(error, errorSize,
+                          "--joints needs four angles from -360 to 360 with commas between, as "
+                          "10,45,0,0, not '%s'",
+                          value);
+            return 0;
+        }
+        options.hasJoints = 1;
+        return value != nullptr;
+    }
+    value = OptionValue(argc, argv, index, "--camera", matched, error, errorSize);
+    if (matched) {
+        double camera[3];
+        if (value && (!ParseNumbers(value, camera, 3, -360.0, 360.0) ||
+                      camera[1] < CameraMinTilt || camera[1] > CameraMaxTilt ||
+                      camera[2] < CameraMinDistance || camera[2] > CameraMaxDistance)) {
+            std::snprintf(error, errorSize,
+                          "--camera needs an angle, a tilt from 5 to 80 and a distance from 5 "
+                          "to 22 with commas between, as 90,15,12, not '%s'",
+                          value);
+            return 0;
+        }
+        for (int k = 0; value && k < 3; ++k)
+            options.camera[k] = camera[k];
+        options.hasCamera = 1;
+        return value != nullptr;
+    }
+    value = OptionValue(argc, argv, index, "--view", matched, error, errorSize);
+    if (matched) {
+        if (value && !ParseViews(value, options.views)) {
+            std::string names;
+            for (int k = 0; k < ViewOptionCount; ++k)
+                names += std::string(k ? ", " : "") + ViewOptionNames[k];
+            std::snprintf(error, errorSize,
+                          "--view needs names from %s with commas between, not '%s'",
+                          names.c_str(), value);
+            return 0;
+        }
+        return value != nullptr;
+    }
     value = OptionValue(argc, argv, index, "--inspect", matched, error, errorSize);
     if (matched) {
         int vertex = 0;
@@ -385,9 +480,13 @@ int ParseOptions(int argc, char **argv, DemoOptions &options, char *error, int e
         std::snprintf(error, errorSize, "%s needs --model", options.clip ? "--clip" : "--time");
         return OptionsInvalid;
     }
-    if (options.hasTarget && options.startPose) {
-        std::snprintf(error, errorSize,
-                      "--target starts the inverse mode and --pose the forward mode: not both");
+    if (options.hasTarget && (options.startPose || options.hasJoints)) {
+        std::snprintf(error, errorSize, "--target starts the inverse mode and %s the forward mode: "
+                      "not both", options.startPose ? "--pose" : "--joints");
+        return OptionsInvalid;
+    }
+    if (options.startPose && options.hasJoints) {
+        std::snprintf(error, errorSize, "--pose and --joints both set the joints: one of them");
         return OptionsInvalid;
     }
     int lastTick = LastScriptedTick(options.keys);
@@ -416,4 +515,64 @@ void PrintUsage(std::FILE *out, const char *programName) {
     for (int i = 0; i < MouseHelpLineCount; ++i)
         PrintHelpLine(out, mouseHelpLines[i].gesture, mouseHelpLines[i].help);
     std::fprintf(out, "%s", panelText);
+}
+
+namespace {
+
+// The same turn within (-180, 180], which --joints takes.
+double HalfTurn(double degrees) {
+    double angle = std::fmod(degrees, 360.0);
+    return angle > 180.0 ? angle - 360.0 : angle <= -180.0 ? angle + 360.0 : angle;
+}
+
+} // namespace
+
+int WriteLinkOptions(char *out, int size, int noUi) {
+    std::string text;
+    char line[160];
+    if (demoState.fkMode) {
+        std::snprintf(line, sizeof line, "--joints=%.6g,%.6g,%.6g,%.6g\n", HalfTurn(bones[0].rotX),
+                      HalfTurn(bones[1].rotX), HalfTurn(bones[1].rotZ), HalfTurn(bones[1].rotY));
+        text += line;
+    } else if (demoState.ikMode) {
+        std::snprintf(line, sizeof line, "--target=%.6g,%.6g,%.6g\n", demoState.target.x,
+                      demoState.target.y, demoState.target.z);
+        text += line;
+        if (demoState.ikSolver != 0)
+            text += std::string("--ik-solver=") + IkSolverName(demoState.ikSolver) + "\n";
+        if (demoState.ik.jointLimits)
+            text += "--ik-limits\n";
+    }
+    if (demoState.skinningMethod != SkinningLinear)
+        text += std::string("--skinning=") + SkinningMethodName(demoState.skinningMethod) + "\n";
+    if (!HasBuiltInWeights(skinVertices)) {
+        std::snprintf(line, sizeof line, "--weights=%.6g,%.6g,%.6g\n",
+                      RingWeightOnBone1(skinVertices, FirstEditableRing),
+                      RingWeightOnBone1(skinVertices, FirstEditableRing + 1),
+                      RingWeightOnBone1(skinVertices, LastEditableRing));
+        text += line;
+    }
+    const int on[ViewOptionCount] = {!demoState.wireframe, demoState.hideBones,
+                                     demoState.showNormals, demoState.texturesOff,
+                                     demoState.weightsView, demoState.volumeView,
+                                     demoState.radiusView,  demoState.restPoseView,
+                                     demoState.panelOpen && !noUi};
+    std::string views;
+    for (int k = 0; k < ViewOptionCount; ++k)
+        if (on[k])
+            views += std::string(views.empty() ? "" : ",") + ViewOptionNames[k];
+    if (!views.empty())
+        text += "--view=" + views + "\n";
+    if (demoState.sideBySide)
+        text += "--side-by-side\n";
+    if (demoState.inspectedVertex >= 0) {
+        std::snprintf(line, sizeof line, "--inspect=%d\n", demoState.inspectedVertex);
+        text += line;
+    }
+    std::snprintf(line, sizeof line, "--camera=%.6g,%.6g,%.6g\n", demoState.viewAngle,
+                  demoState.viewTilt, demoState.viewDistance);
+    text += line;
+    if (noUi)
+        text += "--no-ui\n";
+    return std::snprintf(out, size, "%s", text.c_str());
 }

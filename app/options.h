@@ -21,6 +21,11 @@ struct DemoOptions {
     double weights[3];          // rings FirstEditableRing to LastEditableRing, 0 to 1
     int hasTarget;              // start in the inverse mode with the target at target
     double target[3];           // x, y and z, inside the target's box
+    int hasJoints;              // start in the forward mode held at these joint angles:
+    double joints[4];           // degrees, bone 0 about X, bone 1 about X, Z and its twist
+    int hasCamera;              // start with the camera still, at camera
+    double camera[3];           // its angle and tilt (degrees) and distance (eye units)
+    int views;                  // the ViewOption bits the run starts with
     KeyScript keys;
     // A model from a file in the limb's place (desktop only): its path, the clip to play (its
     // name or number; null: every clip together), a time to hold it at, and where to write the
@@ -32,6 +37,21 @@ struct DemoOptions {
     const char *exportObjFile;
 };
 
+// What --view turns on, each a bit of DemoOptions::views, in the order of ViewOptionNames.
+enum ViewOption {
+    ViewFilled = 1,     // the skin filled, not outlined (T)
+    ViewNoMarkers = 2,  // no bone markers (B)
+    ViewNormals = 4,    // the vertex normals (N)
+    ViewNoTextures = 8, // (O)
+    ViewWeights = 16,   // the colour views (W, V, D)
+    ViewVolume = 32,
+    ViewRadius = 64,
+    ViewRestPose = 128, // (G)
+    ViewPanel = 256,    // the panel open (F1)
+};
+const int ViewOptionCount = 9;
+extern const char *const ViewOptionNames[ViewOptionCount];
+
 enum OptionsOutcome {
     OptionsRun,
     OptionsHelp,
@@ -39,5 +59,10 @@ enum OptionsOutcome {
 };
 
 int ParseOptions(int argc, char **argv, DemoOptions &options, char *error, int errorSize);
+
+// The options that start the demo as it is now, one to a line ("--camera=90,15,12"): the mode
+// with its pose or target, the method, the views and the camera, so that a link made of them
+// shows the same picture (the page's Copy link). Returns the length written.
+int WriteLinkOptions(char *out, int size, int noUi);
 
 void PrintUsage(std::FILE *out, const char *programName);

@@ -629,6 +629,9 @@ void PlatformPostQuit(int exitCode) {
     quitCode = exitCode;
 }
 
+void PlatformShareLink(const char *) {
+}
+
 void PlatformSwapBuffers() {
     if (mainWindow.window)
         SDL_GL_SwapWindow(mainWindow.window);

@@ -119,6 +119,10 @@ void PlatformPostQuit(int exitCode);
 
 void PlatformSwapBuffers();
 
+// The options that would start the program showing the picture just drawn, one to a line: a
+// page offers them as a link (its Copy link button); a desktop window has no use for them.
+void PlatformShareLink(const char *options);
+
 // Monotonic wall-clock seconds since PlatformInit.
 double PlatformSeconds();
 

@@ -48,8 +48,19 @@ struct PlatformWindow {
 // one at a time by PlatformGetMessage.
 const int QueueSize = 512;
 
+// What the panel reads of a key besides its code, kept with it in the queue: the panel is told
+// of a key when the program is, after the presses and releases that came before it.
+struct PanelKey {
+    int fromPage;  // pressed on the page (not a release made up when the focus went)
+    int panelOnly; // the browser's shortcut: only a text field sees it (Ctrl+A selects)
+    int ctrl, shift, alt, meta;
+    char typed; // the character it typed, or 0
+};
+
 struct EventQueue {
     PlatformEvent events[QueueSize];
+    PanelKey keys[QueueSize];
+    double atMs[QueueSize]; // when the page sent each
     int first;
     int count;
 };
@@ -72,11 +83,16 @@ const int MaxButtonChanges = 16;
 struct ButtonChange {
     int button; // Dear ImGui's order: left, right, middle
     int down;
+    double atMs; // when the page sent it
     double x, y; // CSS pixels, where it happened
 };
 
+// Dear ImGui's own time for a double click, here between the page's events, not the frames.
+const double PanelDoubleClickMs = 300.0;
+
 struct PanelMouse {
     int held[3]; // as the panel saw them last
+    double lastLeftPressMs;
     ButtonChange changes[MaxButtonChanges];
     int changeCount;
     float wheel;
@@ -190,7 +206,7 @@ void Send(const PlatformEvent &event) {
 }
 
 // Mouse moves that pile up between two looks at the queue merge into the last one.
-void Queue(const PlatformEvent &event) {
+void Queue(const PlatformEvent &event, const PanelKey &key = PanelKey{}) {
     if (event.type == EventMouseMove && queue.count > 0) {
         PlatformEvent &last = queue.events[(queue.first + queue.count - 1) % QueueSize];
         if (last.type == EventMouseMove) {
@@ -201,14 +217,18 @@ void Queue(const PlatformEvent &event) {
     if (queue.count == QueueSize)
         return;
     queue.events[(queue.first + queue.count) % QueueSize] = event;
+    queue.keys[(queue.first + queue.count) % QueueSize] = key;
+    queue.atMs[(queue.first + queue.count) % QueueSize] = emscripten_get_now();
     ++queue.count;
     PublishEventsQueued((double)++eventsQueued);
 }
 
-int TakeQueued(PlatformEvent &event) {
+int TakeQueued(PlatformEvent &event, PanelKey &key, double &atMs) {
     if (queue.count == 0)
         return 0;
     event = queue.events[queue.first];
+    key = queue.keys[queue.first];
+    atMs = queue.atMs[queue.first];
     queue.first = (queue.first + 1) % QueueSize;
     --queue.count;
     ++eventsTaken;
@@ -365,8 +385,8 @@ void AdvanceHeldKeys() {
     SetPanelModifiers(0, 0, 0);
 }
 
-void FeedPanelKey(int keyCode, int down, const EmscriptenKeyboardEvent &keyEvent) {
-    if (!panelInput)
+void FeedPanelKey(int keyCode, int down, const PanelKey &keyEvent) {
+    if (!panelInput || !keyEvent.fromPage)
         return;
     ImGuiIO &io = ImGui::GetIO();
     if (keyCode > 0 && keyCode < 256) {
@@ -383,13 +403,12 @@ void FeedPanelKey(int keyCode, int down, const EmscriptenKeyboardEvent &keyEvent
             io.KeysDown[keyCode] = false;
         }
     }
-    SetPanelModifiers(keyEvent.ctrlKey, keyEvent.shiftKey, keyEvent.altKey);
-    io.KeySuper = keyEvent.metaKey;
-    const unsigned char *typed = (const unsigned char *)keyEvent.key;
+    SetPanelModifiers(keyEvent.ctrl, keyEvent.shift, keyEvent.alt);
+    io.KeySuper = keyEvent.meta;
     // Every character: a text field opened by the click just before may not have told the
     // panel's io yet that it wants text, and Dear ImGui drops what no field takes.
-    if (down && typed[0] >= 32 && typed[0] < 127 && typed[1] == '\0')
-        io.AddInputCharacter(typed[0]);
+    if (down && keyEvent.typed)
+        io.AddInputCharacter((unsigned char)keyEvent.typed);
 }
 
 EM_BOOL OnKey(int eventType, const EmscriptenKeyboardEvent *keyEvent, void *) {
@@ -398,12 +417,18 @@ EM_BOOL OnKey(int eventType, const EmscriptenKeyboardEvent *keyEvent, void *) {
     event.keyCode = VirtualKeyOfPageCode(keyEvent->keyCode);
     if ((event.keyCode == KeyReturn || event.keyCode == KeySpace) && PageControlFocused())
         return 0;
+    const unsigned char *typed = (const unsigned char *)keyEvent->key;
+    PanelKey key = {1, 0, keyEvent->ctrlKey, keyEvent->shiftKey, keyEvent->altKey,
+                    keyEvent->metaKey,
+                    typed[0] >= 32 && typed[0] < 127 && typed[1] == '\0' ? (char)typed[0] : '\0'};
     // The panel still sees a shortcut's key: Ctrl+A selects a typed value's text.
-    FeedPanelKey(event.keyCode, down, *keyEvent);
-    if (down && BrowserShortcut(event.keyCode, *keyEvent))
+    if (down && BrowserShortcut(event.keyCode, *keyEvent)) {
+        key.panelOnly = 1;
+        Queue(event, key);
         return 0;
+    }
     keysHeld[event.keyCode & 255] = down;
-    Queue(event);
+    Queue(event, key);
     return KeepFromBrowser(event.keyCode, *keyEvent);
 }
 
@@ -706,13 +731,14 @@ int PanelButtonIndex(int button) {
 }
 
 // The panel works in CSS pixels, drawn at the pixel ratio.
-void FeedPanel(const PlatformEvent &event) {
+void FeedPanel(const PlatformEvent &event, double atMs) {
     switch (event.type) {
     case EventMouseDown:
     case EventMouseUp:
         if (panelMouse.changeCount < MaxButtonChanges)
             panelMouse.changes[panelMouse.changeCount++] =
                 ButtonChange{PanelButtonIndex(event.button), event.type == EventMouseDown,
+                             atMs,
                              event.x / mainWindow.pixelRatio, event.y / mainWindow.pixelRatio};
         break;
     case EventMouseWheel:
@@ -721,6 +747,15 @@ void FeedPanel(const PlatformEvent &event) {
     default:
         break;
     }
+}
+
+int KeyWaitsForPanel() {
+    // (A canvas with no pixels paints nothing, and its panel sees nothing.)
+    if (!panelInput || panelMouse.changeCount == 0 || queue.count == 0 || DrawableWidth() <= 0 ||
+        DrawableHeight() <= 0)
+        return 0;
+    int type = queue.events[queue.first].type;
+    return type == EventKeyDown || type == EventKeyUp;
 }
 
 // Gives the browser its turn until it next shows the page (platform/web_refresh.js).
@@ -964,11 +999,21 @@ int PlatformGetMessage(PlatformEvent &event) {
             event.exitCode = quitCode;
             return 0;
         }
-        if (TakeQueued(event)) {
+        // A key waits until the panel has seen the presses and releases before it: a double
+        // click's second press opens a slider's text field, which the keys typed next are for.
+        PanelKey key;
+        double atMs;
+        if (KeyWaitsForPanel())
+            paintPending = 1;
+        else if (TakeQueued(event, key, atMs)) {
             if (!mainWindow.open)
                 continue;
-            if (panelInput)
-                FeedPanel(event);
+            if (event.type == EventKeyDown || event.type == EventKeyUp)
+                FeedPanelKey(event.keyCode, event.type == EventKeyDown, key);
+            else if (panelInput)
+                FeedPanel(event, atMs);
+            if (key.panelOnly)
+                continue;
             return 1;
         }
         // Ticks and paints come only when no input is waiting.
@@ -981,6 +1026,7 @@ int PlatformStartPanelInput() {
     if (!mainWindow.open || panelInput)
         return 0;
     std::memset(&panelMouse, 0, sizeof panelMouse);
+    panelMouse.lastLeftPressMs = -PanelDoubleClickMs;
     // The keys a text field uses, by the page's codes, which KeysDown is indexed by.
     ImGuiIO &io = ImGui::GetIO();
     const int keys[][2] = {
@@ -1042,6 +1088,14 @@ void PlatformBeginPanelFrame() {
         const ButtonChange &change = panelMouse.changes[taken++];
         changed[change.button] = 1;
         panelMouse.held[change.button] = change.down;
+        // Dear ImGui would time a double click by its frames, which on a slow page come later
+        // than the presses did (or, for two presses between two frames, at once): it is told
+        // whether the page's two presses came soon enough after each other.
+        if (change.down && change.button == 0) {
+            int soon = change.atMs - panelMouse.lastLeftPressMs < PanelDoubleClickMs;
+            io.MouseDoubleClickTime = soon ? FLT_MAX : 0.0f;
+            panelMouse.lastLeftPressMs = change.atMs;
+        }
         io.MousePos = ImVec2((float)change.x, (float)change.y);
     }
     panelMouse.changeCount -= taken;
@@ -1080,6 +1134,13 @@ void PlatformReleaseGlContext() {
 void PlatformPostQuit(int exitCode) {
     quitPosted = 1;
     quitCode = exitCode;
+}
+
+// Kept where the page's Copy link button reads them.
+EM_JS(void, PublishLink, (const char *options), { Module.linkOptions = UTF8ToString(options); });
+
+void PlatformShareLink(const char *options) {
+    PublishLink(options);
 }
 
 // The browser shows the frame once the program gives it its turn, which the loop does when it

@@ -2,7 +2,7 @@
 # One-step set-up for a fresh Debian 12 machine.
 #   sh tools/setup.sh demo   install what the demo needs, build it, run it
 #   sh tools/setup.sh web    install what the web page needs, build it into build-web/site/ and
-#                            serve it on 127.0.0.1 (PORT, default 8000)
+#                            serve it gzipped on 127.0.0.1 (PORT, default 8000)
 #   sh tools/setup.sh test   install what the tests need, build everything (the web page too),
 #                            run every test
 #   sh tools/setup.sh fuzz   build the glTF loader's fuzz target with clang and run it a bounded
@@ -101,7 +101,7 @@ web)
     install_packages "$web_packages"
     build_web
     echo "Open http://127.0.0.1:$port/ in a web browser (Ctrl+C stops the server)."
-    exec python3 -m http.server "$port" --bind 127.0.0.1 --directory "$web_dir/site"
+    exec python3 "$here/tools/serve_web.py" "$web_dir/site" "$port" --bind 127.0.0.1
     ;;
 test)
     if [ "${SKIP_WEB:-0}" = 1 ]; then

@@ -18,10 +18,9 @@ struct SliderFocus {
     ImGuiID id;        // the slider the pointer rested on in the last build, 0 for none
     ImGuiID hoveredNow; // the one it rests on in the build under way
     int pendingSteps;  // arrow presses since the panel was last built, up minus down
-    ImGuiID typeInto;  // a slider double-clicked last frame: its text field opens now
 };
 
-SliderFocus focus = {0, 0, 0, 0};
+SliderFocus focus = {0, 0, 0};
 
 const ImU32 FocusOutline = IM_COL32(255, 200, 60, 255);
 
@@ -29,16 +28,7 @@ const ImU32 FocusOutline = IM_COL32(255, 200, 60, 255);
 template <typename Draw>
 bool AroundSlider(const char *label, Draw draw, float grabShare, const char *text, int &steps) {
     ImGuiID id = ImGui::GetID(label);
-    if (focus.typeInto == id) {
-        ImGui::SetKeyboardFocusHere(); // a slider given the focus opens its text field
-        focus.typeInto = 0;
-    }
     ImGuiContext &g = *ImGui::GetCurrentContext();
-    bool typing = ImGui::TempInputIsActive(id);
-    // The value is drawn below, beside the grab, so the slider's own is made invisible; the
-    // text field of a typed value keeps its colour.
-    if (!typing)
-        ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(0, 0, 0, 0));
     // The frame alone: the item's own rectangle takes in the label too. Narrowed where the
     // label would run past the panel's edge.
     float frameWidth = ImGui::CalcItemWidth();
@@ -47,9 +37,27 @@ bool AroundSlider(const char *label, Draw draw, float grabShare, const char *tex
                 (labelWidth > 0.0f ? labelWidth + g.Style.ItemInnerSpacing.x : 0.0f);
     if (fit < frameWidth)
         frameWidth = fit;
+    ImVec2 corner = ImGui::GetCursorScreenPos();
+    float labelX = corner.x + frameWidth + g.Style.ItemInnerSpacing.x;
+    bool typing = ImGui::TempInputIsActive(id);
+    // A double click's second press opens the text field in its own frame, as a Ctrl+click
+    // does: what is typed straight after it (before another frame, on a slow page) then goes
+    // into the field.
+    ImVec2 frameEnd(corner.x + frameWidth, corner.y + ImGui::GetFrameHeight());
+    if (!typing && ImGui::IsMouseDoubleClicked(0) &&
+        ImGui::IsWindowHovered(ImGuiHoveredFlags_AllowWhenBlockedByActiveItem) &&
+        ImGui::IsMouseHoveringRect(corner, frameEnd)) {
+        g.NavActivateInputId = id;
+        typing = true;
+    }
+    // The value is drawn below, beside the grab, so the slider's own is made invisible; the
+    // text field of a typed value keeps its colour.
+    if (!typing)
+        ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(0, 0, 0, 0));
     ImGui::SetNextItemWidth(frameWidth);
-    float labelX = ImGui::GetCursorScreenPos().x + frameWidth + g.Style.ItemInnerSpacing.x;
     bool changed = draw();
+    if (g.NavActivateInputId == id)
+        g.NavActivateInputId = 0;
     if (!typing)
         ImGui::PopStyleColor();
     ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
@@ -68,11 +76,8 @@ bool AroundSlider(const char *label, Draw draw, float grabShare, const char *tex
         if (end != label)
             drawList->AddText(ImVec2(labelX, y), ImGui::GetColorU32(ImGuiCol_Text), label, end);
     }
-    if (ImGui::IsItemHovered()) {
+    if (ImGui::IsItemHovered())
         focus.hoveredNow = id;
-        if (ImGui::IsMouseDoubleClicked(0))
-            focus.typeInto = id;
-    }
     steps = 0;
     if (focus.id == id) {
         steps = focus.pendingSteps;
@@ -144,7 +149,7 @@ void EndPanelSliders() {
 }
 
 void ResetPanelSliders() {
-    focus = SliderFocus{0, 0, 0, 0};
+    focus = SliderFocus{0, 0, 0};
 }
 
 float WrappedDegrees(double angle) {
