@@ -76,6 +76,10 @@ void ToggleInverseMode() {
     demoState.target = Vector3{0.0f, 3.0f, 0.0f};
     for (Bone &bone : bones)
         bone.rotX = bone.rotY = bone.rotZ = 0.0;
+    // A model's chain starts afresh too, with the target on its end.
+    Vector3 chainEnd;
+    if (RestartShownModelChain(chainEnd))
+        SetTargetWithinBounds(chainEnd);
     // A fresh start for the lab: no progress, no comparison, the solver running.
     ResetIkLab();
     demoState.ikFrozen = 0;

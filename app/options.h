@@ -30,6 +30,7 @@ struct DemoOptions {
     int hasTime;
     double time;
     const char *exportObjFile;
+    const char *ikChain; // JOINT[:LENGTH], the model's IK chain (null: the whole last branch)
 };
 
 enum OptionsOutcome {
