@@ -113,6 +113,30 @@ void UpdateShownChain() {
                    ModelOfScene(demoState.target), demoState.ik);
 }
 
+// The chains drawn: the one shown, and every solver that fits while comparing.
+void RecordShownChains(FrameRecord &record) {
+    for (std::vector<Vector3> &points : record.modelChains)
+        points.clear();
+    const ChainLab &chain = shownModel.chain;
+    if (!demoState.ikMode || !chain.active)
+        return;
+    int shown = ChainSolverShown(chain, ValidIkSolver(demoState.ikSolver));
+    std::vector<Vec3d> points;
+    for (int k = 0; k < IkSolverCount; ++k) {
+        if (!IkChainSolverFits(k, (int)chain.joints.size(), nullptr) ||
+            (k != shown && !demoState.ikCompare))
+            continue;
+        ChainLabPoints(chain, k, points);
+        for (const Vec3d &p : points)
+            record.modelChains[k].push_back(SceneOfModel(ToVector3(p)));
+    }
+    record.endEffector = record.modelChains[shown].back();
+    record.comparisonDrawn = demoState.ikCompare;
+    record.ik.known = chain.updates > 0;
+    record.ik.distance = chain.distance[shown];
+    record.ik.updates = chain.updates;
+}
+
 } // namespace
 
 void AdvanceShownModel(double seconds) {
@@ -175,4 +199,5 @@ void UpdateShownModelFrame(FrameRecord &record) {
     record.endEffector = Vector3{0.0f, 0.0f, 0.0f};
     record.comparisonDrawn = 0;
     record.ik = IkChainFigures{};
+    RecordShownChains(record);
 }

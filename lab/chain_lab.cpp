@@ -74,6 +74,7 @@ void MakeSpec(ChainLab &lab, const Model &model, const std::vector<Matrix4> &bas
     spec.baseTurn = parent >= 0 ? TurnOfMatrix(worlds[parent]) : IkTurn{};
     spec.restTurns.resize(n);
     spec.bones.resize(n);
+    spec.limits.assign(n, IkJointLimits{ChainMaxSwing, -ChainMaxTwist, ChainMaxTwist});
     for (int i = 0; i < n; ++i) {
         int j = lab.joints[i];
         spec.restTurns[i] = TurnOfMatrix(baseLocals[j]);

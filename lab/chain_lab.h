@@ -22,6 +22,12 @@ int JointOfText(const Rig &rig, const std::string &text);
 // skeleton's piece the joint moves, else its first child's place, else its own origin.
 Vector3 ChainTipOf(const Model &model, const std::vector<Matrix4> &restLocals, int endJoint);
 
+// The limits every joint of a model's chain keeps with the joint limits on: a lean from its rest
+// within ChainMaxSwing degrees, a twist within plus or minus ChainMaxTwist. The same for every
+// joint, so that a chain of any model has them without a table of its own.
+const double ChainMaxSwing = 40.0;
+const double ChainMaxTwist = 20.0;
+
 struct ChainLab {
     int active = 0;
     std::vector<int> joints; // root first
