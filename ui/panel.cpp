@@ -1,5 +1,5 @@
-#include "ui/panel.h"
 #include "ui/model_panel.h"
+#include "ui/panel.h"
 
 #include <cmath>
 #include <cstdio>
@@ -256,21 +256,21 @@ void BuildPanel(const PanelReadout &readout, DemoCommandQueue &commands) {
     // a title bar over the scene's top-left corner.
     ImVec2 display = ImGui::GetIO().DisplaySize;
     int sheet = demoState.panelOpen && PanelIsSheet(display.x, display.y);
-    float width = sheet                 ? display.x
+    float width = sheet ? display.x
                   : demoState.panelOpen ? PanelStripWidth(display.x)
                                         : CollapsedWidth + (fingers ? CollapsedWidth / 2 : 0.0f);
     float margin = demoState.panelOpen ? 0.0f : PanelMargin;
     ImGui::SetNextWindowPos(ImVec2(margin, margin), ImGuiCond_Always);
     if (demoState.panelOpen)
-        ImGui::SetNextWindowSize(
-            ImVec2(width, sheet ? std::floor(display.y * SheetShare) : display.y),
-            ImGuiCond_Always);
+        ImGui::SetNextWindowSize(ImVec2(width, sheet ? std::floor(display.y * SheetShare) : display.y),
+                                 ImGuiCond_Always);
     else
         ImGui::SetNextWindowSize(ImVec2(width, 0.0f), ImGuiCond_Always); // 0: fit the height
     ImGui::SetNextWindowCollapsed(!demoState.panelOpen, ImGuiCond_Always);
-    bool expanded = ImGui::Begin(PanelTitle, nullptr,
-                                 ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoMove |
-                                     ImGuiWindowFlags_NoResize);
+    bool expanded =
+        ImGui::Begin(PanelTitle, nullptr,
+                     ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoMove |
+                         ImGuiWindowFlags_NoResize);
     // Folded, a click anywhere on the title bar opens the panel as its small arrow does: a
     // finger cannot aim at the arrow.
     ImGuiWindow *window = ImGui::GetCurrentWindow();

@@ -15,10 +15,10 @@ namespace {
 // The arrows are the slider's only while the pointer rests on it: a click or a typed value
 // leaves them the target's and the joints', as the README promises wherever the pointer is.
 struct SliderFocus {
-    ImGuiID id;         // the slider the pointer rested on in the last build, 0 for none
+    ImGuiID id;        // the slider the pointer rested on in the last build, 0 for none
     ImGuiID hoveredNow; // the one it rests on in the build under way
-    int pendingSteps;   // arrow presses since the panel was last built, up minus down
-    ImGuiID typeInto;   // a slider double-clicked last frame: its text field opens now
+    int pendingSteps;  // arrow presses since the panel was last built, up minus down
+    ImGuiID typeInto;  // a slider double-clicked last frame: its text field opens now
 };
 
 SliderFocus focus = {0, 0, 0, 0};
