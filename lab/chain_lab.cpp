@@ -107,17 +107,16 @@ int JointOfText(const Rig &rig, const std::string &text) {
 }
 
 Vector3 ChainTipOf(const Model &model, const std::vector<Matrix4> &restLocals, int endJoint) {
-    int joints = JointCount(model.rig);
-    std::vector<Matrix4> worlds(joints);
-    ComputeWorldMatrices(model.rig.parents.data(), restLocals.data(), joints, worlds.data());
+    // A piece ending at a point the joint carries (the limb's upper bone, a tentacle's segment),
+    // unless that point is the joint's own origin, as a file's piece from its parent is.
     for (const BoneSegment &segment : model.segments)
         if (segment.toJoint == endJoint) {
-            // The piece's end at bind time, taken into the joint's own space.
             Vector4 local;
             TransformPoint(local, model.rig.inverseBinds[endJoint], AsPoint(segment.restTo));
-            return DropW(local);
+            if (VectorLength(DropW(local)) > 1e-6)
+                return DropW(local);
         }
-    for (int j = endJoint + 1; j < joints; ++j)
+    for (int j = endJoint + 1; j < JointCount(model.rig); ++j)
         if (model.rig.parents[j] == endJoint)
             return Vector3{restLocals[j].m[12], restLocals[j].m[13], restLocals[j].m[14]};
     return Vector3{0.0f, 0.0f, 0.0f};

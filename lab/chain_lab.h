@@ -18,8 +18,10 @@ int ChainJoints(const Rig &rig, int endJoint, int length, std::vector<int> &join
 // The joint named or numbered by text ("tentacle7", "7"), or -1.
 int JointOfText(const Rig &rig, const std::string &text);
 
-// The chain's end as the end joint carries it at rest, in that joint's own space: the end of the
-// skeleton's piece the joint moves, else its first child's place, else its own origin.
+// The chain's end as the end joint carries it at rest, in that joint's own space: the far end of
+// the skeleton's piece the joint carries (the limb's upper bone, a tentacle's segment), else its
+// first child's place (a file's joints, whose pieces run from parent to child), else its own
+// origin (a file's last joint, whose turn then moves nothing).
 Vector3 ChainTipOf(const Model &model, const std::vector<Matrix4> &restLocals, int endJoint);
 
 // The limits every joint of a model's chain keeps with the joint limits on: a lean from its rest
