@@ -40,6 +40,10 @@ Vector3 ModelOfScene(const Vector3 &p) {
 
 } // namespace
 
+Vector3 ShownModelToScene(const Vector3 &p) {
+    return SceneOfModel(p);
+}
+
 void ShowTentacle() {
     LoadedModel loaded;
     loaded.fileName = TentacleModelName;

@@ -45,6 +45,9 @@ int SetShownModelChain(int endJoint, int length);
 // untouched) without a chain.
 int RestartShownModelChain(Vector3 &end);
 
+// A point of the shown model's own space in the scene, as its framing puts it.
+Vector3 ShownModelToScene(const Vector3 &p);
+
 // Back to the limb.
 void HideModel();
 
