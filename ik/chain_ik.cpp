@@ -613,7 +613,8 @@ int UpdateIkChain(int kind, const IkChainSpec &spec, IkChainPose &pose, const Ve
     }
     std::vector<IkTurn> turns;
     Build(w, dirs, &turns);
-    if (!NearlySame(turns, pose.turns))
-        pose.turns.swap(turns);
+    if (NearlySame(turns, pose.turns))
+        return 0; // the same answer again: nothing moved
+    pose.turns.swap(turns);
     return passes;
 }

@@ -83,6 +83,7 @@ int IkChainSolverFits(int kind, int jointCount, const char **reason);
 // the limits of spec are kept: the start is first brought within them, no update leaves the end
 // farther from the target than that start, and where the limits hold the chain short the update
 // ends as near as the limit-keeping poses round it allow. A kind that does not fit the chain
-// changes nothing. Returns the passes made (0 when nothing was to do).
+// changes nothing. Returns the passes made, 0 when the pose is left as it was (the analytic
+// solver counts its closed form as one pass).
 int UpdateIkChain(int kind, const IkChainSpec &spec, IkChainPose &pose, const Vec3d &target,
                   const IkSettings &settings);
