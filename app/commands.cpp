@@ -76,10 +76,38 @@ void ToggleInverseMode() {
     demoState.target = Vector3{0.0f, 3.0f, 0.0f};
     for (Bone &bone : bones)
         bone.rotX = bone.rotY = bone.rotZ = 0.0;
+    // A model's chain starts afresh too, with the target on its end.
+    Vector3 chainEnd;
+    if (RestartShownModelChain(chainEnd))
+        SetTargetWithinBounds(chainEnd);
     // A fresh start for the lab: no progress, no comparison, the solver running.
     ResetIkLab();
     demoState.ikFrozen = 0;
     demoState.ikStepsPending = 0;
+}
+
+// The limb or the tentacle in the scene, in the mode it was: the inverse mode starts afresh on
+// the one now shown.
+void ShowBuiltIn(int which) {
+    if (which == 1 && !(shownModel.active && shownModel.loaded.fileName == TentacleModelName))
+        ShowTentacle();
+    else if (which == 0 && shownModel.active)
+        HideModel();
+    else
+        return;
+    if (demoState.ikMode) {
+        demoState.ikMode = 0;
+        ToggleInverseMode();
+    }
+}
+
+// A new chain of the model's skeleton, started afresh with the target on its end.
+void SetIkChain(int endJoint, int length) {
+    if (!SetShownModelChain(endJoint, length))
+        return;
+    Vector3 end;
+    if (demoState.ikMode && RestartShownModelChain(end))
+        SetTargetWithinBounds(end);
 }
 
 void TogglePlay() {
@@ -386,6 +414,12 @@ int RunCommand(const DemoCommand &command) {
     case CommandSetModelTime:
         HoldShownModelAt(command.value);
         demoState.playAnimation = 0; // held, as a dragged slider means
+        break;
+    case CommandShowBuiltIn:
+        ShowBuiltIn(command.index);
+        break;
+    case CommandSetIkChain:
+        SetIkChain(command.index, (int)command.value);
         break;
     default:
         break;

@@ -6,12 +6,48 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+
+namespace {
+
+// --ik-chain JOINT[:LENGTH] on the shown model; 1, or 0 after one line on what is wrong.
+int SetChainOfOptions(const char *text, const char *programName) {
+    std::string joint = text, length;
+    size_t colon = joint.find(':');
+    if (colon != std::string::npos) {
+        length = joint.substr(colon + 1);
+        joint.resize(colon);
+    }
+    const Rig &rig = shownModel.loaded.model.rig;
+    int end = JointOfText(rig, joint);
+    int count = 0;
+    if (!length.empty()) {
+        if (length.size() > 4 || length.find_first_not_of("0123456789") != std::string::npos)
+            count = -1;
+        else
+            count = std::atoi(length.c_str());
+    }
+    if (end < 0 || count < 0 || (!length.empty() && count < 1)) {
+        std::fprintf(stderr,
+                     "%s: --ik-chain needs JOINT[:LENGTH], a joint of %s by name or number "
+                     "from 0 to %d and a length from 1, not '%s'\n",
+                     programName, shownModel.loaded.fileName.c_str(), JointCount(rig) - 1, text);
+        return 0;
+    }
+    return SetShownModelChain(end, count);
+}
+
+} // namespace
 
 int OpenModelOfOptions(const DemoOptions &options, const char *programName) {
     if (!options.modelFile)
         return 1;
+    if (std::strcmp(options.modelFile, TentacleModelName) == 0) {
+        ShowTentacle();
+        return !options.ikChain || SetChainOfOptions(options.ikChain, programName);
+    }
 #ifdef __EMSCRIPTEN__
     // The page takes no --model (its options leave it out): its download has no parser.
     (void)programName;
@@ -37,6 +73,10 @@ int OpenModelOfOptions(const DemoOptions &options, const char *programName) {
         HoldShownModelAt(options.time);
         demoState.playAnimation = 0;
     }
+    // A loaded model's chain: the one given, else the branch to its last joint.
+    if (options.ikChain)
+        return SetChainOfOptions(options.ikChain, programName);
+    SetShownModelChain(JointCount(shownModel.loaded.model.rig) - 1, 0);
     return 1;
 #endif
 }

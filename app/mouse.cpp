@@ -3,11 +3,13 @@
 #include "app/commands.h"
 #include "demo/demo_state.h"
 #include "demo/frame_record.h"
+#include "demo/shown_model.h"
 #include "lab/side_by_side.h"
 #include "lab/vertex_inspector.h"
 #include "platform/platform.h"
 #include "view/camera.h"
 
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -38,8 +40,41 @@ void StartDrag(int kind, int button, int x, int y, int mayBeClick) {
 // A left click on the skin inspects the vertex nearest the pointer among those the picture
 // shows there; a click anywhere else stops inspecting.
 // Side by side, a click on a copy also chooses its method, so the inspector's marks go to it.
+// In the inverse mode on a model, the joint drawn within ChainPickPixels of the pointer (the
+// nearest), or -1: a click there makes it the chain's end.
+const double ChainPickPixels = 12.0;
+
+int ChainJointAt(int x, int y, const SceneViewport &scene) {
+    const FrameRecord &shown = frameRecord;
+    if (!demoState.ikMode || !shownModel.active || !shownModel.chain.active)
+        return -1;
+    int best = -1;
+    double bestDistance = ChainPickPixels;
+    for (int j = 0; j < (int)shown.skinPose.worlds.size(); ++j) {
+        const Matrix4 &world = shown.skinPose.worlds[j];
+        Vector3 place = ShownModelToScene(Vector3{world.m[12], world.m[13], world.m[14]});
+        PixelPoint at;
+        if (!ModelToPixels(SceneCamera(), place, scene.width, scene.height, at))
+            continue;
+        double dx = at.x - (x - scene.x), dy = at.y - (y - scene.y);
+        double distance = std::sqrt(dx * dx + dy * dy);
+        if (distance < bestDistance) {
+            best = j;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
 void ClickAt(int x, int y) {
     SceneViewport scene = SceneView();
+    int joint = ChainJointAt(x, y, scene);
+    if (joint >= 0) {
+        // The chain keeps its length where the new end has joints enough above it.
+        RunCommand(DemoCommand{CommandSetIkChain, joint, (double)shownModel.chain.joints.size(),
+                               Vector3{}});
+        return;
+    }
     int vertex = -1, method = 0;
     const FrameRecord &shown = frameRecord;
     if (!shown.model) {
@@ -83,7 +118,8 @@ const MouseHelpLine mouseHelpLines[] = {
     {"left click",
      "on the skin: inspect the vertex nearest the pointer (marked in the scene with where each "
      "bone alone and each skinning method would put it, its numbers in the panel); off the "
-     "skin: stop inspecting"},
+     "skin: stop inspecting; in the inverse mode on a model, on one of its joints: make it the "
+     "IK chain's end"},
 };
 
 const int MouseHelpLineCount = (int)(sizeof mouseHelpLines / sizeof mouseHelpLines[0]);

@@ -52,12 +52,16 @@ namespace {
 #define MODEL_LINES ""
 #else
 #define MODEL_LINES                                                                                \
-    "  --model FILE       show the skinned glTF 2.0 model FILE (.gltf or .glb) instead\n"         \
-    "                     of the limb; a file it cannot read is a bad option\n"                   \
-    "  --clip CLIP        the model's clip to play, by name or number from 0 (every\n"           \
-    "                     clip together is the default)\n"                                        \
-    "  --time SECONDS     hold the model's clip at SECONDS\n"                                     \
-    "  --export-obj FILE  after the first frame, write the skinned mesh (the model's or\n"       \
+    "  --model FILE       show the skinned glTF 2.0 model FILE (.gltf or .glb) instead\n"          \
+    "                     of the limb; a file it cannot read is a bad option; tentacle\n"          \
+    "                     shows the built-in tentacle, a chain of 8 joints\n"                      \
+    "  --ik-chain CHAIN   the model's IK chain as JOINT[:LENGTH]: it ends at JOINT (a\n"           \
+    "                     name or number from 0) and LENGTH joints move, up to the root\n"         \
+    "                     when left out; --target starts it in the inverse mode\n"                 \
+    "  --clip CLIP        the model's clip to play, by name or number from 0 (every\n"             \
+    "                     clip together is the default)\n"                                         \
+    "  --time SECONDS     hold the model's clip at SECONDS\n"                                      \
+    "  --export-obj FILE  after the first frame, write the skinned mesh (the model's or\n"         \
     "                     the limb's) to FILE as Wavefront OBJ\n"
 #endif
 
@@ -208,7 +212,7 @@ int ParseModelOption(int argc, char **argv, int &index, DemoOptions &options, ch
     matched = 0;
     return 0;
 #else
-    const char *names[] = {"--model", "--clip", "--export-obj", "--time"};
+    const char *names[] = {"--model", "--clip", "--export-obj", "--time", "--ik-chain"};
     for (const char *name : names) {
         const char *value = OptionValue(argc, argv, index, name, matched, error, errorSize);
         if (!matched)
@@ -225,6 +229,8 @@ int ParseModelOption(int argc, char **argv, int &index, DemoOptions &options, ch
             options.clip = value;
         else if (name == names[2])
             options.exportObjFile = value;
+        else if (name == names[4])
+            options.ikChain = value;
         else {
             char *end = nullptr;
             double time = std::strtod(value, &end);
@@ -333,8 +339,8 @@ int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, ch
     value = OptionValue(argc, argv, index, "--ik-solver", matched, error, errorSize);
     if (matched) {
         if (value && (options.ikSolver = IkSolverFromName(value)) < 0) {
-            std::snprintf(error, errorSize, "--ik-solver needs %s, not '%s'", OneOf(IkSolverList()).c_str(),
-                          value);
+            std::snprintf(error, errorSize, "--ik-solver needs %s, not '%s'",
+                          OneOf(IkSolverList()).c_str(), value);
             return 0;
         }
         return value != nullptr;
@@ -476,8 +482,11 @@ int ParseOptions(int argc, char **argv, DemoOptions &options, char *error, int e
         else if (!ParseValueOption(argc, argv, i, options, error, errorSize))
             return OptionsInvalid;
     }
-    if ((options.clip || options.hasTime) && !options.modelFile) {
-        std::snprintf(error, errorSize, "%s needs --model", options.clip ? "--clip" : "--time");
+    if ((options.clip || options.hasTime || options.ikChain) && !options.modelFile) {
+        std::snprintf(error, errorSize, "%s needs --model",
+                      options.clip      ? "--clip"
+                      : options.hasTime ? "--time"
+                                        : "--ik-chain");
         return OptionsInvalid;
     }
     if (options.hasTarget && (options.startPose || options.hasJoints)) {

@@ -35,6 +35,7 @@ struct DemoOptions {
     int hasTime;
     double time;
     const char *exportObjFile;
+    const char *ikChain; // JOINT[:LENGTH], the model's IK chain (null: the whole last branch)
 };
 
 // What --view turns on, each a bit of DemoOptions::views, in the order of ViewOptionNames.

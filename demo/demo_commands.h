@@ -56,6 +56,8 @@ enum DemoCommandType {
     // A model from a file (demo/shown_model.h):
     CommandSetModelClip, // index: the clip to play from its start, -1 for every clip together
     CommandSetModelTime, // value: the time on the clip to hold the model at, paused
+    CommandShowBuiltIn,  // index: 0 the limb, 1 the tentacle (a model from a file is dropped)
+    CommandSetIkChain,   // index: the model's chain's end joint; value: how many joints move
 };
 
 // What CommandSetIkSetting sets, in demoState.ik.

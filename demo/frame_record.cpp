@@ -222,7 +222,8 @@ int SameScene(const FrameRecord &a, const FrameRecord &b) {
         return 0;
     for (int kind = 0; kind < IkSolverCount; ++kind)
         if (!Same(a.chainElbow[kind], b.chainElbow[kind]) ||
-            !Same(a.chainEnd[kind], b.chainEnd[kind]))
+            !Same(a.chainEnd[kind], b.chainEnd[kind]) ||
+            !Same(a.modelChains[kind], b.modelChains[kind]))
             return 0;
     return 1;
 }

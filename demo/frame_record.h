@@ -59,6 +59,10 @@ struct FrameRecord {
     Vector3 chainElbow[IkSolverCount]; // each compared chain's joints, model space
     Vector3 chainEnd[IkSolverCount];
     IkGuides ikGuides; // the pole and the limits, drawn in the scene
+    // A model's IK chain in the inverse mode, scene space: each solver's joints and end, empty
+    // for a solver not drawn (all but the one shown unless comparing); endEffector is the shown
+    // one's end.
+    std::vector<Vector3> modelChains[IkSolverCount];
 
     // Figures only the panel and --stats show: they can change while the scene stands still, as
     // the count of updates on a reached target does. SameScene leaves them out.

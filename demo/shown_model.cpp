@@ -1,12 +1,15 @@
 #include "demo/shown_model.h"
 
 #include "gltf/gltf_animation.h"
+#include "model/tentacle_model.h"
 #include "skinning/skinning.h"
 
 #include <algorithm>
 #include <cmath>
 
 ShownModel shownModel;
+
+const char *const TentacleModelName = "tentacle";
 
 namespace {
 
@@ -23,7 +26,69 @@ Matrix4 FramingOf(const LoadedModel &loaded) {
     return m;
 }
 
+// Model space into the scene and back: the framing is a uniform scale and a shift.
+Vector3 SceneOfModel(const Vector3 &p) {
+    Vector4 out;
+    TransformPoint(out, shownModel.framing, AsPoint(p));
+    return DropW(out);
+}
+Vector3 ModelOfScene(const Vector3 &p) {
+    const float *m = shownModel.framing.m;
+    float scale = m[0] != 0.0f ? m[0] : 1.0f;
+    return Vector3{(p.x - m[12]) / scale, (p.y - m[13]) / scale, (p.z - m[14]) / scale};
+}
+
 } // namespace
+
+Vector3 ShownModelToScene(const Vector3 &p) {
+    return SceneOfModel(p);
+}
+
+void ShowTentacle() {
+    LoadedModel loaded;
+    loaded.fileName = TentacleModelName;
+    std::vector<Matrix4> locals;
+    MakeTentacle(loaded.model, locals);
+    for (const Matrix4 &local : locals) {
+        Vector3 place = {local.m[12], local.m[13], local.m[14]};
+        loaded.rest.push_back(GltfJointRest{place, Quaternion{1.0f, 0.0f, 0.0f, 0.0f},
+                                            Vector3{1.0f, 1.0f, 1.0f}, local});
+        loaded.jointNode.push_back(-1);
+    }
+    loaded.maxInfluences = 2;
+    loaded.primitives.push_back(GltfPrimitive{0, (int)loaded.model.mesh.triangles.size()});
+    loaded.boundsMin = Vector3{1e30f, 1e30f, 1e30f};
+    loaded.boundsMax = Vector3{-1e30f, -1e30f, -1e30f};
+    for (const Vector3 &p : loaded.model.mesh.restPositions) {
+        loaded.boundsMin =
+            Vector3{std::min(loaded.boundsMin.x, p.x), std::min(loaded.boundsMin.y, p.y),
+                    std::min(loaded.boundsMin.z, p.z)};
+        loaded.boundsMax =
+            Vector3{std::max(loaded.boundsMax.x, p.x), std::max(loaded.boundsMax.y, p.y),
+                    std::max(loaded.boundsMax.z, p.z)};
+    }
+    ShowModel(std::move(loaded), GltfAllClips);
+    SetShownModelChain(TentacleJoints - 1, 0);
+}
+
+int SetShownModelChain(int endJoint, int length) {
+    if (!shownModel.active)
+        return 0;
+    PoseAtTime(shownModel.loaded, shownModel.clip, shownModel.time, shownModel.baseLocals);
+    return StartChainLab(shownModel.chain, shownModel.loaded.model, shownModel.baseLocals, endJoint,
+                         length);
+}
+
+int RestartShownModelChain(Vector3 &end) {
+    ChainLab &chain = shownModel.chain;
+    if (!shownModel.active || !chain.active)
+        return 0;
+    SetShownModelChain(chain.joints.back(), (int)chain.joints.size());
+    std::vector<Vec3d> points;
+    ChainLabPoints(chain, IkSolverCcd, points);
+    end = SceneOfModel(ToVector3(points.back()));
+    return 1;
+}
 
 void ShowModel(LoadedModel &&loaded, int clip) {
     shownModel.loaded = std::move(loaded);
@@ -36,6 +101,47 @@ void ShowModel(LoadedModel &&loaded, int clip) {
 void HideModel() {
     shownModel = ShownModel{};
 }
+
+namespace {
+
+// The chain's update for the frame, frozen and stepped as the limb's solver is.
+void UpdateShownChain() {
+    if (demoState.ikFrozen) {
+        if (demoState.ikStepsPending <= 0)
+            return;
+        demoState.ikStepsPending--;
+    } else {
+        demoState.ikStepsPending = 0;
+    }
+    UpdateChainLab(shownModel.chain, shownModel.loaded.model, shownModel.baseLocals,
+                   ModelOfScene(demoState.target), demoState.ik);
+}
+
+// The chains drawn: the one shown, and every solver that fits while comparing.
+void RecordShownChains(FrameRecord &record) {
+    for (std::vector<Vector3> &points : record.modelChains)
+        points.clear();
+    const ChainLab &chain = shownModel.chain;
+    if (!demoState.ikMode || !chain.active)
+        return;
+    int shown = ChainSolverShown(chain, ValidIkSolver(demoState.ikSolver));
+    std::vector<Vec3d> points;
+    for (int k = 0; k < IkSolverCount; ++k) {
+        if (!IkChainSolverFits(k, (int)chain.joints.size(), nullptr) ||
+            (k != shown && !demoState.ikCompare))
+            continue;
+        ChainLabPoints(chain, k, points);
+        for (const Vec3d &p : points)
+            record.modelChains[k].push_back(SceneOfModel(ToVector3(p)));
+    }
+    record.endEffector = record.modelChains[shown].back();
+    record.comparisonDrawn = demoState.ikCompare;
+    record.ik.known = chain.updates > 0;
+    record.ik.distance = chain.distance[shown];
+    record.ik.updates = chain.updates;
+}
+
+} // namespace
 
 void AdvanceShownModel(double seconds) {
     if (!shownModel.active)
@@ -67,7 +173,14 @@ void UpdateShownModelFrame(FrameRecord &record) {
     const Model &model = loaded.model;
     record.markerPose.clear();
     record.pose.clear();
-    PoseAtTime(loaded, shownModel.clip, shownModel.time, record.skinPose.locals);
+    PoseAtTime(loaded, shownModel.clip, shownModel.time, shownModel.baseLocals);
+    if (demoState.ikMode && shownModel.chain.active) {
+        UpdateShownChain();
+        ChainLocals(shownModel.chain, demoState.ikSolver, shownModel.baseLocals,
+                    record.skinPose.locals);
+    } else {
+        record.skinPose.locals = shownModel.baseLocals;
+    }
     PoseModel(model, record.skinPose);
     int count = VertexCount(model.mesh);
     shownModel.positions.resize(count);
@@ -90,4 +203,5 @@ void UpdateShownModelFrame(FrameRecord &record) {
     record.endEffector = Vector3{0.0f, 0.0f, 0.0f};
     record.comparisonDrawn = 0;
     record.ik = IkChainFigures{};
+    RecordShownChains(record);
 }

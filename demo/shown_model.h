@@ -2,6 +2,7 @@
 
 #include "demo/frame_record.h"
 #include "gltf/gltf_model.h"
+#include "lab/chain_lab.h"
 
 // A model from a file, shown in the limb's place: while one is active the frame's update poses
 // it from its clip and skins it, and the limb waits. With none (the default) nothing here runs.
@@ -15,6 +16,10 @@ struct ShownModel {
     Matrix4 framing;
     // The kernels' output, kept between frames so a frame allocates nothing.
     std::vector<Vector3> positions, normals;
+    // The IK lab on a chain of its skeleton, in the inverse mode: the pose the clip gives (what
+    // the chain's turns go on top of) and the lab.
+    std::vector<Matrix4> baseLocals;
+    ChainLab chain;
 };
 
 extern ShownModel shownModel;
@@ -24,6 +29,24 @@ const double FramedHeight = 3.0;
 
 // Makes loaded the shown model, from the start of clip.
 void ShowModel(LoadedModel &&loaded, int clip);
+
+// The name --model takes for the built-in tentacle.
+extern const char *const TentacleModelName;
+
+// Makes the built-in tentacle the shown model, its chain the whole tentacle.
+void ShowTentacle();
+
+// The IK chain of the shown model: ending at endJoint, length joints (0: up to the root), started
+// afresh from the clip's pose. 0 when there is no model or no such joint.
+int SetShownModelChain(int endJoint, int length);
+
+// Every solver's copy of the shown model's chain back at the clip's pose, and the chain's end
+// there, scene space, into end: for entering the inverse mode, whose target starts there. 0 (end
+// untouched) without a chain.
+int RestartShownModelChain(Vector3 &end);
+
+// A point of the shown model's own space in the scene, as its framing puts it.
+Vector3 ShownModelToScene(const Vector3 &p);
 
 // Back to the limb.
 void HideModel();
@@ -39,7 +62,8 @@ void SetShownModelClip(int clip);
 // there stops the play animation.
 void HoldShownModelAt(double time);
 
-// The frame's update for the shown model: its pose at the clock's time, every joint's world and
-// skin matrix, the skin under demoState's method into record.skin, then RecordModelFigures.
-// The limb's markers and IK figures are left out: they belong to the limb.
+// The frame's update for the shown model: its pose at the clock's time (in the inverse mode with
+// its chain's turns, every solver updated toward demoState.target as UpdateIk does the limb's),
+// every joint's world and skin matrix, the skin under demoState's method into record.skin, then
+// RecordModelFigures. The limb's markers and IK figures are left out: they belong to the limb.
 void UpdateShownModelFrame(FrameRecord &record);

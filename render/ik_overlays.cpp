@@ -124,6 +124,29 @@ void DrawIkLabOverlays(const FrameRecord &frame) {
     glPopAttrib();
 }
 
+void DrawModelChainOverlays(const FrameRecord &frame) {
+    glPushAttrib(GL_LIGHTING_BIT | GL_LINE_BIT | GL_ENABLE_BIT | GL_POINT_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glLineWidth(OverlayLineWidth);
+    DrawTargetCross(demoState.target);
+    // Thickest first, as the limb's compared chains: chains that coincide show as stripes.
+    for (int kind = 0; kind < IkSolverCount; ++kind) {
+        const std::vector<Vector3> &points = frame.modelChains[kind];
+        if (points.empty())
+            continue;
+        UseFlatColour(IkSolverColour(kind));
+        glLineWidth(OverlayLineWidth + ComparedWidthStep * (IkSolverCount - 1 - kind));
+        SendStrip(points.data(), (int)points.size());
+        // The joints as dots, so a curl shows which joints bend.
+        glPointSize(OverlayLineWidth + ComparedWidthStep * (IkSolverCount - kind));
+        glBegin(GL_POINTS);
+        for (const Vector3 &p : points)
+            SendPoint(p);
+        glEnd();
+    }
+    glPopAttrib();
+}
+
 namespace {
 
 // Half the width of the target's shadow on the floor, scene units.

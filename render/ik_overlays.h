@@ -14,3 +14,7 @@ void DrawIkLabOverlays(const FrameRecord &frame);
 // on the floor's squares tells its depth. Drawn before the line to the target, which it must
 // not hide.
 void DrawIkTargetDrop(const Vector3 &target);
+
+// A model's IK chains in the inverse mode (frame.modelChains), each in its solver's colour with
+// its joints as dots, and the target's cross, over everything else.
+void DrawModelChainOverlays(const FrameRecord &frame);

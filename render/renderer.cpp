@@ -161,6 +161,19 @@ void DrawIkOverlays(const FrameRecord &frame) {
     DrawIkLabOverlays(frame);
 }
 
+// The same for a model's chain: the drop, the red line from the shown chain's end, the chains.
+void DrawModelIkOverlays(const FrameRecord &frame) {
+    int drawn = 0;
+    for (const std::vector<Vector3> &points : frame.modelChains)
+        drawn |= !points.empty();
+    if (!drawn)
+        return; // a model without a chain: nothing to aim
+    DrawIkTargetDrop(demoState.target);
+    SetMaterial(TargetLineMaterial);
+    DrawLine(frame.endEffector, demoState.target);
+    DrawModelChainOverlays(frame);
+}
+
 // Every method's limb in its place in the row, each with its own markers and views.
 void DrawSideBySide(const FrameRecord &frame) {
     glMatrixMode(GL_MODELVIEW);
@@ -197,6 +210,8 @@ void DrawScene(const FrameRecord &frame) {
         DrawBoneMarkers(frame.markerPose.data());
     if (FrameShowsLoadedModel(frame)) {
         DrawLoadedModel(frame);
+        if (demoState.ikMode)
+            DrawModelIkOverlays(frame);
         glFlush();
         return;
     }

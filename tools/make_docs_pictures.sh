@@ -36,3 +36,8 @@ picture skinning-side-by-side 10 --pose twist-180 --side-by-side --keys "1:F1 2:
 # The joint limits holding the analytic solver short of a target a unit above the root, with the
 # cone, the elbow's allowed directions and the pole's arrow in the scene.
 picture inverse-limits 60 --ik-solver analytic --ik-limits --keys "1:I 2:F1 3:Down 4:Down 5:Down 6:Down 7:Down 8:Down 9:Down 10:Down 11:Down 12:Down 13:Down 14:Down 15:Down 16:Down 17:Down 18:Down 19:Down 20:Down 21:Down 22:Down"
+# The tentacle's long chain with the panel open and every solver's chain drawn: the target low and
+# to the side.
+picture tentacle-compare 30 --model tentacle --target -1.5,1.2,0.8 --keys "1:F1 2:C"
+# Any chain of a skeleton: only the tentacle's top four joints move.
+picture tentacle-chain 30 --model tentacle --ik-chain tentacle7:4 --target 1,1.8,0.5 --keys "1:C"

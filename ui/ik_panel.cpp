@@ -8,6 +8,7 @@
 
 #include "demo/demo_state.h"
 #include "demo/frame_record.h"
+#include "demo/shown_model.h"
 #include "lab/ik_colours.h"
 #include "lab/ik_lab.h"
 #include "rig/bones.h"
@@ -214,10 +215,11 @@ void SoftReachPlot() {
                           c ? 1.0f : 3.0f);
         }
     // The target, kept at the plot's edge when it stands beyond it.
-    double target = plot.target < plot.from ? plot.from : plot.target > plot.to ? plot.to
-                                                                                : plot.target;
-    ImU32 magenta = ImGui::GetColorU32(
-        ImVec4(IkTargetColour.r, IkTargetColour.g, IkTargetColour.b, 1.0f));
+    double target = plot.target < plot.from ? plot.from
+                    : plot.target > plot.to ? plot.to
+                                            : plot.target;
+    ImU32 magenta =
+        ImGui::GetColorU32(ImVec4(IkTargetColour.r, IkTargetColour.g, IkTargetColour.b, 1.0f));
     draw->AddLine(point(target, plot.from), point(target, plot.to), magenta, 2.0f);
     // Both axes run from plot.from to plot.to: the values at the corners.
     char low[16], high[16];
@@ -279,11 +281,150 @@ void SolverSettings(DemoCommandQueue &commands) {
         SoftReachSettings(commands);
 }
 
+// ---- A model's chain ----
+
+// The solvers that fit the chain to choose from; the others greyed, with why.
+void ChainSolverChoice(DemoCommandQueue &commands, int joints) {
+    int kind = ValidIkSolver(demoState.ikSolver);
+    const char *reason = "";
+    int fits = IkChainSolverFits(kind, joints, &reason);
+    if (ImGui::BeginCombo("Solver (K)", IkSolverName(kind))) {
+        for (int k = 0; k < IkSolverCount; ++k) {
+            const char *why = "";
+            ImGui::BeginDisabled(!IkChainSolverFits(k, joints, &why));
+            if (ImGui::Selectable(IkSolverName(k), k == kind))
+                Queue(commands, CommandSetIkSolver, k);
+            ImGui::EndDisabled();
+            if (*why && ImGui::IsItemHovered(ImGuiHoveredFlags_AllowWhenDisabled))
+                ImGui::SetTooltip("%s", why);
+        }
+        ImGui::EndCombo();
+    }
+    if (!fits)
+        ImGui::TextWrapped("%s: ccd is shown", reason);
+}
+
+// The chain's end joint and how many joints above it move; each change starts afresh.
+void ChainChoice(DemoCommandQueue &commands, const ChainLab &chain, const Rig &rig) {
+    int end = chain.joints.back(), length = (int)chain.joints.size();
+    int depth = 0;
+    for (int j = end; j >= 0; j = rig.parents[j])
+        ++depth;
+    ImGui::TextWrapped("Chain %s to %s, %d joints", rig.names[chain.joints.front()].c_str(),
+                       rig.names[end].c_str(), length);
+    int newEnd = end, newLength = length;
+    if (PanelSliderInt("End joint", &newEnd, 0, JointCount(rig) - 1))
+        Queue(commands, CommandSetIkChain, newEnd, length);
+    if (depth > 1 && PanelSliderInt("Joints that move", &newLength, 1, depth))
+        Queue(commands, CommandSetIkChain, end, newLength);
+}
+
+// Every solver's distance against the updates on one plot, each in its chain's colour, over the
+// tolerance; the legend gives each one's distance and the passes its last update made.
+void ChainPlot(const ChainLab &chain) {
+    int joints = (int)chain.joints.size();
+    float highest = (float)demoState.ik.tolerance;
+    int count = 0;
+    for (int k = 0; k < IkSolverCount; ++k)
+        for (float d : chain.history[k]) {
+            highest = d > highest ? d : highest;
+            count = (int)chain.history[k].size() > count ? (int)chain.history[k].size() : count;
+        }
+    ImGui::TextWrapped("Distance to the target, every solver, last %d updates (top %.3f)", count,
+                       highest);
+    ImVec2 size(ImGui::GetContentRegionAvail().x, PlotHeight * 1.5f);
+    ImVec2 at = ImGui::GetCursorScreenPos();
+    ImGui::Dummy(size);
+    ImDrawList *draw = ImGui::GetWindowDrawList();
+    draw->AddRectFilled(at, ImVec2(at.x + size.x, at.y + size.y),
+                        ImGui::GetColorU32(ImGuiCol_FrameBg));
+    auto point = [&](int i, float d) {
+        float x = count > 1 ? (float)i / (count - 1) : 0.0f;
+        return ImVec2(at.x + x * size.x, at.y + size.y - d / highest * size.y);
+    };
+    float level = (float)demoState.ik.tolerance;
+    draw->AddLine(point(0, level), point(count > 1 ? count - 1 : 1, level),
+                  IM_COL32(140, 140, 140, 255));
+    for (int k = 0; k < IkSolverCount; ++k) {
+        const std::vector<float> &history = chain.history[k];
+        ColourRgb c = IkSolverColour(k);
+        ImU32 colour = ImGui::GetColorU32(ImVec4(c.r, c.g, c.b, 1.0f));
+        for (int i = 1; i < (int)history.size(); ++i)
+            draw->AddLine(point(i - 1, history[i - 1]), point(i, history[i]), colour, 2.0f);
+    }
+    if (!ImGui::BeginTable("chain legend", 3))
+        return;
+    ImGui::TableSetupColumn("solver", ImGuiTableColumnFlags_WidthFixed);
+    ImGui::TableSetupColumn("distance", ImGuiTableColumnFlags_WidthFixed);
+    ImGui::TableSetupColumn("passes", ImGuiTableColumnFlags_WidthStretch);
+    for (int k = 0; k < IkSolverCount; ++k) {
+        if (!IkChainSolverFits(k, joints, nullptr))
+            continue;
+        ImGui::TableNextRow();
+        ImGui::TableNextColumn();
+        Swatch(IkSolverColour(k));
+        ImGui::TextUnformatted(IkSolverName(k));
+        ImGui::TableNextColumn();
+        ImGui::Text("%.4f", chain.distance[k]);
+        ImGui::TableNextColumn();
+        ImGui::TextWrapped("%d passes last update, %d in all", chain.lastPasses[k],
+                           chain.passes[k]);
+    }
+    ImGui::EndTable();
+}
+
+void ChainSettings(DemoCommandQueue &commands, int joints) {
+    const IkSettings &ik = demoState.ik;
+    int iterations = ik.iterations;
+    if (PanelSliderInt("Iterations", &iterations, IkMinIterations, IkMaxIterations))
+        SetSetting(commands, IkSettingIterations, iterations);
+    float tolerance = (float)ik.tolerance;
+    if (PanelSliderFloat("Tolerance", &tolerance, (float)IkMinTolerance, (float)IkMaxTolerance,
+                         0.0001f, "%.5f", ImGuiSliderFlags_Logarithmic))
+        SetSetting(commands, IkSettingTolerance, tolerance);
+    DlsSettings(commands);
+    bool limits = ik.jointLimits != 0;
+    if (ImGui::Checkbox("Joint limits", &limits))
+        SetSetting(commands, IkSettingJointLimits, limits);
+    ImGui::BeginDisabled(!ik.jointLimits);
+    ImGui::TextWrapped("Every joint leans at most %.0f deg from its rest and twists within %.0f "
+                       "deg either way",
+                       ChainMaxSwing, ChainMaxTwist);
+    ImGui::EndDisabled();
+    if (joints == 2) {
+        float pole = (float)ik.poleAngle;
+        if (PanelSliderFloat("Pole angle", &pole, -180.0f, 180.0f, 1.0f, "%.0f deg"))
+            SetSetting(commands, IkSettingPoleAngle, pole);
+    }
+}
+
+void BuildChainPanel(DemoCommandQueue &commands) {
+    const ChainLab &chain = shownModel.chain;
+    const Rig &rig = shownModel.loaded.model.rig;
+    int joints = (int)chain.joints.size();
+    int shown = ChainSolverShown(chain, ValidIkSolver(demoState.ikSolver));
+    ImGui::TextWrapped("Distance to the target  %.4f", chain.distance[shown]);
+    ImGui::TextWrapped("Updates  %d", chain.updates);
+    ChainSolverChoice(commands, joints);
+    ChainChoice(commands, chain, rig);
+    StepRow(commands);
+    ChainPlot(chain);
+    bool compare = demoState.ikCompare != 0;
+    if (ImGui::Checkbox("Draw every solver's chain (C)", &compare))
+        Queue(commands, CommandToggleIkCompare);
+    ChainSettings(commands, joints);
+}
+
 } // namespace
 
 void BuildIkPanel(DemoCommandQueue &commands) {
     if (!ImGui::CollapsingHeader("Inverse-kinematics solver", ImGuiTreeNodeFlags_DefaultOpen))
         return;
+    if (shownModel.active) {
+        if (shownModel.chain.active)
+            BuildChainPanel(commands);
+        return;
+    }
     Headline();
     SolverChoice(commands);
     StepRow(commands);

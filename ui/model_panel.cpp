@@ -8,6 +8,16 @@
 #include "gltf/gltf_animation.h"
 
 void ModelSection(DemoCommandQueue &commands) {
+    // The built-in models: the limb, and the tentacle for chains longer than two bones.
+    int tentacle = shownModel.active && shownModel.loaded.fileName == TentacleModelName;
+    ImGui::AlignTextToFramePadding();
+    ImGui::TextUnformatted("Show");
+    ImGui::SameLine();
+    if (ImGui::RadioButton("the limb", !shownModel.active))
+        QueueCommand(commands, DemoCommand{CommandShowBuiltIn, 0, 0.0, Vector3{}});
+    ImGui::SameLine();
+    if (ImGui::RadioButton("the tentacle", tentacle))
+        QueueCommand(commands, DemoCommand{CommandShowBuiltIn, 1, 0.0, Vector3{}});
     if (!shownModel.active)
         return;
     if (!ImGui::CollapsingHeader("Model", ImGuiTreeNodeFlags_DefaultOpen))

@@ -1,6 +1,6 @@
 // How the inverse-kinematics solvers converge, and what an update costs.
 //
-//   ik_bench [ITERATIONS]
+//   ik_bench [ITERATIONS] [--chain N]
 //
 // Draws 500 reachable targets in the target's box (closer than 3 units to the root) and 100
 // beyond reach, with a fixed seed, and runs every solver on each from the pose the inverse mode
@@ -20,10 +20,14 @@
 // the closest end any limit-keeping pose reaches (a brute-force search): the gap left at the
 // end (median and worst), the median updates to within 0.002 of that best, and how many
 // updates left the end farther from the target than before (more than 1e-6).
+// A third table has the first one's measure for straight chains of 4, 8 and 16 joints sharing
+// the limb's full reach (ccd, fabrik and dls), with the passes each made until the end came
+// within 0.001; --chain N prints that table alone, for a chain of N joints.
 
 #include "bench/support/ik_limits_search.h"
 #include "demo/demo_ik.h"
 #include "demo/demo_state.h"
+#include "ik/chain_ik.h"
 #include "ik/ik_solvers.h"
 #include "ik/kinematics.h"
 #include "mesh/skin_mesh.h"
@@ -35,6 +39,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -301,15 +307,149 @@ void LimitsTable(const IkSettings &base) {
     }
 }
 
+// ---- Longer chains ----
+
+// A straight chain of n joints standing on the limb's root, its bones sharing the limb's full
+// reach of 3, so the same targets are reachable or not.
+IkChainSpec StraightChain(int n) {
+    IkChainSpec spec;
+    spec.bones.assign(n, Vec3d{0.0, 3.0 / n, 0.0});
+    return spec;
+}
+
+struct ChainRun {
+    int within01, within001; // updates until first within 0.01, 0.001 (Never if not)
+    int passes01, passes001; // passes (iterations) made by then
+    double finalError;       // distance left
+    double offLine;          // largest angle of a bone off the root-target line, degrees
+};
+
+ChainRun RunChainToward(int kind, const IkChainSpec &spec, const Vector3 &target,
+                        const IkSettings &settings) {
+    ChainRun run = {Never, Never, Never, Never, 0.0, 0.0};
+    IkChainPose pose = IkChainRest(spec);
+    Vec3d goal = ToVec3d(target);
+    double distance = Length(Minus(goal, IkChainEnd(spec, pose)));
+    int passes = 0;
+    for (int update = 1; update <= MaxUpdates; ++update) {
+        int made = UpdateIkChain(kind, spec, pose, goal, settings);
+        if (made == 0)
+            break; // nothing moves any more, now or in any later update
+        passes += made;
+        distance = Length(Minus(goal, IkChainEnd(spec, pose)));
+        if (distance < 0.01 && run.within01 == Never) {
+            run.within01 = update;
+            run.passes01 = passes;
+        }
+        if (distance < 0.001 && run.within001 == Never) {
+            run.within001 = update;
+            run.passes001 = passes;
+        }
+    }
+    run.finalError = distance;
+    std::vector<Vec3d> points;
+    IkChainPoints(spec, pose, points);
+    Vec3d line = Minus(goal, spec.base);
+    for (size_t i = 0; i + 1 < points.size(); ++i) {
+        Vec3d bone = Minus(points[i + 1], points[i]);
+        run.offLine = std::max(run.offLine, AngleBetween(ToVector3(bone), ToVector3(line)));
+    }
+    return run;
+}
+
+// Nanoseconds of the first update toward each reachable target from the straight start: the
+// quickest of several passes over all of them.
+double ChainNanosecondsPerUpdate(int kind, const IkChainSpec &spec, const IkSettings &settings) {
+    double best = -1.0;
+    IkChainPose start = IkChainRest(spec);
+    for (int pass = 0; pass < TimingPasses / 4; ++pass) {
+        double t0 = Now();
+        for (int i = 0; i < ReachableCount; ++i) {
+            IkChainPose pose = start;
+            UpdateIkChain(kind, spec, pose, ToVec3d(targets[i]), settings);
+        }
+        double t1 = Now();
+        if (pass == 0 || t1 - t0 < best)
+            best = t1 - t0;
+    }
+    return best / ReachableCount;
+}
+
+void ChainTableHead(const IkSettings &settings) {
+    std::printf("\nStraight chains of N joints sharing the limb's reach of 3, the same targets, "
+                "%d updates at most, %d iterations, dls damping %g, tolerance %g\n\n",
+                MaxUpdates, settings.iterations, settings.damping, settings.tolerance);
+    std::printf("%-10s %15s %15s %15s %7s %21s %9s %7s\n", "", "updates to .01", "updates to .001",
+                "passes to .001", "never", "final error", "out", "");
+    std::printf("%-10s %7s %7s %7s %7s %7s %7s %7s %10s %10s %9s %7s\n", "N solver", "median",
+                "p95", "median", "p95", "median", "p95", ".001", "median", "max", "max deg", "ns");
+}
+
+void ChainRows(int n, const IkSettings &settings) {
+    IkChainSpec spec = StraightChain(n);
+    for (int kind = 0; kind < IkSolverCount; ++kind) {
+        if (!IkChainSolverFits(kind, n, nullptr))
+            continue;
+        static int to01[ReachableCount], to001[ReachableCount], passes001[ReachableCount];
+        static double errors[ReachableCount];
+        int never = 0;
+        for (int i = 0; i < ReachableCount; ++i) {
+            ChainRun run = RunChainToward(kind, spec, targets[i], settings);
+            to01[i] = run.within01;
+            to001[i] = run.within001;
+            passes001[i] = run.passes001;
+            errors[i] = run.finalError;
+            never += run.within001 == Never;
+        }
+        double worstOffLine = 0.0;
+        for (int i = ReachableCount; i < TargetCount; ++i)
+            worstOffLine =
+                std::max(worstOffLine, RunChainToward(kind, spec, targets[i], settings).offLine);
+        std::sort(to01, to01 + ReachableCount);
+        std::sort(to001, to001 + ReachableCount);
+        std::sort(passes001, passes001 + ReachableCount);
+        std::sort(errors, errors + ReachableCount);
+        char label[32];
+        std::snprintf(label, sizeof label, "%d %s", n, IkSolverName(kind));
+        std::printf("%-10s", label);
+        PrintCount(Percentile(to01, ReachableCount, 0.5));
+        PrintCount(Percentile(to01, ReachableCount, 0.95));
+        PrintCount(Percentile(to001, ReachableCount, 0.5));
+        PrintCount(Percentile(to001, ReachableCount, 0.95));
+        PrintCount(Percentile(passes001, ReachableCount, 0.5));
+        PrintCount(Percentile(passes001, ReachableCount, 0.95));
+        std::printf(" %6.1f%% %10.2e %10.2e %9.3f %7.0f\n", 100.0 * never / ReachableCount,
+                    errors[ReachableCount / 2], errors[ReachableCount - 1], worstOffLine,
+                    ChainNanosecondsPerUpdate(kind, spec, settings));
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
     IkSettings settings;
-    if (argc > 1)
-        settings.iterations = std::atoi(argv[1]);
+    int chain = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--chain") == 0 && i + 1 < argc)
+            chain = std::atoi(argv[++i]);
+        else
+            settings.iterations = std::atoi(argv[i]);
+    }
+    if (chain < 0 || chain > 64) {
+        std::fprintf(stderr, "ik_bench: --chain needs a number of joints from 1 to 64\n");
+        return 2;
+    }
     InitSkinAndBones();
     DrawTargets();
+    if (chain > 0) {
+        ChainTableHead(settings);
+        ChainRows(chain, settings);
+        return 0;
+    }
     ConvergenceTable(settings);
     LimitsTable(settings);
+    ChainTableHead(settings);
+    for (int n : {4, 8, 16})
+        ChainRows(n, settings);
     return 0;
 }

@@ -119,6 +119,13 @@ const char Toward2[] = "--target -1,2.2,1.2";
 const char Toward3[] = "--target 0.3,1,0.2";
 const char Toward4[] = "--target 0,2.9,0";
 
+const char Tentacle[] = "--model tentacle --target -1.5,1.2,0.8 --keys \"1:F1 2:C\"";
+const char TopOfTentacle[] =
+    "--model tentacle --ik-chain tentacle7:4 --target 1,1.8,0.5 --keys \"1:C\"";
+const char CcdPasses[] = R"(ik chain ccd: distance [0-9.]+, passes ([0-9]+))";
+const char FabrikPasses[] = R"(ik chain fabrik: distance [0-9.]+, passes ([0-9]+))";
+const char DlsPasses[] = R"(ik chain dls: distance [0-9.]+, passes ([0-9]+))";
+
 const char Bend[] = "--pose bend-90 --keys \"1:F1 2:V 3:T\"";
 const char Twist[] = "--pose twist-180 --side-by-side --keys \"1:F1 2:D 3:T\"";
 const char TwistLeft[] =
@@ -187,6 +194,12 @@ const GuideFigure guideFigures[] = {
     {IkLab, Toward3, "", 1000, "to {1.27} in 1000 frames", Distance},
     {IkLab, Toward3, "", 3000, "then out to {3.0004}", Distance},
     {IkLab, Toward4, "", 10, "the chain never moves, {0.1} units away", Distance},
+    // Long chains.
+    {IkLab, Tentacle, "", 30, "within the tolerance in {4} passes here", CcdPasses},
+    {IkLab, Tentacle, "", 30, "the chain arcs ({6} passes here)", FabrikPasses},
+    {IkLab, Tentacle, "", 30, "over a few updates ({15} passes here)", DlsPasses},
+    {IkLab, TopOfTentacle, "", 30, "`ik chain: {tentacle4} to {tentacle7}, {4} joints, ...`",
+     R"(ik chain: ([a-z0-9]+) to ([a-z0-9]+), ([0-9]+) joints)"},
     // The skinning lab's walkthrough.
     {SkinLab, Bend, "", 10, "the whole limb keeps {88}% of its rest volume", Volume},
     {SkinLab, Bend, "--skinning dual-quaternion", 10, "(determinant 1) and keep {97}%", Volume},
