@@ -4,6 +4,7 @@
 
 #include "demo/demo_state.h"
 #include "lab/ik_colours.h"
+#include "render/materials.h"
 #include "rig/bones.h"
 
 namespace {
@@ -13,16 +14,6 @@ namespace {
 const float TargetArm = 0.15f;
 const float OverlayLineWidth = 2.0f;
 const float PoleLineWidth = 3.0f;
-
-// Lines in exactly their colour whatever the light and the last normal: emission alone.
-void UseFlatColour(const ColourRgb &colour) {
-    const GLfloat none[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    const GLfloat emission[4] = {colour.r, colour.g, colour.b, 1.0f};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, none);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, none);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, none);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, emission);
-}
 
 void SendPoint(const Vector3 &p) {
     glVertex3f(p.x, p.y, p.z);

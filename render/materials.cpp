@@ -50,3 +50,12 @@ void SetMaterial(int index) {
     SetMaterialColour(GL_EMISSION, material.emission, material.alpha);
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, material.shininess);
 }
+
+void UseFlatColour(const ColourRgb &colour) {
+    const GLfloat none[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    const GLfloat emission[4] = {colour.r, colour.g, colour.b, 1.0f};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, none);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, none);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, none);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, emission);
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "math/colour.h"
+
 // The seven surface materials of the scene. Colours are RGB with one alpha shared by all four;
 // shininess is the specular exponent.
 struct Material {
@@ -27,3 +29,7 @@ extern const Material materials[MaterialCount];
 // between glBegin and glEnd. An index outside 0..6 leaves the current material unchanged
 // instead of reading past the table.
 void SetMaterial(int index);
+
+// Lines and dots in exactly colour whatever the light and the last normal: emission alone, the
+// other parts black. Changes the current material, as SetMaterial does.
+void UseFlatColour(const ColourRgb &colour);

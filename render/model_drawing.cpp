@@ -85,6 +85,41 @@ void DrawSkinArrays(const FrameRecord &frame, const std::vector<SkinVertex> &ski
     }
 }
 
+// The skeleton's joints and bones, in the blue of the limb's bone markers.
+const ColourRgb SkeletonColour = {0.0f, 0.3f, 1.0f};
+
+void SendJoint(const Matrix4 &world) {
+    glVertex3f(world.m[12], world.m[13], world.m[14]);
+}
+
+// The model's skeleton, as the limb's bone markers show its two bones: a line from each joint
+// to its parent and a dot on each joint, in the model's own space (the framing around it puts it
+// on the floor), over the skin, since most joints lie inside it.
+void DrawSkeleton(const FrameRecord &frame) {
+    const std::vector<int> &parents = frame.model->rig.parents;
+    const std::vector<Matrix4> &worlds = frame.skinPose.worlds;
+    if (worlds.size() != parents.size())
+        return;
+    glPushAttrib(GL_LIGHTING_BIT | GL_LINE_BIT | GL_POINT_BIT | GL_ENABLE_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    UseFlatColour(SkeletonColour);
+    glLineWidth(2.0f);
+    glBegin(GL_LINES);
+    for (size_t j = 0; j < parents.size(); ++j)
+        if (parents[j] >= 0) {
+            SendJoint(worlds[(size_t)parents[j]]);
+            SendJoint(worlds[j]);
+        }
+    glEnd();
+    glPointSize(5.0f);
+    glBegin(GL_POINTS);
+    for (const Matrix4 &world : worlds)
+        SendJoint(world);
+    glEnd();
+    glPopAttrib();
+}
+
 void DrawFramed(const FrameRecord &frame, const std::vector<SkinVertex> &skin) {
     glPushMatrix();
     glMultMatrixf(shownModel.framing.m);
@@ -95,6 +130,9 @@ void DrawFramed(const FrameRecord &frame, const std::vector<SkinVertex> &skin) {
     DrawSkinArrays(frame, skin);
     glFrontFace(GL_CCW);
     glDisable(GL_NORMALIZE);
+    // B: the bones show with the wireframe, as the limb's markers do.
+    if (demoState.wireframe && !demoState.hideBones)
+        DrawSkeleton(frame);
     glPopMatrix();
 }
 

@@ -9,6 +9,7 @@
 
 #include "demo/demo_state.h"
 #include "demo/frame_record.h"
+#include "demo/shown_model.h"
 #include "lab/side_by_side.h"
 #include "lab/vertex_inspector.h"
 #include "mesh/skin_mesh.h"
@@ -256,6 +257,41 @@ TEST_F(SceneTest, TheNearPlaneKeepsTheWholeSkinInFrontOfItAtEveryZoom) {
         closer += nearPlane < CameraNearPlane;
     }
     EXPECT_GT(closer, 0) << "no camera came close enough to test";
+}
+
+} // namespace
+
+namespace {
+
+// A model's skeleton shows as the limb's bones do, with the wireframe and while B leaves them
+// on: a dot on each joint, in the markers' blue, where the camera's numbers put the joint, over
+// the skin around it; with B off, none.
+TEST_F(SceneTest, AModelsSkeletonShowsItsJointsWithTheBoneMarkers) {
+    ShowTentacle();
+    demoState.wireframe = 1;
+    demoState.hideBones = 0;
+    Frame frame = DrawFrame(0.0);
+    const std::vector<Matrix4> worlds = frameRecord.skinPose.worlds;
+    ASSERT_EQ(worlds.size(), 8u);
+    auto isBlue = [](const Colour &c) {
+        return c.r <= 1 && std::abs(c.g - 77) <= 1 && c.b >= 254;
+    };
+    std::vector<WindowPoint> joints;
+    for (const Matrix4 &world : worlds) {
+        Vector3 joint = ShownModelToScene(Vector3{world.m[12], world.m[13], world.m[14]});
+        joints.push_back(ProjectModelPoint(joint));
+    }
+    for (size_t j = 0; j < joints.size(); ++j) {
+        Colour c = PixelAt(frame, (int)joints[j].x, (int)joints[j].y);
+        EXPECT_TRUE(isBlue(c)) << "joint " << j << ": " << c.r << ", " << c.g << ", " << c.b;
+    }
+    demoState.hideBones = 1;
+    frame = DrawFrame(0.0);
+    for (size_t j = 0; j < joints.size(); ++j) {
+        Colour c = PixelAt(frame, (int)joints[j].x, (int)joints[j].y);
+        EXPECT_FALSE(isBlue(c)) << "joint " << j << " with B off";
+    }
+    HideModel();
 }
 
 } // namespace
