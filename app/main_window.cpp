@@ -13,6 +13,7 @@
 #include "demo/demo_state.h"
 #include "demo/frame_record.h"
 #include "mesh/skin_mesh.h"
+#include "model/limb_model.h"
 #include "render/gl_check.h"
 #include "render/gl_state.h"
 #include "render/renderer.h"
@@ -194,9 +195,14 @@ void OnMouse(const PlatformEvent &event) {
 
 // The skinning lab's line: the method and the limb's volume as the last frame skinned it.
 void PrintSkinningStats() {
-    std::printf("skinning %s: limb volume %.2f%% of the rest pose, radius %.2f\u2013%.2f of rest\n",
-                SkinningMethodName(ValidSkinningMethod(demoState.skinningMethod)),
-                frameRecord.volumePercent, frameRecord.radius.low, frameRecord.radius.high);
+    const char *method = SkinningMethodName(ValidSkinningMethod(demoState.skinningMethod));
+    if (std::isnan(frameRecord.volumePercent))
+        std::printf("skinning %s: volume not a closed mesh, radius %.2f\u2013%.2f of rest\n",
+                    method, frameRecord.radius.low, frameRecord.radius.high);
+    else
+        std::printf("skinning %s: %s %.2f%% of the rest pose, radius %.2f\u2013%.2f of rest\n",
+                    method, frameRecord.model == &limbModel ? "limb volume" : "volume",
+                    frameRecord.volumePercent, frameRecord.radius.low, frameRecord.radius.high);
     // Worked out once per model and weights, before the first frame: the wait a model's size
     // costs before centres of rotation can show.
     if (frameRecord.model)

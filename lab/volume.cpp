@@ -2,6 +2,7 @@
 
 #include "model/limb_model.h"
 
+#include <limits>
 #include <vector>
 
 double MeshVolume(const Model &model, const Vector3 *positions) {
@@ -37,6 +38,8 @@ double MeshVolume(const Model &model, const Vector3 *positions) {
 }
 
 double VolumePercent(const Model &model, const SkinVertex *skin) {
+    if (!model.closedSurface)
+        return std::numeric_limits<double>::quiet_NaN();
     std::vector<Vector3> positions(model.mesh.restPositions.size());
     for (size_t i = 0; i < positions.size(); ++i)
         positions[i] = skin[i].position;

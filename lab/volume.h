@@ -13,6 +13,8 @@
 double MeshVolume(const Model &model, const Vector3 *positions);
 
 // For a skinned copy of model's vertices, as a percentage of the rest pose's: 100 keeps it.
+// NaN for a model whose surface does not close (model.closedSurface 0): it holds no volume,
+// and what its triangles sum to would be a figure that measures nothing.
 double VolumePercent(const Model &model, const SkinVertex *skin);
 
 // The limb's (limbModel's): for its corners at positions, at rest, and for the skin as the last

@@ -1,5 +1,11 @@
 #include "mesh/skinned_mesh.h"
 
+#include <algorithm>
+#include <cmath>
+#include <tuple>
+#include <utility>
+#include <vector>
+
 int SkinnedMeshIsValid(const SkinnedMesh &mesh, int jointCount) {
     size_t n = mesh.restPositions.size();
     if (mesh.restNormals.size() != n || mesh.texCoords.size() != n || mesh.influences.size() != n)
@@ -24,4 +30,56 @@ int HeaviestInfluence(const VertexInfluences &influences) {
         if (heaviest < 0 || influences.weights[k] > influences.weights[heaviest])
             heaviest = k;
     return heaviest;
+}
+
+int IsClosedSurface(const SkinnedMesh &mesh, int ringStart, int ringSize) {
+    int count = VertexCount(mesh);
+    if (mesh.triangles.empty() || ringStart < 0 || ringSize < 0 || ringStart + ringSize > count)
+        return 0;
+    // Vertices at the same point are one corner of the surface: a texture's seam splits a vertex
+    // in two without opening the surface there. The same to a millionth of the mesh's size, as
+    // the two ends of a ring worked out by sines are (sin 2 pi is not 0 in floats).
+    double extent = 0.0;
+    for (const Vector3 &p : mesh.restPositions)
+        extent = std::max({extent, std::fabs((double)p.x), std::fabs((double)p.y),
+                           std::fabs((double)p.z)});
+    double grid = extent > 0.0 ? extent * 1e-6 : 1.0;
+    std::vector<int> order((size_t)count), corner((size_t)count);
+    for (int i = 0; i < count; ++i)
+        order[(size_t)i] = i;
+    auto key = [&](int i) {
+        const Vector3 &p = mesh.restPositions[(size_t)i];
+        return std::make_tuple(std::llround(p.x / grid), std::llround(p.y / grid),
+                               std::llround(p.z / grid));
+    };
+    std::sort(order.begin(), order.end(), [&](int a, int b) { return key(a) < key(b); });
+    for (size_t k = 0; k < order.size(); ++k)
+        corner[(size_t)order[k]] = k > 0 && key(order[k]) == key(order[k - 1])
+                                       ? corner[(size_t)order[k - 1]]
+                                       : order[k];
+    auto edge = [&](int a, int b) {
+        a = corner[(size_t)a], b = corner[(size_t)b];
+        return a < b ? std::make_pair(a, b) : std::make_pair(b, a);
+    };
+    // Every edge, sorted: equal edges stand together and are counted.
+    std::vector<std::pair<int, int>> edges, ring;
+    edges.reserve(mesh.triangles.size() * 3);
+    for (const Triangle &t : mesh.triangles)
+        for (int k = 0; k < 3; ++k)
+            edges.push_back(edge(t.index[k], t.index[(k + 1) % 3]));
+    for (int k = 0; ringSize >= 3 && k < ringSize; ++k)
+        ring.push_back(edge(ringStart + k, ringStart + (k + 1) % ringSize));
+    std::sort(edges.begin(), edges.end());
+    std::sort(ring.begin(), ring.end());
+    for (size_t i = 0; i < edges.size();) {
+        size_t j = i;
+        while (j < edges.size() && edges[j] == edges[i])
+            ++j;
+        // A fan closes the open ring: its edges are sides of one triangle here.
+        int onRing = std::binary_search(ring.begin(), ring.end(), edges[i]);
+        if (j - i != (onRing ? 1u : 2u))
+            return 0;
+        i = j;
+    }
+    return 1;
 }

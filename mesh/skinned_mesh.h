@@ -40,3 +40,9 @@ int SkinnedMeshIsValid(const SkinnedMesh &mesh, int jointCount);
 // The influence of vertex's heaviest joint: the first of the heaviest when several weigh the
 // same; -1 for a vertex with none.
 int HeaviestInfluence(const VertexInfluences &influences);
+
+// 1 when mesh's triangles close a volume: every edge is a side of exactly two triangles, except
+// the edges between consecutive vertices of the open ring of ringSize vertices from ringStart
+// (none for 0), which a fan closes and which are sides of exactly one. A volume figure means
+// nothing for a surface that does not close.
+int IsClosedSurface(const SkinnedMesh &mesh, int ringStart, int ringSize);

@@ -28,5 +28,6 @@ void WeightsChanged(Model &model) {
     ComputeRotationCentres(model.mesh, model.centres);
     std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
     model.centresMilliseconds = took.count();
+    model.closedSurface = IsClosedSurface(model.mesh, model.openRingStart, model.openRingSize);
     ++model.revision;
 }

@@ -32,6 +32,9 @@ struct Model {
     // centres here, a picture on screen) can tell it is out of date.
     int revision = 0;
     double centresMilliseconds = 0.0; // how long the centres last took to work out
+    // Whether the triangles (with the open ring's fan) close a volume (IsClosedSurface): a volume
+    // figure is given only for a mesh that does.
+    int closedSurface = 0;
 };
 
 // One pose of a model: each joint's local matrix, and what follows from them.
@@ -48,4 +51,5 @@ void PoseModel(const Model &model, ModelPose &pose);
 SkinInput SkinInputOf(const Model &model, const ModelPose &pose);
 
 // Works out the centres of rotation again after the weights changed, and counts the change.
+// Called once when a model is made, it also finds whether its surface is closed.
 void WeightsChanged(Model &model);

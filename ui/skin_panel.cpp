@@ -378,8 +378,12 @@ void SideBySideLabels() {
         if (!ModelToPixels(SceneCamera(), above, view.width, view.height, at))
             continue;
         char text[64];
-        std::snprintf(text, sizeof text, "%s\n%.1f%% volume", skinningMethods[m].label,
-                      frameRecord.copies.volumePercent[m]);
+        double volume = frameRecord.copies.volumePercent[m];
+        if (std::isnan(volume))
+            std::snprintf(text, sizeof text, "%s", skinningMethods[m].label);
+        else
+            std::snprintf(text, sizeof text, "%s\n%.1f%% volume", skinningMethods[m].label,
+                          volume);
         ImVec2 size = ImGui::CalcTextSize(text);
         // The viewport counts drawable pixels; the panel lays out in its own units, coarser on
         // dense screens.
@@ -405,7 +409,12 @@ void SkinningLabSection(DemoCommandQueue &commands) {
     if (!ImGui::CollapsingHeader("Skinning lab"))
         return;
     // The headline figures first: what the method and pose do to the limb, in sight at once.
-    ImGui::TextWrapped("Limb volume: %.1f%% of the rest pose", frameRecord.volumePercent);
+    if (frameRecord.model == &limbModel)
+        ImGui::TextWrapped("Limb volume: %.1f%% of the rest pose", frameRecord.volumePercent);
+    else if (std::isnan(frameRecord.volumePercent))
+        ImGui::TextWrapped("Volume: not a closed mesh");
+    else
+        ImGui::TextWrapped("Volume: %.1f%% of the rest pose", frameRecord.volumePercent);
     if (LimbTwisted()) {
         // Otherwise a left and a right half twist keeping 81% and 97% reads as a fault.
         ImGui::PushStyleColor(ImGuiCol_Text, ImGui::GetStyleColorVec4(ImGuiCol_TextDisabled));
