@@ -121,7 +121,7 @@ fuzz)
     # The glTF loader's fuzz target under AddressSanitizer and UndefinedBehaviorSanitizer, built
     # by clang for its libFuzzer, run a bounded number of times from a fixed seed on the shipped
     # models (FUZZ_RUNS, default 20000): the same inputs every run, so a pass stays a pass.
-    install_packages "$test_packages"
+    install_packages "$test_packages python3"
     CC=clang CXX=clang++ cmake -S "$here" -B "$here/build-fuzz" -DSKIN_FUZZ=ON \
         -DSKIN_SANITIZE=ON -DSKIN_TESTS=OFF -DSKIN_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
     cmake --build "$here/build-fuzz" -j "$(nproc)" --target gltf_fuzz
