@@ -9,14 +9,20 @@ void SolveIkStep() {
     SolveIkStepToward(demoState.target);
 }
 
-void UpdateIk() {
+int TakeIkUpdate() {
     if (demoState.ikFrozen) {
         if (demoState.ikStepsPending <= 0)
-            return;
+            return 0;
         demoState.ikStepsPending--;
     } else {
         demoState.ikStepsPending = 0;
     }
+    return 1;
+}
+
+void UpdateIk() {
+    if (!TakeIkUpdate())
+        return;
     UpdateIkLab(ikLab, demoState.ikSolver, demoState.target, demoState.ik, demoState.ikCompare);
 }
 

@@ -10,6 +10,10 @@ extern IkLab ikLab;
 // One corrective pass of the incremental solver toward demoState.target (SolveIkStepToward).
 void SolveIkStep();
 
+// Whether the frame's solver update runs: always, unless demoState.ikFrozen is on, when only a
+// pending step (Space) runs, and is taken off the count. The limb's and a model's chain alike.
+int TakeIkUpdate();
+
 // The frame's solver update, run by UpdateSkeletonAndSkin in the inverse mode once the bone
 // matrices are built: UpdateIkLab for demoState's solver, target, settings and comparison. While
 // demoState.ikFrozen is on, it runs only for a pending step.

@@ -1,4 +1,5 @@
 #include "demo/shown_model.h"
+#include "demo/demo_ik.h"
 
 #include "gltf/gltf_animation.h"
 #include "model/tentacle_model.h"
@@ -106,13 +107,8 @@ namespace {
 
 // The chain's update for the frame, frozen and stepped as the limb's solver is.
 void UpdateShownChain() {
-    if (demoState.ikFrozen) {
-        if (demoState.ikStepsPending <= 0)
-            return;
-        demoState.ikStepsPending--;
-    } else {
-        demoState.ikStepsPending = 0;
-    }
+    if (!TakeIkUpdate())
+        return;
     UpdateChainLab(shownModel.chain, shownModel.loaded.model, shownModel.baseLocals,
                    ModelOfScene(demoState.target), demoState.ik);
 }

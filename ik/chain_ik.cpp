@@ -97,7 +97,7 @@ Vec3d WithinCone(const Vec3d &d, const Vec3d &axis, double maxSwing) {
 // The chain as the solvers see it: each bone's rest direction in its joint's frame and length,
 // the twist each joint keeps, and the bones' directions in the scene.
 struct Work {
-    const IkChainSpec *spec;
+    const IkChainShape *shape;
     int n;
     int limited;
     std::vector<Vec3d> axes;
@@ -110,21 +110,21 @@ const IkJointLimits NoLimits;
 
 // The frame joint i turns in: its parent's frame turned by joint i's rest turn.
 IkTurn RestFrame(const Work &w, const IkTurn &parentFrame, int i) {
-    const std::vector<IkTurn> &rest = w.spec->restTurns;
+    const std::vector<IkTurn> &rest = w.shape->restTurns;
     return (int)rest.size() == w.n ? Unit(TurnTimes(parentFrame, rest[i])) : parentFrame;
 }
 
 const IkJointLimits &LimitsOf(const Work &w, int i) {
-    return w.limited && (int)w.spec->limits.size() == w.n ? w.spec->limits[i] : NoLimits;
+    return w.limited && (int)w.shape->limits.size() == w.n ? w.shape->limits[i] : NoLimits;
 }
 
-Work WorkOf(const IkChainSpec &spec, int limited) {
+Work WorkOf(const IkChainShape &shape, int limited) {
     Work w;
-    w.spec = &spec;
-    w.n = IkChainJoints(spec);
-    w.limited = limited && (int)spec.limits.size() == w.n;
+    w.shape = &shape;
+    w.n = IkChainJoints(shape);
+    w.limited = limited && (int)shape.limits.size() == w.n;
     w.reach = 0.0;
-    for (const Vec3d &bone : spec.bones) {
+    for (const Vec3d &bone : shape.bones) {
         w.lengths.push_back(Length(bone));
         w.axes.push_back(DirectionOr(bone, Vec3d{0.0, 1.0, 0.0}));
         w.reach += w.lengths.back();
@@ -144,7 +144,7 @@ double TwistOf(const IkTurn &q, const Vec3d &axis) {
 // its cone when limited and writing the turns that give them (each the swing of its bone onto
 // its direction after the joint's kept twist) into turns, when asked for.
 void Build(const Work &w, std::vector<Vec3d> &dirs, std::vector<IkTurn> *turns) {
-    IkTurn frame = w.spec->baseTurn;
+    IkTurn frame = w.shape->baseTurn;
     if (turns)
         turns->resize(w.n);
     for (int i = 0; i < w.n; ++i) {
@@ -163,7 +163,7 @@ void Build(const Work &w, std::vector<Vec3d> &dirs, std::vector<IkTurn> *turns) 
 
 void DirectionsOf(const Work &w, const IkChainPose &pose, std::vector<Vec3d> &dirs) {
     dirs.resize(w.n);
-    IkTurn frame = w.spec->baseTurn;
+    IkTurn frame = w.shape->baseTurn;
     for (int i = 0; i < w.n; ++i) {
         frame = Unit(TurnTimes(RestFrame(w, frame, i), pose.turns[i]));
         dirs[i] = Rotated(frame, w.axes[i]);
@@ -171,7 +171,7 @@ void DirectionsOf(const Work &w, const IkChainPose &pose, std::vector<Vec3d> &di
 }
 
 Vec3d EndOf(const Work &w, const std::vector<Vec3d> &dirs) {
-    Vec3d end = w.spec->base;
+    Vec3d end = w.shape->base;
     for (int i = 0; i < w.n; ++i)
         end = Plus(end, Times(dirs[i], w.lengths[i]));
     return end;
@@ -179,7 +179,7 @@ Vec3d EndOf(const Work &w, const std::vector<Vec3d> &dirs) {
 
 void PointsOf(const Work &w, const std::vector<Vec3d> &dirs, std::vector<Vec3d> &points) {
     points.resize(w.n + 1);
-    points[0] = w.spec->base;
+    points[0] = w.shape->base;
     for (int i = 0; i < w.n; ++i)
         points[i + 1] = Plus(points[i], Times(dirs[i], w.lengths[i]));
 }
@@ -202,7 +202,7 @@ void UnfoldIfInLine(const Work &w, std::vector<Vec3d> &dirs, const Vec3d &target
         if (Length(Cross(dirs[i], dirs[0])) >= InLineSine)
             return;
     Vec3d miss = Minus(target, EndOf(w, dirs));
-    if (Length(miss) <= settings.tolerance || Length(Minus(target, w.spec->base)) >= w.reach ||
+    if (Length(miss) <= settings.tolerance || Length(Minus(target, w.shape->base)) >= w.reach ||
         Length(Cross(DirectionOr(miss, dirs[0]), dirs[0])) >= InLineSine)
         return;
     Vec3d side = Across(PoleDirection(settings), dirs[0]);
@@ -264,7 +264,7 @@ int SolveFabrik(const Work &w, std::vector<Vec3d> &dirs, const Vec3d &target, in
                            w.lengths[i]));
         // Forward: the root back on its base, each bone toward where the backward pass put the
         // next joint (within its cone, by Build).
-        Vec3d at = w.spec->base;
+        Vec3d at = w.shape->base;
         for (int i = 0; i < w.n; ++i) {
             next[i] = DirectionOr(Minus(reached[i + 1], at), dirs[i]);
             if (w.limited) {
@@ -365,7 +365,7 @@ int SolveDls(const Work &w, std::vector<Vec3d> &dirs, const Vec3d &target, int i
 int SolveAnalytic(const Work &w, std::vector<Vec3d> &dirs, const Vec3d &target,
                   const IkSettings &settings) {
     double a = w.lengths[0], b = w.lengths[1];
-    Vec3d base = w.spec->base;
+    Vec3d base = w.shape->base;
     Vec3d axis = DirectionOr(Minus(target, base), dirs[0]);
     double r = Length(Minus(target, base));
     // The elbow bends on the side it bends to now; a straight chain to the pole's side.
@@ -403,7 +403,7 @@ struct SwingSearch {
 
 void DirsOfSwings(SwingSearch &s, const std::vector<double> &values) {
     const Work &w = *s.w;
-    IkTurn frame = w.spec->baseTurn;
+    IkTurn frame = w.shape->baseTurn;
     s.dirs.resize(w.n);
     for (int i = 0; i < w.n; ++i) {
         Vec3d omega =
@@ -431,7 +431,7 @@ void FinishHeld(const Work &w, std::vector<Vec3d> &dirs, const Vec3d &target) {
     SwingSearch s;
     s.w = &w;
     s.values.resize(2 * w.n);
-    IkTurn frame = w.spec->baseTurn;
+    IkTurn frame = w.shape->baseTurn;
     for (int i = 0; i < w.n; ++i) {
         s.across1.push_back(Perpendicular(w.axes[i]));
         s.across2.push_back(Cross(w.axes[i], s.across1[i]));
@@ -505,46 +505,46 @@ IkTurn TurnAbout(const Vec3d &axis, double degrees) {
     return IkTurn{std::cos(half), axis.x * s, axis.y * s, axis.z * s};
 }
 
-IkChainPose IkChainRest(const IkChainSpec &spec) {
+IkChainPose IkChainRest(const IkChainShape &shape) {
     IkChainPose pose;
-    pose.turns.assign(spec.bones.size(), IkTurn{});
+    pose.turns.assign(shape.bones.size(), IkTurn{});
     return pose;
 }
 
-void IkChainPoints(const IkChainSpec &spec, const IkChainPose &pose, std::vector<Vec3d> &points) {
-    Work w = WorkOf(spec, 0);
+void IkChainPoints(const IkChainShape &shape, const IkChainPose &pose, std::vector<Vec3d> &points) {
+    Work w = WorkOf(shape, 0);
     std::vector<Vec3d> dirs;
     DirectionsOf(w, pose, dirs);
     PointsOf(w, dirs, points);
 }
 
-Vec3d IkChainEnd(const IkChainSpec &spec, const IkChainPose &pose) {
+Vec3d IkChainEnd(const IkChainShape &shape, const IkChainPose &pose) {
     std::vector<Vec3d> points;
-    IkChainPoints(spec, pose, points);
+    IkChainPoints(shape, pose, points);
     return points.back();
 }
 
-double IkChainLength(const IkChainSpec &spec) {
-    return WorkOf(spec, 0).reach;
+double IkChainLength(const IkChainShape &shape) {
+    return WorkOf(shape, 0).reach;
 }
 
-double IkChainSwing(const IkChainSpec &spec, const IkChainPose &pose, int i) {
-    Vec3d axis = DirectionOr(spec.bones[i], Vec3d{0.0, 1.0, 0.0});
+double IkChainSwing(const IkChainShape &shape, const IkChainPose &pose, int i) {
+    Vec3d axis = DirectionOr(shape.bones[i], Vec3d{0.0, 1.0, 0.0});
     double c = Clamped(Dot(Rotated(pose.turns[i], axis), axis), -1.0, 1.0);
     return std::acos(c) * RadiansToDegrees;
 }
 
-double IkChainTwist(const IkChainSpec &spec, const IkChainPose &pose, int i) {
-    return TwistOf(pose.turns[i], DirectionOr(spec.bones[i], Vec3d{0.0, 1.0, 0.0}));
+double IkChainTwist(const IkChainShape &shape, const IkChainPose &pose, int i) {
+    return TwistOf(pose.turns[i], DirectionOr(shape.bones[i], Vec3d{0.0, 1.0, 0.0}));
 }
 
-int IkChainWithinLimits(const IkChainSpec &spec, const IkChainPose &pose, double slack) {
-    if (spec.limits.size() != spec.bones.size())
+int IkChainWithinLimits(const IkChainShape &shape, const IkChainPose &pose, double slack) {
+    if (shape.limits.size() != shape.bones.size())
         return 1;
-    for (int i = 0; i < IkChainJoints(spec); ++i) {
-        const IkJointLimits &limits = spec.limits[i];
-        double twist = IkChainTwist(spec, pose, i);
-        if (IkChainSwing(spec, pose, i) > limits.maxSwing + slack ||
+    for (int i = 0; i < IkChainJoints(shape); ++i) {
+        const IkJointLimits &limits = shape.limits[i];
+        double twist = IkChainTwist(shape, pose, i);
+        if (IkChainSwing(shape, pose, i) > limits.maxSwing + slack ||
             twist < limits.minTwist - slack || twist > limits.maxTwist + slack)
             return 0;
     }
@@ -564,12 +564,12 @@ int IkChainSolverFits(int kind, int jointCount, const char **reason) {
     return why == nullptr;
 }
 
-int UpdateIkChain(int kind, const IkChainSpec &spec, IkChainPose &pose, const Vec3d &target,
+int UpdateIkChain(int kind, const IkChainShape &shape, IkChainPose &pose, const Vec3d &target,
                   const IkSettings &settings) {
-    int n = IkChainJoints(spec);
+    int n = IkChainJoints(shape);
     if (!IkChainSolverFits(kind, n, nullptr) || (int)pose.turns.size() != n)
         return 0;
-    Work w = WorkOf(spec, settings.jointLimits);
+    Work w = WorkOf(shape, settings.jointLimits);
     if (w.reach <= Tiny)
         return 0;
     w.twists.resize(n);
@@ -585,7 +585,7 @@ int UpdateIkChain(int kind, const IkChainSpec &spec, IkChainPose &pose, const Ve
     std::vector<Vec3d> start = dirs;
     int iterations = (int)Clamped(settings.iterations, IkMinIterations, IkMaxIterations);
     int passes = 0;
-    Vec3d toTarget = Minus(target, spec.base);
+    Vec3d toTarget = Minus(target, shape.base);
     if (!w.limited && Length(toTarget) >= w.reach) {
         // Out of reach: the whole chain straight at the target, as near as it can come.
         Vec3d axis = DirectionOr(toTarget, dirs[0]);

@@ -36,7 +36,7 @@ struct IkJointLimits {
 // joint i's frame at rest is its parent's turned by restTurns[i] (none: the parent's own, as on
 // a chain built straight), and bones[i] runs from joint i to joint i + 1 in that frame, the last
 // one to the chain's end. limits has a row per joint, or none for a chain without limits.
-struct IkChainSpec {
+struct IkChainShape {
     Vec3d base = {0.0, 0.0, 0.0};
     IkTurn baseTurn;
     std::vector<IkTurn> restTurns;
@@ -49,28 +49,28 @@ struct IkChainPose {
     std::vector<IkTurn> turns;
 };
 
-inline int IkChainJoints(const IkChainSpec &spec) {
-    return (int)spec.bones.size();
+inline int IkChainJoints(const IkChainShape &shape) {
+    return (int)shape.bones.size();
 }
 
 // The rest pose: every turn the identity.
-IkChainPose IkChainRest(const IkChainSpec &spec);
+IkChainPose IkChainRest(const IkChainShape &shape);
 
 // The joints' positions and the end, joint count + 1 points.
-void IkChainPoints(const IkChainSpec &spec, const IkChainPose &pose, std::vector<Vec3d> &points);
-Vec3d IkChainEnd(const IkChainSpec &spec, const IkChainPose &pose);
+void IkChainPoints(const IkChainShape &shape, const IkChainPose &pose, std::vector<Vec3d> &points);
+Vec3d IkChainEnd(const IkChainShape &shape, const IkChainPose &pose);
 
 // The bones' lengths added: full reach.
-double IkChainLength(const IkChainSpec &spec);
+double IkChainLength(const IkChainShape &shape);
 
 // Joint i's swing (how far its bone leans from rest, degrees, 0 to 180) and twist (degrees about
 // the bone, in (-180, 180]).
-double IkChainSwing(const IkChainSpec &spec, const IkChainPose &pose, int i);
-double IkChainTwist(const IkChainSpec &spec, const IkChainPose &pose, int i);
+double IkChainSwing(const IkChainShape &shape, const IkChainPose &pose, int i);
+double IkChainTwist(const IkChainShape &shape, const IkChainPose &pose, int i);
 
 // Whether every joint keeps its limits, allowing slack degrees of rounding (1 for a chain
 // without limits).
-int IkChainWithinLimits(const IkChainSpec &spec, const IkChainPose &pose, double slack);
+int IkChainWithinLimits(const IkChainShape &shape, const IkChainPose &pose, double slack);
 
 // Whether solver kind works on a chain of jointCount joints; when not, *reason (if asked for)
 // says why in a few words for the panel: the incremental solver belongs to the limb, the
@@ -80,10 +80,10 @@ int IkChainSolverFits(int kind, int jointCount, const char **reason);
 // One update of solver kind (ccd, fabrik, dls, or analytic on two joints) on pose toward target:
 // up to settings.iterations passes, stopping within settings.tolerance. Without limits a target
 // beyond full reach leaves the chain straight, pointing at it. With settings.jointLimits on,
-// the limits of spec are kept: the start is first brought within them, no update leaves the end
+// the limits of shape are kept: the start is first brought within them, no update leaves the end
 // farther from the target than that start, and where the limits hold the chain short the update
 // ends as near as the limit-keeping poses round it allow. A kind that does not fit the chain
 // changes nothing. Returns the passes made, 0 when the pose is left as it was (the analytic
 // solver counts its closed form as one pass).
-int UpdateIkChain(int kind, const IkChainSpec &spec, IkChainPose &pose, const Vec3d &target,
+int UpdateIkChain(int kind, const IkChainShape &shape, IkChainPose &pose, const Vec3d &target,
                   const IkSettings &settings);

@@ -61,25 +61,25 @@ IkTurn Inverse(const IkTurn &q) {
     return IkTurn{q.w, -q.x, -q.y, -q.z};
 }
 
-// The chain's spec as the base pose holds it: each joint's frame the rotation of its world
+// The chain's shape as the base pose holds it: each joint's frame the rotation of its world
 // matrix there, each bone from the joint's place to the next one's (or the tip), in that frame.
-void MakeSpec(ChainLab &lab, const Model &model, const std::vector<Matrix4> &baseLocals) {
+void MakeShape(ChainLab &lab, const Model &model, const std::vector<Matrix4> &baseLocals) {
     int joints = JointCount(model.rig);
     std::vector<Matrix4> worlds(joints);
     ComputeWorldMatrices(model.rig.parents.data(), baseLocals.data(), joints, worlds.data());
-    IkChainSpec &spec = lab.spec;
+    IkChainShape &shape = lab.shape;
     int n = (int)lab.joints.size();
     int first = lab.joints[0], parent = model.rig.parents[first];
-    spec.base = PlaceOf(worlds[first]);
-    spec.baseTurn = parent >= 0 ? TurnOfMatrix(worlds[parent]) : IkTurn{};
-    spec.restTurns.resize(n);
-    spec.bones.resize(n);
-    spec.limits.assign(n, IkJointLimits{ChainMaxSwing, -ChainMaxTwist, ChainMaxTwist});
+    shape.base = PlaceOf(worlds[first]);
+    shape.baseTurn = parent >= 0 ? TurnOfMatrix(worlds[parent]) : IkTurn{};
+    shape.restTurns.resize(n);
+    shape.bones.resize(n);
+    shape.limits.assign(n, IkJointLimits{ChainMaxSwing, -ChainMaxTwist, ChainMaxTwist});
     for (int i = 0; i < n; ++i) {
         int j = lab.joints[i];
-        spec.restTurns[i] = TurnOfMatrix(baseLocals[j]);
+        shape.restTurns[i] = TurnOfMatrix(baseLocals[j]);
         Vec3d next = i + 1 < n ? PlaceOf(worlds[lab.joints[i + 1]]) : Moved(worlds[j], lab.tip);
-        spec.bones[i] = Rotated(Inverse(TurnOfMatrix(worlds[j])), Minus(next, PlaceOf(worlds[j])));
+        shape.bones[i] = Rotated(Inverse(TurnOfMatrix(worlds[j])), Minus(next, PlaceOf(worlds[j])));
     }
 }
 
@@ -128,7 +128,7 @@ int StartChainLab(ChainLab &lab, const Model &model, const std::vector<Matrix4> 
     if (!ChainJoints(model.rig, endJoint, length, lab.joints))
         return 0;
     lab.tip = ChainTipOf(model, baseLocals, endJoint);
-    MakeSpec(lab, model, baseLocals);
+    MakeShape(lab, model, baseLocals);
     lab.active = 1;
     RestartChainLab(lab);
     return 1;
@@ -136,7 +136,7 @@ int StartChainLab(ChainLab &lab, const Model &model, const std::vector<Matrix4> 
 
 void RestartChainLab(ChainLab &lab) {
     for (int k = 0; k < IkSolverCount; ++k) {
-        lab.poses[k] = IkChainRest(lab.spec);
+        lab.poses[k] = IkChainRest(lab.shape);
         lab.history[k].clear();
         lab.passes[k] = lab.lastPasses[k] = 0;
         lab.distance[k] = 0.0;
@@ -148,16 +148,16 @@ void UpdateChainLab(ChainLab &lab, const Model &model, const std::vector<Matrix4
                     const Vector3 &target, const IkSettings &settings) {
     if (!lab.active)
         return;
-    MakeSpec(lab, model, baseLocals);
+    MakeShape(lab, model, baseLocals);
     lab.target = target;
     ++lab.updates;
     int n = (int)lab.joints.size();
     for (int k = 0; k < IkSolverCount; ++k) {
         if (!IkChainSolverFits(k, n, nullptr))
             continue;
-        lab.lastPasses[k] = UpdateIkChain(k, lab.spec, lab.poses[k], ToVec3d(target), settings);
+        lab.lastPasses[k] = UpdateIkChain(k, lab.shape, lab.poses[k], ToVec3d(target), settings);
         lab.passes[k] += lab.lastPasses[k];
-        lab.distance[k] = Length(Minus(ToVec3d(target), IkChainEnd(lab.spec, lab.poses[k])));
+        lab.distance[k] = Length(Minus(ToVec3d(target), IkChainEnd(lab.shape, lab.poses[k])));
         std::vector<float> &history = lab.history[k];
         if ((int)history.size() >= IkHistoryLength)
             history.erase(history.begin());
@@ -183,5 +183,5 @@ int ChainSolverShown(const ChainLab &lab, int kind) {
 }
 
 void ChainLabPoints(const ChainLab &lab, int kind, std::vector<Vec3d> &points) {
-    IkChainPoints(lab.spec, lab.poses[ChainSolverShown(lab, kind)], points);
+    IkChainPoints(lab.shape, lab.poses[ChainSolverShown(lab, kind)], points);
 }

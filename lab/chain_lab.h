@@ -34,7 +34,7 @@ struct ChainLab {
     int active = 0;
     std::vector<int> joints; // root first
     Vector3 tip;             // the end joint's tip in its own space
-    IkChainSpec spec;        // as the base pose holds the chain, the last update's
+    IkChainShape shape;        // as the base pose holds the chain, the last update's
     IkChainPose poses[IkSolverCount];
     // Each solver's distance after each of its updates since the start, IkHistoryLength at most
     // (the oldest dropped), and its passes in all and in its last update.

@@ -311,10 +311,10 @@ void LimitsTable(const IkSettings &base) {
 
 // A straight chain of n joints standing on the limb's root, its bones sharing the limb's full
 // reach of 3, so the same targets are reachable or not.
-IkChainSpec StraightChain(int n) {
-    IkChainSpec spec;
-    spec.bones.assign(n, Vec3d{0.0, 3.0 / n, 0.0});
-    return spec;
+IkChainShape StraightChain(int n) {
+    IkChainShape shape;
+    shape.bones.assign(n, Vec3d{0.0, 3.0 / n, 0.0});
+    return shape;
 }
 
 struct ChainRun {
@@ -324,19 +324,19 @@ struct ChainRun {
     double offLine;          // largest angle of a bone off the root-target line, degrees
 };
 
-ChainRun RunChainToward(int kind, const IkChainSpec &spec, const Vector3 &target,
+ChainRun RunChainToward(int kind, const IkChainShape &shape, const Vector3 &target,
                         const IkSettings &settings) {
     ChainRun run = {Never, Never, Never, Never, 0.0, 0.0};
-    IkChainPose pose = IkChainRest(spec);
+    IkChainPose pose = IkChainRest(shape);
     Vec3d goal = ToVec3d(target);
-    double distance = Length(Minus(goal, IkChainEnd(spec, pose)));
+    double distance = Length(Minus(goal, IkChainEnd(shape, pose)));
     int passes = 0;
     for (int update = 1; update <= MaxUpdates; ++update) {
-        int made = UpdateIkChain(kind, spec, pose, goal, settings);
+        int made = UpdateIkChain(kind, shape, pose, goal, settings);
         if (made == 0)
             break; // nothing moves any more, now or in any later update
         passes += made;
-        distance = Length(Minus(goal, IkChainEnd(spec, pose)));
+        distance = Length(Minus(goal, IkChainEnd(shape, pose)));
         if (distance < 0.01 && run.within01 == Never) {
             run.within01 = update;
             run.passes01 = passes;
@@ -348,8 +348,8 @@ ChainRun RunChainToward(int kind, const IkChainSpec &spec, const Vector3 &target
     }
     run.finalError = distance;
     std::vector<Vec3d> points;
-    IkChainPoints(spec, pose, points);
-    Vec3d line = Minus(goal, spec.base);
+    IkChainPoints(shape, pose, points);
+    Vec3d line = Minus(goal, shape.base);
     for (size_t i = 0; i + 1 < points.size(); ++i) {
         Vec3d bone = Minus(points[i + 1], points[i]);
         run.offLine = std::max(run.offLine, AngleBetween(ToVector3(bone), ToVector3(line)));
@@ -359,14 +359,14 @@ ChainRun RunChainToward(int kind, const IkChainSpec &spec, const Vector3 &target
 
 // Nanoseconds of the first update toward each reachable target from the straight start: the
 // quickest of several passes over all of them.
-double ChainNanosecondsPerUpdate(int kind, const IkChainSpec &spec, const IkSettings &settings) {
+double ChainNanosecondsPerUpdate(int kind, const IkChainShape &shape, const IkSettings &settings) {
     double best = -1.0;
-    IkChainPose start = IkChainRest(spec);
+    IkChainPose start = IkChainRest(shape);
     for (int pass = 0; pass < TimingPasses / 4; ++pass) {
         double t0 = Now();
         for (int i = 0; i < ReachableCount; ++i) {
             IkChainPose pose = start;
-            UpdateIkChain(kind, spec, pose, ToVec3d(targets[i]), settings);
+            UpdateIkChain(kind, shape, pose, ToVec3d(targets[i]), settings);
         }
         double t1 = Now();
         if (pass == 0 || t1 - t0 < best)
@@ -386,7 +386,7 @@ void ChainTableHead(const IkSettings &settings) {
 }
 
 void ChainRows(int n, const IkSettings &settings) {
-    IkChainSpec spec = StraightChain(n);
+    IkChainShape shape = StraightChain(n);
     for (int kind = 0; kind < IkSolverCount; ++kind) {
         if (!IkChainSolverFits(kind, n, nullptr))
             continue;
@@ -394,7 +394,7 @@ void ChainRows(int n, const IkSettings &settings) {
         static double errors[ReachableCount];
         int never = 0;
         for (int i = 0; i < ReachableCount; ++i) {
-            ChainRun run = RunChainToward(kind, spec, targets[i], settings);
+            ChainRun run = RunChainToward(kind, shape, targets[i], settings);
             to01[i] = run.within01;
             to001[i] = run.within001;
             passes001[i] = run.passes001;
@@ -404,7 +404,7 @@ void ChainRows(int n, const IkSettings &settings) {
         double worstOffLine = 0.0;
         for (int i = ReachableCount; i < TargetCount; ++i)
             worstOffLine =
-                std::max(worstOffLine, RunChainToward(kind, spec, targets[i], settings).offLine);
+                std::max(worstOffLine, RunChainToward(kind, shape, targets[i], settings).offLine);
         std::sort(to01, to01 + ReachableCount);
         std::sort(to001, to001 + ReachableCount);
         std::sort(passes001, passes001 + ReachableCount);
@@ -420,7 +420,7 @@ void ChainRows(int n, const IkSettings &settings) {
         PrintCount(Percentile(passes001, ReachableCount, 0.95));
         std::printf(" %6.1f%% %10.2e %10.2e %9.3f %7.0f\n", 100.0 * never / ReachableCount,
                     errors[ReachableCount / 2], errors[ReachableCount - 1], worstOffLine,
-                    ChainNanosecondsPerUpdate(kind, spec, settings));
+                    ChainNanosecondsPerUpdate(kind, shape, settings));
     }
 }
 

@@ -10,21 +10,21 @@ namespace {
 const int ChainSolvers[] = {IkSolverCcd, IkSolverFabrik, IkSolverDls};
 
 // A straight chain of n joints standing up from base, its bones along +Y.
-IkChainSpec StraightChain(int n, double boneLength) {
-    IkChainSpec spec;
-    spec.base = Vec3d{0.5, 0.25, -0.5};
-    spec.bones.assign(n, Vec3d{0.0, boneLength, 0.0});
-    return spec;
+IkChainShape StraightChain(int n, double boneLength) {
+    IkChainShape shape;
+    shape.base = Vec3d{0.5, 0.25, -0.5};
+    shape.bones.assign(n, Vec3d{0.0, boneLength, 0.0});
+    return shape;
 }
 
-double Miss(const IkChainSpec &spec, const IkChainPose &pose, const Vec3d &target) {
-    return Length(Minus(target, IkChainEnd(spec, pose)));
+double Miss(const IkChainShape &shape, const IkChainPose &pose, const Vec3d &target) {
+    return Length(Minus(target, IkChainEnd(shape, pose)));
 }
 
 TEST(ChainIk, EverySolverReachesReachableTargetsOnLongStraightChains) {
     IkSettings settings;
     for (int n : {4, 8, 16}) {
-        IkChainSpec spec = StraightChain(n, 2.0 / n);
+        IkChainShape shape = StraightChain(n, 2.0 / n);
         // Off to every side, low and folded back, and one on the chain's own line below its end
         // (where no turn of a straight chain helps until it is bent).
         const Vec3d offsets[] = {{1.2, 0.9, 0.3},
@@ -34,11 +34,11 @@ TEST(ChainIk, EverySolverReachesReachableTargetsOnLongStraightChains) {
                                  {-1.5, 1.0, -0.6}};
         for (int kind : ChainSolvers)
             for (const Vec3d &offset : offsets) {
-                Vec3d target = Plus(spec.base, offset);
-                IkChainPose pose = IkChainRest(spec);
-                for (int update = 0; update < 400 && Miss(spec, pose, target) > 0.001; ++update)
-                    UpdateIkChain(kind, spec, pose, target, settings);
-                EXPECT_LE(Miss(spec, pose, target), 0.001)
+                Vec3d target = Plus(shape.base, offset);
+                IkChainPose pose = IkChainRest(shape);
+                for (int update = 0; update < 400 && Miss(shape, pose, target) > 0.001; ++update)
+                    UpdateIkChain(kind, shape, pose, target, settings);
+                EXPECT_LE(Miss(shape, pose, target), 0.001)
                     << ikSolvers[kind].name << ", " << n << " joints, target " << target.x << ","
                     << target.y << "," << target.z;
             }
@@ -47,18 +47,18 @@ TEST(ChainIk, EverySolverReachesReachableTargetsOnLongStraightChains) {
 
 TEST(ChainIk, OutOfReachTheChainPointsStraightAtTheTarget) {
     IkSettings settings;
-    IkChainSpec spec = StraightChain(8, 0.25);
-    Vec3d target = Plus(spec.base, Vec3d{2.5, -1.0, 1.5});
-    double expected = Length(Minus(target, spec.base)) - 2.0;
+    IkChainShape shape = StraightChain(8, 0.25);
+    Vec3d target = Plus(shape.base, Vec3d{2.5, -1.0, 1.5});
+    double expected = Length(Minus(target, shape.base)) - 2.0;
     for (int kind : ChainSolvers) {
-        IkChainPose pose = IkChainRest(spec);
-        UpdateIkChain(kind, spec, pose, target, settings);
-        EXPECT_NEAR(Miss(spec, pose, target), expected, 1e-9) << ikSolvers[kind].name;
+        IkChainPose pose = IkChainRest(shape);
+        UpdateIkChain(kind, shape, pose, target, settings);
+        EXPECT_NEAR(Miss(shape, pose, target), expected, 1e-9) << ikSolvers[kind].name;
         std::vector<Vec3d> points;
-        IkChainPoints(spec, pose, points);
-        Vec3d toTarget = DirectionOr(Minus(target, spec.base), spec.base);
+        IkChainPoints(shape, pose, points);
+        Vec3d toTarget = DirectionOr(Minus(target, shape.base), shape.base);
         for (size_t i = 1; i < points.size(); ++i)
-            EXPECT_LT(Length(Cross(DirectionOr(Minus(points[i], spec.base), toTarget), toTarget)),
+            EXPECT_LT(Length(Cross(DirectionOr(Minus(points[i], shape.base), toTarget), toTarget)),
                       1e-9)
                 << ikSolvers[kind].name << ", joint " << i;
     }
@@ -132,13 +132,13 @@ double BruteForceBest(const Vec3d &base, const double *lengths, const double *ma
 }
 
 TEST(ChainIk, WithLimitsNoUpdateMakesThingsWorseAndTheEndComesAsNearAsTheLimitsAllow) {
-    IkChainSpec spec;
-    spec.base = Vec3d{0.0, 0.5, 0.0};
+    IkChainShape shape;
+    shape.base = Vec3d{0.0, 0.5, 0.0};
     const double lengths[3] = {1.0, 0.8, 0.6};
     const double maxSwing[3] = {40.0, 35.0, 30.0};
     for (int i = 0; i < 3; ++i) {
-        spec.bones.push_back(Vec3d{0.0, lengths[i], 0.0});
-        spec.limits.push_back(IkJointLimits{maxSwing[i], -10.0, 20.0});
+        shape.bones.push_back(Vec3d{0.0, lengths[i], 0.0});
+        shape.limits.push_back(IkJointLimits{maxSwing[i], -10.0, 20.0});
     }
     double maxLean[3];
     for (int i = 0; i < 3; ++i)
@@ -146,7 +146,7 @@ TEST(ChainIk, WithLimitsNoUpdateMakesThingsWorseAndTheEndComesAsNearAsTheLimitsA
     IkSettings settings;
     settings.jointLimits = 1;
     // A start outside the limits: leaning 60 degrees and twisted 45 at every joint.
-    IkChainPose outside = IkChainRest(spec);
+    IkChainPose outside = IkChainRest(shape);
     for (IkTurn &turn : outside.turns)
         turn = TurnTimes(TurnAbout(Vec3d{1.0, 0.0, 0.0}, 60.0), TurnAbout(Vec3d{0, 1, 0}, 45.0));
     // Beyond what the cones allow to the side and below, folded back over the root, and one the
@@ -154,15 +154,15 @@ TEST(ChainIk, WithLimitsNoUpdateMakesThingsWorseAndTheEndComesAsNearAsTheLimitsA
     const Vec3d targets[] = {
         {2.2, -0.4, 0.4}, {-0.9, -0.6, -1.5}, {0.2, 0.9, 0.3}, {0.5, 2.7, 0.3}};
     for (const Vec3d &target : targets) {
-        double best = BruteForceBest(spec.base, lengths, maxLean, target);
+        double best = BruteForceBest(shape.base, lengths, maxLean, target);
         for (int kind : ChainSolvers) {
             IkChainPose pose = outside;
             double last = 1e30;
             for (int update = 0; update < 60; ++update) {
-                UpdateIkChain(kind, spec, pose, target, settings);
-                double miss = Miss(spec, pose, target);
+                UpdateIkChain(kind, shape, pose, target, settings);
+                double miss = Miss(shape, pose, target);
                 ASSERT_LE(miss, last + 1e-12) << ikSolvers[kind].name << ", update " << update;
-                ASSERT_TRUE(IkChainWithinLimits(spec, pose, 1e-6)) << ikSolvers[kind].name;
+                ASSERT_TRUE(IkChainWithinLimits(shape, pose, 1e-6)) << ikSolvers[kind].name;
                 last = miss;
             }
             EXPECT_LE(last, best + 0.002) << ikSolvers[kind].name << ", target " << target.x << ","

@@ -34,8 +34,8 @@ void ExpectTheModelFollows(const Model &model, const std::vector<Matrix4> &rest,
     Vec3d start = EndByTheModel(model, lab, locals);
     // Somewhere the chain reaches: 0.6 of the way from its base to its end, then a fifth of its
     // length aside, within 0.8 of its reach from the base.
-    double reach = IkChainLength(lab.spec);
-    Vec3d base = lab.spec.base;
+    double reach = IkChainLength(lab.shape);
+    Vec3d base = lab.shape.base;
     Vector3 target =
         ToVector3(Plus(Plus(base, Times(Minus(start, base), 0.6)), Vec3d{0.2 * reach, 0.0, 0.0}));
     IkSettings settings;
