@@ -97,6 +97,7 @@ void ShowModel(LoadedModel &&loaded, int clip) {
     shownModel.clip = clip;
     shownModel.time = ClipStart(shownModel.loaded, clip);
     shownModel.framing = FramingOf(shownModel.loaded);
+    shownModel.selectedJoint = -1;
 }
 
 void HideModel() {

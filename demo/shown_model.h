@@ -20,6 +20,10 @@ struct ShownModel {
     // the chain's turns go on top of) and the lab.
     std::vector<Matrix4> baseLocals;
     ChainLab chain;
+    // The joint a click or the panel picked (-1: none): the weights view shows its weights, and
+    // forward kinematics turns it with the keys that turn the limb's bone 1 (its parent with
+    // bone 0's).
+    int selectedJoint = -1;
 };
 
 extern ShownModel shownModel;
