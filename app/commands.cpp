@@ -418,6 +418,12 @@ int RunCommand(const DemoCommand &command) {
     case CommandShowBuiltIn:
         ShowBuiltIn(command.index);
         break;
+    case CommandSelectJoint:
+        SelectShownJoint(command.index);
+        break;
+    case CommandClearJointTurns:
+        ClearShownJointTurns();
+        break;
     case CommandSetIkChain:
         SetIkChain(command.index, (int)command.value);
         break;

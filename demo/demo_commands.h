@@ -58,6 +58,8 @@ enum DemoCommandType {
     CommandSetModelTime, // value: the time on the clip to hold the model at, paused
     CommandShowBuiltIn,  // index: 0 the limb, 1 the tentacle (a model from a file is dropped)
     CommandSetIkChain,   // index: the model's chain's end joint; value: how many joints move
+    CommandSelectJoint,  // index: the model's joint the weights view and the keys work on, -1 none
+    CommandClearJointTurns, // every joint of the model back to the clip's pose
 };
 
 // What CommandSetIkSetting sets, in demoState.ik.

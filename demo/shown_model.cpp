@@ -3,6 +3,7 @@
 
 #include "gltf/gltf_animation.h"
 #include "model/tentacle_model.h"
+#include "rig/bones.h"
 #include "skinning/skinning.h"
 
 #include <algorithm>
@@ -37,6 +38,20 @@ Vector3 ModelOfScene(const Vector3 &p) {
     const float *m = shownModel.framing.m;
     float scale = m[0] != 0.0f ? m[0] : 1.0f;
     return Vector3{(p.x - m[12]) / scale, (p.y - m[13]) / scale, (p.z - m[14]) / scale};
+}
+
+// The clip's pose at the model's time with forward kinematics' turns on top: what every pose of
+// the shown model starts from.
+void PoseWithTurns(std::vector<Matrix4> &locals) {
+    PoseAtTime(shownModel.loaded, shownModel.clip, shownModel.time, locals);
+    const std::vector<Vec3d> &turns = shownModel.jointTurns;
+    for (size_t j = 0; j < locals.size() && j < turns.size(); ++j) {
+        if (turns[j].x == 0.0 && turns[j].y == 0.0 && turns[j].z == 0.0)
+            continue;
+        Matrix4 turned;
+        MultMatrix(turned, locals[j], JointTurnMatrix(turns[j].x, turns[j].y, turns[j].z));
+        locals[j] = turned;
+    }
 }
 
 } // namespace
@@ -75,7 +90,7 @@ void ShowTentacle() {
 int SetShownModelChain(int endJoint, int length) {
     if (!shownModel.active)
         return 0;
-    PoseAtTime(shownModel.loaded, shownModel.clip, shownModel.time, shownModel.baseLocals);
+    PoseWithTurns(shownModel.baseLocals);
     return StartChainLab(shownModel.chain, shownModel.loaded.model, shownModel.baseLocals, endJoint,
                          length);
 }
@@ -98,6 +113,28 @@ void ShowModel(LoadedModel &&loaded, int clip) {
     shownModel.time = ClipStart(shownModel.loaded, clip);
     shownModel.framing = FramingOf(shownModel.loaded);
     shownModel.selectedJoint = -1;
+    shownModel.jointTurns.assign((size_t)JointCount(shownModel.loaded.model.rig), Vec3d{});
+}
+
+void SelectShownJoint(int joint) {
+    int count = (int)shownModel.jointTurns.size();
+    shownModel.selectedJoint = shownModel.active && joint >= 0 && joint < count ? joint : -1;
+}
+
+void TurnShownJoints(int parentX, int x, int y, int z) {
+    int joint = shownModel.selectedJoint;
+    if (!shownModel.active || joint < 0 || joint >= (int)shownModel.jointTurns.size())
+        return;
+    Vec3d &turn = shownModel.jointTurns[(size_t)joint];
+    turn = Vec3d{turn.x + x, turn.y + y, turn.z + z};
+    int parent = shownModel.loaded.model.rig.parents[(size_t)joint];
+    if (parent >= 0)
+        shownModel.jointTurns[(size_t)parent].x += parentX;
+}
+
+void ClearShownJointTurns() {
+    for (Vec3d &turn : shownModel.jointTurns)
+        turn = Vec3d{};
 }
 
 void HideModel() {
@@ -170,7 +207,7 @@ void UpdateShownModelFrame(FrameRecord &record) {
     const Model &model = loaded.model;
     record.markerPose.clear();
     record.pose.clear();
-    PoseAtTime(loaded, shownModel.clip, shownModel.time, shownModel.baseLocals);
+    PoseWithTurns(shownModel.baseLocals);
     if (demoState.ikMode && shownModel.chain.active) {
         UpdateShownChain();
         ChainLocals(shownModel.chain, demoState.ikSolver, shownModel.baseLocals,

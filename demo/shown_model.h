@@ -2,6 +2,7 @@
 
 #include "demo/frame_record.h"
 #include "gltf/gltf_model.h"
+#include "math/vec3d.h"
 #include "lab/chain_lab.h"
 
 // A model from a file, shown in the limb's place: while one is active the frame's update poses
@@ -24,6 +25,9 @@ struct ShownModel {
     // forward kinematics turns it with the keys that turn the limb's bone 1 (its parent with
     // bone 0's).
     int selectedJoint = -1;
+    // Forward kinematics' turns, degrees about each joint's own X, Y and Z (JointTurnMatrix), on
+    // top of the clip's pose: they stay while the clip plays, until cleared or another model.
+    std::vector<Vec3d> jointTurns;
 };
 
 extern ShownModel shownModel;
@@ -54,6 +58,17 @@ Vector3 ShownModelToScene(const Vector3 &p);
 
 // Back to the limb.
 void HideModel();
+
+// Makes joint the selected one (-1, or a number that is no joint: none).
+void SelectShownJoint(int joint);
+
+// One tick of forward kinematics on the shown model: the selected joint turns by x, y (its
+// twist) and z degrees about its own axes, and its parent by parentX about its X, as the limb's
+// keys turn bone 1 and bone 0. Nothing without a selected joint.
+void TurnShownJoints(int parentX, int x, int y, int z);
+
+// Every joint back to the clip's pose.
+void ClearShownJointTurns();
 
 // Moves the shown model's clock on by seconds, round to the clip's start after
 // its end.
