@@ -203,9 +203,12 @@ void PrintSkinningStats() {
         std::printf("skinning %s: %s %.2f%% of the rest pose, radius %.2f\u2013%.2f of rest\n",
                     method, frameRecord.model == &limbModel ? "limb volume" : "volume",
                     frameRecord.volumePercent, frameRecord.radius.low, frameRecord.radius.high);
-    // Worked out once per model and weights, before the first frame: the wait a model's size
-    // costs before centres of rotation can show.
-    if (frameRecord.model)
+    // Worked out once per model and weights (a loaded model's between frames, or before the
+    // first in a scripted run): the wait a model's size costs before centres of rotation show.
+    if (frameRecord.model && frameRecord.model->centresPending)
+        std::printf("centres of rotation: preparing, %.0f ms so far\n",
+                    frameRecord.model->centresMilliseconds);
+    else if (frameRecord.model)
         std::printf("centres of rotation: %.0f ms\n", frameRecord.model->centresMilliseconds);
 }
 

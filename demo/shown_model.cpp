@@ -7,6 +7,7 @@
 #include "skinning/skinning.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 ShownModel shownModel;
@@ -114,6 +115,45 @@ void ShowModel(LoadedModel &&loaded, int clip) {
     shownModel.framing = FramingOf(shownModel.loaded);
     shownModel.selectedJoint = -1;
     shownModel.jointTurns.assign((size_t)JointCount(shownModel.loaded.model.rig), Vec3d{});
+    shownModel.centreJob = RotationCentreJob{};
+    shownModel.centreMilliseconds = 0.0;
+    if (shownModel.loaded.model.centresPending) {
+        auto start = std::chrono::steady_clock::now();
+        StartRotationCentres(shownModel.loaded.model.mesh, shownModel.centreJob);
+        std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+        shownModel.centreMilliseconds = took.count();
+    }
+}
+
+void PrepareShownModelCentres(double milliseconds) {
+    Model &model = shownModel.loaded.model;
+    if (!shownModel.active || !model.centresPending)
+        return;
+    // Slices of a few hundred triangles: small enough to stop near the budget, large enough
+    // that reading the clock costs nothing.
+    const int SliceTriangles = 256;
+    auto start = std::chrono::steady_clock::now();
+    int done = 0;
+    std::chrono::duration<double, std::milli> took{0.0};
+    while (!done && (milliseconds < 0.0 || took.count() < milliseconds)) {
+        done = ContinueRotationCentres(model.mesh, shownModel.centreJob, SliceTriangles);
+        took = std::chrono::steady_clock::now() - start;
+    }
+    if (done) {
+        FinishRotationCentres(model.mesh, shownModel.centreJob, model.centres);
+        took = std::chrono::steady_clock::now() - start;
+        model.centresPending = 0;
+        ++model.revision;
+    }
+    shownModel.centreMilliseconds += took.count();
+    model.centresMilliseconds = shownModel.centreMilliseconds;
+}
+
+double ShownModelCentresProgress() {
+    const RotationCentreJob &job = shownModel.centreJob;
+    if (!shownModel.active || !shownModel.loaded.model.centresPending || job.triangleCount == 0)
+        return 1.0;
+    return (double)job.trianglesDone / job.triangleCount;
 }
 
 void SelectShownJoint(int joint) {
@@ -203,6 +243,7 @@ void HoldShownModelAt(double time) {
 }
 
 void UpdateShownModelFrame(FrameRecord &record) {
+    PrepareShownModelCentres(CentreSliceMilliseconds);
     const LoadedModel &loaded = shownModel.loaded;
     const Model &model = loaded.model;
     record.markerPose.clear();

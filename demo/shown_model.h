@@ -28,6 +28,10 @@ struct ShownModel {
     // Forward kinematics' turns, degrees about each joint's own X, Y and Z (JointTurnMatrix), on
     // top of the clip's pose: they stay while the clip plays, until cleared or another model.
     std::vector<Vec3d> jointTurns;
+    // The model's centres of rotation, worked out a slice in each frame's update while
+    // loaded.model.centresPending, and the time spent on them so far.
+    RotationCentreJob centreJob;
+    double centreMilliseconds = 0.0;
 };
 
 extern ShownModel shownModel;
@@ -58,6 +62,17 @@ Vector3 ShownModelToScene(const Vector3 &p);
 
 // Back to the limb.
 void HideModel();
+
+// The longest a frame's update spends on the shown model's centres of rotation, milliseconds.
+const double CentreSliceMilliseconds = 6.0;
+
+// Works on the shown model's centres for up to milliseconds (every one left, when negative);
+// once done, the model's centresPending is 0, its centresMilliseconds the time they took in all,
+// and its revision counts the change. Nothing when there are none to work out.
+void PrepareShownModelCentres(double milliseconds);
+
+// How far the shown model's centres are, 0 to 1 (1 when none are pending).
+double ShownModelCentresProgress();
 
 // Makes joint the selected one (-1, or a number that is no joint: none).
 void SelectShownJoint(int joint);
