@@ -424,6 +424,9 @@ int RunCommand(const DemoCommand &command) {
     case CommandClearJointTurns:
         ClearShownJointTurns();
         break;
+    case CommandSetModelJointTurn:
+        SetShownJointTurn(command.index, command.value);
+        break;
     case CommandSetIkChain:
         SetIkChain(command.index, (int)command.value);
         break;

@@ -60,6 +60,7 @@ enum DemoCommandType {
     CommandSetIkChain,   // index: the model's chain's end joint; value: how many joints move
     CommandSelectJoint,  // index: the model's joint the weights view and the keys work on, -1 none
     CommandClearJointTurns, // every joint of the model back to the clip's pose
+    CommandSetModelJointTurn, // index: 0 X, 1 Y, 2 Z; value: the selected joint's turn, degrees
 };
 
 // What CommandSetIkSetting sets, in demoState.ik.

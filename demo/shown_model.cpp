@@ -172,6 +172,14 @@ void TurnShownJoints(int parentX, int x, int y, int z) {
         shownModel.jointTurns[(size_t)parent].x += parentX;
 }
 
+void SetShownJointTurn(int axis, double degrees) {
+    int joint = shownModel.selectedJoint;
+    if (joint < 0 || joint >= (int)shownModel.jointTurns.size() || !std::isfinite(degrees))
+        return;
+    Vec3d &turn = shownModel.jointTurns[(size_t)joint];
+    (axis == 0 ? turn.x : axis == 1 ? turn.y : turn.z) = degrees;
+}
+
 void ClearShownJointTurns() {
     for (Vec3d &turn : shownModel.jointTurns)
         turn = Vec3d{};

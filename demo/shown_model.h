@@ -82,6 +82,9 @@ void SelectShownJoint(int joint);
 // keys turn bone 1 and bone 0. Nothing without a selected joint.
 void TurnShownJoints(int parentX, int x, int y, int z);
 
+// The selected joint's turn about axis (0 X, 1 Y, 2 Z) set to degrees.
+void SetShownJointTurn(int axis, double degrees);
+
 // Every joint back to the clip's pose.
 void ClearShownJointTurns();
 

@@ -39,10 +39,6 @@ void JointPicker(const LoadedModel &loaded, DemoCommandQueue &commands) {
                            "turn it.");
         return;
     }
-    const Vec3d &turn = shownModel.jointTurns[(size_t)selected];
-    ImGui::TextWrapped("Turned by forward kinematics: %.0f about X, %.0f about Y, %.0f about Z "
-                       "(degrees, its own axes); Left/Right turn its parent about X.",
-                       turn.x, turn.y, turn.z);
     if (ImGui::Button("Every joint back to the clip's pose"))
         QueueCommand(commands, DemoCommand{CommandClearJointTurns, 0, 0.0, Vector3{}});
 }
