@@ -203,6 +203,10 @@ void PrintSkinningStats() {
         std::printf("skinning %s: %s %.2f%% of the rest pose, radius %.2f\u2013%.2f of rest\n",
                     method, frameRecord.model == &limbModel ? "limb volume" : "volume",
                     frameRecord.volumePercent, frameRecord.radius.low, frameRecord.radius.high);
+    // The stretch view's extremes: the triangles that rigid skinning tears or crushes between
+    // rings although every corner keeps its place against its bone.
+    std::printf("stretch: triangle areas %.2f to %.2f of rest\n", frameRecord.stretch.low,
+                frameRecord.stretch.high);
     // Worked out once per model and weights, before the first frame: the wait a model's size
     // costs before centres of rotation can show.
     if (frameRecord.model)
@@ -265,6 +269,7 @@ void StartViews(int views) {
         {ViewRadius, demoState.radiusView, CommandToggleRadiusView},
         {ViewRestPose, demoState.restPoseView, CommandToggleRestPoseView},
         {ViewPanel, demoState.panelOpen, CommandTogglePanel},
+        {ViewStretch, demoState.stretchView, CommandToggleStretchView},
     };
     for (const auto &toggle : toggles)
         if ((views & toggle.view) && !toggle.isOn)

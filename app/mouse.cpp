@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -66,6 +67,16 @@ int ChainJointAt(int x, int y, const SceneViewport &scene) {
     return best;
 }
 
+// A model's skin is kept in its own space and framed into the scene when drawn; picking, which
+// works in the scene's space, takes it where the framing puts it.
+std::vector<SkinVertex> SkinInScene(const std::vector<SkinVertex> &skin) {
+    std::vector<SkinVertex> placed(skin);
+    if (shownModel.active)
+        for (SkinVertex &v : placed)
+            v.position = ShownModelToScene(v.position);
+    return placed;
+}
+
 void ClickAt(int x, int y) {
     SceneViewport scene = SceneView();
     int joint = ChainJointAt(x, y, scene);
@@ -80,12 +91,16 @@ void ClickAt(int x, int y) {
     if (!shown.model) {
         // nothing drawn yet: nothing to pick
     } else if (shown.sideBySide) {
-        if (PickVertexOfCopies(SceneCamera(), *shown.model, shown.skinPose, shown.copies,
-                               x - scene.x, y - scene.y, scene.width, scene.height, vertex, method))
+        MethodCopies placed = shown.copies;
+        for (std::vector<SkinVertex> &skin : placed.skins)
+            skin = SkinInScene(skin);
+        if (PickVertexOfCopies(SceneCamera(), *shown.model, shown.skinPose, placed, x - scene.x,
+                               y - scene.y, scene.width, scene.height, vertex, method))
             RunCommand(DemoCommand{CommandSetSkinningMethod, method, 0.0, Vector3{}});
     } else if (shown.skin.size() == shown.model->mesh.restPositions.size()) {
-        vertex = PickVertex(SceneCamera(), *shown.model, shown.skinPose, shown.skin.data(),
-                            x - scene.x, y - scene.y, scene.width, scene.height);
+        std::vector<SkinVertex> placed = SkinInScene(shown.skin);
+        vertex = PickVertex(SceneCamera(), *shown.model, shown.skinPose, placed.data(), x - scene.x,
+                            y - scene.y, scene.width, scene.height);
     }
     DemoCommand command = {CommandInspectVertex, vertex, 0.0, Vector3{0.0f, 0.0f, 0.0f}};
     RunCommand(command);

@@ -17,7 +17,7 @@
 
 const char *const ViewOptionNames[ViewOptionCount] = {
     "filled", "no-markers", "normals", "no-textures", "weights", "volume", "radius", "rest-pose",
-    "panel"};
+    "panel", "stretch"};
 
 namespace {
 
@@ -81,7 +81,8 @@ const char usageText[] = USAGE_HEAD
     "                     then the pose, the IK solver's name, distance and status\n"
     "                     (inverse mode only), the skinning method with the limb's\n"
     "                     volume and the extremes of its distance from the bones\n"
-    "                     against rest, how long the centres of rotation took to\n"
+    "                     and of its triangles' areas against rest, how long the\n"
+    "                     centres of rotation took to\n"
     "                     work out, and the inspected vertex's distances and\n"
     "                     determinants\n"
     "  --ik-solver NAME   the inverse-kinematics solver to start with (incremental is\n"
@@ -106,7 +107,7 @@ const char usageText[] = USAGE_HEAD
     "                     (5 to 80) in degrees, D units away (5 to 22), as 90,15,12\n"
     "  --view NAMES       start with these on, separated by commas: filled (the skin\n"
     "                     not outlined), no-markers, normals, no-textures, weights,\n"
-    "                     volume, radius, rest-pose and panel (open)\n"
+    "                     volume, radius, rest-pose, panel (open) and stretch\n"
     "  --side-by-side     start with the limb drawn once for each skinning method, in a\n"
     "                     row (S switches it)\n"
     "  --no-ui            no on-screen panel (F1 then does nothing)\n" MODEL_LINES;
@@ -565,7 +566,7 @@ int WriteLinkOptions(char *out, int size, int noUi) {
                                      demoState.showNormals, demoState.texturesOff,
                                      demoState.weightsView, demoState.volumeView,
                                      demoState.radiusView,  demoState.restPoseView,
-                                     demoState.panelOpen && !noUi};
+                                     demoState.panelOpen && !noUi, demoState.stretchView};
     std::string views;
     for (int k = 0; k < ViewOptionCount; ++k)
         if (on[k])
