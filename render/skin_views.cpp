@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "demo/demo_state.h"
+#include "demo/shown_model.h"
 #include "lab/skin_colours.h"
 #include "lab/vertex_inspector.h"
 #include "mesh/skin_mesh.h"
@@ -238,13 +239,20 @@ void DrawRotationCentre(const VertexInspection &seen) {
 // widest ring at the joint.
 const float AxisHalfLength = 0.6f;
 
+// The same in the units the marks are drawn in: a model's own, which its framing scales into
+// the scene, so that the axis shows as long on any model as on the limb.
+float AxisHalfLengthFor(const FrameRecord &frame) {
+    float scale = FrameShowsLoadedModel(frame) ? shownModel.framing.m[0] : 1.0f;
+    return scale > 0.0f ? AxisHalfLength / scale : AxisHalfLength;
+}
+
 // The joint's axis through its pivot, and the arc along which bone 1's turn takes the vertex from
 // where A puts it to where B does: the path the linear blend cuts across and the others follow.
-void DrawJointTurn(const VertexInspection &seen) {
+void DrawJointTurn(const VertexInspection &seen, float halfLength) {
     if (!seen.hasTurn)
         return;
-    Vector3 reach = {AxisHalfLength * seen.turnAxis.x, AxisHalfLength * seen.turnAxis.y,
-                     AxisHalfLength * seen.turnAxis.z};
+    Vector3 reach = {halfLength * seen.turnAxis.x, halfLength * seen.turnAxis.y,
+                     halfLength * seen.turnAxis.z};
     Line(Subtract(seen.jointPivot, reach), Add(seen.jointPivot, reach), InspectorAxisColour);
     glColor3f(InspectorArcColour.r, InspectorArcColour.g, InspectorArcColour.b);
     glBegin(GL_LINE_STRIP);
@@ -272,7 +280,7 @@ void DrawInspectedVertex(const FrameRecord &frame) {
 
     glLineWidth(LinePixels);
     DrawAllRotationCentres(frame);
-    DrawJointTurn(seen);
+    DrawJointTurn(seen, AxisHalfLengthFor(frame));
     Line(seen.firstPosition, seen.chainPosition, MethodColour(SkinningLinear));
     Line(seen.firstPosition, dual, MethodColour(SkinningDualQuaternion));
     Line(dual, seen.chainPosition, MethodColour(SkinningDualQuaternion));

@@ -313,8 +313,8 @@ void CoincidingMarks(const VertexInspection &seen) {
     Mark marks[2 + SkinningMethodCount];
     int count = 0;
     for (int k = 0; k < seen.influenceCount && k < 2; ++k, ++count) {
-        std::snprintf(marks[count].name, sizeof marks[count].name, "bone %d alone",
-                      seen.influences[k].joint);
+        std::snprintf(marks[count].name, sizeof marks[count].name,
+                      ShowsLimb() ? "bone %d alone" : "joint %d alone", seen.influences[k].joint);
         marks[count].at = seen.influences[k].alone;
     }
     for (int m = 0; m < SkinningMethodCount; ++m, ++count) {
