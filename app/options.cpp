@@ -3,6 +3,7 @@
 #include "app/key_bindings.h"
 #include "app/mouse.h"
 #include "demo/demo_state.h"
+#include "gltf/gltf_model.h"
 #include "ik/ik_solvers.h"
 #include "lab/skin_poses.h"
 #include "mesh/skin_mesh.h"
@@ -97,8 +98,8 @@ const char usageText[] = USAGE_HEAD
     "                     %s\n"
     "  --weights A,B,C    the weights of rings 2, 3 and 4 on bone 1, from 0 to 1 (the\n"
     "                     built-in ones are 0.7,0.5,0.4; the panel's sliders change them)\n"
-    "  --inspect VERTEX   inspect skin vertex VERTEX (0 to 48) from the start, as a click\n"
-    "                     on it does\n"
+    "  --inspect VERTEX   inspect skin vertex VERTEX (0 to 48; with --model, any of the\n"
+    "                     model's) from the start, as a click on it does\n"
     "  --target X,Y,Z     start in the inverse mode, as I does, with the target at X,Y,Z\n"
     "                     (x and z from -2.5 to 2.5, y from 1 to 3.5), as 1,2.5,0\n"
     "  --joints A,B,C,D   start in the forward mode held with bone 0 at A degrees about X,\n"
@@ -434,8 +435,9 @@ int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, ch
     value = OptionValue(argc, argv, index, "--inspect", matched, error, errorSize);
     if (matched) {
         int vertex = 0;
-        int used = value ? ReadCappedDecimal(value, SkinVertexCount, vertex) : 0;
-        if (value && (used == 0 || value[used] != '\0' || vertex >= SkinVertexCount)) {
+        // A model's vertices are counted once it is read; the limb's here.
+        int used = value ? ReadCappedDecimal(value, GltfMaxVertices, vertex) : 0;
+        if (value && (used == 0 || value[used] != '\0' || vertex >= GltfMaxVertices)) {
             std::snprintf(error, errorSize, "--inspect needs a vertex from 0 to %d, not '%s'",
                           SkinVertexCount - 1, value);
             return 0;
@@ -488,6 +490,11 @@ int ParseOptions(int argc, char **argv, DemoOptions &options, char *error, int e
                       options.clip      ? "--clip"
                       : options.hasTime ? "--time"
                                         : "--ik-chain");
+        return OptionsInvalid;
+    }
+    if (options.inspectVertex > SkinVertexCount && !options.modelFile) {
+        std::snprintf(error, errorSize, "--inspect needs a vertex from 0 to %d, not '%d'",
+                      SkinVertexCount - 1, options.inspectVertex - 1);
         return OptionsInvalid;
     }
     if (options.hasTarget && (options.startPose || options.hasJoints)) {
