@@ -127,7 +127,7 @@ void JointLabel(int joint, char *out, size_t size) {
 }
 
 // A model with no joint selected: each joint that any vertex follows, a swatch of its colour
-// and its name, two to a row where they fit.
+// and its name (its number when it has none, and on pointing at it), two to a row.
 void JointColoursLegend() {
     const Model *model = frameRecord.model;
     if (!model)
@@ -145,15 +145,19 @@ void JointColoursLegend() {
     for (int j = 0; j < (int)weighted.size(); ++j) {
         if (!weighted[j])
             continue;
-        char label[96];
+        char label[96], number[32];
         JointLabel(j, label, sizeof label);
+        std::snprintf(number, sizeof number, "joint %d", j);
+        const char *name = JointName(j);
         if (shown % 2)
             ImGui::SameLine(column);
         ImGui::ColorButton(label, AsImColour(JointColour(j)),
                            ImGuiColorEditFlags_NoTooltip | ImGuiColorEditFlags_NoPicker,
                            ImVec2(ImGui::GetTextLineHeight(), ImGui::GetTextLineHeight()));
         ImGui::SameLine();
-        ImGui::TextUnformatted(label);
+        ImGui::TextUnformatted(name ? name : number);
+        if (ImGui::IsItemHovered())
+            ImGui::SetTooltip("%s", label);
         ++shown;
     }
 }
