@@ -79,7 +79,7 @@ void RecordModelFigures(FrameRecord &record, const Model &model, int method, int
     record.carriedCentres.assign(shown, Vector3{0.0f, 0.0f, 0.0f});
     record.radiusRatios.assign(shown, 1.0f);
     record.radius = RadiusExtremes{1.0, 1.0};
-    record.stretchRatios.assign(posed ? model.mesh.triangles.size() : 0, 1.0f);
+    record.stretchRatios.assign(model.mesh.triangles.size(), 1.0f); // one per triangle drawn
     record.stretch = StretchExtremes{1.0, 1.0};
     record.weightsJoint = weightsJoint;
     record.volumePercent = 100.0;
