@@ -95,6 +95,8 @@ void ShowBuiltIn(int which) {
         HideModel();
     else
         return;
+    demoState.inspectedVertex = -1; // its number would name some other vertex there
+
     if (demoState.ikMode) {
         demoState.ikMode = 0;
         ToggleInverseMode();
@@ -173,11 +175,12 @@ void CycleSkinningMethod() {
     demoState.skinningMethod = (demoState.skinningMethod + 1) % SkinningMethodCount;
 }
 
-// The weights, volume and radius views all colour the skin, so turning one on turns the
-// others off.
+// The weights, volume, radius and stretch views all colour the skin, so turning one on turns
+// the others off.
 void ToggleColourView(int &view) {
     int on = !view;
     demoState.weightsView = demoState.volumeView = demoState.radiusView = 0;
+    demoState.stretchView = 0;
     view = on;
 }
 
@@ -187,20 +190,23 @@ double distanceBeforeRow = 0.0; // where S found the camera, 0 when S did not mo
 
 void ToggleSideBySide() {
     Toggle(demoState.sideBySide);
+    double rowDistance = SideBySideViewDistanceFor(ShownModelCopySpacing());
     if (demoState.sideBySide) {
         distanceBeforeRow = 0.0;
-        if (demoState.viewDistance < SideBySideViewDistance) {
+        if (demoState.viewDistance < rowDistance) {
             distanceBeforeRow = demoState.viewDistance;
-            demoState.viewDistance = SideBySideViewDistance;
+            demoState.viewDistance = rowDistance;
         }
-    } else if (distanceBeforeRow > 0.0 && demoState.viewDistance == SideBySideViewDistance) {
+    } else if (distanceBeforeRow > 0.0 && demoState.viewDistance == rowDistance) {
         demoState.viewDistance = distanceBeforeRow;
         distanceBeforeRow = 0.0;
     }
 }
 
+// Any vertex of what is shown: the limb's 49, or a model's.
 void InspectVertex(int vertex) {
-    demoState.inspectedVertex = vertex >= 0 && vertex < SkinVertexCount ? vertex : -1;
+    int count = shownModel.active ? VertexCount(shownModel.loaded.model.mesh) : SkinVertexCount;
+    demoState.inspectedVertex = vertex >= 0 && vertex < count ? vertex : -1;
 }
 
 // A preset pose holds still in the forward mode, so the chain shows it until the keys move it;
@@ -389,6 +395,9 @@ int RunCommand(const DemoCommand &command) {
         break;
     case CommandToggleRadiusView:
         ToggleColourView(demoState.radiusView);
+        break;
+    case CommandToggleStretchView:
+        ToggleColourView(demoState.stretchView);
         break;
     case CommandToggleSideBySide:
         ToggleSideBySide();

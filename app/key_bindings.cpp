@@ -67,14 +67,19 @@ const KeyBinding keyBindings[] = {
      "selected joint too)"},
     {"E", 'E', CommandSteer, 3, +1.0, nullptr},
     {"W", 'W', CommandToggleWeightsView, 0, 0.0,
-     "weights view on/off: the skin coloured by each vertex's weight on bone 1"},
+     "weights view on/off: the skin coloured by each vertex's weight on bone 1 (on a model, on "
+     "the selected joint, or in its joints' colours)"},
     {"V", 'V', CommandToggleVolumeView, 0, 0.0,
      "volume view on/off: the skin coloured by how much of its volume the blend keeps"},
     {"D", 'D', CommandToggleRadiusView, 0, 0.0,
      "radius view on/off: the skin coloured by each vertex's distance from the bones against "
      "the rest pose"},
+    {"A", 'A', CommandToggleStretchView, 0, 0.0,
+     "stretch view on/off: each triangle coloured by its area against the rest pose, blue "
+     "squashed, white kept, red stretched"},
     {"S", 'S', CommandToggleSideBySide, 0, 0.0,
-     "side by side on/off: the limb once for each skinning method, in a row, from the same pose "
+     "side by side on/off: the limb (or model) once for each skinning method, in a row, from the "
+     "same pose "
      "(the camera stands back to fit them, and back where it was when S goes off); a click on a "
      "copy chooses its method"},
     {"G", 'G', CommandToggleRestPoseView, 0, 0.0,

@@ -203,6 +203,10 @@ void PrintSkinningStats() {
         std::printf("skinning %s: %s %.2f%% of the rest pose, radius %.2f\u2013%.2f of rest\n",
                     method, frameRecord.model == &limbModel ? "limb volume" : "volume",
                     frameRecord.volumePercent, frameRecord.radius.low, frameRecord.radius.high);
+    // The stretch view's extremes: the triangles that rigid skinning tears or crushes between
+    // rings although every corner keeps its place against its bone.
+    std::printf("stretch: triangle areas %.2f to %.2f of rest\n", frameRecord.stretch.low,
+                frameRecord.stretch.high);
     // Worked out once per model and weights (a loaded model's between frames, or before the
     // first in a scripted run): the wait a model's size costs before centres of rotation show.
     if (frameRecord.model && frameRecord.model->centresPending)
@@ -268,6 +272,7 @@ void StartViews(int views) {
         {ViewRadius, demoState.radiusView, CommandToggleRadiusView},
         {ViewRestPose, demoState.restPoseView, CommandToggleRestPoseView},
         {ViewPanel, demoState.panelOpen, CommandTogglePanel},
+        {ViewStretch, demoState.stretchView, CommandToggleStretchView},
     };
     for (const auto &toggle : toggles)
         if ((views & toggle.view) && !toggle.isOn)

@@ -41,7 +41,19 @@ int SetChainOfOptions(const char *text, const char *programName) {
 
 } // namespace
 
-int OpenModelOfOptions(const DemoOptions &options, const char *programName) {
+namespace {
+
+// --inspect on a model names one of its vertices, which only the model read can count.
+int InspectedVertexFits(const DemoOptions &options, const char *programName) {
+    int count = VertexCount(shownModel.loaded.model.mesh);
+    if (options.inspectVertex <= count)
+        return 1;
+    std::fprintf(stderr, "%s: --inspect needs a vertex from 0 to %d of %s, not %d\n", programName,
+                 count - 1, options.modelFile, options.inspectVertex - 1);
+    return 0;
+}
+
+int OpenModel(const DemoOptions &options, const char *programName) {
     if (!options.modelFile)
         return 1;
     if (std::strcmp(options.modelFile, TentacleModelName) == 0) {
@@ -82,6 +94,13 @@ int OpenModelOfOptions(const DemoOptions &options, const char *programName) {
     SetShownModelChain(JointCount(shownModel.loaded.model.rig) - 1, 0);
     return 1;
 #endif
+}
+
+} // namespace
+
+int OpenModelOfOptions(const DemoOptions &options, const char *programName) {
+    return OpenModel(options, programName) &&
+           (!options.modelFile || InspectedVertexFits(options, programName));
 }
 
 int ExportObj(const char *path, const FrameRecord &record, const char *programName) {

@@ -3,6 +3,7 @@
 #include "app/key_bindings.h"
 #include "app/mouse.h"
 #include "demo/demo_state.h"
+#include "gltf/gltf_model.h"
 #include "ik/ik_solvers.h"
 #include "lab/skin_poses.h"
 #include "mesh/skin_mesh.h"
@@ -17,7 +18,7 @@
 
 const char *const ViewOptionNames[ViewOptionCount] = {
     "filled", "no-markers", "normals", "no-textures", "weights", "volume", "radius", "rest-pose",
-    "panel"};
+    "panel", "stretch"};
 
 namespace {
 
@@ -81,7 +82,8 @@ const char usageText[] = USAGE_HEAD
     "                     then the pose, the IK solver's name, distance and status\n"
     "                     (inverse mode only), the skinning method with the limb's\n"
     "                     volume and the extremes of its distance from the bones\n"
-    "                     against rest, how long the centres of rotation took to\n"
+    "                     and of its triangles' areas against rest, how long the\n"
+    "                     centres of rotation took to\n"
     "                     work out, and the inspected vertex's distances and\n"
     "                     determinants\n"
     "  --ik-solver NAME   the inverse-kinematics solver to start with (incremental is\n"
@@ -96,8 +98,8 @@ const char usageText[] = USAGE_HEAD
     "                     %s\n"
     "  --weights A,B,C    the weights of rings 2, 3 and 4 on bone 1, from 0 to 1 (the\n"
     "                     built-in ones are 0.7,0.5,0.4; the panel's sliders change them)\n"
-    "  --inspect VERTEX   inspect skin vertex VERTEX (0 to 48) from the start, as a click\n"
-    "                     on it does\n"
+    "  --inspect VERTEX   inspect skin vertex VERTEX (0 to 48; with --model, any of the\n"
+    "                     model's) from the start, as a click on it does\n"
     "  --target X,Y,Z     start in the inverse mode, as I does, with the target at X,Y,Z\n"
     "                     (x and z from -2.5 to 2.5, y from 1 to 3.5), as 1,2.5,0\n"
     "  --joints A,B,C,D   start in the forward mode held with bone 0 at A degrees about X,\n"
@@ -106,7 +108,7 @@ const char usageText[] = USAGE_HEAD
     "                     (5 to 80) in degrees, D units away (5 to 22), as 90,15,12\n"
     "  --view NAMES       start with these on, separated by commas: filled (the skin\n"
     "                     not outlined), no-markers, normals, no-textures, weights,\n"
-    "                     volume, radius, rest-pose and panel (open)\n"
+    "                     volume, radius, rest-pose, panel (open) and stretch\n"
     "  --side-by-side     start with the limb drawn once for each skinning method, in a\n"
     "                     row (S switches it)\n"
     "  --no-ui            no on-screen panel (F1 then does nothing)\n" MODEL_LINES;
@@ -433,8 +435,9 @@ int ParseValueOption(int argc, char **argv, int &index, DemoOptions &options, ch
     value = OptionValue(argc, argv, index, "--inspect", matched, error, errorSize);
     if (matched) {
         int vertex = 0;
-        int used = value ? ReadCappedDecimal(value, SkinVertexCount, vertex) : 0;
-        if (value && (used == 0 || value[used] != '\0' || vertex >= SkinVertexCount)) {
+        // A model's vertices are counted once it is read; the limb's here.
+        int used = value ? ReadCappedDecimal(value, GltfMaxVertices, vertex) : 0;
+        if (value && (used == 0 || value[used] != '\0' || vertex >= GltfMaxVertices)) {
             std::snprintf(error, errorSize, "--inspect needs a vertex from 0 to %d, not '%s'",
                           SkinVertexCount - 1, value);
             return 0;
@@ -487,6 +490,11 @@ int ParseOptions(int argc, char **argv, DemoOptions &options, char *error, int e
                       options.clip      ? "--clip"
                       : options.hasTime ? "--time"
                                         : "--ik-chain");
+        return OptionsInvalid;
+    }
+    if (options.inspectVertex > SkinVertexCount && !options.modelFile) {
+        std::snprintf(error, errorSize, "--inspect needs a vertex from 0 to %d, not '%d'",
+                      SkinVertexCount - 1, options.inspectVertex - 1);
         return OptionsInvalid;
     }
     if (options.hasTarget && (options.startPose || options.hasJoints)) {
@@ -565,7 +573,7 @@ int WriteLinkOptions(char *out, int size, int noUi) {
                                      demoState.showNormals, demoState.texturesOff,
                                      demoState.weightsView, demoState.volumeView,
                                      demoState.radiusView,  demoState.restPoseView,
-                                     demoState.panelOpen && !noUi};
+                                     demoState.panelOpen && !noUi, demoState.stretchView};
     std::string views;
     for (int k = 0; k < ViewOptionCount; ++k)
         if (on[k])

@@ -44,13 +44,14 @@ enum ViewOption {
     ViewNoMarkers = 2,  // no bone markers (B)
     ViewNormals = 4,    // the vertex normals (N)
     ViewNoTextures = 8, // (O)
-    ViewWeights = 16,   // the colour views (W, V, D)
+    ViewWeights = 16,   // the colour views (W, V, D, and A below)
     ViewVolume = 32,
     ViewRadius = 64,
     ViewRestPose = 128, // (G)
     ViewPanel = 256,    // the panel open (F1)
+    ViewStretch = 512,  // the stretch view (A)
 };
-const int ViewOptionCount = 9;
+const int ViewOptionCount = 10;
 extern const char *const ViewOptionNames[ViewOptionCount];
 
 enum OptionsOutcome {

@@ -61,6 +61,7 @@ enum DemoCommandType {
     CommandSelectJoint,  // index: the model's joint the weights view and the keys work on, -1 none
     CommandClearJointTurns, // every joint of the model back to the clip's pose
     CommandSetModelJointTurn, // index: 0 X, 1 Y, 2 Z; value: the selected joint's turn, degrees
+    CommandToggleStretchView, // the skinning lab's fourth colour view, after the radius view
 };
 
 // What CommandSetIkSetting sets, in demoState.ik.

@@ -63,10 +63,10 @@ int SameSettings(const DemoState &a, const DemoState &b) {
            a.panelOpen == b.panelOpen && a.skinningMethod == b.skinningMethod &&
            a.inspectedVertex == b.inspectedVertex && a.twistVelocity == b.twistVelocity &&
            a.weightsView == b.weightsView && a.volumeView == b.volumeView &&
-           a.radiusView == b.radiusView && a.sideBySide == b.sideBySide &&
-           a.restPoseView == b.restPoseView && a.ikSolver == b.ikSolver && SameIk(a.ik, b.ik) &&
-           a.ikFrozen == b.ikFrozen && a.ikStepsPending == b.ikStepsPending &&
-           a.ikCompare == b.ikCompare;
+           a.radiusView == b.radiusView && a.stretchView == b.stretchView &&
+           a.sideBySide == b.sideBySide && a.restPoseView == b.restPoseView &&
+           a.ikSolver == b.ikSolver && SameIk(a.ik, b.ik) && a.ikFrozen == b.ikFrozen &&
+           a.ikStepsPending == b.ikStepsPending && a.ikCompare == b.ikCompare;
 }
 
 SceneViewport SceneView() {

@@ -54,8 +54,9 @@ struct DemoState {
                            // forward mode only; the play animation never twists
     int weightsView = 0;   // the skin coloured by each vertex's weight on bone 1
     int volumeView = 0;    // the skin coloured by how much volume its blend keeps there
-    int radiusView = 0;    // the skin coloured by its distance from the bones against rest;
-                           // at most one of the three colour views is on
+    int radiusView = 0;    // the skin coloured by its distance from the bones against rest
+    int stretchView = 0;   // each triangle coloured by its area against rest; at most one of
+                           // the four colour views is on
     int sideBySide = 0;    // the limb once per skinning method, in a row across the screen
     int restPoseView = 0;  // the rest-pose skin as a faint wireframe behind the posed one
 

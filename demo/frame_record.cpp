@@ -64,7 +64,7 @@ void UpdateSkeletonAndSkin() {
 }
 
 void RecordModelFigures(FrameRecord &record, const Model &model, int method, int sideBySide,
-                        int inspectedVertex) {
+                        int inspectedVertex, double copySpacing, int weightsJoint) {
     method = ValidSkinningMethod(method);
     int count = VertexCount(model.mesh);
     record.model = &model;
@@ -79,6 +79,9 @@ void RecordModelFigures(FrameRecord &record, const Model &model, int method, int
     record.carriedCentres.assign(shown, Vector3{0.0f, 0.0f, 0.0f});
     record.radiusRatios.assign(shown, 1.0f);
     record.radius = RadiusExtremes{1.0, 1.0};
+    record.stretchRatios.assign(model.mesh.triangles.size(), 1.0f); // one per triangle drawn
+    record.stretch = StretchExtremes{1.0, 1.0};
+    record.weightsJoint = weightsJoint;
     record.volumePercent = 100.0;
     record.sideBySide = sideBySide && posed;
     record.inspection = VertexInspection{};
@@ -92,8 +95,10 @@ void RecordModelFigures(FrameRecord &record, const Model &model, int method, int
     }
     record.volumePercent = VolumePercent(model, record.skin.data());
     record.radius = RadiusRatios(model, record.skinPose, record.skin.data(), record.radiusRatios);
+    record.stretch = TriangleStretch(model, record.skin.data(), record.stretchRatios);
     if (record.sideBySide)
-        SkinEveryMethod(record.copies, model, record.skinPose, record.skin, record.viewAngle);
+        SkinEveryMethod(record.copies, model, record.skinPose, record.skin, record.viewAngle,
+                        copySpacing);
     record.inspected = InspectVertex(model, record.skinPose, inspectedVertex, record.inspection);
 }
 
@@ -109,8 +114,9 @@ void UpdateLimbFrame(FrameRecord &record) {
     record.skinPose.skins.clear();
     if (VertexCount(limbModel.mesh) == SkinVertexCount)
         PoseOfLimb(record.skinPose);
+    // The limb's weights view shows its one blended joint: bone 1.
     RecordModelFigures(record, limbModel, demoState.skinningMethod, demoState.sideBySide,
-                       demoState.inspectedVertex);
+                       demoState.inspectedVertex, SideBySideSpacing, 1);
     RecordIk(record);
 }
 
@@ -194,7 +200,8 @@ int SameCopies(const MethodCopies &a, const MethodCopies &b) {
     for (int m = 0; m < SkinningMethodCount; ++m)
         if (!Same(a.offsets[m], b.offsets[m]) || !Same(a.skins[m], b.skins[m]) ||
             !Same(a.determinants[m], b.determinants[m]) ||
-            !Same(a.radiusRatios[m], b.radiusRatios[m]))
+            !Same(a.radiusRatios[m], b.radiusRatios[m]) ||
+            !Same(a.stretchRatios[m], b.stretchRatios[m]))
             return 0;
     return 1;
 }
@@ -214,6 +221,7 @@ int SameScene(const FrameRecord &a, const FrameRecord &b) {
     if (!Same(a.markerPose, b.markerPose) || !Same(a.pose, b.pose) ||
         !Same(a.skinPose.skins, b.skinPose.skins) || !Same(a.skin, b.skin) ||
         !Same(a.determinants, b.determinants) || !Same(a.radiusRatios, b.radiusRatios) ||
+        !Same(a.stretchRatios, b.stretchRatios) || a.weightsJoint != b.weightsJoint ||
         !Same(a.hasCentre, b.hasCentre) || !Same(a.carriedCentres, b.carriedCentres))
         return 0;
     if (a.sideBySide != b.sideBySide || (a.sideBySide && !SameCopies(a.copies, b.copies)) ||

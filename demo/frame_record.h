@@ -7,6 +7,7 @@
 #include "lab/ik_lab.h"
 #include "lab/side_by_side.h"
 #include "lab/skin_radius.h"
+#include "lab/stretch.h"
 #include "lab/vertex_inspector.h"
 #include "mesh/skin_mesh.h"
 #include "model/model.h"
@@ -37,14 +38,19 @@ struct FrameRecord {
     // too), tilt and yaw (ClearDistanceFor); worked out from what SameScene compares.
     double clearDistance;
 
-    const Model *model;              // what the skin is: its triangles, rest data and weights
-    int modelRevision;               // its weights' revision when the record was made
-    std::vector<Bone> markerPose;    // the pose before this frame's update: the markers
-    std::vector<Bone> pose;          // the pose after it
-    ModelPose skinPose;              // the model's joint matrices after it
-    std::vector<SkinVertex> skin;    // the skin after the update
-    std::vector<float> determinants; // of each vertex's blend, under the method on screen
-    std::vector<float> radiusRatios; // each vertex's distance from the skeleton against rest
+    const Model *model;               // what the skin is: its triangles, rest data and weights
+    int modelRevision;                // its weights' revision when the record was made
+    std::vector<Bone> markerPose;     // the pose before this frame's update: the markers
+    std::vector<Bone> pose;           // the pose after it
+    ModelPose skinPose;               // the model's joint matrices after it
+    std::vector<SkinVertex> skin;     // the skin after the update
+    std::vector<float> determinants;  // of each vertex's blend, under the method on screen
+    std::vector<float> radiusRatios;  // each vertex's distance from the skeleton against rest
+    std::vector<float> stretchRatios; // each triangle's area against rest (TriangleStretch)
+    // The joint whose weights the weights view paints (the limb's bone 1, or the model's
+    // selected joint), or -1: every vertex in the mix of its joints' colours (a model with no
+    // joint selected).
+    int weightsJoint;
     // Each vertex's centre of rotation where linear blending carries it (the point the
     // centre-of-rotation method turns it about); hasCentre 0 for a vertex without.
     std::vector<int> hasCentre;
@@ -69,8 +75,9 @@ struct FrameRecord {
     // the count of updates on a reached target does. SameScene leaves them out.
     IkChainFigures ik; // the limb's own solver
     IkChainFigures compared[IkSolverCount];
-    double volumePercent;  // the limb's volume against the rest pose's
-    RadiusExtremes radius; // the extremes of radiusRatios
+    double volumePercent;    // the limb's volume against the rest pose's
+    RadiusExtremes radius;   // the extremes of radiusRatios
+    StretchExtremes stretch; // the extremes of stretchRatios
 };
 
 // 1 when a and b draw the same picture (given the same state record): every field above the
@@ -88,8 +95,9 @@ double FrameViewDistance(const FrameRecord &record);
 // viewAngle set): the determinants under method, the centres, the volume, the radius, every
 // method's copy when sideBySide, and the inspection of inspectedVertex. The frame's update of any
 // model ends with it; the limb's runs it for limbModel.
+// The copies side by side stand copySpacing scene units apart; weightsJoint as in the record.
 void RecordModelFigures(FrameRecord &record, const Model &model, int method, int sideBySide,
-                        int inspectedVertex);
+                        int inspectedVertex, double copySpacing, int weightsJoint);
 
 // The frame's update, in order: keep the markers' pose, UpdateSkeletonAndSkin (which runs the
 // IK pass in the inverse mode), then every figure above from the state it leaves, for limbModel.

@@ -61,6 +61,13 @@ Vector3 ShownModelToScene(const Vector3 &p) {
     return SceneOfModel(p);
 }
 
+double ShownModelCopySpacing() {
+    if (!shownModel.active)
+        return SideBySideSpacing;
+    return SideBySideSpacingFor(SceneOfModel(shownModel.loaded.boundsMin),
+                                SceneOfModel(shownModel.loaded.boundsMax));
+}
+
 void ShowTentacle() {
     LoadedModel loaded;
     loaded.fileName = TentacleModelName;
@@ -281,8 +288,11 @@ void UpdateShownModelFrame(FrameRecord &record) {
         v.boneIndex[0] = v.boneIndex[1] = -1;
         v.weight = 0.0f;
     }
-    // The inspector's vertex numbers are the limb's; a model is not inspected.
-    RecordModelFigures(record, model, method, demoState.sideBySide, -1);
+    // The copies keep apart by the model's own width in the scene, as the framing scales it.
+    double spacing = ShownModelCopySpacing();
+    int selected = shownModel.selectedJoint;
+    RecordModelFigures(record, model, method, demoState.sideBySide, demoState.inspectedVertex,
+                       spacing, selected >= 0 && selected < JointCount(model.rig) ? selected : -1);
     record.endEffector = Vector3{0.0f, 0.0f, 0.0f};
     record.comparisonDrawn = 0;
     record.ik = IkChainFigures{};

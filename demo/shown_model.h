@@ -57,6 +57,10 @@ int SetShownModelChain(int endJoint, int length);
 // untouched) without a chain.
 int RestartShownModelChain(Vector3 &end);
 
+// Scene units between the shown model's copies side by side (SideBySideSpacingFor its rest
+// bounds as the framing puts them); the limb's spacing when no model is shown.
+double ShownModelCopySpacing();
+
 // A point of the shown model's own space in the scene, as its framing puts it.
 Vector3 ShownModelToScene(const Vector3 &p);
 

@@ -25,18 +25,29 @@ struct MethodCopies {
     std::vector<SkinVertex> skins[SkinningMethodCount];
     std::vector<float> determinants[SkinningMethodCount];
     std::vector<float> radiusRatios[SkinningMethodCount];
+    std::vector<float> stretchRatios[SkinningMethodCount]; // per triangle
     double volumePercent[SkinningMethodCount];
 };
 
 // The offset of method's copy for a camera at yaw viewAngle (degrees): along the screen's
-// x axis, SideBySideSpacing apart, the row centred on the origin, in the methods' order from
-// left to right.
-Vector3 SideBySideOffset(int method, double viewAngle);
+// x axis, spacing apart, the row centred on the origin, in the methods' order from left to right.
+Vector3 SideBySideOffset(int method, double viewAngle, double spacing = SideBySideSpacing);
+
+// The spacing for copies of a model whose rest pose spans low to high (scene units): the limb's
+// SideBySideSpacing, or more for a wider model, so that neighbours keep apart whichever way
+// the camera looks at the row (the footprint's diagonal, and a margin for limbs a pose swings
+// out).
+double SideBySideSpacingFor(const Vector3 &low, const Vector3 &high);
+
+// Eye units the camera stands back at least for copies spacing apart: SideBySideViewDistance
+// for the limb's spacing, farther in proportion for a wider row, up to the zoom's farthest.
+double SideBySideViewDistanceFor(double spacing);
 
 // Fills out for model in pose; each copy's vertices start as skin's (texture coordinates, the
 // limb's bones and weights) and get their method's positions and normals.
 void SkinEveryMethod(MethodCopies &out, const Model &model, const ModelPose &pose,
-                     const std::vector<SkinVertex> &skin, double viewAngle);
+                     const std::vector<SkinVertex> &skin, double viewAngle,
+                     double spacing = SideBySideSpacing);
 
 // Every vertex's position and normal in skin (sized to model's vertices) by method, and each
 // vertex's determinant into determinants.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "math/colour.h"
+#include "mesh/skinned_mesh.h"
 
 // Colour scales for the views that paint the skin by a number per vertex. Pure arithmetic, so
 // the renderer can colour vertices and the panel can draw the legends from the same functions.
@@ -22,6 +23,25 @@ ColourRgb DeterminantColour(double determinant);
 // light blue at 1.25 and deep blue at RadiusScaleMax and above. Diverging, so that the two ways
 // of going wrong never share a colour.
 ColourRgb RadiusColour(double ratio);
+
+// A triangle's area against the bind pose (TriangleAreaRatio), on a diverging scale: 1 (kept)
+// is white; squashing turns it light blue at 0.75 and dark blue at StretchScaleMin and below
+// (0, collapsed, included); stretching turns it salmon at 1.25 and dark red at StretchScaleMax
+// and above.
+ColourRgb StretchColour(double ratio);
+const double StretchScaleMin = 0.5;
+const double StretchScaleMax = 1.5;
+
+// The weights view on a model of many joints with none selected: each joint's own colour, and
+// a vertex in the mix of its joints' colours by their weights (its heaviest joint's colour where
+// one joint carries it all). A vertex that follows no joint shows UnweightedColour.
+ColourRgb JointColour(int joint);
+ColourRgb JointMixColour(const VertexInfluences &influences);
+const ColourRgb UnweightedColour = {0.5f, 0.5f, 0.5f};
+
+// A vertex's weight on joint: the sum of its influences' on it, 0 when it follows it not at all.
+// The weights view with a joint selected paints it by WeightColour.
+double WeightOnJoint(const VertexInfluences &influences, int joint);
 
 const double RadiusScaleMin = 0.5;
 const double RadiusScaleMax = 1.5;

@@ -5,6 +5,7 @@
 #include "demo/demo_state.h"
 #include "demo/shown_model.h"
 #include "render/materials.h"
+#include "render/skin_views.h"
 #include "skinning/skinning.h"
 
 namespace {
@@ -48,6 +49,16 @@ void DrawSkinArrays(const FrameRecord &frame, const std::vector<SkinVertex> &ski
         glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
         glDisable(GL_CULL_FACE);
     }
+    // A colour view draws the skin again over this one, from immediate calls: their depths need
+    // not match the arrays' to the last bit, so these are pushed back a step and the colours
+    // win everywhere they lie on the skin.
+    int coloured = demoState.weightsView || demoState.volumeView || demoState.radiusView ||
+                   demoState.stretchView;
+    if (coloured) {
+        glEnable(GL_POLYGON_OFFSET_FILL);
+        glEnable(GL_POLYGON_OFFSET_LINE);
+        glPolygonOffset(1.0f, 1.0f);
+    }
     if (texture) {
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, texture);
@@ -65,6 +76,11 @@ void DrawSkinArrays(const FrameRecord &frame, const std::vector<SkinVertex> &ski
                            triangles[p.firstTriangle].index);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
+    if (coloured) {
+        glDisable(GL_POLYGON_OFFSET_FILL);
+        glDisable(GL_POLYGON_OFFSET_LINE);
+        glPolygonOffset(0.0f, 0.0f);
+    }
     if (texture) {
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
         glDisable(GL_TEXTURE_2D);
@@ -131,7 +147,10 @@ void DrawSkeleton(const FrameRecord &frame) {
     glPopAttrib();
 }
 
-void DrawFramed(const FrameRecord &frame, const std::vector<SkinVertex> &skin) {
+// The skin of copy (a method's, side by side) or of the frame (-1), with the skinning lab's
+// views over it in the same framing.
+void DrawFramed(const FrameRecord &frame, int copy) {
+    const std::vector<SkinVertex> &skin = copy < 0 ? frame.skin : frame.copies.skins[copy];
     glPushMatrix();
     glMultMatrixf(shownModel.framing.m);
     // The framing scales: normals are made unit again for the light. The stored corners run
@@ -141,6 +160,10 @@ void DrawFramed(const FrameRecord &frame, const std::vector<SkinVertex> &skin) {
     DrawSkinArrays(frame, skin);
     glFrontFace(GL_CCW);
     glDisable(GL_NORMALIZE);
+    if (copy < 0)
+        DrawSkinViews(frame);
+    else
+        DrawSkinViewsOfCopy(frame, copy);
     // B: the bones show with the wireframe, as the limb's markers do, and in the forward mode,
     // where a click on a joint picks the one the keys turn.
     if ((demoState.wireframe || demoState.fkMode) && !demoState.hideBones)
@@ -157,14 +180,14 @@ int FrameShowsLoadedModel(const FrameRecord &frame) {
 void DrawLoadedModel(const FrameRecord &frame) {
     glMatrixMode(GL_MODELVIEW);
     if (!frame.sideBySide) {
-        DrawFramed(frame, frame.skin);
+        DrawFramed(frame, -1);
         return;
     }
     for (int m = 0; m < SkinningMethodCount; ++m) {
         const Vector3 &at = frame.copies.offsets[m];
         glPushMatrix();
         glTranslatef(at.x, at.y, at.z);
-        DrawFramed(frame, frame.copies.skins[m]);
+        DrawFramed(frame, m);
         glPopMatrix();
     }
 }

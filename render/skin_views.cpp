@@ -3,9 +3,11 @@
 #include <GL/gl.h>
 
 #include "demo/demo_state.h"
+#include "demo/shown_model.h"
 #include "lab/skin_colours.h"
 #include "lab/vertex_inspector.h"
 #include "mesh/skin_mesh.h"
+#include "render/model_drawing.h"
 #include "skinning/skinning.h"
 
 namespace {
@@ -14,11 +16,14 @@ const ColourRgb &MethodColour(int method) {
     return skinningMethods[method].colour;
 }
 
-// Lit colour on filled faces: a share of the colour glows on its own, so that even the faces
-// the light grazes keep their hue, and the light adds the rest where it meets them squarely
-// (it reaches the faces at 0.48 of a unit normal's full strength, the scene's normals being
-// shortened by its scale). Faces toward the viewer show about the legend's colour.
-const float GlowShare = 0.55f;
+// The colour views are unlit: a pixel of the skin shows its scale's colour exactly, as the
+// legend does, where shading would read as more or less of what the scale measures. The shape
+// shows instead by the triangles' edges drawn over the filled colours, black at this opacity:
+// a shade darker, never another hue.
+const GLfloat EdgeOutline[4] = {0.0f, 0.0f, 0.0f, 0.3f};
+// How far forward the edges' depth is pulled, so that they win over the faces they border.
+const GLfloat EdgeOffsetFactor = -1.0f;
+const GLfloat EdgeOffsetUnits = -1.0f;
 
 // The rest pose's lines: pale, and mostly the colour behind them (an edge two faces share is
 // drawn twice, so it shows about half this pale colour).
@@ -50,64 +55,110 @@ struct SkinLayer {
     const SkinVertex *skin;
     const float *determinants;
     const float *radiusRatios;
-    const SkinnedMesh *mesh; // the triangles
+    const float *stretchRatios; // per triangle
+    const SkinnedMesh *mesh;    // the triangles and the weights
+    // The limb: its weights view reads each vertex's weight on bone 1 as the skin carries it.
+    // A model's: weightsJoint's weights, or every joint's colour mixed (weightsJoint -1). A
+    // model's wireframe is its triangles in line mode, not loops of lines, and the views follow
+    // it line for line.
+    int limb;
+    int weightsJoint;
 };
 
 SkinLayer LayerOf(const FrameRecord &frame) {
-    return SkinLayer{frame.skin.data(), frame.determinants.data(), frame.radiusRatios.data(),
-                     &frame.model->mesh};
+    return SkinLayer{frame.skin.data(),         frame.determinants.data(),
+                     frame.radiusRatios.data(), frame.stretchRatios.data(),
+                     &frame.model->mesh,        !FrameShowsLoadedModel(frame),
+                     frame.weightsJoint};
 }
 
 SkinLayer LayerOfCopy(const FrameRecord &frame, int method) {
-    return SkinLayer{frame.copies.skins[method].data(), frame.copies.determinants[method].data(),
-                     frame.copies.radiusRatios[method].data(), &frame.model->mesh};
+    return SkinLayer{frame.copies.skins[method].data(),
+                     frame.copies.determinants[method].data(),
+                     frame.copies.radiusRatios[method].data(),
+                     frame.copies.stretchRatios[method].data(),
+                     &frame.model->mesh,
+                     !FrameShowsLoadedModel(frame),
+                     frame.weightsJoint};
 }
 
 ColourRgb ViewColour(const SkinLayer &layer, int vertex) {
-    if (demoState.weightsView)
-        return WeightColour(SecondBoneWeight(layer.skin[vertex]));
+    if (demoState.weightsView) {
+        if (layer.limb)
+            return WeightColour(SecondBoneWeight(layer.skin[vertex]));
+        const VertexInfluences &influences = layer.mesh->influences[vertex];
+        return layer.weightsJoint >= 0 ? WeightColour(WeightOnJoint(influences, layer.weightsJoint))
+                                       : JointMixColour(influences);
+    }
     if (demoState.radiusView)
         return RadiusColour(layer.radiusRatios[vertex]);
     return DeterminantColour(layer.determinants[vertex]);
 }
 
+void SendColour(const ColourRgb &c) {
+    glColor3f(c.r, c.g, c.b);
+}
+
+// The triangles in their colours: one per triangle for the stretch view, one per corner for
+// the others, blended across the face.
+void SendColouredTriangles(const SkinLayer &layer, int reversed) {
+    const std::vector<Triangle> &triangles = layer.mesh->triangles;
+    glBegin(GL_TRIANGLES);
+    for (size_t t = 0; t < triangles.size(); ++t) {
+        if (demoState.stretchView)
+            SendColour(StretchColour(layer.stretchRatios[t]));
+        for (int n = 0; n < 3; ++n) {
+            int i = triangles[t].index[reversed ? 2 - n : n];
+            if (!demoState.stretchView)
+                SendColour(ViewColour(layer, i));
+            SendPosition(layer.skin[i].position);
+        }
+    }
+    glEnd();
+}
+
 // The skin again, in the corners' order and at the positions the renderer sent, so every
-// fragment lands at the depth of the skin's own and passes the LEQUAL test on it.
-void DrawColouredSkin(const SkinLayer &frame) {
+// fragment lands at the depth of the skin's own and passes the LEQUAL test on it. Unlit, so that
+// the colour on screen is the scale's own.
+void DrawColouredSkin(const SkinLayer &layer) {
     glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
     glDepthFunc(GL_LEQUAL);
+    if (demoState.wireframe && !layer.limb) {
+        // As the model's own wireframe: every triangle in line mode, front and back.
+        glDisable(GL_CULL_FACE);
+        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+        SendColouredTriangles(layer, 0);
+        return;
+    }
     if (demoState.wireframe) {
-        glDisable(GL_LIGHTING);
-        for (const Triangle &triangle : frame.mesh->triangles) {
+        const std::vector<Triangle> &triangles = layer.mesh->triangles;
+        for (size_t t = 0; t < triangles.size(); ++t) {
             glBegin(GL_LINE_LOOP);
             for (int k = 2; k >= 0; --k) {
-                int i = triangle.index[k];
-                ColourRgb c = ViewColour(frame, i);
-                glColor3f(c.r, c.g, c.b);
-                SendPosition(frame.skin[i].position);
+                int i = triangles[t].index[k];
+                SendColour(demoState.stretchView ? StretchColour(layer.stretchRatios[t])
+                                                 : ViewColour(layer, i));
+                SendPosition(layer.skin[i].position);
             }
             glEnd();
         }
         return;
     }
-    const GLfloat none[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, none);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, none);
-    glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
-    glEnable(GL_COLOR_MATERIAL);
+    // Stored corners run clockwise seen from outside: sent last to first, the outside faces
+    // the viewer, as the skin's own faces do.
+    SendColouredTriangles(layer, 1);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDepthMask(GL_FALSE);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    glEnable(GL_POLYGON_OFFSET_LINE);
+    glPolygonOffset(EdgeOffsetFactor, EdgeOffsetUnits);
+    glColor4fv(EdgeOutline);
     glBegin(GL_TRIANGLES);
-    for (const Triangle &triangle : frame.mesh->triangles) {
-        for (int k = 2; k >= 0; --k) {
-            int i = triangle.index[k];
-            const SkinVertex &vertex = frame.skin[i];
-            ColourRgb c = ViewColour(frame, i);
-            const GLfloat glow[4] = {GlowShare * c.r, GlowShare * c.g, GlowShare * c.b, 1.0f};
-            glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, glow);
-            glColor3f(c.r, c.g, c.b);
-            glNormal3f(vertex.normal.x, vertex.normal.y, vertex.normal.z);
-            SendPosition(vertex.position);
-        }
-    }
+    for (const Triangle &triangle : layer.mesh->triangles)
+        for (int k = 2; k >= 0; --k)
+            SendPosition(layer.skin[triangle.index[k]].position);
     glEnd();
 }
 
@@ -188,13 +239,20 @@ void DrawRotationCentre(const VertexInspection &seen) {
 // widest ring at the joint.
 const float AxisHalfLength = 0.6f;
 
+// The same in the units the marks are drawn in: a model's own, which its framing scales into
+// the scene, so that the axis shows as long on any model as on the limb.
+float AxisHalfLengthFor(const FrameRecord &frame) {
+    float scale = FrameShowsLoadedModel(frame) ? shownModel.framing.m[0] : 1.0f;
+    return scale > 0.0f ? AxisHalfLength / scale : AxisHalfLength;
+}
+
 // The joint's axis through its pivot, and the arc along which bone 1's turn takes the vertex from
 // where A puts it to where B does: the path the linear blend cuts across and the others follow.
-void DrawJointTurn(const VertexInspection &seen) {
+void DrawJointTurn(const VertexInspection &seen, float halfLength) {
     if (!seen.hasTurn)
         return;
-    Vector3 reach = {AxisHalfLength * seen.turnAxis.x, AxisHalfLength * seen.turnAxis.y,
-                     AxisHalfLength * seen.turnAxis.z};
+    Vector3 reach = {halfLength * seen.turnAxis.x, halfLength * seen.turnAxis.y,
+                     halfLength * seen.turnAxis.z};
     Line(Subtract(seen.jointPivot, reach), Add(seen.jointPivot, reach), InspectorAxisColour);
     glColor3f(InspectorArcColour.r, InspectorArcColour.g, InspectorArcColour.b);
     glBegin(GL_LINE_STRIP);
@@ -222,7 +280,7 @@ void DrawInspectedVertex(const FrameRecord &frame) {
 
     glLineWidth(LinePixels);
     DrawAllRotationCentres(frame);
-    DrawJointTurn(seen);
+    DrawJointTurn(seen, AxisHalfLengthFor(frame));
     Line(seen.firstPosition, seen.chainPosition, MethodColour(SkinningLinear));
     Line(seen.firstPosition, dual, MethodColour(SkinningDualQuaternion));
     Line(dual, seen.chainPosition, MethodColour(SkinningDualQuaternion));
@@ -236,7 +294,8 @@ void DrawInspectedVertex(const FrameRecord &frame) {
 }
 
 void DrawViewsOf(const FrameRecord &frame, const SkinLayer &layer, int inspected) {
-    int colouring = demoState.weightsView || demoState.volumeView || demoState.radiusView;
+    int colouring = demoState.weightsView || demoState.volumeView || demoState.radiusView ||
+                    demoState.stretchView;
     if (!colouring && !demoState.restPoseView && !inspected)
         return;
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LIGHTING_BIT | GL_DEPTH_BUFFER_BIT |

@@ -33,6 +33,8 @@ picture inverse-compare 60 --keys "1:I 2:F1 3:C 4:Plus 5:Plus 6:Plus 7:PageUp 8:
 picture skinning-volume 10 --pose bend-90 --keys "1:F1 2:V 3:T"
 # Every method side by side, half a turn of twist, in the radius view: the linear copy pinched.
 picture skinning-side-by-side 10 --pose twist-180 --side-by-side --keys "1:F1 2:D 3:T"
+# The same in the stretch view: rigid's torn band dark red, linear's crushed one dark blue.
+picture skinning-stretch 10 --pose twist-180 --side-by-side --keys "1:F1 2:A 3:T"
 # The joint limits holding the analytic solver short of a target a unit above the root, with the
 # cone, the elbow's allowed directions and the pole's arrow in the scene.
 picture inverse-limits 60 --ik-solver analytic --ik-limits --keys "1:I 2:F1 3:Down 4:Down 5:Down 6:Down 7:Down 8:Down 9:Down 10:Down 11:Down 12:Down 13:Down 14:Down 15:Down 16:Down 17:Down 18:Down 19:Down 20:Down 21:Down 22:Down"

@@ -90,8 +90,98 @@ void RadiusLegend() {
                           "the bones, above 1 it has bulged away from them.");
 }
 
+void StretchLegend() {
+    const ScaleTick ticks[] = {{StretchScaleMin, "0.5 squashed"},
+                               {0.75, ""},
+                               {1.0, "1 kept"},
+                               {1.25, ""},
+                               {StretchScaleMax, "1.5 stretched"}};
+    ColourScale(StretchColour, StretchScaleMin, StretchScaleMax, ticks);
+    if (ImGui::IsItemHovered())
+        ImGui::SetTooltip("Each triangle's area over its area in the rest pose: below 1 the\n"
+                          "skin there is squashed, above 1 it is stretched. A method can keep\n"
+                          "every vertex in place against its bone and still tear or crush the\n"
+                          "triangles between two rings that follow different bones.");
+}
+
+// The limb, or nothing drawn yet (the limb before its set-up): the limb's words and controls.
+int ShowsLimb() {
+    return !frameRecord.model || frameRecord.model == &limbModel;
+}
+
+const char *JointName(int joint) {
+    const Model *model = frameRecord.model;
+    if (!model || joint < 0 || joint >= (int)model->rig.names.size() ||
+        model->rig.names[joint].empty())
+        return nullptr;
+    return model->rig.names[joint].c_str();
+}
+
+// "joint 3 (Neck)", or "joint 3" for a joint without a name.
+void JointLabel(int joint, char *out, size_t size) {
+    const char *name = JointName(joint);
+    if (name)
+        std::snprintf(out, size, "joint %d (%s)", joint, name);
+    else
+        std::snprintf(out, size, "joint %d", joint);
+}
+
+// A model with no joint selected: each joint that any vertex follows, a swatch of its colour
+// and its name (its number when it has none, and on pointing at it), two to a row.
+void JointColoursLegend() {
+    const Model *model = frameRecord.model;
+    if (!model)
+        return;
+    std::vector<int> weighted(JointCount(model->rig), 0);
+    for (const VertexInfluences &influences : model->mesh.influences)
+        for (int k = 0; k < influences.count; ++k)
+            if (influences.joints[k] >= 0 && influences.joints[k] < (int)weighted.size() &&
+                influences.weights[k] > 0.0f)
+                weighted[influences.joints[k]] = 1;
+    ImGui::TextWrapped("Each vertex in its joints' colours mixed by its weights: a vertex "
+                       "one joint carries alone shows that joint's colour.");
+    int shown = 0;
+    float column = ImGui::GetContentRegionAvail().x / 2;
+    for (int j = 0; j < (int)weighted.size(); ++j) {
+        if (!weighted[j])
+            continue;
+        char label[96], number[32];
+        JointLabel(j, label, sizeof label);
+        std::snprintf(number, sizeof number, "joint %d", j);
+        const char *name = JointName(j);
+        if (shown % 2)
+            ImGui::SameLine(column);
+        ImGui::ColorButton(label, AsImColour(JointColour(j)),
+                           ImGuiColorEditFlags_NoTooltip | ImGuiColorEditFlags_NoPicker,
+                           ImVec2(ImGui::GetTextLineHeight(), ImGui::GetTextLineHeight()));
+        ImGui::SameLine();
+        ImGui::TextUnformatted(name ? name : number);
+        if (ImGui::IsItemHovered())
+            ImGui::SetTooltip("%s", label);
+        ++shown;
+    }
+}
+
 // The scales' words go on their ends and middles; what they measure shows on pointing at them.
 void WeightsLegend() {
+    if (!ShowsLimb()) {
+        int joint = frameRecord.weightsJoint;
+        if (joint < 0) {
+            JointColoursLegend();
+            return;
+        }
+        char label[96];
+        JointLabel(joint, label, sizeof label);
+        ImGui::Text("Weights on %s", label);
+        const ScaleTick ticks[] = {
+            {0.0, "0: none"}, {0.25, ""}, {0.5, "0.5"}, {0.75, ""}, {1.0, "1: it alone"}};
+        ColourScale(WeightColour, 0.0, 1.0, ticks);
+        if (ImGui::IsItemHovered())
+            ImGui::SetTooltip(
+                "Each vertex's weight on the selected joint: how much of that\n"
+                "joint's motion it follows; the rest it takes from its other joints.");
+        return;
+    }
     const ScaleTick ticks[] = {
         {0.0, "0: bone 0 alone"}, {0.25, ""}, {0.5, "0.5"}, {0.75, ""}, {1.0, "1: bone 1 alone"}};
     ColourScale(WeightColour, 0.0, 1.0, ticks);
@@ -150,9 +240,21 @@ void MatrixRows(const char *label, const ColourRgb *colour, const Matrix4 &m) {
 void InspectorTransforms(const VertexInspection &seen) {
     if (!ImGui::TreeNode("Matrices and the dual quaternion"))
         return;
-    MatrixRows("A: bone 0's matrix", &InspectorFirstColour, seen.firstMatrix);
-    MatrixRows("B: bone 0's, then bone 1's", &InspectorChainColour, seen.chainMatrix);
     char label[64];
+    if (ShowsLimb()) {
+        MatrixRows("A: bone 0's matrix", &InspectorFirstColour, seen.firstMatrix);
+        MatrixRows("B: bone 0's, then bone 1's", &InspectorChainColour, seen.chainMatrix);
+    } else {
+        // A model's first two joints; the others' matrices enter the blends below.
+        std::snprintf(label, sizeof label, "A: joint %d's skin matrix",
+                      seen.influenceCount > 0 ? seen.influences[0].joint : -1);
+        MatrixRows(label, &InspectorFirstColour, seen.firstMatrix);
+        if (seen.influenceCount > 1) {
+            std::snprintf(label, sizeof label, "B: joint %d's skin matrix",
+                          seen.influences[1].joint);
+            MatrixRows(label, &InspectorChainColour, seen.chainMatrix);
+        }
+    }
     if (seen.influenceCount == 2)
         std::snprintf(label, sizeof label, "%.2f A + %.2f B: the linear blend",
                       seen.influences[0].weight, seen.influences[1].weight);
@@ -215,8 +317,8 @@ void CoincidingMarks(const VertexInspection &seen) {
     Mark marks[2 + SkinningMethodCount];
     int count = 0;
     for (int k = 0; k < seen.influenceCount && k < 2; ++k, ++count) {
-        std::snprintf(marks[count].name, sizeof marks[count].name, "bone %d alone",
-                      seen.influences[k].joint);
+        std::snprintf(marks[count].name, sizeof marks[count].name,
+                      ShowsLimb() ? "bone %d alone" : "joint %d alone", seen.influences[k].joint);
         marks[count].at = seen.influences[k].alone;
     }
     for (int m = 0; m < SkinningMethodCount; ++m, ++count) {
@@ -236,7 +338,10 @@ void Inspector(DemoCommandQueue &commands) {
         ImGui::TextDisabled("Click the skin to inspect a vertex.");
         return;
     }
-    if (seen.vertex == 0)
+    int limb = ShowsLimb();
+    if (!limb)
+        ImGui::Text("Vertex %d", seen.vertex);
+    else if (seen.vertex == 0)
         ImGui::Text("Vertex 0, the top point");
     else
         ImGui::Text("Vertex %d, ring %d", seen.vertex, 1 + (seen.vertex - 1) / SkinRingSize);
@@ -247,7 +352,14 @@ void Inspector(DemoCommandQueue &commands) {
         ImGui::TextUnformatted("No bones: it keeps its rest position.");
         return;
     }
-    if (seen.influenceCount == 2) {
+    if (!limb) {
+        // A model's joints by name, each with its weight; its row below holds S_i v.
+        for (int k = 0; k < seen.influenceCount; ++k) {
+            char label[96];
+            JointLabel(seen.influences[k].joint, label, sizeof label);
+            ImGui::Text("%s, weight %.3f", label, seen.influences[k].weight);
+        }
+    } else if (seen.influenceCount == 2) {
         ImGui::Text("Bones %d and %d, weights %.2f and %.2f", seen.influences[0].joint,
                     seen.influences[1].joint, seen.influences[0].weight, seen.influences[1].weight);
     } else {
@@ -268,7 +380,10 @@ void Inspector(DemoCommandQueue &commands) {
     // marks them with.
     for (int k = 0; k < seen.influenceCount; ++k) {
         char label[32];
-        std::snprintf(label, sizeof label, "bone %d alone", seen.influences[k].joint);
+        if (limb)
+            std::snprintf(label, sizeof label, "bone %d alone", seen.influences[k].joint);
+        else
+            std::snprintf(label, sizeof label, "joint %d alone", seen.influences[k].joint);
         const ColourRgb *colour = k == 0   ? &InspectorFirstColour
                                   : k == 1 ? &InspectorChainColour
                                            : nullptr;
@@ -363,6 +478,7 @@ void ColourViewChoice(DemoCommandQueue &commands) {
         {"Weights (W)", demoState.weightsView, CommandToggleWeightsView},
         {"Volume (V)", demoState.volumeView, CommandToggleVolumeView},
         {"Radius (D)", demoState.radiusView, CommandToggleRadiusView},
+        {"Stretch (A)", demoState.stretchView, CommandToggleStretchView},
     };
     int none = 1;
     for (const ColourView &view : views)
@@ -372,7 +488,7 @@ void ColourViewChoice(DemoCommandQueue &commands) {
         for (const ColourView &view : views)
             if (view.on)
                 Queue(commands, view.command);
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < 4; ++k) {
         NextInTwoColumns(k + 1, views[k].label);
         if (ImGui::RadioButton(views[k].label, views[k].on != 0) && !views[k].on)
             Queue(commands, views[k].command);
@@ -416,7 +532,8 @@ void SideBySideLabels() {
 
 void SkinningLabSection(DemoCommandQueue &commands) {
     int views = (demoState.weightsView ? 1 : 0) | (demoState.volumeView ? 2 : 0) |
-                (demoState.restPoseView ? 4 : 0) | (demoState.radiusView ? 8 : 0);
+                (demoState.restPoseView ? 4 : 0) | (demoState.radiusView ? 8 : 0) |
+                (demoState.stretchView ? 16 : 0);
     int vertex = demoState.inspectedVertex;
     ImGui::Separator();
     if ((views & ~shownViews) || (vertex >= 0 && vertex != shownVertex))
@@ -445,9 +562,15 @@ void SkinningLabSection(DemoCommandQueue &commands) {
     if (ImGui::IsItemHovered())
         ImGui::SetTooltip("The smallest and the largest of the skin vertices' distances from\n"
                           "the nearest point of the bones, each over its own in the rest pose.");
+    ImGui::TextWrapped("Stretch: triangle areas %.2f to %.2f of rest", frameRecord.stretch.low,
+                       frameRecord.stretch.high);
+    if (ImGui::IsItemHovered())
+        ImGui::SetTooltip("The smallest and the largest of the skin triangles' areas, each over\n"
+                          "its own in the rest pose (the stretch view, A).");
     MethodChoice(commands);
     PoseButtons(commands);
-    WeightSliders(commands);
+    if (ShowsLimb()) // the rings' weights are the limb's own
+        WeightSliders(commands);
     ColourViewChoice(commands);
     ViewBox("Rest pose (G)", demoState.restPoseView, CommandToggleRestPoseView, commands);
     SecondColumnIfFits(ToggleWidth("Side by side (S)"));
@@ -458,6 +581,8 @@ void SkinningLabSection(DemoCommandQueue &commands) {
         VolumeLegend();
     if (demoState.radiusView)
         RadiusLegend();
+    if (demoState.stretchView)
+        StretchLegend();
     ImGui::Separator();
     Inspector(commands);
 }

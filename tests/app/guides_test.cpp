@@ -80,6 +80,9 @@ const char Volume[] = R"(limb volume ([0-9.]+)%)";
 const char VolumeAndRadius[] =
     R"(limb volume ([0-9.]+)% of the rest pose, radius ([0-9.]+)–([0-9.]+))";
 const char Radius[] = R"(radius ([0-9.]+)–[0-9.]+ of rest)";
+const char Stretch[] = R"(stretch: triangle areas ([0-9.]+) to ([0-9.]+) of rest)";
+const char StretchLow[] = R"(stretch: triangle areas ([0-9.]+) to)";
+const char StretchHigh[] = R"(stretch: triangle areas [0-9.]+ to ([0-9.]+) of rest)";
 
 // One figure of a guide: the page, the command as the page gives it, options added for this
 // check only (another solver or method than the command's own, say; empty for none), the ticks
@@ -128,6 +131,8 @@ const char DlsPasses[] = R"(ik chain dls: distance [0-9.]+, passes ([0-9]+))";
 
 const char Bend[] = "--pose bend-90 --keys \"1:F1 2:V 3:T\"";
 const char Twist[] = "--pose twist-180 --side-by-side --keys \"1:F1 2:D 3:T\"";
+const char TwistStretch[] = "--pose twist-180 --side-by-side --keys \"1:F1 2:A 3:T\"";
+const char RigidCrease[] = "--pose bend-90 --skinning rigid --keys \"1:F1 2:A 3:T\"";
 const char TwistLeft[] =
     "--pose straight --skinning dual-quaternion --keys \"1+Q 180-Q 181:F1 182:V\"";
 const char TwistRight[] =
@@ -208,6 +213,17 @@ const GuideFigure guideFigures[] = {
     {SkinLab, Twist, "--skinning rigid", 10, "Rigid keeps {94}%", Volume},
     {SkinLab, Twist, "--skinning dual-quaternion", 10, "keep its radius ({81}%", Volume},
     {SkinLab, Twist, "--skinning center-of-rotation", 10, "keep its radius ({81}%", Volume},
+    {SkinLab, TwistStretch, "--skinning rigid", 10, "now spans the tube, {1.46} times its rest area",
+     StretchHigh},
+    {SkinLab, TwistStretch, "--skinning rigid", 10, "radius of {1.00} to {1.00}, yet rigid's",
+     R"(radius ([0-9.]+)–([0-9.]+) of rest)"},
+    {SkinLab, TwistStretch, "", 10, "its triangles crushed to nothing ({0.00})", StretchLow},
+    {SkinLab, TwistStretch, "--skinning dual-quaternion", 10,
+     "its most stretched triangles, {1.20} times their rest area", StretchHigh},
+    {SkinLab, RigidCrease, "", 10, "squashed to {0.23} of its area", StretchLow},
+    {SkinLab, RigidCrease, "", 10, "stretched to {1.70} on the outside", StretchHigh},
+    {SkinLab, RigidCrease, "", 10, "(`stretch: triangle areas {0.23} to {1.70} of rest`)",
+     Stretch},
     {SkinLab, TwistLeft, "", 200, "dual quaternions keep {96.87}% with Q", Volume},
     {SkinLab, TwistRight, "", 200, "and {80.74}% with E, at 179", Volume},
     {SkinLab, Ring3Low, "", 10, "At 0.3 the limb keeps {87.92}% against", Volume},

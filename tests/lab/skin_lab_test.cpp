@@ -6,6 +6,7 @@
 #include "lab/side_by_side.h"
 #include "lab/skin_colours.h"
 #include "lab/skin_radius.h"
+#include "lab/stretch.h"
 #include "lab/vertex_inspector.h"
 #include "lab/volume.h"
 #include "model/limb_model.h"
@@ -594,6 +595,48 @@ TEST(SkinColours, RampsRunThroughTheirHues) {
     EXPECT_GT(thinned.r, 2 * thinned.b);                            // warm
     EXPECT_GT(bulged.b, 1.5f * bulged.r);                           // cool
     EXPECT_EQ(RadiusColour(0.0).r, RadiusColour(RadiusScaleMin).r);
+}
+
+// A triangle's area ratio against closed forms: a linear map scales the area of a triangle in
+// a plane by the product of its stretches within that plane (a rotation and a shift by none), so
+// the right triangle on the x and y axes, stretched 2 along x, 3 along y and 5 along z, then
+// turned and moved anywhere, has 6 times its area; a uniform scale s gives s squared to any
+// triangle; and a triangle crushed onto a line has none. On a model, each triangle gets its own
+// ratio and one with no area at rest none, left out of the extremes.
+TEST(Stretch, AreaRatiosFollowTheClosedForms) {
+    const Vector3 rest[3] = {{0.0f, 0.0f, 0.0f}, {1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}};
+    const Vector3 axis = {0.48f, 0.6f, 0.64f}; // unit
+    Vector3 posed[3];
+    for (int k = 0; k < 3; ++k) {
+        Vector3 stretched = {2.0f * rest[k].x, 3.0f * rest[k].y, 5.0f * rest[k].z};
+        posed[k] = Add(TurnedAbout(axis, 70.0, stretched), Vector3{4.0f, -2.0f, 7.0f});
+    }
+    EXPECT_NEAR(TriangleAreaRatio(rest, posed), 6.0, 1e-5);
+
+    const Vector3 slanted[3] = {{0.3f, -1.2f, 0.7f}, {1.1f, 0.4f, -0.2f}, {-0.6f, 0.9f, 0.5f}};
+    Vector3 scaled[3];
+    for (int k = 0; k < 3; ++k)
+        scaled[k] = Scaled(slanted[k], 0.4);
+    EXPECT_NEAR(TriangleAreaRatio(slanted, scaled), 0.16, 1e-6);
+    const Vector3 line[3] = {{0.0f, 0.0f, 0.0f}, {1.0f, 1.0f, 1.0f}, {2.0f, 2.0f, 2.0f}};
+    EXPECT_NEAR(TriangleAreaRatio(slanted, line), 0.0, 1e-7);
+    EXPECT_TRUE(std::isnan(TriangleAreaRatio(line, slanted)));
+
+    Model model;
+    model.mesh.restPositions = {rest[0], rest[1], rest[2], line[1], line[2]};
+    model.mesh.triangles = {Triangle{{0, 1, 2}}, Triangle{{0, 3, 4}}};
+    std::vector<SkinVertex> skin(5);
+    for (int k = 0; k < 3; ++k)
+        skin[k].position = posed[k];
+    skin[3].position = Vector3{0.0f, 5.0f, 0.0f};
+    skin[4].position = Vector3{5.0f, 0.0f, 0.0f};
+    std::vector<float> ratios;
+    StretchExtremes extremes = TriangleStretch(model, skin.data(), ratios);
+    ASSERT_EQ(ratios.size(), 2u);
+    EXPECT_NEAR(ratios[0], 6.0f, 1e-5);
+    EXPECT_EQ(ratios[1], 1.0f);
+    EXPECT_NEAR(extremes.low, 6.0, 1e-5);
+    EXPECT_NEAR(extremes.high, 6.0, 1e-5);
 }
 
 // Every list of methods or solvers the program shows is read from these tables, so a row left
