@@ -260,22 +260,22 @@ void PrintStats() {
 void StartViews(int views) {
     const struct {
         int view;
-        int isOn;
+        const int *isOn; // read when its turn comes: turning the wireframe off hides the markers
         int command;
     } toggles[] = {
-        {ViewFilled, !demoState.wireframe, CommandToggleWireframe},
-        {ViewNoMarkers, demoState.hideBones, CommandToggleBones},
-        {ViewNormals, demoState.showNormals, CommandToggleNormals},
-        {ViewNoTextures, demoState.texturesOff, CommandToggleTextures},
-        {ViewWeights, demoState.weightsView, CommandToggleWeightsView},
-        {ViewVolume, demoState.volumeView, CommandToggleVolumeView},
-        {ViewRadius, demoState.radiusView, CommandToggleRadiusView},
-        {ViewRestPose, demoState.restPoseView, CommandToggleRestPoseView},
-        {ViewPanel, demoState.panelOpen, CommandTogglePanel},
-        {ViewStretch, demoState.stretchView, CommandToggleStretchView},
+        {ViewFilled, nullptr, CommandToggleWireframe},
+        {ViewNoMarkers, &demoState.hideBones, CommandToggleBones},
+        {ViewNormals, &demoState.showNormals, CommandToggleNormals},
+        {ViewNoTextures, &demoState.texturesOff, CommandToggleTextures},
+        {ViewWeights, &demoState.weightsView, CommandToggleWeightsView},
+        {ViewVolume, &demoState.volumeView, CommandToggleVolumeView},
+        {ViewRadius, &demoState.radiusView, CommandToggleRadiusView},
+        {ViewRestPose, &demoState.restPoseView, CommandToggleRestPoseView},
+        {ViewPanel, &demoState.panelOpen, CommandTogglePanel},
+        {ViewStretch, &demoState.stretchView, CommandToggleStretchView},
     };
     for (const auto &toggle : toggles)
-        if ((views & toggle.view) && !toggle.isOn)
+        if ((views & toggle.view) && !(toggle.isOn ? *toggle.isOn : !demoState.wireframe))
             RunCommand(DemoCommand{toggle.command, 0, 0.0, Vector3{}});
 }
 
@@ -377,6 +377,9 @@ int RunWindow(const DemoOptions &options, const char *programName) {
                                Vector3{(float)options.target[0], (float)options.target[1],
                                        (float)options.target[2]}});
     }
+    // A model's joint turned (by --turn, before the window) is held in the forward mode.
+    if (options.turn && !demoState.fkMode)
+        RunCommand(DemoCommand{CommandToggleForward, 0, 0.0, Vector3{}});
     if (options.hasJoints) {
         RunCommand(DemoCommand{CommandToggleForward, 0, 0.0, Vector3{}});
         for (int k = 0; k < 4; ++k)
@@ -421,7 +424,7 @@ int RunDemo(const DemoOptions &options) {
     if (!ClaimScreenshotFile(programName, options.screenshotFile))
         return 2;
     // So is a model file that cannot be read: one line naming it and the fault.
-    if (!OpenModelOfOptions(options, programName)) {
+    if (!OpenModelOfOptions(options, programName) || !TurnJointOfOptions(options, programName)) {
         ReleaseScreenshotFile();
         return 2;
     }

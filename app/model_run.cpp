@@ -144,3 +144,34 @@ void PrintModelStats(std::FILE *out) {
         shownModel.clip == GltfAllClips ? "all" : loaded.clips[shownModel.clip].name.c_str(),
         shownModel.time);
 }
+
+int TurnJointOfOptions(const DemoOptions &options, const char *programName) {
+    if (!options.turn || !shownModel.active)
+        return 1;
+    std::string joint = options.turn, angles;
+    size_t colon = joint.rfind(':');
+    if (colon != std::string::npos) {
+        angles = joint.substr(colon + 1);
+        joint.resize(colon);
+    }
+    const Rig &rig = shownModel.loaded.model.rig;
+    int selected = JointOfText(rig, joint);
+    double turn[3];
+    char tail = 0;
+    int read = std::sscanf(angles.c_str(), "%lf,%lf,%lf%c", &turn[0], &turn[1], &turn[2], &tail);
+    int good = selected >= 0 && read == 3;
+    for (int axis = 0; good && axis < 3; ++axis)
+        good = std::isfinite(turn[axis]) && std::fabs(turn[axis]) <= 360.0;
+    if (!good) {
+        std::fprintf(stderr,
+                     "%s: --turn needs JOINT:X,Y,Z, a joint of %s by name or number from 0 to "
+                     "%d and three angles from -360 to 360 degrees, not '%s'\n",
+                     programName, shownModel.loaded.fileName.c_str(), JointCount(rig) - 1,
+                     options.turn);
+        return 0;
+    }
+    SelectShownJoint(selected);
+    for (int axis = 0; axis < 3; ++axis)
+        SetShownJointTurn(axis, turn[axis]);
+    return 1;
+}

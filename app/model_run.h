@@ -18,5 +18,10 @@ int OpenModelOfOptions(const DemoOptions &options, const char *programName);
 // the front as OBJ has them. Returns 1, or 0 after printing why to standard error.
 int ExportObj(const char *path, const FrameRecord &record, const char *programName);
 
+// --turn JOINT:X,Y,Z: selects JOINT of the shown model (a name, or a number from 0) and turns it
+// X, Y and Z degrees about its own axes, as the forward mode's keys and sliders do. Returns 1
+// (also without the option), or 0 after one line on what is wrong.
+int TurnJointOfOptions(const DemoOptions &options, const char *programName);
+
 // The --stats line of the shown model: file, sizes, clip and time; nothing for the limb.
 void PrintModelStats(std::FILE *out);

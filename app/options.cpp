@@ -59,6 +59,8 @@ namespace {
     "  --ik-chain CHAIN   the model's IK chain as JOINT[:LENGTH]: it ends at JOINT (a\n"           \
     "                     name or number from 0) and LENGTH joints move, up to the root\n"         \
     "                     when left out; --target starts it in the inverse mode\n"                 \
+    "  --turn JOINT:X,Y,Z start in the forward mode, as F does, with the model's JOINT\n"         \
+    "                     selected and turned X, Y and Z degrees about its own axes\n"            \
     "  --clip CLIP        the model's clip to play, by name or number from 0 (every\n"             \
     "                     clip together is the default)\n"                                         \
     "  --time SECONDS     hold the model's clip at SECONDS\n"                                      \
@@ -214,7 +216,7 @@ int ParseModelOption(int argc, char **argv, int &index, DemoOptions &options, ch
     matched = 0;
     return 0;
 #else
-    const char *names[] = {"--model", "--clip", "--export-obj", "--time", "--ik-chain"};
+    const char *names[] = {"--model", "--clip", "--export-obj", "--time", "--ik-chain", "--turn"};
     for (const char *name : names) {
         const char *value = OptionValue(argc, argv, index, name, matched, error, errorSize);
         if (!matched)
@@ -233,6 +235,8 @@ int ParseModelOption(int argc, char **argv, int &index, DemoOptions &options, ch
             options.exportObjFile = value;
         else if (name == names[4])
             options.ikChain = value;
+        else if (name == names[5])
+            options.turn = value;
         else {
             char *end = nullptr;
             double time = std::strtod(value, &end);
@@ -485,11 +489,13 @@ int ParseOptions(int argc, char **argv, DemoOptions &options, char *error, int e
         else if (!ParseValueOption(argc, argv, i, options, error, errorSize))
             return OptionsInvalid;
     }
-    if ((options.clip || options.hasTime || options.ikChain) && !options.modelFile) {
+    if ((options.clip || options.hasTime || options.ikChain || options.turn) &&
+        !options.modelFile) {
         std::snprintf(error, errorSize, "%s needs --model",
                       options.clip      ? "--clip"
                       : options.hasTime ? "--time"
-                                        : "--ik-chain");
+                      : options.ikChain ? "--ik-chain"
+                                        : "--turn");
         return OptionsInvalid;
     }
     if (options.inspectVertex > SkinVertexCount && !options.modelFile) {
@@ -497,9 +503,9 @@ int ParseOptions(int argc, char **argv, DemoOptions &options, char *error, int e
                       SkinVertexCount - 1, options.inspectVertex - 1);
         return OptionsInvalid;
     }
-    if (options.hasTarget && (options.startPose || options.hasJoints)) {
+    if (options.hasTarget && (options.startPose || options.hasJoints || options.turn)) {
         std::snprintf(error, errorSize, "--target starts the inverse mode and %s the forward mode: "
-                      "not both", options.startPose ? "--pose" : "--joints");
+                      "not both", options.startPose ? "--pose" : options.hasJoints ? "--joints" : "--turn");
         return OptionsInvalid;
     }
     if (options.startPose && options.hasJoints) {

@@ -36,6 +36,7 @@ struct DemoOptions {
     double time;
     const char *exportObjFile;
     const char *ikChain; // JOINT[:LENGTH], the model's IK chain (null: the whole last branch)
+    const char *turn;    // JOINT:X,Y,Z, a joint of the model turned in the forward mode (or null)
 };
 
 // What --view turns on, each a bit of DemoOptions::views, in the order of ViewOptionNames.
