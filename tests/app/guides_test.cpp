@@ -154,6 +154,14 @@ const char OpenFigure[] = "--model tests/gltf/models/RiggedFigure/RiggedFigure.g
 const char PoseToObj[] = "--model tests/gltf/models/RiggedSimple/RiggedSimple.gltf --clip 0 "
                          "--time 0.5 --export-obj posed.obj";
 const char FrameRates[] = "--headless --frames 2000 --stats";
+const char FigureTwist[] = "--model tests/gltf/models/RiggedFigure/RiggedFigure.gltf --turn "
+                           "\"node 17:0,150,0\" --view filled,radius --camera 330,5,7";
+const char FigureRaise[] = "--model tests/gltf/models/RiggedFigure/RiggedFigure.gltf --turn "
+                           "\"node 16:-100,0,0\" --skinning rigid --view filled,stretch "
+                           "--camera 300,5,8";
+const char FigureMethods[] = "--model tests/gltf/models/RiggedFigure/RiggedFigure.gltf --turn "
+                             "\"node 16:-100,0,0\" --side-by-side --view filled --camera 0,10,21";
+const char ModelVolume[] = R"(: volume ([0-9.]+)%)";
 
 const GuideFigure guideFigures[] = {
     // The IK lab's walkthrough.
@@ -272,6 +280,15 @@ const GuideFigure guideFigures[] = {
     {Benchmarks, FrameRates, "", 0, "", ""},
     {Models, OpenFigure, "", 2, "", ""},
     {Models, PoseToObj, "", 2, "", ""},
+    {Models, FigureMethods, "", 2, "", ""},
+    // The skinning lab on the figure.
+    {SkinLab, FigureTwist, "", 2, "its smallest radius ratio is {0.24}", Radius},
+    {SkinLab, FigureTwist, "", 2, "the figure keeps {94.62}% of its volume", ModelVolume},
+    {SkinLab, FigureTwist, "--skinning dual-quaternion", 2, "the smallest ratio is {0.68}, pale",
+     Radius},
+    {SkinLab, FigureRaise, "", 2, "a triangle under the raised arm at {5.40} times", StretchHigh},
+    {SkinLab, FigureRaise, "", 2, "triangle areas from {0.59} to {5.40} in all", Stretch},
+    {SkinLab, FigureRaise, "--skinning dual-quaternion", 2, "from {0.31} to {1.46}", Stretch},
 };
 
 // The figures marked in a quote, and the quote as the page has it, braces dropped.
