@@ -570,7 +570,7 @@ async function checkLoadingAndErrors(address) {
     // The page's list of the program's options is the program's own.
     const help = execFileSync(desktopProgram, ['--help'], { encoding: 'utf8' });
     // Less --headless, and the model file's options: the page opens no model file yet.
-    const desktopOnly = ['headless', 'model', 'clip', 'time', 'export-obj', 'ik-chain'];
+    const desktopOnly = ['headless', 'model', 'clip', 'time', 'export-obj', 'ik-chain', 'turn'];
     const programOptions = [...help.matchAll(/^ {2}--([a-z-]+)/gm)].map((m) => m[1])
         .filter((name) => !desktopOnly.includes(name)).sort();
     const info = [];
