@@ -427,6 +427,15 @@ int RunCommand(const DemoCommand &command) {
     case CommandShowBuiltIn:
         ShowBuiltIn(command.index);
         break;
+    case CommandSelectJoint:
+        SelectShownJoint(command.index);
+        break;
+    case CommandClearJointTurns:
+        ClearShownJointTurns();
+        break;
+    case CommandSetModelJointTurn:
+        SetShownJointTurn(command.index, command.value);
+        break;
     case CommandSetIkChain:
         SetIkChain(command.index, (int)command.value);
         break;

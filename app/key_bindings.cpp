@@ -30,11 +30,11 @@ const KeyBinding keyBindings[] = {
     {"I", 'I', CommandToggleInverse, 0, 0.0,
      "inverse kinematics on/off: the keys below move the target (entering straightens the limb "
      "and puts the target on its end)"},
-    {"Left", KeyLeft, CommandSteer, 0, -1.0, "forward: bone 0 about X; inverse: target z"},
+    {"Left", KeyLeft, CommandSteer, 0, -1.0, "forward: bone 0 about X (on a model, the selected joint's parent); inverse: target z"},
     {"Right", KeyRight, CommandSteer, 0, +1.0, nullptr},
-    {"Up", KeyUp, CommandSteer, 1, +1.0, "forward: bone 1 about X; inverse: target y"},
+    {"Up", KeyUp, CommandSteer, 1, +1.0, "forward: bone 1 about X (on a model, the selected joint); inverse: target y"},
     {"Down", KeyDown, CommandSteer, 1, -1.0, nullptr},
-    {"Page Up", KeyPageUp, CommandSteer, 2, -1.0, "forward: bone 1 about Z; inverse: target x"},
+    {"Page Up", KeyPageUp, CommandSteer, 2, -1.0, "forward: bone 1 about Z (a model's selected joint too); inverse: target x"},
     {"Page Down", KeyPageDown, CommandSteer, 2, +1.0, nullptr},
     {"T", 'T', CommandToggleWireframe, 0, 0.0, "wireframe on/off (the bone markers follow it)"},
     {"B", 'B', CommandToggleBones, 0, 0.0,
@@ -63,7 +63,8 @@ const KeyBinding keyBindings[] = {
     // The skinning lab.
     {"M", 'M', CommandCycleSkinningMethod, 0, 0.0, "skinning method: %s, in turn"},
     {"Q", 'Q', CommandSteer, 3, -1.0,
-     "forward: bone 1 about Y, a twist along its length while it is straight"},
+     "forward: bone 1 about Y, a twist along its length while it is straight (a model's "
+     "selected joint too)"},
     {"E", 'E', CommandSteer, 3, +1.0, nullptr},
     {"W", 'W', CommandToggleWeightsView, 0, 0.0,
      "weights view on/off: the skin coloured by each vertex's weight on bone 1 (on a model, on "

@@ -207,9 +207,12 @@ void PrintSkinningStats() {
     // rings although every corner keeps its place against its bone.
     std::printf("stretch: triangle areas %.2f to %.2f of rest\n", frameRecord.stretch.low,
                 frameRecord.stretch.high);
-    // Worked out once per model and weights, before the first frame: the wait a model's size
-    // costs before centres of rotation can show.
-    if (frameRecord.model)
+    // Worked out once per model and weights (a loaded model's between frames, or before the
+    // first in a scripted run): the wait a model's size costs before centres of rotation show.
+    if (frameRecord.model && frameRecord.model->centresPending)
+        std::printf("centres of rotation: preparing, %.0f ms so far\n",
+                    frameRecord.model->centresMilliseconds);
+    else if (frameRecord.model)
         std::printf("centres of rotation: %.0f ms\n", frameRecord.model->centresMilliseconds);
 }
 

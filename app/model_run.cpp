@@ -81,6 +81,9 @@ int OpenModel(const DemoOptions &options, const char *programName) {
         return 0;
     }
     ShowModel(std::move(loaded), clip);
+    // A scripted run's pictures must not depend on how far the centres got by each frame.
+    if (options.frames > 0)
+        PrepareShownModelCentres(-1.0);
     if (options.hasTime) {
         HoldShownModelAt(options.time);
         demoState.playAnimation = 0;

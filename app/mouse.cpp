@@ -41,16 +41,21 @@ void StartDrag(int kind, int button, int x, int y, int mayBeClick) {
 // A left click on the skin inspects the vertex nearest the pointer among those the picture
 // shows there; a click anywhere else stops inspecting.
 // Side by side, a click on a copy also chooses its method, so the inspector's marks go to it.
-// In the inverse mode on a model, the joint drawn within ChainPickPixels of the pointer (the
-// nearest), or -1: a click there makes it the chain's end.
-const double ChainPickPixels = 12.0;
+// On a model whose joints are drawn (its skeleton, or its chain in the inverse mode), the joint
+// within JointPickPixels of the pointer (the nearest), or -1: a click there selects it, and in
+// the inverse mode makes it the chain's end.
+const double JointPickPixels = 12.0;
 
-int ChainJointAt(int x, int y, const SceneViewport &scene) {
+int JointAt(int x, int y, const SceneViewport &scene) {
     const FrameRecord &shown = frameRecord;
-    if (!demoState.ikMode || !shownModel.active || !shownModel.chain.active)
+    int chainDrawn = demoState.ikMode && shownModel.chain.active;
+    // Side by side every copy has its skeleton, none where the joints' places are.
+    int skeletonDrawn = (demoState.wireframe || demoState.fkMode) && !demoState.hideBones &&
+                        !shown.sideBySide;
+    if (!shownModel.active || !(chainDrawn || skeletonDrawn))
         return -1;
     int best = -1;
-    double bestDistance = ChainPickPixels;
+    double bestDistance = JointPickPixels;
     for (int j = 0; j < (int)shown.skinPose.worlds.size(); ++j) {
         const Matrix4 &world = shown.skinPose.worlds[j];
         Vector3 place = ShownModelToScene(Vector3{world.m[12], world.m[13], world.m[14]});
@@ -79,11 +84,13 @@ std::vector<SkinVertex> SkinInScene(const std::vector<SkinVertex> &skin) {
 
 void ClickAt(int x, int y) {
     SceneViewport scene = SceneView();
-    int joint = ChainJointAt(x, y, scene);
+    int joint = JointAt(x, y, scene);
     if (joint >= 0) {
+        RunCommand(DemoCommand{CommandSelectJoint, joint, 0.0, Vector3{}});
         // The chain keeps its length where the new end has joints enough above it.
-        RunCommand(DemoCommand{CommandSetIkChain, joint, (double)shownModel.chain.joints.size(),
-                               Vector3{}});
+        if (demoState.ikMode && shownModel.chain.active)
+            RunCommand(DemoCommand{CommandSetIkChain, joint,
+                                   (double)shownModel.chain.joints.size(), Vector3{}});
         return;
     }
     int vertex = -1, method = 0;
@@ -133,8 +140,9 @@ const MouseHelpLine mouseHelpLines[] = {
     {"left click",
      "on the skin: inspect the vertex nearest the pointer (marked in the scene with where each "
      "bone alone and each skinning method would put it, its numbers in the panel); off the "
-     "skin: stop inspecting; in the inverse mode on a model, on one of its joints: make it the "
-     "IK chain's end"},
+     "skin: stop inspecting; on a model's joint where its skeleton shows (wireframe or forward "
+     "mode): select it for the weights view and the keys (in the inverse mode, also the IK "
+     "chain's end)"},
 };
 
 const int MouseHelpLineCount = (int)(sizeof mouseHelpLines / sizeof mouseHelpLines[0]);

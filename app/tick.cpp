@@ -45,6 +45,8 @@ void AnimationTick() {
         bones[1].rotX += velocity[1];
         bones[1].rotZ += velocity[2];
         bones[1].rotY += demoState.twistVelocity;
+        // On a model the same keys turn the selected joint and its parent.
+        TurnShownJoints(velocity[0], velocity[1], demoState.twistVelocity, velocity[2]);
     }
     // A shown model's clip runs at the speed's multiple of real time, a tick being 10 ms.
     if (demoState.playAnimation)

@@ -54,10 +54,13 @@ enum DemoCommandType {
     CommandSetPose,          // index: a SkinPoseKind; the forward mode, every joint at the pose's
                              // angles and held there; the camera and the rest stay as they are
     // A model from a file (demo/shown_model.h):
-    CommandSetModelClip,      // index: the clip to play from its start, -1 for every clip together
-    CommandSetModelTime,      // value: the time on the clip to hold the model at, paused
-    CommandShowBuiltIn,       // index: 0 the limb, 1 the tentacle (a model from a file is dropped)
-    CommandSetIkChain,        // index: the model's chain's end joint; value: how many joints move
+    CommandSetModelClip, // index: the clip to play from its start, -1 for every clip together
+    CommandSetModelTime, // value: the time on the clip to hold the model at, paused
+    CommandShowBuiltIn,  // index: 0 the limb, 1 the tentacle (a model from a file is dropped)
+    CommandSetIkChain,   // index: the model's chain's end joint; value: how many joints move
+    CommandSelectJoint,  // index: the model's joint the weights view and the keys work on, -1 none
+    CommandClearJointTurns, // every joint of the model back to the clip's pose
+    CommandSetModelJointTurn, // index: 0 X, 1 Y, 2 Z; value: the selected joint's turn, degrees
     CommandToggleStretchView, // the skinning lab's fourth colour view, after the radius view
 };
 

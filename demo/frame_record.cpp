@@ -145,6 +145,7 @@ void UpdateFrame(FrameRecord &record, double viewAngle, const SceneViewport &vie
         UpdateShownModelFrame(record);
     else
         UpdateLimbFrame(record);
+    record.selectedJoint = shownModel.active ? shownModel.selectedJoint : -1;
     RecordClearDistance(record);
 }
 
@@ -226,7 +227,8 @@ int SameScene(const FrameRecord &a, const FrameRecord &b) {
     if (a.sideBySide != b.sideBySide || (a.sideBySide && !SameCopies(a.copies, b.copies)) ||
         a.inspected != b.inspected || (a.inspected && a.inspection.vertex != b.inspection.vertex))
         return 0;
-    if (!Same(a.endEffector, b.endEffector) || a.comparisonDrawn != b.comparisonDrawn)
+    if (!Same(a.endEffector, b.endEffector) || a.comparisonDrawn != b.comparisonDrawn ||
+        a.selectedJoint != b.selectedJoint)
         return 0;
     for (int kind = 0; kind < IkSolverCount; ++kind)
         if (!Same(a.chainElbow[kind], b.chainElbow[kind]) ||

@@ -69,6 +69,7 @@ struct FrameRecord {
     // for a solver not drawn (all but the one shown unless comparing); endEffector is the shown
     // one's end.
     std::vector<Vector3> modelChains[IkSolverCount];
+    int selectedJoint; // the shown model's selected joint, marked on its skeleton; -1 for none
 
     // Figures only the panel and --stats show: they can change while the scene stands still, as
     // the count of updates on a reached target does. SameScene leaves them out.

@@ -3,9 +3,11 @@
 
 #include "gltf/gltf_animation.h"
 #include "model/tentacle_model.h"
+#include "rig/bones.h"
 #include "skinning/skinning.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 ShownModel shownModel;
@@ -37,6 +39,20 @@ Vector3 ModelOfScene(const Vector3 &p) {
     const float *m = shownModel.framing.m;
     float scale = m[0] != 0.0f ? m[0] : 1.0f;
     return Vector3{(p.x - m[12]) / scale, (p.y - m[13]) / scale, (p.z - m[14]) / scale};
+}
+
+// The clip's pose at the model's time with forward kinematics' turns on top: what every pose of
+// the shown model starts from.
+void PoseWithTurns(std::vector<Matrix4> &locals) {
+    PoseAtTime(shownModel.loaded, shownModel.clip, shownModel.time, locals);
+    const std::vector<Vec3d> &turns = shownModel.jointTurns;
+    for (size_t j = 0; j < locals.size() && j < turns.size(); ++j) {
+        if (turns[j].x == 0.0 && turns[j].y == 0.0 && turns[j].z == 0.0)
+            continue;
+        Matrix4 turned;
+        MultMatrix(turned, locals[j], JointTurnMatrix(turns[j].x, turns[j].y, turns[j].z));
+        locals[j] = turned;
+    }
 }
 
 } // namespace
@@ -82,7 +98,7 @@ void ShowTentacle() {
 int SetShownModelChain(int endJoint, int length) {
     if (!shownModel.active)
         return 0;
-    PoseAtTime(shownModel.loaded, shownModel.clip, shownModel.time, shownModel.baseLocals);
+    PoseWithTurns(shownModel.baseLocals);
     return StartChainLab(shownModel.chain, shownModel.loaded.model, shownModel.baseLocals, endJoint,
                          length);
 }
@@ -105,6 +121,75 @@ void ShowModel(LoadedModel &&loaded, int clip) {
     shownModel.time = ClipStart(shownModel.loaded, clip);
     shownModel.framing = FramingOf(shownModel.loaded);
     shownModel.selectedJoint = -1;
+    shownModel.jointTurns.assign((size_t)JointCount(shownModel.loaded.model.rig), Vec3d{});
+    shownModel.centreJob = RotationCentreJob{};
+    shownModel.centreMilliseconds = 0.0;
+    if (shownModel.loaded.model.centresPending) {
+        auto start = std::chrono::steady_clock::now();
+        StartRotationCentres(shownModel.loaded.model.mesh, shownModel.centreJob);
+        std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+        shownModel.centreMilliseconds = took.count();
+    }
+}
+
+void PrepareShownModelCentres(double milliseconds) {
+    Model &model = shownModel.loaded.model;
+    if (!shownModel.active || !model.centresPending)
+        return;
+    // Slices of a few hundred triangles: small enough to stop near the budget, large enough
+    // that reading the clock costs nothing.
+    const int SliceTriangles = 256;
+    auto start = std::chrono::steady_clock::now();
+    int done = 0;
+    std::chrono::duration<double, std::milli> took{0.0};
+    while (!done && (milliseconds < 0.0 || took.count() < milliseconds)) {
+        done = ContinueRotationCentres(model.mesh, shownModel.centreJob, SliceTriangles);
+        took = std::chrono::steady_clock::now() - start;
+    }
+    if (done) {
+        FinishRotationCentres(model.mesh, shownModel.centreJob, model.centres);
+        took = std::chrono::steady_clock::now() - start;
+        model.centresPending = 0;
+        ++model.revision;
+    }
+    shownModel.centreMilliseconds += took.count();
+    model.centresMilliseconds = shownModel.centreMilliseconds;
+}
+
+double ShownModelCentresProgress() {
+    const RotationCentreJob &job = shownModel.centreJob;
+    if (!shownModel.active || !shownModel.loaded.model.centresPending || job.triangleCount == 0)
+        return 1.0;
+    return (double)job.trianglesDone / job.triangleCount;
+}
+
+void SelectShownJoint(int joint) {
+    int count = (int)shownModel.jointTurns.size();
+    shownModel.selectedJoint = shownModel.active && joint >= 0 && joint < count ? joint : -1;
+}
+
+void TurnShownJoints(int parentX, int x, int y, int z) {
+    int joint = shownModel.selectedJoint;
+    if (!shownModel.active || joint < 0 || joint >= (int)shownModel.jointTurns.size())
+        return;
+    Vec3d &turn = shownModel.jointTurns[(size_t)joint];
+    turn = Vec3d{turn.x + x, turn.y + y, turn.z + z};
+    int parent = shownModel.loaded.model.rig.parents[(size_t)joint];
+    if (parent >= 0)
+        shownModel.jointTurns[(size_t)parent].x += parentX;
+}
+
+void SetShownJointTurn(int axis, double degrees) {
+    int joint = shownModel.selectedJoint;
+    if (joint < 0 || joint >= (int)shownModel.jointTurns.size() || !std::isfinite(degrees))
+        return;
+    Vec3d &turn = shownModel.jointTurns[(size_t)joint];
+    (axis == 0 ? turn.x : axis == 1 ? turn.y : turn.z) = degrees;
+}
+
+void ClearShownJointTurns() {
+    for (Vec3d &turn : shownModel.jointTurns)
+        turn = Vec3d{};
 }
 
 void HideModel() {
@@ -173,11 +258,12 @@ void HoldShownModelAt(double time) {
 }
 
 void UpdateShownModelFrame(FrameRecord &record) {
+    PrepareShownModelCentres(CentreSliceMilliseconds);
     const LoadedModel &loaded = shownModel.loaded;
     const Model &model = loaded.model;
     record.markerPose.clear();
     record.pose.clear();
-    PoseAtTime(loaded, shownModel.clip, shownModel.time, shownModel.baseLocals);
+    PoseWithTurns(shownModel.baseLocals);
     if (demoState.ikMode && shownModel.chain.active) {
         UpdateShownChain();
         ChainLocals(shownModel.chain, demoState.ikSolver, shownModel.baseLocals,

@@ -2,6 +2,7 @@
 
 #include "demo/frame_record.h"
 #include "gltf/gltf_model.h"
+#include "math/vec3d.h"
 #include "lab/chain_lab.h"
 
 // A model from a file, shown in the limb's place: while one is active the frame's update poses
@@ -24,6 +25,13 @@ struct ShownModel {
     // forward kinematics turns it with the keys that turn the limb's bone 1 (its parent with
     // bone 0's).
     int selectedJoint = -1;
+    // Forward kinematics' turns, degrees about each joint's own X, Y and Z (JointTurnMatrix), on
+    // top of the clip's pose: they stay while the clip plays, until cleared or another model.
+    std::vector<Vec3d> jointTurns;
+    // The model's centres of rotation, worked out a slice in each frame's update while
+    // loaded.model.centresPending, and the time spent on them so far.
+    RotationCentreJob centreJob;
+    double centreMilliseconds = 0.0;
 };
 
 extern ShownModel shownModel;
@@ -58,6 +66,31 @@ Vector3 ShownModelToScene(const Vector3 &p);
 
 // Back to the limb.
 void HideModel();
+
+// The longest a frame's update spends on the shown model's centres of rotation, milliseconds.
+const double CentreSliceMilliseconds = 6.0;
+
+// Works on the shown model's centres for up to milliseconds (every one left, when negative);
+// once done, the model's centresPending is 0, its centresMilliseconds the time they took in all,
+// and its revision counts the change. Nothing when there are none to work out.
+void PrepareShownModelCentres(double milliseconds);
+
+// How far the shown model's centres are, 0 to 1 (1 when none are pending).
+double ShownModelCentresProgress();
+
+// Makes joint the selected one (-1, or a number that is no joint: none).
+void SelectShownJoint(int joint);
+
+// One tick of forward kinematics on the shown model: the selected joint turns by x, y (its
+// twist) and z degrees about its own axes, and its parent by parentX about its X, as the limb's
+// keys turn bone 1 and bone 0. Nothing without a selected joint.
+void TurnShownJoints(int parentX, int x, int y, int z);
+
+// The selected joint's turn about axis (0 X, 1 Y, 2 Z) set to degrees.
+void SetShownJointTurn(int axis, double degrees);
+
+// Every joint back to the clip's pose.
+void ClearShownJointTurns();
 
 // Moves the shown model's clock on by seconds, round to the clip's start after
 // its end.

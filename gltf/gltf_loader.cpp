@@ -953,7 +953,9 @@ struct Builder {
             !SkinnedMeshIsValid(out.model.mesh, JointCount(out.model.rig)))
             throw Fault{"could not be made into a valid model"};
         Bounds();
-        WeightsChanged(out.model);
+        // Their centres of rotation can take longer than the rest of the loading: whoever shows
+        // the model works them out between frames.
+        WeightsChangedCentresLater(out.model);
     }
 };
 

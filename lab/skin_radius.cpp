@@ -2,14 +2,20 @@
 
 #include "math/vec3d.h"
 
+#include <cmath>
+
 namespace {
 
-double DistanceToSegment(const Vec3d &p, const Vec3d &a, const Vec3d &b) {
+// The square of the distance: the nearest segment is found without a root per segment, and the
+// root of the least square is the least of the roots, to the bit, as the root is rounded
+// correctly and never decreases.
+double SquaredDistanceToSegment(const Vec3d &p, const Vec3d &a, const Vec3d &b) {
     Vec3d along = Minus(b, a);
     double lengthSquared = Dot(along, along);
     double t = lengthSquared > 0.0 ? Dot(Minus(p, a), along) / lengthSquared : 0.0;
     t = t < 0.0 ? 0.0 : t > 1.0 ? 1.0 : t;
-    return Length(Minus(p, Plus(a, Times(along, t))));
+    Vec3d off = Minus(p, Plus(a, Times(along, t)));
+    return Dot(off, off);
 }
 
 Vector3 Moved(const Matrix4 &m, const Vector3 &p) {
@@ -42,11 +48,11 @@ double DistanceToSegments(const Vector3 &p, const std::vector<PlacedSegment> &se
     Vec3d q = ToVec3d(p);
     double nearest = 0.0;
     for (size_t s = 0; s < segments.size(); ++s) {
-        double d = DistanceToSegment(q, ToVec3d(segments[s].from), ToVec3d(segments[s].to));
+        double d = SquaredDistanceToSegment(q, ToVec3d(segments[s].from), ToVec3d(segments[s].to));
         if (s == 0 || d < nearest)
             nearest = d;
     }
-    return nearest;
+    return std::sqrt(nearest);
 }
 
 RadiusExtremes RadiusRatios(const Model &model, const ModelPose &pose, const SkinVertex *skin,

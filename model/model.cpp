@@ -20,6 +20,7 @@ SkinInput SkinInputOf(const Model &model, const ModelPose &pose) {
     in.restNormals = model.mesh.restNormals.data();
     in.influences = model.mesh.influences.data();
     in.centres = &model.centres;
+    in.centresPending = model.centresPending;
     return in;
 }
 
@@ -28,6 +29,15 @@ void WeightsChanged(Model &model) {
     ComputeRotationCentres(model.mesh, model.centres);
     std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
     model.centresMilliseconds = took.count();
+    model.centresPending = 0;
+    model.closedSurface = IsClosedSurface(model.mesh, model.openRingStart, model.openRingSize);
+    ++model.revision;
+}
+
+void WeightsChangedCentresLater(Model &model) {
+    model.centres = RotationCentres{};
+    model.centresMilliseconds = 0.0;
+    model.centresPending = 1;
     model.closedSurface = IsClosedSurface(model.mesh, model.openRingStart, model.openRingSize);
     ++model.revision;
 }

@@ -32,6 +32,9 @@ struct Model {
     // centres here, a picture on screen) can tell it is out of date.
     int revision = 0;
     double centresMilliseconds = 0.0; // how long the centres last took to work out
+    // 1 while the centres are being worked out between frames (see the shown model): the
+    // centre-of-rotation method blends linearly meanwhile.
+    int centresPending = 0;
     // Whether the triangles (with the open ring's fan) close a volume (IsClosedSurface): a volume
     // figure is given only for a mesh that does.
     int closedSurface = 0;
@@ -53,3 +56,8 @@ SkinInput SkinInputOf(const Model &model, const ModelPose &pose);
 // Works out the centres of rotation again after the weights changed, and counts the change.
 // Called once when a model is made, it also finds whether its surface is closed.
 void WeightsChanged(Model &model);
+
+// The same, but the centres are left to be worked out later, a slice at a time
+// (StartRotationCentres): they are emptied and the model marked centresPending. What loads a model
+// of any size calls it, so that loading is not held up by them.
+void WeightsChangedCentresLater(Model &model);

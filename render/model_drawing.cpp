@@ -103,6 +103,9 @@ void DrawSkinArrays(const FrameRecord &frame, const std::vector<SkinVertex> &ski
 
 // The skeleton's joints and bones, in the blue of the limb's bone markers.
 const ColourRgb SkeletonColour = {0.0f, 0.3f, 1.0f};
+// The selected joint, larger and yellow, so it stands out from the skeleton's blue and from the
+// IK target's magenta.
+const ColourRgb SelectedJointColour = {1.0f, 0.85f, 0.0f};
 
 void SendJoint(const Matrix4 &world) {
     glVertex3f(world.m[12], world.m[13], world.m[14]);
@@ -133,6 +136,14 @@ void DrawSkeleton(const FrameRecord &frame) {
     for (const Matrix4 &world : worlds)
         SendJoint(world);
     glEnd();
+    int selected = frame.selectedJoint;
+    if (selected >= 0 && selected < (int)worlds.size()) {
+        UseFlatColour(SelectedJointColour);
+        glPointSize(9.0f);
+        glBegin(GL_POINTS);
+        SendJoint(worlds[(size_t)selected]);
+        glEnd();
+    }
     glPopAttrib();
 }
 
@@ -153,8 +164,9 @@ void DrawFramed(const FrameRecord &frame, int copy) {
         DrawSkinViews(frame);
     else
         DrawSkinViewsOfCopy(frame, copy);
-    // B: the bones show with the wireframe, as the limb's markers do.
-    if (demoState.wireframe && !demoState.hideBones)
+    // B: the bones show with the wireframe, as the limb's markers do, and in the forward mode,
+    // where a click on a joint picks the one the keys turn.
+    if ((demoState.wireframe || demoState.fkMode) && !demoState.hideBones)
         DrawSkeleton(frame);
     glPopMatrix();
 }

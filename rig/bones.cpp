@@ -65,6 +65,13 @@ void BuildBoneMatrix(Bone &bone) {
 
 } // namespace
 
+Matrix4 JointTurnMatrix(double rotX, double rotY, double rotZ) {
+    Matrix4 afterX, turn;
+    MultMatrix(afterX, RotationY(rotY), RotationX(rotX));
+    MultMatrix(turn, afterX, RotationZ(rotZ));
+    return turn;
+}
+
 void BuildBoneMatrices() {
     BuildBoneMatricesOf(bones);
 }

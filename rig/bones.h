@@ -28,6 +28,10 @@ void BuildBoneMatrices();
 // touching the bones on screen.
 void BuildBoneMatricesOf(Bone *chain);
 
+// Ry * Rx * Rz about the origin, degrees: a bone's turn without its pivot, which forward
+// kinematics also puts on top of a model joint's own transform, so both turn alike.
+Matrix4 JointTurnMatrix(double rotX, double rotY, double rotZ);
+
 // Puts both bones into their rest pose with pivots, tips, axes, materials and parents.
 void SetUpBones();
 

@@ -799,6 +799,10 @@ void SkinDualQuaternion(const SkinInput &in, int from, int to, Vector3 *position
 
 void SkinCentreOfRotation(const SkinInput &in, int from, int to, Vector3 *positions,
                           Vector3 *normals) {
+    if (in.centresPending) {
+        SkinLinear(in, from, to, positions, normals);
+        return;
+    }
     SkinBlendedTurns<1>(in, from, to, positions, normals);
 }
 
@@ -853,6 +857,8 @@ double DeterminantDualQuaternion(const SkinInput &in, int vertex) {
 }
 
 double DeterminantCentreOfRotation(const SkinInput &in, int vertex) {
+    if (in.centresPending)
+        return DeterminantLinear(in, vertex);
     if (!in.centres || in.centres->centreOf[(size_t)vertex] < 0)
         return DeterminantRigid(in, vertex);
     return DeterminantDualQuaternion(in, vertex); // the same turn, about another point
@@ -1064,9 +1070,25 @@ int CompareInfluences(const VertexInfluences &a, const VertexInfluences &b) {
 
 } // namespace
 
-int ComputeRotationCentres(const SkinnedMesh &mesh, RotationCentres &out) {
-    int vertexCount = VertexCount(mesh);
+namespace {
+
+struct CentreJobState {
     CentreWork work;
+    std::vector<int> vectorOf; // each vertex's distinct weight vector, -1 for one joint alone
+    int vectorCount = 0;
+};
+
+CentreJobState &StateOf(RotationCentreJob &job) {
+    return *static_cast<CentreJobState *>(job.state.get());
+}
+
+} // namespace
+
+void StartRotationCentres(const SkinnedMesh &mesh, RotationCentreJob &job) {
+    job.state = std::make_shared<CentreJobState>();
+    CentreJobState &state = StateOf(job);
+    CentreWork &work = state.work;
+    int vertexCount = VertexCount(mesh);
     int jointCount = 0;
     for (const VertexInfluences &v : mesh.influences)
         for (int k = 0; k < v.count; ++k)
@@ -1076,7 +1098,8 @@ int ComputeRotationCentres(const SkinnedMesh &mesh, RotationCentres &out) {
     // One vector per distinct weight vector, -1 for a vertex that follows one joint alone.
     // Sorted, equal influences stand together; each run is one vector, numbered in the order
     // its first vertex comes.
-    std::vector<int> vectorOf((size_t)vertexCount, -1);
+    std::vector<int> &vectorOf = state.vectorOf;
+    vectorOf.assign((size_t)vertexCount, -1);
     std::vector<int> blended;
     for (int i = 0; i < vertexCount; ++i)
         if (WeightVectorOf(mesh.influences[(size_t)i]).count >= 2)
@@ -1105,6 +1128,7 @@ int ComputeRotationCentres(const SkinnedMesh &mesh, RotationCentres &out) {
         vectorOf[(size_t)i] = vectorOfRun[(size_t)run];
     }
     int vectorCount = (int)work.vectors.size();
+    state.vectorCount = vectorCount;
     work.vectorsByJoint.resize((size_t)jointCount);
     for (int index = 0; index < vectorCount; ++index) {
         const WeightVector &weights = work.vectors[(size_t)index];
@@ -1116,33 +1140,57 @@ int ComputeRotationCentres(const SkinnedMesh &mesh, RotationCentres &out) {
     work.piece = 0;
     work.weightedCentroids.assign((size_t)vectorCount, Vec3d{0.0, 0.0, 0.0});
     work.weights.assign((size_t)vectorCount, 0.0);
+    // Without a blended vector there is nothing to sum.
+    job.triangleCount = vectorCount > 0 ? (int)mesh.triangles.size() : 0;
+    job.trianglesDone = 0;
+}
 
-    if (vectorCount > 0) {
-        for (const Triangle &triangle : mesh.triangles) {
-            Vec3d p[3];
-            PieceWeights w;
-            work.pieceJoints = 0;
-            for (int k = 0; k < 3; ++k) {
-                int corner = triangle.index[k];
-                p[k] = ToVec3d(mesh.restPositions[(size_t)corner]);
-                for (int j = 0; j < MaxPieceJoints; ++j)
-                    w.w[k][j] = 0.0;
-            }
-            for (int k = 0; k < 3; ++k) {
-                WeightVector weights = WeightVectorOf(mesh.influences[(size_t)triangle.index[k]]);
-                for (int s = 0; s < weights.count; ++s) {
-                    int j = 0;
-                    while (j < work.pieceJoints && work.jointOf[j] != weights.joints[s])
-                        ++j;
-                    if (j == work.pieceJoints)
-                        work.jointOf[work.pieceJoints++] = weights.joints[s];
-                    w.w[k][j] = weights.weights[s];
-                }
-            }
-            AddPiece(p, w, 0, work);
+int ContinueRotationCentres(const SkinnedMesh &mesh, RotationCentreJob &job, int triangles) {
+    if (!job.state)
+        return 1;
+    CentreWork &work = StateOf(job).work;
+    int last = job.triangleCount - job.trianglesDone > triangles ? job.trianglesDone + triangles
+                                                                 : job.triangleCount;
+    for (; job.trianglesDone < last; ++job.trianglesDone) {
+        const Triangle &triangle = mesh.triangles[(size_t)job.trianglesDone];
+        Vec3d p[3];
+        PieceWeights w;
+        work.pieceJoints = 0;
+        for (int k = 0; k < 3; ++k) {
+            int corner = triangle.index[k];
+            p[k] = ToVec3d(mesh.restPositions[(size_t)corner]);
+            for (int j = 0; j < MaxPieceJoints; ++j)
+                w.w[k][j] = 0.0;
         }
-        AddDistinctMeans(work);
+        for (int k = 0; k < 3; ++k) {
+            WeightVector weights = WeightVectorOf(mesh.influences[(size_t)triangle.index[k]]);
+            for (int s = 0; s < weights.count; ++s) {
+                int j = 0;
+                while (j < work.pieceJoints && work.jointOf[j] != weights.joints[s])
+                    ++j;
+                if (j == work.pieceJoints)
+                    work.jointOf[work.pieceJoints++] = weights.joints[s];
+                w.w[k][j] = weights.weights[s];
+            }
+        }
+        AddPiece(p, w, 0, work);
     }
+    return job.trianglesDone == job.triangleCount;
+}
+
+int FinishRotationCentres(const SkinnedMesh &mesh, RotationCentreJob &job, RotationCentres &out) {
+    if (!job.state) {
+        out = RotationCentres{};
+        out.centreOf.assign((size_t)VertexCount(mesh), -1);
+        return 0;
+    }
+    ContinueRotationCentres(mesh, job, job.triangleCount - job.trianglesDone);
+    CentreJobState &state = StateOf(job);
+    CentreWork &work = state.work;
+    int vectorCount = state.vectorCount;
+    int vertexCount = VertexCount(mesh);
+    if (vectorCount > 0)
+        AddDistinctMeans(work);
 
     // Vectors that resemble no piece get no centre and follow their heaviest joint.
     std::vector<int> centreOfVector((size_t)vectorCount, -1);
@@ -1156,7 +1204,14 @@ int ComputeRotationCentres(const SkinnedMesh &mesh, RotationCentres &out) {
     }
     out.centreOf.assign((size_t)vertexCount, -1);
     for (int i = 0; i < vertexCount; ++i)
-        if (vectorOf[(size_t)i] >= 0)
-            out.centreOf[(size_t)i] = centreOfVector[(size_t)vectorOf[(size_t)i]];
+        if (state.vectorOf[(size_t)i] >= 0)
+            out.centreOf[(size_t)i] = centreOfVector[(size_t)state.vectorOf[(size_t)i]];
+    job.state.reset();
     return vectorCount;
+}
+
+int ComputeRotationCentres(const SkinnedMesh &mesh, RotationCentres &out) {
+    RotationCentreJob job;
+    StartRotationCentres(mesh, job);
+    return FinishRotationCentres(mesh, job, out);
 }

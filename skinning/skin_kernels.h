@@ -3,6 +3,7 @@
 #include "math/math3d.h"
 #include "mesh/skinned_mesh.h"
 
+#include <memory>
 #include <vector>
 
 // The skinning methods as kernels over a span of vertices, for any number of joints and of
@@ -29,6 +30,9 @@ struct SkinInput {
     const VertexInfluences *influences;
     const RotationCentres *centres; // centre of rotation only; null: every vertex follows its
                                     // heaviest joint
+    // 1 while a model's centres are still being worked out: the centre-of-rotation method
+    // blends linearly meanwhile (positions, normals, determinants), and no centre is carried.
+    int centresPending = 0;
 };
 
 // Skins vertices from to to - 1 into positions[0 .. to - from - 1] and normals[...].
@@ -80,3 +84,17 @@ double DeterminantCentreOfRotation(const SkinInput &in, int vertex);
 const double RotationCentreWeightStep = 0.1;
 const double RotationCentreSigma = 0.1;
 int ComputeRotationCentres(const SkinnedMesh &mesh, RotationCentres &out);
+
+// The same work a slice of triangles at a time, so a large model's centres can go on between
+// frames: Start sorts the weight vectors, each Continue sums up to triangles more triangles' shares
+// (1 once every one is summed), Finish sums what is left and writes out, with the same result to
+// the bit as ComputeRotationCentres, which is the three in one go.
+struct RotationCentreJob {
+    // The work in progress, whose form only the kernels know; null before Start and after
+    // Finish.
+    std::shared_ptr<void> state;
+    int trianglesDone = 0, triangleCount = 0;
+};
+void StartRotationCentres(const SkinnedMesh &mesh, RotationCentreJob &job);
+int ContinueRotationCentres(const SkinnedMesh &mesh, RotationCentreJob &job, int triangles);
+int FinishRotationCentres(const SkinnedMesh &mesh, RotationCentreJob &job, RotationCentres &out);

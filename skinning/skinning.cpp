@@ -78,7 +78,8 @@ Vector3 InfluenceAlone(const SkinInput &in, int vertex, int k) {
 }
 
 int CarriedRotationCentre(const SkinInput &in, int vertex, Vector3 &carried) {
-    if (!in.centres || vertex < 0 || vertex >= (int)in.centres->centreOf.size())
+    if (!in.centres || in.centresPending || vertex < 0 ||
+        vertex >= (int)in.centres->centreOf.size())
         return 0;
     int centre = in.centres->centreOf[vertex];
     const VertexInfluences &influences = in.influences[vertex];

@@ -113,6 +113,7 @@ test)
         install_packages "$test_packages $web_packages chromium ${npm_package:-}"
         build_web
         (cd "$here/tests/web" && npm ci --no-audit --no-fund)
+        (cd "$here/tests/gltf/validator" && npm ci --no-audit --no-fund)
         build "-DSKIN_TESTS=ON -DSKIN_WEB_SITE=$web_dir/site"
     fi
     ctest --test-dir "$here/$build_dir" --output-on-failure -j "$(nproc)"

@@ -1,11 +1,49 @@
 #include "ui/model_panel.h"
 
+#include <cstdio>
 #include <imgui.h>
 #include <string>
 
 #include "demo/demo_state.h"
 #include "demo/shown_model.h"
 #include "gltf/gltf_animation.h"
+
+namespace {
+
+std::string JointLabel(const Rig &rig, int joint) {
+    if (joint < 0)
+        return "none";
+    std::string name = joint < (int)rig.names.size() ? rig.names[(size_t)joint] : std::string();
+    char number[16];
+    std::snprintf(number, sizeof number, "%d", joint);
+    return name.empty() ? std::string("joint ") + number : std::string(number) + " " + name;
+}
+
+// The selected joint (a click on the skeleton picks one too), and the turns forward kinematics
+// has put on top of the clip's pose.
+void JointPicker(const LoadedModel &loaded, DemoCommandQueue &commands) {
+    const Rig &rig = loaded.model.rig;
+    int selected = shownModel.selectedJoint;
+    if (ImGui::BeginCombo("Joint", JointLabel(rig, selected).c_str())) {
+        for (int j = -1; j < JointCount(rig); ++j) {
+            ImGui::PushID(j);
+            if (ImGui::Selectable(JointLabel(rig, j).c_str(), selected == j))
+                QueueCommand(commands, DemoCommand{CommandSelectJoint, j, 0.0, Vector3{}});
+            ImGui::PopID();
+        }
+        ImGui::EndCombo();
+    }
+    if (selected < 0) {
+        ImGui::TextWrapped("Click a joint (wireframe or forward mode) or pick one: the weights "
+                           "view shows its weights, and F with the arrows, Page Up/Down and Q/E "
+                           "turn it.");
+        return;
+    }
+    if (ImGui::Button("Every joint back to the clip's pose"))
+        QueueCommand(commands, DemoCommand{CommandClearJointTurns, 0, 0.0, Vector3{}});
+}
+
+} // namespace
 
 void ModelSection(DemoCommandQueue &commands) {
     // The built-in models: the limb, and the tentacle for chains longer than two bones.
@@ -51,4 +89,5 @@ void ModelSection(DemoCommandQueue &commands) {
     float time = (float)shownModel.time;
     if (end > start && ImGui::SliderFloat("Time (s)", &time, start, end, "%.2f"))
         QueueCommand(commands, DemoCommand{CommandSetModelTime, 0, time, Vector3{}});
+    JointPicker(loaded, commands);
 }

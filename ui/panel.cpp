@@ -8,6 +8,7 @@
 #include <string>
 
 #include "demo/demo_state.h"
+#include "demo/shown_model.h"
 #include "ik/kinematics.h"
 #include "rig/bones.h"
 #include "ui/ik_panel.h"
@@ -119,7 +120,30 @@ void JointSlider(const char *label, int joint, double angle, DemoCommandQueue &c
         Queue(commands, CommandSetJointAngle, joint, degrees);
 }
 
+// On a model the sliders turn its selected joint, as the keys do.
+void ModelJointSliders(DemoCommandQueue &commands) {
+    int joint = shownModel.selectedJoint;
+    if (joint < 0 || joint >= (int)shownModel.jointTurns.size()) {
+        ImGui::TextWrapped("Click a joint of the skeleton, or pick one in the Model section, to "
+                           "turn it.");
+        return;
+    }
+    const Vec3d &turn = shownModel.jointTurns[(size_t)joint];
+    const char *labels[3] = {"Joint X", "Joint Y", "Joint Z"};
+    const double angles[3] = {turn.x, turn.y, turn.z};
+    for (int axis = 0; axis < 3; ++axis) {
+        float degrees = WrappedDegrees(angles[axis]);
+        if (PanelSliderFloat(labels[axis], &degrees, -JointSliderRange, JointSliderRange, 1.0f,
+                             "%.1f deg"))
+            Queue(commands, CommandSetModelJointTurn, axis, degrees);
+    }
+}
+
 void ForwardControls(DemoCommandQueue &commands) {
+    if (shownModel.active) {
+        ModelJointSliders(commands);
+        return;
+    }
     JointSlider("Lower bone X", 0, bones[0].rotX, commands);
     JointSlider("Upper bone X", 1, bones[1].rotX, commands);
     JointSlider("Upper bone Z", 2, bones[1].rotZ, commands);

@@ -443,12 +443,26 @@ void NextInTwoColumns(int k, const char *label) {
         SecondColumnIfFits(ToggleWidth(label));
 }
 
+// 1 while the model on screen has its centres of rotation still being worked out.
+int CentresPreparing() {
+    return frameRecord.model && frameRecord.model->centresPending;
+}
+
 void MethodChoice(DemoCommandQueue &commands) {
     ImGui::TextUnformatted("Method (M)");
     for (int m = 0; m < SkinningMethodCount; ++m) {
         NextInTwoColumns(m, skinningMethods[m].label);
         if (ImGui::RadioButton(skinningMethods[m].label, demoState.skinningMethod == m))
             Queue(commands, CommandSetSkinningMethod, m);
+    }
+    if (CentresPreparing()) {
+        // Until they are ready the centre-of-rotation method blends linearly: say so, and how far.
+        char text[64];
+        std::snprintf(text, sizeof text, "centres of rotation: preparing, %.0f%%",
+                      100.0 * ShownModelCentresProgress());
+        ImGui::ProgressBar((float)ShownModelCentresProgress(), ImVec2(-1.0f, 0.0f), text);
+        ImGui::TextWrapped("Meanwhile %s is drawn with linear blending.",
+                           skinningMethods[SkinningCentreOfRotation].words);
     }
 }
 
@@ -496,7 +510,9 @@ void SideBySideLabels() {
             continue;
         char text[64];
         double volume = frameRecord.copies.volumePercent[m];
-        if (std::isnan(volume))
+        if (m == SkinningCentreOfRotation && CentresPreparing())
+            std::snprintf(text, sizeof text, "%s\npreparing (linear)", skinningMethods[m].label);
+        else if (std::isnan(volume))
             std::snprintf(text, sizeof text, "%s", skinningMethods[m].label);
         else
             std::snprintf(text, sizeof text, "%s\n%.1f%% volume", skinningMethods[m].label,

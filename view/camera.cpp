@@ -94,11 +94,14 @@ double NearPlaneFor(const CameraView &camera, const Vector3 *points, int count) 
 double ClearDistanceFor(const CameraView &camera, const Vector3 *points, int count) {
     // A point's depth is the distance less its eye z at distance 0, so the nearest point sets
     // the distance alone.
-    CameraView atScene = camera;
-    atScene.distance = 0.0;
+    // ModelToEye's arithmetic with its turns taken once, not twice a point: a large model's
+    // skin is tens of thousands of points every frame.
+    Turn yaw = TurnOf(camera.yaw), tilt = TurnOf(camera.tilt);
     double clear = 0.0;
     for (int i = 0; i < count; ++i) {
-        double needed = (double)ModelToEye(atScene, points[i]).z + CameraMinDepth;
+        const Vector3 &p = points[i];
+        Vec3d v = {p.x * (double)SceneScale, p.y * (double)SceneScale, p.z * (double)SceneScale};
+        double needed = (double)(float)TurnX(TurnY(v, yaw), tilt).z + CameraMinDepth;
         if (needed > clear)
             clear = needed;
     }

@@ -1,6 +1,7 @@
 #include "app/mouse.h"
 
 #include "app/commands.h"
+#include "app/keyboard.h"
 #include "app/tick.h"
 #include "demo/demo_state.h"
 #include "demo/frame_record.h"
@@ -9,10 +10,12 @@
 #include "gltf/gltf_model.h"
 #include "mesh/skin_mesh.h"
 #include "model/limb_model.h"
+#include "platform/key_codes.h"
 #include "platform/platform.h"
 #include "skinning/skinning.h"
 #include "view/camera.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -153,6 +156,7 @@ TEST_F(Mouse, AClickOnAModelsSkinInspectsTheVertexThere) {
                              figure, error))
         << error;
     ShowModel(std::move(figure), GltfAllClips);
+    demoState.hideBones = 1; // no skeleton drawn over the skin, whose joints a click would pick
     UpdateFrame(frameRecord, demoState.viewAngle, SceneView());
     // The vertex nearest the camera (toward +z) half way up faces it squarely.
     int vertex = -1;
@@ -186,6 +190,52 @@ TEST_F(Mouse, AClickOnAModelsSkinInspectsTheVertexThere) {
     clickOn(frameRecord.copies.offsets[SkinningDualQuaternion]);
     EXPECT_TRUE(inspectedThere()) << demoState.inspectedVertex << " for " << vertex;
     EXPECT_EQ(demoState.skinningMethod, SkinningDualQuaternion);
+    HideModel();
+}
+
+// On a model in the forward mode, its skeleton shows; a click on a joint selects it, the keys that
+// turn the limb's bone 1 turn it about its own origin, and Left/Right turn its parent, as bone 0.
+TEST_F(Mouse, OnAModelAClickSelectsAJointThatTheForwardKeysTurnAboutItself) {
+    ShowTentacle();
+    HandleKeyDown('F');
+    HandleKeyUp('F');
+    auto update = [] { UpdateFrame(frameRecord, demoState.viewAngle, SceneView()); };
+    auto joint = [](int j) {
+        const float *m = frameRecord.skinPose.worlds[(size_t)j].m;
+        return Vector3{m[12], m[13], m[14]};
+    };
+    // The angle at a between the lines to b before and to c after, degrees.
+    auto turned = [](Vector3 a, Vector3 b, Vector3 aAfter, Vector3 c) {
+        return std::acos(CosAngle(Subtract(b, a), Subtract(c, aAfter))) / DegreesToRadians;
+    };
+    update();
+    PixelPoint at;
+    ASSERT_TRUE(ModelToPixels(SceneCamera(), ShownModelToScene(joint(4)), 800, 600, at));
+    HandleMouseDown(MouseLeft, 1, (int)at.x, (int)at.y, 0);
+    HandleMouseUp(MouseLeft);
+    ASSERT_EQ(shownModel.selectedJoint, 4);
+
+    Vector3 before3 = joint(3), before4 = joint(4), before5 = joint(5);
+    HandleKeyDown(KeyUp);
+    for (int tick = 0; tick < 30; ++tick)
+        AnimationTick();
+    HandleKeyUp(KeyUp);
+    update();
+    EXPECT_NEAR(turned(before4, before5, joint(4), joint(5)), 30.0, 1e-3);
+    EXPECT_NEAR(VectorLength(Subtract(joint(4), before4)), 0.0, 1e-5);
+
+    before4 = joint(4);
+    HandleKeyDown(KeyLeft);
+    for (int tick = 0; tick < 20; ++tick)
+        AnimationTick();
+    HandleKeyUp(KeyLeft);
+    update();
+    EXPECT_NEAR(turned(before3, before4, joint(3), joint(4)), 20.0, 1e-3);
+    EXPECT_NEAR(VectorLength(Subtract(joint(3), before3)), 0.0, 1e-5);
+
+    RunCommand(DemoCommand{CommandClearJointTurns, 0, 0.0, Vector3{}});
+    update();
+    EXPECT_NEAR(VectorLength(Subtract(joint(5), before5)), 0.0, 1e-5);
     HideModel();
 }
 

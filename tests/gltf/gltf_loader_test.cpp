@@ -51,7 +51,7 @@ struct SkinnedTriangle {
     std::string extraAttributes;
     SkinnedTriangle(const std::vector<uint8_t> &jointIndices, const std::vector<float> &w,
                     const std::vector<float> &positions = Triangle3) {
-        position = file.Floats(positions, "VEC3", 3);
+        position = file.FloatsWithBounds(positions, "VEC3", 3);
         joints = file.Data(jointIndices, 5121, "VEC4", 4);
         weights = file.Floats(w, "VEC4", 4);
     }
@@ -72,7 +72,7 @@ struct SkinnedTriangle {
 std::string OneJointAnimated(const char *path, const char *interpolation,
                              const std::vector<float> &times, const std::vector<float> &values) {
     SkinnedTriangle t({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0});
-    int input = t.file.Floats(times, "SCALAR", 1);
+    int input = t.file.FloatsWithBounds(times, "SCALAR", 1);
     int width = std::strcmp(path, "rotation") == 0 ? 4 : 3;
     int output = t.file.Floats(values, width == 4 ? "VEC4" : "VEC3", width);
     return t.Json("{\"mesh\":0,\"skin\":0,\"children\":[1]}", "{}", "{\"joints\":[1]}",
@@ -111,10 +111,10 @@ std::string SparseFile() {
     int view = t.file.View(Triangle3.data(), 36);
     t.position = t.file.Accessor(
         view, 5126, 3, "VEC3", 0,
-        ",\"sparse\":{\"count\":1,\"indices\":{\"bufferView\":" + std::to_string(indexView) +
+        ",\"min\":[0,0,0],\"max\":[5,5,5],\"sparse\":{\"count\":1,\"indices\":{\"bufferView\":" + std::to_string(indexView) +
             ",\"componentType\":5123},\"values\":{\"bufferView\":" + std::to_string(valueView) +
             "}}");
-    return t.Json("{\"mesh\":0,\"skin\":0}", "{}", "{\"joints\":[1]}");
+    return t.Json("{\"mesh\":0,\"skin\":0}", "{}", "{\"joints\":[1]}", "", "0,1");
 }
 
 // Eight joints, joint k moved (k + 1, 0, 0); every vertex has all eight, the last four in
@@ -143,20 +143,22 @@ std::string EightInfluencesFile() {
             std::string(k ? "," : "") + "{\"translation\":[" + std::to_string(k + 1) + ",0,0]}";
         joints += std::string(k ? "," : "") + std::to_string(k + 1);
     }
-    return t.Json("{\"mesh\":0,\"skin\":0}", nodes, "{\"joints\":[" + joints + "]}");
+    // Under one root, as glTF asks of a skin's joints.
+    nodes += ",{\"children\":[" + joints + "]}";
+    return t.Json("{\"mesh\":0,\"skin\":0}", nodes, "{\"joints\":[" + joints + "]}", "", "0,9");
 }
 
 // Two joints moved (1, 0, 0) and (0, 1, 0); weights 0.2 and 0.8 as normalised integers of
 // componentType (51 and 204 of 255, or 13107 and 52428 of 65535), joints as unsigned shorts.
 template <typename W> std::string IntegerWeightsFile(int componentType, W low, W high) {
     TinyGltfWriter file;
-    int position = file.Floats(Triangle3, "VEC3", 3);
+    int position = file.FloatsWithBounds(Triangle3, "VEC3", 3);
     std::vector<uint16_t> j = {0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0};
     std::vector<W> w = {low, high, 0, 0, low, high, 0, 0, low, high, 0, 0};
     int joints = file.Data(j, 5123, "VEC4", 4);
     int weights = file.Data(w, componentType, "VEC4", 4, 1);
     return file.Json("\"nodes\":[{\"mesh\":0,\"skin\":0},{\"translation\":[1,0,0]},"
-                     "{\"translation\":[0,1,0]}],\"meshes\":[{\"primitives\":[{\"attributes\":{"
+                     "{\"translation\":[0,1,0]},{\"children\":[1,2]}],\"meshes\":[{\"primitives\":[{\"attributes\":{"
                      "\"POSITION\":" +
                      std::to_string(position) + ",\"JOINTS_0\":" + std::to_string(joints) +
                      ",\"WEIGHTS_0\":" + std::to_string(weights) +
@@ -177,7 +179,7 @@ std::string ScaledJointFile() {
     return t.Json("{\"mesh\":0,\"skin\":0}",
                   "{\"translation\":[0,1,0],\"rotation\":[0,0,0.70710678,0.70710678],"
                   "\"scale\":[2,1,1]}",
-                  "{\"joints\":[1]}");
+                  "{\"joints\":[1]}", "", "0,1");
 }
 
 // The skinned mesh's node is moved (100, 0, 0), which glTF says to ignore; a second node draws
@@ -212,6 +214,9 @@ struct GeneratedCase {
     double time;
     std::vector<Vector3> expected;
     int renormalised;
+    // What the format's validator may find, the fault the case is there for: weights that do
+    // not sum to 1, joints under separate roots.
+    const char *allowedErrors = "";
 };
 
 std::string UByteWeights() {
@@ -253,7 +258,8 @@ TEST(GltfGenerated, PosedVerticesMatchTheirClosedForms) {
          UnnormalisedFile,
          0.0,
          {{1.5f, 0.5f, 0}, {0.5f, 1.5f, 0}, {0.5f, 0.5f, 1}},
-         3},
+         3,
+         "ACCESSOR_WEIGHTS_NON_NORMALIZED SKIN_NO_COMMON_ROOT"},
         {"a joint's scale, turn and move compose as T R S",
          ScaledJointFile,
          0.0,
@@ -268,10 +274,22 @@ TEST(GltfGenerated, PosedVerticesMatchTheirClosedForms) {
          CommonRootFile,
          0.0,
          {{1, 1, 0}, {0, 1, 0}, {0, 1, 1}},
-         0},
+         0,
+         "ACCESSOR_WEIGHTS_NON_NORMALIZED"},
     };
+    // The validation test has every case written out, to check them with the format's own
+    // validator: what these tests load must be files a learner's tools would accept.
+    const char *writeTo = std::getenv("SKIN_GLTF_WRITE_DIR");
+    int written = 0;
     for (const GeneratedCase &c : cases) {
         SCOPED_TRACE(c.name);
+        if (writeTo) {
+            std::string path = std::string(writeTo) + "/case" + std::to_string(written++);
+            std::ofstream out(path + ".gltf"), allowed(path + ".gltf.allowed");
+            out << c.file();
+            allowed << c.allowedErrors;
+            ASSERT_TRUE(out.good() && allowed.good()) << writeTo;
+        }
         LoadedModel loaded = Load(c.file());
         std::vector<Vector3> posed = Posed(loaded, c.time);
         ASSERT_EQ(posed.size(), c.expected.size());

@@ -48,6 +48,27 @@ class TinyGltfWriter {
         return Data(values, 5126, type, width);
     }
 
+    // The same with each component's least and greatest value, which glTF asks of positions and
+    // of animation times (bounds gives the values they are taken from, where a sparse part
+    // changes some).
+    int FloatsWithBounds(const std::vector<float> &values, const char *type, int width,
+                         const std::vector<float> &bounds = {}) {
+        const std::vector<float> &from = bounds.empty() ? values : bounds;
+        std::string low, high;
+        for (int k = 0; k < width; ++k) {
+            float a = from[(size_t)k], b = from[(size_t)k];
+            for (size_t i = (size_t)k; i < from.size(); i += (size_t)width) {
+                a = from[i] < a ? from[i] : a;
+                b = from[i] > b ? from[i] : b;
+            }
+            low += (k ? "," : "") + Number(a);
+            high += (k ? "," : "") + Number(b);
+        }
+        int view = View(values.data(), values.size() * sizeof(float));
+        return Accessor(view, 5126, values.size() / (size_t)width, type, 0,
+                        ",\"min\":[" + low + "],\"max\":[" + high + "]");
+    }
+
     // The whole file: body holds the top-level members besides asset, buffers, bufferViews
     // and accessors (a leading comma is added).
     std::string Json(const std::string &body) const {
@@ -93,5 +114,11 @@ class TinyGltfWriter {
             out += '=';
         }
         return out;
+    }
+
+    static std::string Number(float value) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.9g", value);
+        return text;
     }
 };

@@ -285,6 +285,19 @@ TEST_F(SceneTest, AModelsSkeletonShowsItsJointsWithTheBoneMarkers) {
         Colour c = PixelAt(frame, (int)joints[j].x, (int)joints[j].y);
         EXPECT_TRUE(isBlue(c)) << "joint " << j << ": " << c.r << ", " << c.g << ", " << c.b;
     }
+    // In the forward mode the skeleton shows without the wireframe, the selected joint in yellow.
+    demoState.wireframe = 0;
+    demoState.fkMode = 1;
+    SelectShownJoint(3);
+    frame = DrawFrame(0.0);
+    for (size_t j = 0; j < joints.size(); ++j) {
+        Colour c = PixelAt(frame, (int)joints[j].x, (int)joints[j].y);
+        if (j == 3)
+            EXPECT_TRUE(c.r >= 254 && std::abs(c.g - 217) <= 1 && c.b <= 1)
+                << c.r << ", " << c.g << ", " << c.b;
+        else
+            EXPECT_TRUE(isBlue(c)) << "joint " << j << " in the forward mode";
+    }
     demoState.hideBones = 1;
     frame = DrawFrame(0.0);
     for (size_t j = 0; j < joints.size(); ++j) {

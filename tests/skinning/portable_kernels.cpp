@@ -11,4 +11,7 @@
 #define DeterminantDualQuaternion PortableDeterminantDualQuaternion
 #define DeterminantCentreOfRotation PortableDeterminantCentreOfRotation
 #define ComputeRotationCentres PortableComputeRotationCentres
+#define StartRotationCentres PortableStartRotationCentres
+#define ContinueRotationCentres PortableContinueRotationCentres
+#define FinishRotationCentres PortableFinishRotationCentres
 #include "skinning/skin_kernels.cpp"

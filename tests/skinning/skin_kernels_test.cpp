@@ -430,11 +430,32 @@ TEST(SkinKernels, RotationCentresOncePerWeightVectorShared) {
 // less than a weight step (so no triangle is split): each sampled vertex's centre is the plain
 // sum over every triangle of area x similarity x centroid over the sum of area x similarity,
 // the similarity written out here from its formula.
+// Worked out a slice at a time, as between a large model's frames; until they are ready the
+// centre-of-rotation method blends linearly.
 TEST(SkinKernels, RotationCentresOfALargeMeshAreThePlainSum) {
     SkinnedMesh mesh = MakeTubeMesh(600, 100, 32, 4);
     ASSERT_EQ(VertexCount(mesh), 60000);
     RotationCentres centres;
-    ComputeRotationCentres(mesh, centres);
+    RotationCentreJob job;
+    StartRotationCentres(mesh, job);
+    for (int slice = 0; !ContinueRotationCentres(mesh, job, 7777); ++slice)
+        ASSERT_LT(slice, 16); // 119,800 triangles: the 16th slice is the last
+    {
+        std::vector<Matrix4> skins(32);
+        for (int j = 0; j < 32; ++j)
+            skins[(size_t)j] = ToFloat(Rotation4d(Vec3d{0.0, 0.0, 1.0}, 3.0 * j));
+        SkinInput in = {skins.data(), 32, mesh.restPositions.data(), mesh.restNormals.data(),
+                        mesh.influences.data(), &centres, 1};
+        std::vector<Vector3> linear(64), meanwhile(64), normals(64);
+        SkinLinear(in, 30000, 30064, linear.data(), normals.data());
+        SkinCentreOfRotation(in, 30000, 30064, meanwhile.data(), normals.data());
+        for (int i = 0; i < 64; ++i)
+            EXPECT_TRUE(linear[(size_t)i].x == meanwhile[(size_t)i].x &&
+                        linear[(size_t)i].y == meanwhile[(size_t)i].y &&
+                        linear[(size_t)i].z == meanwhile[(size_t)i].z)
+                << i;
+    }
+    FinishRotationCentres(mesh, job, centres);
     const double sigma2 = RotationCentreSigma * RotationCentreSigma;
     auto similarity = [&](const VertexInfluences &a, const double *b) {
         double sum = 0.0;
