@@ -83,7 +83,8 @@ const KeyBinding keyBindings[] = {
      "(the camera stands back to fit them, and back where it was when S goes off); a click on a "
      "copy chooses its method"},
     {"G", 'G', CommandToggleRestPoseView, 0, 0.0,
-     "rest pose on/off: the unbent limb as a faint wireframe behind the posed one"},
+     "rest pose on/off: the unbent limb as a faint wireframe behind the posed one (a model's "
+     "bind pose, where its skeleton's root stands)"},
 };
 
 const int KeyBindingCount = (int)(sizeof keyBindings / sizeof keyBindings[0]);

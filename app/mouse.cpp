@@ -41,17 +41,17 @@ void StartDrag(int kind, int button, int x, int y, int mayBeClick) {
 // A left click on the skin inspects the vertex nearest the pointer among those the picture
 // shows there; a click anywhere else stops inspecting.
 // Side by side, a click on a copy also chooses its method, so the inspector's marks go to it.
-// On a model whose joints are drawn (its skeleton, or its chain in the inverse mode), the joint
-// within JointPickPixels of the pointer (the nearest), or -1: a click there selects it, and in
-// the inverse mode makes it the chain's end.
+// On a model in the forward mode (its skeleton drawn) or the inverse mode (its chain drawn), the
+// joint within JointPickPixels of the pointer (the nearest), or -1: a click there selects it, and
+// in the inverse mode makes it the chain's end. Elsewhere a click inspects the skin, joints or
+// not, since the wireframe's skeleton lies over the vertices a learner aims at.
 const double JointPickPixels = 12.0;
 
 int JointAt(int x, int y, const SceneViewport &scene) {
     const FrameRecord &shown = frameRecord;
     int chainDrawn = demoState.ikMode && shownModel.chain.active;
     // Side by side every copy has its skeleton, none where the joints' places are.
-    int skeletonDrawn = (demoState.wireframe || demoState.fkMode) && !demoState.hideBones &&
-                        !shown.sideBySide;
+    int skeletonDrawn = demoState.fkMode && !demoState.hideBones && !shown.sideBySide;
     if (!shownModel.active || !(chainDrawn || skeletonDrawn))
         return -1;
     int best = -1;
@@ -140,9 +140,9 @@ const MouseHelpLine mouseHelpLines[] = {
     {"left click",
      "on the skin: inspect the vertex nearest the pointer (marked in the scene with where each "
      "bone alone and each skinning method would put it, its numbers in the panel); off the "
-     "skin: stop inspecting; on a model's joint where its skeleton shows (wireframe or forward "
-     "mode): select it for the weights view and the keys (in the inverse mode, also the IK "
-     "chain's end)"},
+     "skin: stop inspecting; in the forward mode on a model, on one of its joints: select it "
+     "for the weights view and the keys; in the inverse mode on a model, on a joint of its chain: "
+     "select it and make it the IK chain's end"},
 };
 
 const int MouseHelpLineCount = (int)(sizeof mouseHelpLines / sizeof mouseHelpLines[0]);

@@ -166,7 +166,25 @@ void DrawColouredSkin(const SkinLayer &layer) {
 // posed skin hides it where it is in front and where the two lie together (the parts the pose
 // leaves at rest); writing no depth, it hides nothing drawn after it. Every edge shows, front
 // and back, as in the skin's own wireframe.
-void DrawRestPoseGhost(const SkinnedMesh &mesh) {
+// A model's file gives its mesh in the space it was bound in, which need not be the scene's: the
+// shipped figure's is Z-up. Its rest pose is drawn where the skeleton's root puts it (the root's
+// skin matrix: at rest, the matrix of the nodes above the skeleton), so it stands with the model
+// and follows the root as the clip moves it. The limb's rest pose is drawn where it is.
+void DrawRestPoseGhost(const FrameRecord &frame, const SkinLayer &layer) {
+    const SkinnedMesh &mesh = *layer.mesh;
+    int root = -1;
+    if (!layer.limb) {
+        const std::vector<int> &parents = frame.model->rig.parents;
+        for (int j = 0; j < (int)parents.size() && root < 0; ++j)
+            if (parents[(size_t)j] < 0)
+                root = j;
+    }
+    int placed = root >= 0 && root < (int)frame.skinPose.skins.size();
+    if (placed) {
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glMultMatrixf(frame.skinPose.skins[(size_t)root].m);
+    }
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
     glDisable(GL_CULL_FACE);
@@ -183,6 +201,8 @@ void DrawRestPoseGhost(const SkinnedMesh &mesh) {
         for (int k = 2; k >= 0; --k)
             SendPosition(mesh.restPositions[triangle.index[k]]);
     glEnd();
+    if (placed)
+        glPopMatrix();
 }
 
 void Line(const Vector3 &from, const Vector3 &to, const ColourRgb &colour) {
@@ -303,7 +323,7 @@ void DrawViewsOf(const FrameRecord &frame, const SkinLayer &layer, int inspected
     if (colouring)
         DrawColouredSkin(layer);
     if (demoState.restPoseView)
-        DrawRestPoseGhost(*layer.mesh);
+        DrawRestPoseGhost(frame, layer);
     if (inspected)
         DrawInspectedVertex(frame);
     glPopAttrib();

@@ -34,9 +34,9 @@ void JointPicker(const LoadedModel &loaded, DemoCommandQueue &commands) {
         ImGui::EndCombo();
     }
     if (selected < 0) {
-        ImGui::TextWrapped("Click a joint (wireframe or forward mode) or pick one: the weights "
-                           "view shows its weights, and F with the arrows, Page Up/Down and Q/E "
-                           "turn it.");
+        ImGui::TextWrapped("Pick a joint, or click one in the forward mode (F): the weights "
+                           "view shows its weights, and in the forward mode the arrows, Page "
+                           "Up/Down and Q/E turn it.");
         return;
     }
     if (ImGui::Button("Every joint back to the clip's pose"))

@@ -144,55 +144,6 @@ TEST_F(Mouse, AClickOnTheSkinInspectsTheVertexThereAndADragOnlyOrbits) {
     EXPECT_EQ(demoState.inspectedVertex, -1);
 }
 
-// A model's skin is kept in its own space and framed into the scene (the figure's scaled to
-// twice its size): a click on one of its vertices, where the framing and the camera put it,
-// inspects that vertex, alone and on the dual-quaternion copy side by side (whose method it then
-// chooses).
-TEST_F(Mouse, AClickOnAModelsSkinInspectsTheVertexThere) {
-    InitSkinAndBones();
-    LoadedModel figure;
-    std::string error;
-    ASSERT_TRUE(LoadGltfFile(SKIN_SOURCE_DIR "/tests/gltf/models/RiggedFigure/RiggedFigure.gltf",
-                             figure, error))
-        << error;
-    ShowModel(std::move(figure), GltfAllClips);
-    demoState.hideBones = 1; // no skeleton drawn over the skin, whose joints a click would pick
-    UpdateFrame(frameRecord, demoState.viewAngle, SceneView());
-    // The vertex nearest the camera (toward +z) half way up faces it squarely.
-    int vertex = -1;
-    for (int i = 0; i < (int)frameRecord.skin.size(); ++i) {
-        Vector3 p = ShownModelToScene(frameRecord.skin[i].position);
-        if (p.y > 1.3f && p.y < 1.7f &&
-            (vertex < 0 || p.z > ShownModelToScene(frameRecord.skin[vertex].position).z))
-            vertex = i;
-    }
-    ASSERT_GE(vertex, 0);
-    auto clickOn = [&](const Vector3 &offset) {
-        PixelPoint at;
-        ASSERT_TRUE(ModelToPixels(SceneCamera(),
-                                  Add(ShownModelToScene(frameRecord.skin[vertex].position), offset),
-                                  800, 600, at));
-        HandleMouseDown(MouseLeft, 1, (int)at.x, (int)at.y, 0);
-        HandleMouseUp(MouseLeft);
-    };
-    // The vertex clicked, or one split from it at a seam of the texture, in the same place.
-    auto inspectedThere = [&] {
-        int seen = demoState.inspectedVertex;
-        return seen >= 0 && VectorLength(Subtract(frameRecord.skin[seen].position,
-                                                  frameRecord.skin[vertex].position)) < 1e-5f;
-    };
-    clickOn(Vector3{0.0f, 0.0f, 0.0f});
-    EXPECT_TRUE(inspectedThere()) << demoState.inspectedVertex << " for " << vertex;
-
-    RunCommand(DemoCommand{CommandInspectVertex, -1, 0.0, Vector3{}});
-    RunCommand(DemoCommand{CommandToggleSideBySide, 0, 0.0, Vector3{}});
-    UpdateFrame(frameRecord, demoState.viewAngle, SceneView());
-    clickOn(frameRecord.copies.offsets[SkinningDualQuaternion]);
-    EXPECT_TRUE(inspectedThere()) << demoState.inspectedVertex << " for " << vertex;
-    EXPECT_EQ(demoState.skinningMethod, SkinningDualQuaternion);
-    HideModel();
-}
-
 // On a model in the forward mode, its skeleton shows; a click on a joint selects it, the keys that
 // turn the limb's bone 1 turn it about its own origin, and Left/Right turn its parent, as bone 0.
 TEST_F(Mouse, OnAModelAClickSelectsAJointThatTheForwardKeysTurnAboutItself) {
@@ -236,6 +187,54 @@ TEST_F(Mouse, OnAModelAClickSelectsAJointThatTheForwardKeysTurnAboutItself) {
     RunCommand(DemoCommand{CommandClearJointTurns, 0, 0.0, Vector3{}});
     update();
     EXPECT_NEAR(VectorLength(Subtract(joint(5), before5)), 0.0, 1e-5);
+    HideModel();
+}
+
+// A model's skin is kept in its own space and framed into the scene (the figure's scaled to
+// twice its size): a click on one of its vertices, where the framing and the camera put it,
+// inspects that vertex, alone and on the dual-quaternion copy side by side (whose method it then
+// chooses).
+TEST_F(Mouse, AClickOnAModelsSkinInspectsTheVertexThere) {
+    InitSkinAndBones();
+    LoadedModel figure;
+    std::string error;
+    ASSERT_TRUE(LoadGltfFile(SKIN_SOURCE_DIR "/tests/gltf/models/RiggedFigure/RiggedFigure.gltf",
+                             figure, error))
+        << error;
+    ShowModel(std::move(figure), GltfAllClips);
+    UpdateFrame(frameRecord, demoState.viewAngle, SceneView());
+    // The vertex nearest the camera (toward +z) half way up faces it squarely.
+    int vertex = -1;
+    for (int i = 0; i < (int)frameRecord.skin.size(); ++i) {
+        Vector3 p = ShownModelToScene(frameRecord.skin[i].position);
+        if (p.y > 1.3f && p.y < 1.7f &&
+            (vertex < 0 || p.z > ShownModelToScene(frameRecord.skin[vertex].position).z))
+            vertex = i;
+    }
+    ASSERT_GE(vertex, 0);
+    auto clickOn = [&](const Vector3 &offset) {
+        PixelPoint at;
+        ASSERT_TRUE(ModelToPixels(SceneCamera(),
+                                  Add(ShownModelToScene(frameRecord.skin[vertex].position), offset),
+                                  800, 600, at));
+        HandleMouseDown(MouseLeft, 1, (int)at.x, (int)at.y, 0);
+        HandleMouseUp(MouseLeft);
+    };
+    // The vertex clicked, or one split from it at a seam of the texture, in the same place.
+    auto inspectedThere = [&] {
+        int seen = demoState.inspectedVertex;
+        return seen >= 0 && VectorLength(Subtract(frameRecord.skin[seen].position,
+                                                  frameRecord.skin[vertex].position)) < 1e-5f;
+    };
+    clickOn(Vector3{0.0f, 0.0f, 0.0f});
+    EXPECT_TRUE(inspectedThere()) << demoState.inspectedVertex << " for " << vertex;
+
+    RunCommand(DemoCommand{CommandInspectVertex, -1, 0.0, Vector3{}});
+    RunCommand(DemoCommand{CommandToggleSideBySide, 0, 0.0, Vector3{}});
+    UpdateFrame(frameRecord, demoState.viewAngle, SceneView());
+    clickOn(frameRecord.copies.offsets[SkinningDualQuaternion]);
+    EXPECT_TRUE(inspectedThere()) << demoState.inspectedVertex << " for " << vertex;
+    EXPECT_EQ(demoState.skinningMethod, SkinningDualQuaternion);
     HideModel();
 }
 

@@ -424,4 +424,39 @@ TEST_F(SkinViews, EveryViewAndMethodRunsOnEveryTestModel) {
     HideModel();
 }
 
+// A model's file may bind its mesh in a space of its own (the figure's is Z-up): its rest pose
+// shows where the skeleton's root puts it, beside the posed figure, not lying on the floor. The
+// hand that reaches farthest out at rest, placed by the root's skin matrix, is under a line of it.
+TEST_F(SkinViews, AModelsRestPoseStandsWhereItsRootPutsIt) {
+    LoadedModel loaded;
+    std::string error;
+    ASSERT_TRUE(LoadGltfFile(SKIN_SOURCE_DIR "/tests/gltf/models/RiggedFigure/RiggedFigure.gltf",
+                             loaded, error))
+        << error;
+    ShowModel(std::move(loaded), GltfAllClips);
+    HoldShownModelAt(0.7);
+    demoState.playAnimation = 0;
+    demoState.wireframe = 0;
+    demoState.texturesOff = 1;
+    demoState.restPoseView = 1;
+    Frame frame = DrawFrame(0.0);
+    const Model &model = shownModel.loaded.model;
+    ASSERT_EQ(model.rig.parents[0], -1);
+    const Matrix4 &root = frameRecord.skinPose.skins[0];
+    Vector3 farthest = {0.0f, 0.0f, 0.0f};
+    for (const Vector3 &p : model.mesh.restPositions) {
+        Vector4 placed;
+        TransformPoint(placed, root, AsPoint(p));
+        if (placed.x > farthest.x)
+            farthest = DropW(placed);
+    }
+    WindowPoint at = ProjectModelPoint(ShownModelToScene(farthest));
+    int lines = 0;
+    for (int dy = -2; dy <= 2; ++dy)
+        for (int dx = -2; dx <= 2; ++dx)
+            lines += Pale(PixelAt(frame, (int)at.x + dx, (int)at.y + dy));
+    EXPECT_GT(lines, 0) << at.x << ", " << at.y;
+    HideModel();
+}
+
 } // namespace
