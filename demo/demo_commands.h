@@ -54,10 +54,11 @@ enum DemoCommandType {
     CommandSetPose,          // index: a SkinPoseKind; the forward mode, every joint at the pose's
                              // angles and held there; the camera and the rest stay as they are
     // A model from a file (demo/shown_model.h):
-    CommandSetModelClip, // index: the clip to play from its start, -1 for every clip together
-    CommandSetModelTime, // value: the time on the clip to hold the model at, paused
-    CommandShowBuiltIn,  // index: 0 the limb, 1 the tentacle (a model from a file is dropped)
-    CommandSetIkChain,   // index: the model's chain's end joint; value: how many joints move
+    CommandSetModelClip,      // index: the clip to play from its start, -1 for every clip together
+    CommandSetModelTime,      // value: the time on the clip to hold the model at, paused
+    CommandShowBuiltIn,       // index: 0 the limb, 1 the tentacle (a model from a file is dropped)
+    CommandSetIkChain,        // index: the model's chain's end joint; value: how many joints move
+    CommandDismissModelFault, // the message on a file that could not be opened goes away
 };
 
 // What CommandSetIkSetting sets, in demoState.ik.

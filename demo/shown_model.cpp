@@ -9,6 +9,7 @@
 #include <cmath>
 
 ShownModel shownModel;
+std::string modelFault;
 
 const char *const TentacleModelName = "tentacle";
 

@@ -185,7 +185,7 @@ std::vector<double> ReadAccessor(const tinygltf::Model &gltf, int index, const A
                     (a.normalized ? " (normalised)" : "") + ", which it cannot have"};
     width = ComponentsOf(a.type);
     if (a.count > maxCount)
-        throw Fault{name + " has " + Number((long long)std::min<size_t>(a.count, 1ull << 62)) +
+        throw Fault{name + " has " + Number((long long)std::min<uint64_t>(a.count, 1ull << 62)) +
                     " elements, more than " + Number((long long)maxCount)};
     count = a.count;
     std::vector<double> out(count * width, 0.0);
