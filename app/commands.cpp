@@ -439,6 +439,9 @@ int RunCommand(const DemoCommand &command) {
     case CommandSetIkChain:
         SetIkChain(command.index, (int)command.value);
         break;
+    case CommandDismissModelFault:
+        modelFault.clear();
+        break;
     default:
         break;
     }

@@ -90,6 +90,13 @@ void TakeOutcome(int outcome) {
         PlatformDestroyWindow();
 }
 
+// A model file dropped on the window. One that cannot be opened leaves the model shown and says
+// why in the panel, opened for it.
+void OnFileDropped(const char *path) {
+    if (!OpenDroppedModel(path, "skinning_demo") && !runOptions->noUi && !demoState.panelOpen)
+        RunSimpleCommand(CommandTogglePanel);
+}
+
 // Runs what the panel's controls asked for while it was built. They act on the state after the
 // frame was shown, so the next frame shows what they did and must be drawn.
 void RunPanelCommands(const DemoCommandQueue &commands) {
@@ -314,6 +321,10 @@ void MainWndProc(const PlatformEvent &event) {
     case EventMouseWheel:
         nextFrame.mustDraw = 1;
         OnMouse(event);
+        break;
+    case EventFileDropped:
+        nextFrame.mustDraw = 1;
+        OnFileDropped(event.path);
         break;
     case EventDestroy:
         ClosePanel();

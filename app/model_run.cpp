@@ -1,5 +1,6 @@
 #include "app/model_run.h"
 
+#include "app/commands.h"
 #include "demo/demo_state.h"
 #include "demo/shown_model.h"
 #include "gltf/gltf_animation.h"
@@ -60,47 +61,64 @@ int OpenModel(const DemoOptions &options, const char *programName) {
         ShowTentacle();
         return !options.ikChain || SetChainOfOptions(options.ikChain, programName);
     }
-#ifdef __EMSCRIPTEN__
-    // The page takes no --model (its options leave it out): its download has no parser.
-    (void)programName;
-    return 0;
-#else
-    LoadedModel loaded;
     std::string error;
-    if (!LoadGltfFile(options.modelFile, loaded, error)) {
+    if (!OpenModelFile(options.modelFile, options.clip, options.hasTime ? &options.time : nullptr,
+                       error)) {
         std::fprintf(stderr, "%s: %s\n", programName, error.c_str());
         return 0;
     }
-    int clip = GltfAllClips;
-    if (options.clip && !FindClip(loaded, options.clip, clip)) {
-        std::string names;
-        for (size_t c = 0; c < loaded.clips.size(); ++c)
-            names += (c ? ", " : "") + loaded.clips[c].name;
-        std::fprintf(stderr, "%s: %s: no clip '%s' (%s)\n", programName, options.modelFile,
-                     options.clip, names.empty() ? "it has none" : ("it has " + names).c_str());
-        return 0;
-    }
-    ShowModel(std::move(loaded), clip);
     // A scripted run's pictures must not depend on how far the centres got by each frame.
     if (options.frames > 0)
         PrepareShownModelCentres(-1.0);
-    if (options.hasTime) {
-        HoldShownModelAt(options.time);
-        demoState.playAnimation = 0;
-    }
-    // A loaded model's chain: the one given, else the branch to its last joint.
-    if (options.ikChain)
-        return SetChainOfOptions(options.ikChain, programName);
-    SetShownModelChain(JointCount(shownModel.loaded.model.rig) - 1, 0);
-    return 1;
-#endif
+    return !options.ikChain || SetChainOfOptions(options.ikChain, programName);
 }
 
 } // namespace
 
+int OpenModelFile(const char *path, const char *clipText, const double *holdAt,
+                  std::string &error) {
+    LoadedModel loaded;
+    if (!LoadGltfFile(path, loaded, error))
+        return 0;
+    int clip = GltfAllClips;
+    if (clipText && !FindClip(loaded, clipText, clip)) {
+        std::string names;
+        for (size_t c = 0; c < loaded.clips.size(); ++c)
+            names += (c ? ", " : "") + loaded.clips[c].name;
+        error = std::string(path) + ": no clip '" + clipText + "' (" +
+                (names.empty() ? "it has none" : "it has " + names) + ")";
+        return 0;
+    }
+    ShowModel(std::move(loaded), clip);
+    if (holdAt) {
+        HoldShownModelAt(*holdAt);
+        demoState.playAnimation = 0;
+    }
+    // Its chain: the branch to its last joint, until one is chosen.
+    SetShownModelChain(JointCount(shownModel.loaded.model.rig) - 1, 0);
+    modelFault.clear();
+    return 1;
+}
+
 int OpenModelOfOptions(const DemoOptions &options, const char *programName) {
     return OpenModel(options, programName) &&
            (!options.modelFile || InspectedVertexFits(options, programName));
+}
+
+int OpenDroppedModel(const char *path, const char *programName) {
+    std::string error;
+    if (!OpenModelFile(path, nullptr, nullptr, error)) {
+        // The model shown stays; the panel says why the file was not taken.
+        std::fprintf(stderr, "%s: %s\n", programName, error.c_str());
+        modelFault = error;
+        return 0;
+    }
+    // The inverse mode starts afresh on the new model, its target on the new chain's end.
+    if (demoState.ikMode) {
+        demoState.ikMode = 0;
+        RunSimpleCommand(CommandToggleInverse);
+    }
+    return 1;
 }
 
 int ExportObj(const char *path, const FrameRecord &record, const char *programName) {

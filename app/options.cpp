@@ -50,12 +50,23 @@ namespace {
     "                     otherwise as a 24-bit BMP\n"
 #endif
 #ifdef __EMSCRIPTEN__
-#define MODEL_LINES ""
+#define MODEL_FILE_LINES                                                                           \
+    "  --model FILE       show the skinned glTF 2.0 model FILE (.gltf or .glb, a path on\n"        \
+    "                     the page's own site; a .gltf's .bin and images are fetched from\n"       \
+    "                     beside it) instead of the limb; a file it cannot read is a bad\n"        \
+    "                     option; tentacle shows the built-in tentacle, a chain of 8 joints\n"
+#define EXPORT_LINES ""
 #else
-#define MODEL_LINES                                                                                \
+#define MODEL_FILE_LINES                                                                           \
     "  --model FILE       show the skinned glTF 2.0 model FILE (.gltf or .glb) instead\n"          \
     "                     of the limb; a file it cannot read is a bad option; tentacle\n"          \
-    "                     shows the built-in tentacle, a chain of 8 joints\n"                      \
+    "                     shows the built-in tentacle, a chain of 8 joints\n"
+#define EXPORT_LINES                                                                               \
+    "  --export-obj FILE  after the first frame, write the skinned mesh (the model's or\n"         \
+    "                     the limb's) to FILE as Wavefront OBJ\n"
+#endif
+#define MODEL_LINES                                                                                \
+    MODEL_FILE_LINES                                                                               \
     "  --ik-chain CHAIN   the model's IK chain as JOINT[:LENGTH]: it ends at JOINT (a\n"           \
     "                     name or number from 0) and LENGTH joints move, up to the root\n"         \
     "                     when left out; --target starts it in the inverse mode\n"                 \
@@ -63,10 +74,7 @@ namespace {
     "                     selected and turned X, Y and Z degrees about its own axes\n"            \
     "  --clip CLIP        the model's clip to play, by name or number from 0 (every\n"             \
     "                     clip together is the default)\n"                                         \
-    "  --time SECONDS     hold the model's clip at SECONDS\n"                                      \
-    "  --export-obj FILE  after the first frame, write the skinned mesh (the model's or\n"         \
-    "                     the limb's) to FILE as Wavefront OBJ\n"
-#endif
+    "  --time SECONDS     hold the model's clip at SECONDS\n" EXPORT_LINES
 
 const char usageText[] = USAGE_HEAD
     "  --frames N         run exactly N timer ticks, each followed by one frame, as fast as\n"
@@ -211,13 +219,13 @@ int ParseWeights(const char *text, double (&weights)[3]) {
 // whether it was one at all (and error set if so).
 int ParseModelOption(int argc, char **argv, int &index, DemoOptions &options, char *error,
                      int errorSize, int &matched) {
-#ifdef __EMSCRIPTEN__
-    (void)argc, (void)argv, (void)index, (void)options, (void)error, (void)errorSize;
-    matched = 0;
-    return 0;
-#else
     const char *names[] = {"--model", "--clip", "--export-obj", "--time", "--ik-chain", "--turn"};
     for (const char *name : names) {
+#ifdef __EMSCRIPTEN__
+        // A page writes no files: what it saves, it downloads (its screenshots).
+        if (name == names[2])
+            continue;
+#endif
         const char *value = OptionValue(argc, argv, index, name, matched, error, errorSize);
         if (!matched)
             continue;
@@ -250,8 +258,8 @@ int ParseModelOption(int argc, char **argv, int &index, DemoOptions &options, ch
         }
         return 1;
     }
+    matched = 0;
     return 0;
-#endif
 }
 
 // A list of names as a choice: "one of a, b or c", from the tables' "a, b and c".

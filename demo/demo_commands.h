@@ -62,6 +62,7 @@ enum DemoCommandType {
     CommandClearJointTurns, // every joint of the model back to the clip's pose
     CommandSetModelJointTurn, // index: 0 X, 1 Y, 2 Z; value: the selected joint's turn, degrees
     CommandToggleStretchView, // the skinning lab's fourth colour view, after the radius view
+    CommandDismissModelFault, // the message on a file that could not be opened goes away
 };
 
 // What CommandSetIkSetting sets, in demoState.ik.

@@ -11,6 +11,7 @@
 #include <cmath>
 
 ShownModel shownModel;
+std::string modelFault;
 
 const char *const TentacleModelName = "tentacle";
 

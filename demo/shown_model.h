@@ -5,6 +5,8 @@
 #include "math/vec3d.h"
 #include "lab/chain_lab.h"
 
+#include <string>
+
 // A model from a file, shown in the limb's place: while one is active the frame's update poses
 // it from its clip and skins it, and the limb waits. With none (the default) nothing here runs.
 struct ShownModel {
@@ -35,6 +37,11 @@ struct ShownModel {
 };
 
 extern ShownModel shownModel;
+
+// Why the last file dropped or opened while the demo runs was not shown: one line naming the
+// file and the fault, as the command line prints it. Empty once a model opens, or when the
+// panel's message is dismissed; the model shown before stays meanwhile.
+extern std::string modelFault;
 
 // The limb's height, scene units before the camera's scale: what a model is framed to.
 const double FramedHeight = 3.0;

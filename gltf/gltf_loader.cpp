@@ -10,8 +10,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <stb_image.h>
 #include <tiny_gltf.h>
@@ -185,7 +183,7 @@ std::vector<double> ReadAccessor(const tinygltf::Model &gltf, int index, const A
                     (a.normalized ? " (normalised)" : "") + ", which it cannot have"};
     width = ComponentsOf(a.type);
     if (a.count > maxCount)
-        throw Fault{name + " has " + Number((long long)std::min<size_t>(a.count, 1ull << 62)) +
+        throw Fault{name + " has " + Number((long long)std::min<uint64_t>(a.count, 1ull << 62)) +
                     " elements, more than " + Number((long long)maxCount)};
     count = a.count;
     std::vector<double> out(count * width, 0.0);
@@ -1003,6 +1001,54 @@ std::string CheckWholeNumbers(const unsigned char *bytes, size_t size, bool bina
     return "";
 }
 
+// Files are read with the C library, by tinygltf (its buffers and images) as by the loader: its
+// own way, through C++ file streams, would add their code to the page's download for nothing.
+// 0 when the file cannot be opened (errno says why) or read.
+int ReadFileBytes(const std::string &path, std::vector<unsigned char> &bytes, int &opened) {
+    std::FILE *file = std::fopen(path.c_str(), "rb");
+    opened = file != nullptr;
+    if (!file)
+        return 0;
+    bytes.clear();
+    unsigned char chunk[65536];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    int read = !std::ferror(file);
+    std::fclose(file);
+    return read;
+}
+
+bool FileExists(const std::string &path, void *) {
+    std::FILE *file = std::fopen(path.c_str(), "rb");
+    if (file)
+        std::fclose(file);
+    return file != nullptr;
+}
+
+std::string ExpandFilePath(const std::string &path, void *) {
+    return path; // as tinygltf's own: a URI's ~ and $ are no business of a model file
+}
+
+// tinygltf's messages for a buffer or image file it cannot have.
+bool ReadWholeFile(std::vector<unsigned char> *out, std::string *err, const std::string &path,
+                   void *) {
+    int opened = 0;
+    if (!ReadFileBytes(path, *out, opened) || out->empty()) {
+        *err += (!opened ? "File open error : " : out->empty() ? "File is empty : "
+                                                                : "File read error : ") +
+                path + "\n";
+        return false;
+    }
+    return true;
+}
+
+bool WriteWholeFile(std::string *err, const std::string &path, const std::vector<unsigned char> &,
+                    void *) {
+    *err += "File write error : " + path + " (the loader writes no files)\n";
+    return false;
+}
+
 std::string BaseName(const std::string &path) {
     size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -1023,6 +1069,9 @@ int LoadGltfBytes(const unsigned char *bytes, size_t size, const std::string &ba
     tinygltf::TinyGLTF reader;
     tinygltf::Model gltf;
     reader.SetImageLoader(DecodeImage, &gltf);
+    tinygltf::FsCallbacks files = {FileExists, ExpandFilePath, ReadWholeFile, WriteWholeFile,
+                                   nullptr};
+    reader.SetFsCallbacks(files);
     std::string err, warn;
     bool binary = size >= 4 && std::memcmp(bytes, "glTF", 4) == 0;
     bool read = binary ? reader.LoadBinaryFromMemory(&gltf, &err, &warn, bytes, (unsigned int)size,
@@ -1064,15 +1113,10 @@ int LoadGltfBytes(const unsigned char *bytes, size_t size, const std::string &ba
 }
 
 int LoadGltfFile(const std::string &path, LoadedModel &out, std::string &error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = path + ": " + std::strerror(errno);
-        return 0;
-    }
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)),
-                                     std::istreambuf_iterator<char>());
-    if (file.bad()) {
-        error = path + ": could not be read";
+    std::vector<unsigned char> bytes;
+    int opened = 0;
+    if (!ReadFileBytes(path, bytes, opened)) {
+        error = path + ": " + (opened ? "could not be read" : std::strerror(errno));
         return 0;
     }
     size_t slash = path.find_last_of('/');

@@ -7,6 +7,7 @@
 #include <cfloat>
 #include <cstring>
 #include <imgui.h>
+#include <string>
 
 // Present in sanitizer builds only (weak: null otherwise).
 extern "C" void __lsan_do_leak_check(void) __attribute__((weak));
@@ -328,7 +329,26 @@ void FeedPanel(const SDL_Event &sdlEvent) {
     }
 }
 
+// The path of the file last dropped on the window, for the event that names it: SDL's own copy
+// is freed at once.
+std::string droppedPath;
+
+int TranslateDrop(const SDL_Event &sdlEvent, PlatformEvent &event) {
+    char *file = sdlEvent.drop.file;
+    if (!file)
+        return 0;
+    droppedPath = file;
+    SDL_free(file);
+    if (!mainWindow.window)
+        return 0;
+    event = MakeEvent(EventFileDropped);
+    event.path = droppedPath.c_str();
+    return 1;
+}
+
 int Translate(const SDL_Event &sdlEvent, PlatformEvent &event) {
+    if (sdlEvent.type == SDL_DROPFILE)
+        return TranslateDrop(sdlEvent, event);
     if (!mainWindow.window)
         return 0;
     if (panelInput)

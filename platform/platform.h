@@ -7,19 +7,21 @@
 // these functions; events reach the window procedure one at a time, never overlapping.
 
 enum PlatformEventType {
-    EventCreate = 1, // window and GL context exist, context current (sent from CreateWindow)
-    EventSize,       // width and height: the drawable size in pixels (0 x 0 when minimised)
-    EventPaint,      // one frame is wanted; at most one per invalidation. pictureLost: the
-                     // window system has not kept the last frame (new, resized, uncovered)
-    EventTimer,      // one timer tick; never more than one pending
-    EventKeyDown,    // keyCode; auto-repeat delivers further key-downs
-    EventKeyUp,      // keyCode
-    EventDestroy,    // the window is going away; release what was acquired at create
-    EventQuit,       // returned by PlatformGetMessage only; exitCode holds the posted code
-    EventMouseDown,  // button, clicks (2 for a double click), x, y
-    EventMouseUp,    // button, x, y
-    EventMouseMove,  // x, y
-    EventMouseWheel, // wheel: notches, positive away from the user
+    EventCreate = 1,  // window and GL context exist, context current (sent from CreateWindow)
+    EventSize,        // width and height: the drawable size in pixels (0 x 0 when minimised)
+    EventPaint,       // one frame is wanted; at most one per invalidation. pictureLost: the
+                      // window system has not kept the last frame (new, resized, uncovered)
+    EventTimer,       // one timer tick; never more than one pending
+    EventKeyDown,     // keyCode; auto-repeat delivers further key-downs
+    EventKeyUp,       // keyCode
+    EventDestroy,     // the window is going away; release what was acquired at create
+    EventQuit,        // returned by PlatformGetMessage only; exitCode holds the posted code
+    EventMouseDown,   // button, clicks (2 for a double click), x, y
+    EventMouseUp,     // button, x, y
+    EventMouseMove,   // x, y
+    EventMouseWheel,  // wheel: notches, positive away from the user
+    EventFileDropped, // path: a file dropped on the window (on a page: dropped or picked, its
+                      // companions written beside it), valid until the next event is taken
 };
 
 enum MouseButton {
@@ -39,6 +41,7 @@ struct PlatformEvent {
     int button;
     int clicks;
     double wheel;
+    const char *path;
 };
 
 typedef void (*WindowProcedure)(const PlatformEvent &event);

@@ -18,6 +18,7 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 #include <imgui.h>
+#include <unistd.h>
 
 namespace {
 
@@ -988,8 +989,46 @@ extern "C" EMSCRIPTEN_KEEPALIVE void skin_end_demo() {
     endAsked = 1;
 }
 
+namespace {
+
+// A model the page's scripts wrote into the program's memory, dropped on the page or picked with
+// its "Open a model" button: the folder they wrote it and its companions (.bin, images) into, and its name
+// there. The program is handed the name alone, and that folder is the working directory while
+// it opens the file (until it next looks for an event): what it says then names the file as the
+// learner knows it, and a .gltf finds its companions beside it.
+char pageModelFolder[512];
+char pageModelName[256];
+int inPageModelFolder = 0;
+
+EM_JS(int, TakePageModel, (char *folder, int folderSize, char *name, int nameSize), {
+    var model = Module.modelToOpen;
+    Module.modelToOpen = null;
+    if (!model)
+        return 0;
+    stringToUTF8(model.folder, folder, folderSize);
+    stringToUTF8(model.name, name, nameSize);
+    return 1;
+});
+
+} // namespace
+
+// The page's scripts have written a model's files (Module.modelToOpen says where): it goes to the
+// program as a file dropped on the window.
+extern "C" EMSCRIPTEN_KEEPALIVE void skin_open_model() {
+    if (!mainWindow.open ||
+        !TakePageModel(pageModelFolder, sizeof pageModelFolder, pageModelName, sizeof pageModelName))
+        return;
+    PlatformEvent event = MakeEvent(EventFileDropped);
+    event.path = pageModelName;
+    Queue(event);
+}
+
 int PlatformGetMessage(PlatformEvent &event) {
     for (;;) {
+        if (inPageModelFolder) {
+            inPageModelFolder = 0;
+            chdir("/");
+        }
         if (endAsked && mainWindow.open) {
             endAsked = 0;
             PlatformDestroyWindow();
@@ -1014,6 +1053,8 @@ int PlatformGetMessage(PlatformEvent &event) {
                 FeedPanel(event, atMs);
             if (key.panelOnly)
                 continue;
+            if (event.type == EventFileDropped)
+                inPageModelFolder = chdir(pageModelFolder) == 0;
             return 1;
         }
         // Ticks and paints come only when no input is waiting.

@@ -43,3 +43,10 @@ picture inverse-limits 60 --ik-solver analytic --ik-limits --keys "1:I 2:F1 3:Do
 picture tentacle-compare 30 --model tentacle --target -1.5,1.2,0.8 --keys "1:F1 2:C"
 # Any chain of a skeleton: only the tentacle's top four joints move.
 picture tentacle-chain 30 --model tentacle --ik-chain tentacle7:4 --target 1,1.8,0.5 --keys "1:C"
+# The shipped figure, one arm raised at the shoulder, once per method side by side.
+picture figure-methods 2 --model tests/gltf/models/RiggedFigure/RiggedFigure.gltf --turn "node 16:-100,0,0" --side-by-side --view filled --camera 0,10,21
+# An upper arm twisted half a turn in the radius view: linear pulls it in, dual quaternions keep it.
+picture figure-twist-linear 2 --model tests/gltf/models/RiggedFigure/RiggedFigure.gltf --turn "node 17:0,150,0" --view filled,radius --camera 330,5,7
+picture figure-twist-dual 2 --model tests/gltf/models/RiggedFigure/RiggedFigure.gltf --turn "node 17:0,150,0" --view filled,radius --camera 330,5,7 --skinning dual-quaternion
+# The arm raised under rigid skinning in the stretch view: a triangle torn at the shoulder.
+picture figure-rigid-stretch 2 --model tests/gltf/models/RiggedFigure/RiggedFigure.gltf --turn "node 16:-100,0,0" --skinning rigid --view filled,stretch --camera 300,5,8

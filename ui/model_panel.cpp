@@ -56,6 +56,16 @@ void ModelSection(DemoCommandQueue &commands) {
     ImGui::SameLine();
     if (ImGui::RadioButton("the tentacle", tentacle))
         QueueCommand(commands, DemoCommand{CommandShowBuiltIn, 1, 0.0, Vector3{}});
+    // A learner's own model, dropped on the window (a page also has its "Open a model" button).
+    ImGui::TextWrapped("Drop a .gltf or .glb file on the window to show it.");
+    if (!modelFault.empty()) {
+        // The model shown stays; this says why the file was not taken, until one opens.
+        ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(255, 120, 100, 255));
+        ImGui::TextWrapped("%s", modelFault.c_str());
+        ImGui::PopStyleColor();
+        if (ImGui::SmallButton("Dismiss"))
+            QueueCommand(commands, DemoCommand{CommandDismissModelFault, 0, 0.0, Vector3{}});
+    }
     if (!shownModel.active)
         return;
     if (!ImGui::CollapsingHeader("Model", ImGuiTreeNodeFlags_DefaultOpen))

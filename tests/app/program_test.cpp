@@ -1,7 +1,10 @@
 // The real program, run headless: options, exit codes, and what deterministic runs draw.
+#include "app/model_run.h"
+#include "demo/shown_model.h"
 #include "tests/app/image_file.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
@@ -504,3 +507,38 @@ TEST_F(Program, TexturesInTheWorkingDirectoryComeBeforeTheSourceTreesOnes) {
 }
 
 } // namespace
+
+// A file dropped on the window goes through the same opening as --model: a good one replaces
+// the model shown, a bad one leaves it and keeps for the panel the very line the command line
+// prints for that file, until a model opens.
+TEST_F(Program, ADroppedFileOpensAsTheCommandLineDoesAndABadOneLeavesTheModelShown) {
+    std::string good = SKIN_SOURCE_DIR "/tests/gltf/models/RiggedSimple/RiggedSimple.gltf";
+    std::string bad = dir + "/cut.gltf";
+    std::FILE *file = std::fopen(bad.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fputs("{\"asset\": {\"version\": \"2.0\"}, \"nodes\": [", file); // cut off mid-way
+    std::fclose(file);
+
+    ShowTentacle();
+    ASSERT_EQ(OpenDroppedModel(good.c_str(), "skinning_demo"), 1);
+    // The file's POSITION accessor holds 96 vertices; its indices, 564 (188 triangles).
+    EXPECT_EQ(shownModel.loaded.fileName, "RiggedSimple.gltf");
+    EXPECT_EQ(VertexCount(shownModel.loaded.model.mesh), 96);
+    EXPECT_EQ(shownModel.loaded.model.mesh.triangles.size(), 188u);
+    EXPECT_TRUE(modelFault.empty());
+
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(OpenDroppedModel(bad.c_str(), "skinning_demo"), 0);
+    std::string printed = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(shownModel.loaded.fileName, "RiggedSimple.gltf");
+    EXPECT_EQ(VertexCount(shownModel.loaded.model.mesh), 96);
+    RunResult commandLine = Run("--headless --frames 1 --model '" + bad + "'");
+    EXPECT_EQ(commandLine.exitCode, 2);
+    EXPECT_EQ(printed, commandLine.err);
+    EXPECT_EQ("skinning_demo: " + modelFault + "\n", commandLine.err);
+    EXPECT_EQ(modelFault.rfind(bad + ": ", 0), 0u) << modelFault;
+
+    ASSERT_EQ(OpenDroppedModel(good.c_str(), "skinning_demo"), 1);
+    EXPECT_TRUE(modelFault.empty());
+    HideModel();
+}

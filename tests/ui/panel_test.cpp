@@ -263,6 +263,8 @@ std::map<std::string, ImVec2> FindComboItems(const char *const *items, int count
 // the middle of the play animation; the colour views are one choice, None among them; the
 // weight sliders and the button back to the built-in weights reach the skin.
 TEST_F(Panel, SkinningLabPosesColourChoiceAndWeightsDoWhatTheirCommandsDo) {
+    // Tall enough that the lab's controls lie above the panel's fold: what they do is the test.
+    ImGui::GetIO().DisplaySize = ImVec2(800, 1000);
     auto start = [] {
         StartFrom(0);
         demoState.radiusView = 1; // opens the lab's header
