@@ -568,9 +568,11 @@ void SkinningLabSection(DemoCommandQueue &commands) {
         ImGui::SetTooltip("The smallest and the largest of the skin triangles' areas, each over\n"
                           "its own in the rest pose (the stretch view, A).");
     MethodChoice(commands);
-    PoseButtons(commands);
-    if (ShowsLimb()) // the rings' weights are the limb's own
+    // The preset poses and the rings' weights are the limb's own; a model is turned by its joints.
+    if (ShowsLimb()) {
+        PoseButtons(commands);
         WeightSliders(commands);
+    }
     ColourViewChoice(commands);
     ViewBox("Rest pose (G)", demoState.restPoseView, CommandToggleRestPoseView, commands);
     SecondColumnIfFits(ToggleWidth("Side by side (S)"));
