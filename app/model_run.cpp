@@ -13,14 +13,22 @@
 
 namespace {
 
-// --ik-chain JOINT[:LENGTH] on the shown model; 1, or 0 after one line on what is wrong.
-int SetChainOfOptions(const char *text, const char *programName) {
-    std::string joint = text, length;
-    size_t colon = joint.find(':');
+// An option's JOINT:REST into the joint's name or number and the rest (empty without a colon):
+// split at the first colon or, where joint names may hold colons before angles, the last.
+void SplitAtColon(const char *text, int last, std::string &joint, std::string &rest) {
+    joint = text;
+    rest.clear();
+    size_t colon = last ? joint.rfind(':') : joint.find(':');
     if (colon != std::string::npos) {
-        length = joint.substr(colon + 1);
+        rest = joint.substr(colon + 1);
         joint.resize(colon);
     }
+}
+
+// --ik-chain JOINT[:LENGTH] on the shown model; 1, or 0 after one line on what is wrong.
+int SetChainOfOptions(const char *text, const char *programName) {
+    std::string joint, length;
+    SplitAtColon(text, 0, joint, length);
     const Rig &rig = shownModel.loaded.model.rig;
     int end = JointOfText(rig, joint);
     int count = 0;
@@ -166,12 +174,8 @@ void PrintModelStats(std::FILE *out) {
 int TurnJointOfOptions(const DemoOptions &options, const char *programName) {
     if (!options.turn || !shownModel.active)
         return 1;
-    std::string joint = options.turn, angles;
-    size_t colon = joint.rfind(':');
-    if (colon != std::string::npos) {
-        angles = joint.substr(colon + 1);
-        joint.resize(colon);
-    }
+    std::string joint, angles;
+    SplitAtColon(options.turn, 1, joint, angles);
     const Rig &rig = shownModel.loaded.model.rig;
     int selected = JointOfText(rig, joint);
     double turn[3];

@@ -1,4 +1,5 @@
 #include "lab/skin_radius.h"
+#include "lab/ratio_extremes.h"
 
 #include "math/vec3d.h"
 
@@ -70,11 +71,7 @@ RadiusExtremes RadiusRatios(const Model &model, const ModelPose &pose, const Ski
             continue;
         double ratio = DistanceToSegments(skin[i].position, posed) / atRest;
         ratios[i] = (float)ratio;
-        if (first || ratio < extremes.low)
-            extremes.low = ratio;
-        if (first || ratio > extremes.high)
-            extremes.high = ratio;
-        first = 0;
+        TakeRatio(extremes, ratio, first);
     }
     return extremes;
 }

@@ -1,4 +1,5 @@
 #include "lab/stretch.h"
+#include "lab/ratio_extremes.h"
 
 #include "math/vec3d.h"
 
@@ -39,11 +40,7 @@ StretchExtremes TriangleStretch(const Model &model, const SkinVertex *skin,
         if (std::isnan(ratio))
             continue;
         ratios[t] = (float)ratio;
-        if (first || ratio < extremes.low)
-            extremes.low = ratio;
-        if (first || ratio > extremes.high)
-            extremes.high = ratio;
-        first = 0;
+        TakeRatio(extremes, ratio, first);
     }
     return extremes;
 }
