@@ -506,14 +506,29 @@ int ParseOptions(int argc, char **argv, DemoOptions &options, char *error, int e
                                         : "--turn");
         return OptionsInvalid;
     }
+    // The preset poses, the joints' angles and the rings' weights are the limb's own: with a
+    // model in its place they would change nothing on screen.
+    if (options.modelFile && (options.startPose || options.hasJoints || options.hasWeights)) {
+        const char *limbOption = options.startPose   ? "--pose"
+                                 : options.hasJoints ? "--joints"
+                                                     : "--weights";
+        std::snprintf(error, errorSize,
+                      "%s is the limb's own: not with --model (--turn turns a model's joint)",
+                      limbOption);
+        return OptionsInvalid;
+    }
     if (options.inspectVertex > SkinVertexCount && !options.modelFile) {
         std::snprintf(error, errorSize, "--inspect needs a vertex from 0 to %d, not '%d'",
                       SkinVertexCount - 1, options.inspectVertex - 1);
         return OptionsInvalid;
     }
     if (options.hasTarget && (options.startPose || options.hasJoints || options.turn)) {
-        std::snprintf(error, errorSize, "--target starts the inverse mode and %s the forward mode: "
-                      "not both", options.startPose ? "--pose" : options.hasJoints ? "--joints" : "--turn");
+        const char *forward = options.startPose   ? "--pose"
+                              : options.hasJoints ? "--joints"
+                                                  : "--turn";
+        std::snprintf(error, errorSize,
+                      "--target starts the inverse mode and %s the forward mode: not both",
+                      forward);
         return OptionsInvalid;
     }
     if (options.startPose && options.hasJoints) {

@@ -76,6 +76,13 @@ void ModelSection(DemoCommandQueue &commands) {
                 (int)loaded.model.mesh.triangles.size(), JointCount(loaded.model.rig));
     ImGui::Text("Up to %d influences per vertex", loaded.maxInfluences);
     ImGui::Text("Weights renormalised: %d vertices", loaded.renormalisedVertices);
+    if (loaded.model.centresPending) {
+        // Worked out between frames; the skinning lab's centre-of-rotation method waits for them.
+        char text[64];
+        double done = ShownModelCentresProgress();
+        std::snprintf(text, sizeof text, "centres of rotation: preparing, %.0f%%", 100.0 * done);
+        ImGui::ProgressBar((float)done, ImVec2(-1.0f, 0.0f), text);
+    }
     for (const std::string &note : loaded.notes)
         ImGui::TextWrapped("%s", note.c_str());
 
