@@ -45,13 +45,16 @@ int IsClosedSurface(const SkinnedMesh &mesh, int ringStart, int ringSize) {
                            std::fabs((double)p.z)});
     double grid = extent > 0.0 ? extent * 1e-6 : 1.0;
     std::vector<int> order((size_t)count), corner((size_t)count);
-    for (int i = 0; i < count; ++i)
+    // Each vertex's grid point once, not once per comparison of the sort: a large model's
+    // vertices are compared some twenty times each.
+    std::vector<std::tuple<long long, long long, long long>> keys((size_t)count);
+    for (int i = 0; i < count; ++i) {
         order[(size_t)i] = i;
-    auto key = [&](int i) {
         const Vector3 &p = mesh.restPositions[(size_t)i];
-        return std::make_tuple(std::llround(p.x / grid), std::llround(p.y / grid),
-                               std::llround(p.z / grid));
-    };
+        keys[(size_t)i] = std::make_tuple(std::llround(p.x / grid), std::llround(p.y / grid),
+                                          std::llround(p.z / grid));
+    }
+    auto key = [&](int i) { return keys[(size_t)i]; };
     std::sort(order.begin(), order.end(), [&](int a, int b) { return key(a) < key(b); });
     for (size_t k = 0; k < order.size(); ++k)
         corner[(size_t)order[k]] = k > 0 && key(order[k]) == key(order[k - 1])
