@@ -5,7 +5,6 @@
 
 namespace {
 
-const double RadiansToDegrees = 57.29577951308232;
 const double Tiny = 1e-12;
 
 // A straight chain with the target on its line leaves ccd and fabrik no turn that bends it, and

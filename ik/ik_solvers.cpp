@@ -19,7 +19,6 @@
 
 namespace {
 
-const double RadiansToDegrees = 57.29577951308232;
 const double Tiny = 1e-12;
 
 // An elbow closer than this (as the sine of its angle) to the line from the root to the

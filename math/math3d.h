@@ -39,6 +39,7 @@ struct Triangle {
 };
 
 const double DegreesToRadians = 0.017453292519943295;
+const double RadiansToDegrees = 57.29577951308232;
 
 // Every helper is defined here, inline, because the per-frame update calls them per vertex and
 // per matrix element from other files; out of line, the calls cost more than the arithmetic.
