@@ -13,6 +13,12 @@
 
 // The header renames the calls for the files that include it; here they are the real ones.
 #undef glBegin
+#undef glEnableClientState
+#undef glDisableClientState
+#undef glVertexPointer
+#undef glNormalPointer
+#undef glTexCoordPointer
+#undef glDrawElements
 #undef glEnd
 #undef glVertex3f
 #undef glNormal3f
@@ -559,6 +565,76 @@ void CompatGlNormal3f(GLfloat x, GLfloat y, GLfloat z) {
 void CompatGlTexCoord2f(GLfloat s, GLfloat t) {
     state.texCoord[0] = s;
     state.texCoord[1] = t;
+}
+
+namespace {
+
+// The client-side arrays glDrawElements reads: each on or off, where it starts and its stride.
+struct ClientArray {
+    int on;
+    const unsigned char *start;
+    GLsizei stride;
+};
+ClientArray vertexArray, normalArray, texCoordArray;
+
+ClientArray *ClientArrayOf(GLenum array) {
+    return array == GL_VERTEX_ARRAY          ? &vertexArray
+           : array == GL_NORMAL_ARRAY        ? &normalArray
+           : array == GL_TEXTURE_COORD_ARRAY ? &texCoordArray
+                                             : nullptr;
+}
+
+void PointArray(ClientArray &array, GLsizei stride, GLsizei tight, const GLvoid *pointer) {
+    array.start = (const unsigned char *)pointer;
+    array.stride = stride > 0 ? stride : tight;
+}
+
+const GLfloat *ElementOf(const ClientArray &array, GLuint index) {
+    return (const GLfloat *)(array.start + (size_t)index * (size_t)array.stride);
+}
+
+} // namespace
+
+void CompatGlEnableClientState(GLenum array) {
+    if (ClientArray *a = ClientArrayOf(array))
+        a->on = 1;
+}
+
+void CompatGlDisableClientState(GLenum array) {
+    if (ClientArray *a = ClientArrayOf(array))
+        a->on = 0;
+}
+
+void CompatGlVertexPointer(GLint, GLenum, GLsizei stride, const GLvoid *pointer) {
+    PointArray(vertexArray, stride, 3 * sizeof(GLfloat), pointer);
+}
+
+void CompatGlNormalPointer(GLenum, GLsizei stride, const GLvoid *pointer) {
+    PointArray(normalArray, stride, 3 * sizeof(GLfloat), pointer);
+}
+
+void CompatGlTexCoordPointer(GLint, GLenum, GLsizei stride, const GLvoid *pointer) {
+    PointArray(texCoordArray, stride, 2 * sizeof(GLfloat), pointer);
+}
+
+void CompatGlDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid *indices) {
+    if (type != GL_UNSIGNED_INT || !vertexArray.on || !vertexArray.start || count <= 0)
+        return;
+    const GLuint *index = (const GLuint *)indices;
+    CompatGlBegin(mode);
+    for (GLsizei k = 0; k < count; ++k) {
+        if (texCoordArray.on && texCoordArray.start) {
+            const GLfloat *t = ElementOf(texCoordArray, index[k]);
+            CompatGlTexCoord2f(t[0], t[1]);
+        }
+        if (normalArray.on && normalArray.start) {
+            const GLfloat *n = ElementOf(normalArray, index[k]);
+            CompatGlNormal3f(n[0], n[1], n[2]);
+        }
+        const GLfloat *p = ElementOf(vertexArray, index[k]);
+        CompatGlVertex3f(p[0], p[1], p[2]);
+    }
+    CompatGlEnd();
 }
 
 void CompatGlColor4f(GLfloat red, GLfloat green, GLfloat blue, GLfloat alpha) {

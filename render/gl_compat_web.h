@@ -48,6 +48,15 @@ void CompatGlTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsize
 void CompatGlReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type,
                         GLvoid *pixels);
 void CompatGluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar);
+// Client-side arrays, as a model's skin is drawn: kept here and sent through the same stand-ins
+// as glBegin and glEnd, so a model is lit, textured and outlined (line mode) as the limb is.
+// Floats only, positions of 3 and texture coordinates of 2, unsigned int indices.
+void CompatGlEnableClientState(GLenum array);
+void CompatGlDisableClientState(GLenum array);
+void CompatGlVertexPointer(GLint size, GLenum type, GLsizei stride, const GLvoid *pointer);
+void CompatGlNormalPointer(GLenum type, GLsizei stride, const GLvoid *pointer);
+void CompatGlTexCoordPointer(GLint size, GLenum type, GLsizei stride, const GLvoid *pointer);
+void CompatGlDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid *indices);
 
 // Puts the browser's GL back to the state the stand-ins keep (switches, depth, blending, line
 // and point sizes, polygon offset, viewport) after something drew past them (the panel), from
@@ -55,6 +64,12 @@ void CompatGluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdoub
 void CompatRestorePassedOnState();
 
 #define glBegin CompatGlBegin
+#define glEnableClientState CompatGlEnableClientState
+#define glDisableClientState CompatGlDisableClientState
+#define glVertexPointer CompatGlVertexPointer
+#define glNormalPointer CompatGlNormalPointer
+#define glTexCoordPointer CompatGlTexCoordPointer
+#define glDrawElements CompatGlDrawElements
 #define glEnd CompatGlEnd
 #define glVertex3f CompatGlVertex3f
 #define glNormal3f CompatGlNormal3f

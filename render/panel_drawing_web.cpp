@@ -14,7 +14,10 @@
 #undef glDepthFunc
 #undef glDepthMask
 #undef glDisable
+#undef glDisableClientState
+#undef glDrawElements
 #undef glEnable
+#undef glEnableClientState
 #undef glLineWidth
 #undef glPolygonOffset
 #undef glReadPixels

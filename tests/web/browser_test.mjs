@@ -1325,6 +1325,9 @@ async function main() {
     await checkScriptedRun(address, 'textured-panel', 60, '1:T,2:F1', []);
     // The skin coloured by its weights, over the rest pose's lines, twisted.
     await checkScriptedRun(address, 'skinning-lab', 60, '1:T,2:W,3:G,4:Q,5:Q', ['--no-ui']);
+    // A model's skin, drawn from arrays: lit through the page's own GL layer, not passed by it.
+    await checkScriptedRun(address, 'model-filled', 30, '1:F',
+                           ['--no-ui', '--model=tentacle', '--view=filled,no-markers']);
     await checkLoadingAndErrors(address);
     await checkCannotRun(address);
     await checkGzipProgress();
