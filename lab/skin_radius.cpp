@@ -7,18 +7,6 @@
 
 namespace {
 
-// The square of the distance: the nearest segment is found without a root per segment, and the
-// root of the least square is the least of the roots, to the bit, as the root is rounded
-// correctly and never decreases.
-double SquaredDistanceToSegment(const Vec3d &p, const Vec3d &a, const Vec3d &b) {
-    Vec3d along = Minus(b, a);
-    double lengthSquared = Dot(along, along);
-    double t = lengthSquared > 0.0 ? Dot(Minus(p, a), along) / lengthSquared : 0.0;
-    t = t < 0.0 ? 0.0 : t > 1.0 ? 1.0 : t;
-    Vec3d off = Minus(p, Plus(a, Times(along, t)));
-    return Dot(off, off);
-}
-
 Vector3 Moved(const Matrix4 &m, const Vector3 &p) {
     Vector4 moved;
     TransformPoint(moved, m, AsPoint(p));
@@ -45,17 +33,6 @@ void PosedSegments(const Model &model, const ModelPose &pose, std::vector<Placed
     }
 }
 
-double DistanceToSegments(const Vector3 &p, const std::vector<PlacedSegment> &segments) {
-    Vec3d q = ToVec3d(p);
-    double nearest = 0.0;
-    for (size_t s = 0; s < segments.size(); ++s) {
-        double d = SquaredDistanceToSegment(q, ToVec3d(segments[s].from), ToVec3d(segments[s].to));
-        if (s == 0 || d < nearest)
-            nearest = d;
-    }
-    return std::sqrt(nearest);
-}
-
 RadiusExtremes RadiusRatios(const Model &model, const ModelPose &pose, const SkinVertex *skin,
                             std::vector<float> &ratios) {
     std::vector<PlacedSegment> rest, posed;
@@ -64,12 +41,23 @@ RadiusExtremes RadiusRatios(const Model &model, const ModelPose &pose, const Ski
     int count = VertexCount(model.mesh);
     ratios.assign(count, 1.0f);
     RadiusExtremes extremes = {1.0, 1.0};
-    int first = 1;
+    if (rest.empty())
+        return extremes; // no skeleton: every vertex lies on it
+    std::vector<SearchSegment> posedSearch;
+    PrepareSegmentSearch(posed, posedSearch);
+    // The rest distances as the model keeps them; a model put together by hand and never told
+    // its weights changed has them worked out here.
+    std::vector<SearchSegment> restSearch;
+    if (model.restSkeletonDistances.size() != (size_t)count)
+        PrepareSegmentSearch(rest, restSearch);
+    int first = 1, restHint = 0, posedHint = 0;
     for (int i = 0; i < count; ++i) {
-        double atRest = DistanceToSegments(model.mesh.restPositions[i], rest);
+        double atRest = restSearch.empty()
+                            ? model.restSkeletonDistances[i]
+                            : DistanceToNearest(model.mesh.restPositions[i], restSearch, restHint);
         if (atRest < OnSkeletonDistance)
             continue;
-        double ratio = DistanceToSegments(skin[i].position, posed) / atRest;
+        double ratio = DistanceToNearest(skin[i].position, posedSearch, posedHint) / atRest;
         ratios[i] = (float)ratio;
         TakeRatio(extremes, ratio, first);
     }

@@ -3,6 +3,7 @@
 #include "math/math3d.h"
 #include "mesh/skin_mesh.h"
 #include "model/model.h"
+#include "model/skeleton_distance.h"
 
 #include <vector>
 
@@ -13,17 +14,9 @@
 // out (above 1). The skeleton is the model's segments (model.h), each end carried by its joint's
 // skin matrix as the skin is.
 
-// A segment's two ends, placed.
-struct PlacedSegment {
-    Vector3 from, to;
-};
-
 // Every segment of model at rest, and as the skin matrices of pose carry it.
 void RestSegments(const Model &model, std::vector<PlacedSegment> &out);
 void PosedSegments(const Model &model, const ModelPose &pose, std::vector<PlacedSegment> &out);
-
-// Distance from p to the nearest point of the segments; 0 when there are none.
-double DistanceToSegments(const Vector3 &p, const std::vector<PlacedSegment> &segments);
 
 // Rest distances below this count as on the skeleton.
 const double OnSkeletonDistance = 1e-6;

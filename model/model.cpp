@@ -1,4 +1,5 @@
 #include "model/model.h"
+#include "model/skeleton_distance.h"
 
 #include <chrono>
 
@@ -24,13 +25,31 @@ SkinInput SkinInputOf(const Model &model, const ModelPose &pose) {
     return in;
 }
 
+namespace {
+
+// What a model's rest shape gives, besides its centres: worked out whenever they are.
+void RestShapeChanged(Model &model) {
+    model.closedSurface = IsClosedSurface(model.mesh, model.openRingStart, model.openRingSize);
+    std::vector<PlacedSegment> rest;
+    for (const BoneSegment &segment : model.segments)
+        rest.push_back(PlacedSegment{segment.restFrom, segment.restTo});
+    std::vector<SearchSegment> search;
+    PrepareSegmentSearch(rest, search);
+    int count = VertexCount(model.mesh), hint = 0;
+    model.restSkeletonDistances.resize(count);
+    for (int i = 0; i < count; ++i)
+        model.restSkeletonDistances[i] = DistanceToNearest(model.mesh.restPositions[i], search, hint);
+}
+
+} // namespace
+
 void WeightsChanged(Model &model) {
     auto start = std::chrono::steady_clock::now();
     ComputeRotationCentres(model.mesh, model.centres);
     std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
     model.centresMilliseconds = took.count();
     model.centresPending = 0;
-    model.closedSurface = IsClosedSurface(model.mesh, model.openRingStart, model.openRingSize);
+    RestShapeChanged(model);
     ++model.revision;
 }
 
@@ -38,6 +57,6 @@ void WeightsChangedCentresLater(Model &model) {
     model.centres = RotationCentres{};
     model.centresMilliseconds = 0.0;
     model.centresPending = 1;
-    model.closedSurface = IsClosedSurface(model.mesh, model.openRingStart, model.openRingSize);
+    RestShapeChanged(model);
     ++model.revision;
 }

@@ -38,6 +38,10 @@ struct Model {
     // Whether the triangles (with the open ring's fan) close a volume (IsClosedSurface): a volume
     // figure is given only for a mesh that does.
     int closedSurface = 0;
+    // Each vertex's distance at rest from the nearest segment at rest (skeleton_distance.h),
+    // which the radius view divides by every frame: worked out with the closed surface, from
+    // the rest positions and segments as they then stand.
+    std::vector<double> restSkeletonDistances;
 };
 
 // One pose of a model: each joint's local matrix, and what follows from them.
@@ -54,7 +58,8 @@ void PoseModel(const Model &model, ModelPose &pose);
 SkinInput SkinInputOf(const Model &model, const ModelPose &pose);
 
 // Works out the centres of rotation again after the weights changed, and counts the change.
-// Called once when a model is made, it also finds whether its surface is closed.
+// Called once when a model is made, it also finds whether its surface is closed and how far each
+// vertex stands from the skeleton at rest.
 void WeightsChanged(Model &model);
 
 // The same, but the centres are left to be worked out later, a slice at a time

@@ -83,8 +83,12 @@ double NearPlaneFor(const CameraView &camera, const Vector3 *points, int count) 
     // A margin in front of the nearest point, so that it is not cut at the plane itself.
     const double Margin = 0.8;
     double nearPlane = CameraNearPlane;
+    // ModelToEye's depth, with its turns taken once for every point (see ClearDistanceFor).
+    Turn yaw = TurnOf(camera.yaw), tilt = TurnOf(camera.tilt);
     for (int i = 0; i < count; ++i) {
-        double depth = -(double)ModelToEye(camera, points[i]).z;
+        const Vector3 &p = points[i];
+        Vec3d v = {p.x * (double)SceneScale, p.y * (double)SceneScale, p.z * (double)SceneScale};
+        double depth = -(double)(float)(TurnX(TurnY(v, yaw), tilt).z - camera.distance);
         if (depth > 0.0 && depth * Margin < nearPlane)
             nearPlane = depth * Margin;
     }

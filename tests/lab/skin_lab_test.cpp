@@ -261,6 +261,50 @@ TEST_F(SkinLab, RadiusRatiosFollowTheClosedFormsAtTheJoint) {
     EXPECT_EQ(skinRadiusRatios[0], 1.0f); // the top point lies on bone 1's end at rest
 }
 
+// The radius view's search passes over the segments that cannot be the nearest: its distance
+// must be the least over every segment, by a formula of the test's own (the nearer end, or the
+// foot of the perpendicular where it falls within the segment), for points anywhere, from any
+// segment tried first. A fat tube on a chain of short segments, as a large model is, puts many
+// segments almost as near as the nearest; a crossing segment, a repeated one and one of no
+// length are there too.
+TEST(SkinRadius, TheNearestSegmentIsTheNearestOfEveryOne) {
+    std::vector<PlacedSegment> segments;
+    for (int k = 0; k < 30; ++k)
+        segments.push_back(PlacedSegment{{0.0f, 0.3f * k, 0.1f * (k % 3)},
+                                         {0.0f, 0.3f * (k + 1), 0.1f * ((k + 1) % 3)}});
+    segments.push_back(PlacedSegment{{-2.0f, 4.0f, 0.0f}, {2.0f, 4.0f, 0.0f}});
+    segments.push_back(segments[7]);
+    segments.push_back(PlacedSegment{{0.5f, 6.0f, 0.5f}, {0.5f, 6.0f, 0.5f}});
+    std::vector<SearchSegment> search;
+    PrepareSegmentSearch(segments, search);
+    unsigned seed = 12345;
+    auto next = [&seed](double low, double high) {
+        seed = seed * 1103515245u + 12345u;
+        return low + (high - low) * ((seed >> 8) & 0xFFFF) / 65535.0;
+    };
+    int hint = 0;
+    for (int i = 0; i < 4000; ++i) {
+        Vector3 p = {(float)next(-1.5, 1.5), (float)next(-1.0, 10.0), (float)next(-1.5, 1.5)};
+        if (i % 7 == 0)
+            hint = (int)next(0.0, (double)segments.size() - 0.01);
+        double least = 1e30;
+        for (const PlacedSegment &s : segments) {
+            Vector3 along = Subtract(s.to, s.from), fromA = Subtract(p, s.from);
+            double length = std::sqrt(Dot(along, along));
+            double ends = std::fmin(VectorLength(fromA), VectorLength(Subtract(p, s.to)));
+            double t = length > 0.0 ? Dot(fromA, along) / length : -1.0;
+            double perpendicular = t >= 0.0 && t <= length
+                                       ? std::sqrt(std::fmax(0.0, Dot(fromA, fromA) - t * t))
+                                       : 1e30;
+            least = std::fmin(least, std::fmin(ends, perpendicular));
+        }
+        ASSERT_NEAR(DistanceToNearest(p, search, hint), least, 1e-5) << i;
+        ASSERT_GE(hint, 0);
+        ASSERT_LT(hint, (int)segments.size());
+    }
+    EXPECT_EQ(DistanceToSegments(Vector3{0.0f, 1.0f, 0.0f}, {}), 0.0);
+}
+
 // The inspector's fuller figures, against geometry worked out here. Bone 0 leans by 30 degrees
 // about Z and bone 1 bends by theta about X. Ring 3 lies at the joint with weights 1/2 and 1/2:
 // linear blending leaves those across the axis r |cos(theta / 2)| from the joint's pivot, the
