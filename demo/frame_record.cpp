@@ -64,7 +64,8 @@ void UpdateSkeletonAndSkin() {
 }
 
 void RecordModelFigures(FrameRecord &record, const Model &model, int method, int sideBySide,
-                        int inspectedVertex, double copySpacing, int weightsJoint) {
+                        int inspectedVertex, double copySpacing, int weightsJoint,
+                        int determinantsShown) {
     method = ValidSkinningMethod(method);
     int count = VertexCount(model.mesh);
     record.model = &model;
@@ -89,10 +90,9 @@ void RecordModelFigures(FrameRecord &record, const Model &model, int method, int
     if (!posed)
         return;
     SkinInput in = SkinInputOf(model, record.skinPose);
-    for (int i = 0; i < count; ++i) {
-        record.determinants[i] = (float)skinningMethods[method].determinant(in, i);
-        record.hasCentre[i] = CarriedRotationCentre(in, i, record.carriedCentres[i]);
-    }
+    if (determinantsShown)
+        for (int i = 0; i < count; ++i)
+            record.determinants[i] = (float)skinningMethods[method].determinant(in, i);
     record.volumePercent = VolumePercent(model, record.skin.data());
     record.radius = RadiusRatios(model, record.skinPose, record.skin.data(), record.radiusRatios);
     record.stretch = TriangleStretch(model, record.skin.data(), record.stretchRatios);
@@ -100,6 +100,9 @@ void RecordModelFigures(FrameRecord &record, const Model &model, int method, int
         SkinEveryMethod(record.copies, model, record.skinPose, record.skin, record.viewAngle,
                         copySpacing);
     record.inspected = InspectVertex(model, record.skinPose, inspectedVertex, record.inspection);
+    if (record.inspected && method == SkinningCentreOfRotation)
+        for (int i = 0; i < count; ++i)
+            record.hasCentre[i] = CarriedRotationCentre(in, i, record.carriedCentres[i]);
 }
 
 namespace {
@@ -116,7 +119,7 @@ void UpdateLimbFrame(FrameRecord &record) {
         PoseOfLimb(record.skinPose);
     // The limb's weights view shows its one blended joint: bone 1.
     RecordModelFigures(record, limbModel, demoState.skinningMethod, demoState.sideBySide,
-                       demoState.inspectedVertex, SideBySideSpacing, 1);
+                       demoState.inspectedVertex, SideBySideSpacing, 1, demoState.volumeView);
     RecordIk(record);
 }
 

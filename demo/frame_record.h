@@ -44,7 +44,8 @@ struct FrameRecord {
     std::vector<Bone> pose;           // the pose after it
     ModelPose skinPose;               // the model's joint matrices after it
     std::vector<SkinVertex> skin;     // the skin after the update
-    std::vector<float> determinants;  // of each vertex's blend, under the method on screen
+    std::vector<float> determinants;  // of each vertex's blend, under the method on screen (1 each
+                                      // while the volume view, which alone shows them, is off)
     std::vector<float> radiusRatios;  // each vertex's distance from the skeleton against rest
     std::vector<float> stretchRatios; // each triangle's area against rest (TriangleStretch)
     // The joint whose weights the weights view paints (the limb's bone 1, or the model's
@@ -52,7 +53,8 @@ struct FrameRecord {
     // joint selected).
     int weightsJoint;
     // Each vertex's centre of rotation where linear blending carries it (the point the
-    // centre-of-rotation method turns it about); hasCentre 0 for a vertex without.
+    // centre-of-rotation method turns it about); hasCentre 0 for a vertex without. Worked out
+    // only where they are drawn, with an inspected vertex under that method; 0 otherwise.
     std::vector<int> hasCentre;
     std::vector<Vector3> carriedCentres;
     int sideBySide;      // every method's copy is drawn, from copies
@@ -92,12 +94,14 @@ extern FrameRecord frameRecord;
 double FrameViewDistance(const FrameRecord &record);
 
 // Every figure above of model for the pose in record.skinPose whose skin is in record.skin (the
-// viewAngle set): the determinants under method, the centres, the volume, the radius, every
+// viewAngle set): the determinants under method (when determinantsShown, else 1 each: a large
+// model's frame need not pay for a view that is off), the centres, the volume, the radius, every
 // method's copy when sideBySide, and the inspection of inspectedVertex. The frame's update of any
 // model ends with it; the limb's runs it for limbModel.
 // The copies side by side stand copySpacing scene units apart; weightsJoint as in the record.
 void RecordModelFigures(FrameRecord &record, const Model &model, int method, int sideBySide,
-                        int inspectedVertex, double copySpacing, int weightsJoint);
+                        int inspectedVertex, double copySpacing, int weightsJoint,
+                        int determinantsShown);
 
 // The frame's update, in order: keep the markers' pose, UpdateSkeletonAndSkin (which runs the
 // IK pass in the inverse mode), then every figure above from the state it leaves, for limbModel.

@@ -293,7 +293,8 @@ void UpdateShownModelFrame(FrameRecord &record) {
     double spacing = ShownModelCopySpacing();
     int selected = shownModel.selectedJoint;
     RecordModelFigures(record, model, method, demoState.sideBySide, demoState.inspectedVertex,
-                       spacing, selected >= 0 && selected < JointCount(model.rig) ? selected : -1);
+                       spacing, selected >= 0 && selected < JointCount(model.rig) ? selected : -1,
+                       demoState.volumeView);
     record.endEffector = Vector3{0.0f, 0.0f, 0.0f};
     record.comparisonDrawn = 0;
     record.ik = IkChainFigures{};

@@ -43,16 +43,16 @@ RadiusExtremes RadiusRatios(const Model &model, const ModelPose &pose, const Ski
     RadiusExtremes extremes = {1.0, 1.0};
     if (rest.empty())
         return extremes; // no skeleton: every vertex lies on it
-    std::vector<SearchSegment> posedSearch;
+    SegmentSearch posedSearch;
     PrepareSegmentSearch(posed, posedSearch);
     // The rest distances as the model keeps them; a model put together by hand and never told
     // its weights changed has them worked out here.
-    std::vector<SearchSegment> restSearch;
+    SegmentSearch restSearch;
     if (model.restSkeletonDistances.size() != (size_t)count)
         PrepareSegmentSearch(rest, restSearch);
     int first = 1, restHint = 0, posedHint = 0;
     for (int i = 0; i < count; ++i) {
-        double atRest = restSearch.empty()
+        double atRest = restSearch.halfLength.empty()
                             ? model.restSkeletonDistances[i]
                             : DistanceToNearest(model.mesh.restPositions[i], restSearch, restHint);
         if (atRest < OnSkeletonDistance)

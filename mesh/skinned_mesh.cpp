@@ -1,10 +1,17 @@
 #include "mesh/skinned_mesh.h"
 
+#include "math/vec3d.h"
+
 #include <algorithm>
 #include <cmath>
 #include <tuple>
 #include <utility>
 #include <vector>
+
+double TriangleArea(const Vector3 corners[3]) {
+    Vec3d a = ToVec3d(corners[0]);
+    return 0.5 * Length(Cross(Minus(ToVec3d(corners[1]), a), Minus(ToVec3d(corners[2]), a)));
+}
 
 int SkinnedMeshIsValid(const SkinnedMesh &mesh, int jointCount) {
     size_t n = mesh.restPositions.size();

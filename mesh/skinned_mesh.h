@@ -41,6 +41,10 @@ int SkinnedMeshIsValid(const SkinnedMesh &mesh, int jointCount);
 // same; -1 for a vertex with none.
 int HeaviestInfluence(const VertexInfluences &influences);
 
+// The area of the triangle with these corners, worked out in double so that a small triangle far
+// from the origin keeps its digits.
+double TriangleArea(const Vector3 corners[3]);
+
 // 1 when mesh's triangles close a volume: every edge is a side of exactly two triangles, except
 // the edges between consecutive vertices of the open ring of ringSize vertices from ringStart
 // (none for 0), which a fan closes and which are sides of exactly one. A volume figure means

@@ -33,12 +33,19 @@ void RestShapeChanged(Model &model) {
     std::vector<PlacedSegment> rest;
     for (const BoneSegment &segment : model.segments)
         rest.push_back(PlacedSegment{segment.restFrom, segment.restTo});
-    std::vector<SearchSegment> search;
+    SegmentSearch search;
     PrepareSegmentSearch(rest, search);
     int count = VertexCount(model.mesh), hint = 0;
     model.restSkeletonDistances.resize(count);
     for (int i = 0; i < count; ++i)
         model.restSkeletonDistances[i] = DistanceToNearest(model.mesh.restPositions[i], search, hint);
+    model.restTriangleAreas.resize(model.mesh.triangles.size());
+    for (size_t t = 0; t < model.mesh.triangles.size(); ++t) {
+        Vector3 corners[3];
+        for (int k = 0; k < 3; ++k)
+            corners[k] = model.mesh.restPositions[model.mesh.triangles[t].index[k]];
+        model.restTriangleAreas[t] = TriangleArea(corners);
+    }
 }
 
 } // namespace

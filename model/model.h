@@ -42,6 +42,8 @@ struct Model {
     // which the radius view divides by every frame: worked out with the closed surface, from
     // the rest positions and segments as they then stand.
     std::vector<double> restSkeletonDistances;
+    // Each triangle's area at rest, which the stretch view divides by, worked out with them.
+    std::vector<double> restTriangleAreas;
 };
 
 // One pose of a model: each joint's local matrix, and what follows from them.
@@ -59,7 +61,7 @@ SkinInput SkinInputOf(const Model &model, const ModelPose &pose);
 
 // Works out the centres of rotation again after the weights changed, and counts the change.
 // Called once when a model is made, it also finds whether its surface is closed and how far each
-// vertex stands from the skeleton at rest.
+// vertex stands from the skeleton and how large each triangle is, at rest.
 void WeightsChanged(Model &model);
 
 // The same, but the centres are left to be worked out later, a slice at a time

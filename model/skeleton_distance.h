@@ -1,6 +1,7 @@
 #pragma once
 
 #include "math/math3d.h"
+#include "math/vec3d.h"
 
 #include <vector>
 
@@ -14,22 +15,23 @@ struct PlacedSegment {
     Vector3 from, to;
 };
 
-// A segment as the nearest-segment search reads it: its ends in double precision, and a ball
-// around it (its middle and half its length) that puts a floor under any point's distance from
-// it without the division the exact distance costs.
-struct SearchSegment {
-    double from[3], to[3], middle[3];
-    double halfLength;
+// Segments as the nearest-segment search reads them: each one's start and direction in double
+// precision, and a ball around it (its middle and half its length) that puts a floor under any
+// point's distance from it without the division the exact distance costs. The balls lie in
+// lanes, one array per coordinate, for a loop over them all at once.
+struct SegmentSearch {
+    std::vector<Vec3d> from, along;
+    std::vector<double> lengthSquared;
+    std::vector<double> middleX, middleY, middleZ, halfLength;
 };
 
 // The segments made ready for many searches.
-void PrepareSegmentSearch(const std::vector<PlacedSegment> &segments,
-                          std::vector<SearchSegment> &out);
+void PrepareSegmentSearch(const std::vector<PlacedSegment> &segments, SegmentSearch &out);
 
 // Distance from p to the nearest point of the segments; 0 when there are none. hint (from 0 to
 // the count less one) is the segment tried first, and becomes the nearest: passing the previous
 // point's on to its neighbour finds the same distance, sooner.
-double DistanceToNearest(const Vector3 &p, const std::vector<SearchSegment> &segments, int &hint);
+double DistanceToNearest(const Vector3 &p, const SegmentSearch &search, int &hint);
 
 // The same for one point, with nothing prepared.
 double DistanceToSegments(const Vector3 &p, const std::vector<PlacedSegment> &segments);

@@ -275,7 +275,7 @@ TEST(SkinRadius, TheNearestSegmentIsTheNearestOfEveryOne) {
     segments.push_back(PlacedSegment{{-2.0f, 4.0f, 0.0f}, {2.0f, 4.0f, 0.0f}});
     segments.push_back(segments[7]);
     segments.push_back(PlacedSegment{{0.5f, 6.0f, 0.5f}, {0.5f, 6.0f, 0.5f}});
-    std::vector<SearchSegment> search;
+    SegmentSearch search;
     PrepareSegmentSearch(segments, search);
     unsigned seed = 12345;
     auto next = [&seed](double low, double high) {
