@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 #include "app/options.h"
+#include "platform/platform.h"
 
 #include <cstdio>
 
@@ -11,6 +12,7 @@ DemoOptions options;
 } // namespace
 
 int main(int argc, char **argv) {
+    PlatformPrepareProcess(argv);
     const char *programName = "skinning_demo";
     char error[300] = "";
     switch (ParseOptions(argc, argv, options, error, sizeof error)) {

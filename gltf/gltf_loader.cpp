@@ -239,6 +239,13 @@ std::vector<double> ReadAccessor(const tinygltf::Model &gltf, int index, const A
     return out;
 }
 
+// Room in list for extra more at once, as doubling would give it: a large primitive is not
+// copied into ever larger arrays as it is added element by element.
+template <typename T> void Grow(std::vector<T> &list, size_t extra) {
+    if (list.capacity() - list.size() < extra)
+        list.reserve(std::max(list.size() + extra, 2 * list.capacity()));
+}
+
 const int Float = TINYGLTF_COMPONENT_TYPE_FLOAT;
 const int UByte = TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE;
 const int UShort = TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT;
@@ -635,6 +642,7 @@ struct Builder {
             throw Fault{name + " has " + std::to_string(indices.size()) +
                         " indices, not a whole number of triangles"};
         GltfPrimitive range{(int)mesh.triangles.size(), (int)(indices.size() / 3)};
+        Grow(mesh.triangles, indices.size() / 3);
         for (size_t k = 0; k < indices.size(); k += 3) {
             for (int c = 0; c < 3; ++c)
                 if (indices[k + c] >= (double)count)
@@ -718,6 +726,11 @@ struct Builder {
             out.maxInfluences = std::max(out.maxInfluences, 1);
         }
 
+        Grow(mesh.restPositions, n);
+        Grow(mesh.restNormals, n);
+        Grow(hasNormal, n);
+        Grow(mesh.texCoords, n);
+        Grow(mesh.influences, n);
         for (int v = 0; v < n; ++v) {
             mesh.restPositions.push_back(Vector3{
                 (float)positions[v * 3], (float)positions[v * 3 + 1], (float)positions[v * 3 + 2]});
@@ -1010,6 +1023,14 @@ int ReadFileBytes(const std::string &path, std::vector<unsigned char> &bytes, in
     if (!file)
         return 0;
     bytes.clear();
+    // Room for the whole file at once where it tells its size, so that a large model is not
+    // copied into a larger buffer again and again as it comes in.
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        long size = std::ftell(file);
+        if (size > 0 && size < (1L << 30))
+            bytes.reserve((size_t)size);
+        std::rewind(file);
+    }
     unsigned char chunk[65536];
     size_t got;
     while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)

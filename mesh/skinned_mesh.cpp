@@ -13,6 +13,33 @@ double TriangleArea(const Vector3 corners[3]) {
     return 0.5 * Length(Cross(Minus(ToVec3d(corners[1]), a), Minus(ToVec3d(corners[2]), a)));
 }
 
+void MeshEdges(const SkinnedMesh &mesh, std::vector<int> &pairs) {
+    // The sides met so far, listed under their lower vertex (counted, then filled, in one array):
+    // a vertex has a handful, so looking a side up is a short scan, and the whole is linear in
+    // the triangles.
+    size_t count = mesh.restPositions.size();
+    std::vector<int> start(count + 1, 0);
+    for (const Triangle &t : mesh.triangles)
+        for (int k = 0; k < 3; ++k)
+            ++start[(size_t)std::min(t.index[k], t.index[(k + 1) % 3]) + 1];
+    for (size_t i = 0; i < count; ++i)
+        start[i + 1] += start[i];
+    std::vector<int> higher((size_t)start[count]), used(count, 0);
+    pairs.clear();
+    for (const Triangle &t : mesh.triangles)
+        for (int k = 0; k < 3; ++k) {
+            int a = t.index[k], b = t.index[(k + 1) % 3];
+            size_t low = (size_t)std::min(a, b);
+            int high = std::max(a, b);
+            int *met = higher.data() + start[low];
+            if (std::find(met, met + used[low], high) != met + used[low])
+                continue;
+            met[used[low]++] = high;
+            pairs.push_back(a);
+            pairs.push_back(b);
+        }
+}
+
 int SkinnedMeshIsValid(const SkinnedMesh &mesh, int jointCount) {
     size_t n = mesh.restPositions.size();
     if (mesh.restNormals.size() != n || mesh.texCoords.size() != n || mesh.influences.size() != n)
@@ -71,25 +98,38 @@ int IsClosedSurface(const SkinnedMesh &mesh, int ringStart, int ringSize) {
         a = corner[(size_t)a], b = corner[(size_t)b];
         return a < b ? std::make_pair(a, b) : std::make_pair(b, a);
     };
-    // Every edge, sorted: equal edges stand together and are counted.
-    std::vector<std::pair<int, int>> edges, ring;
-    edges.reserve(mesh.triangles.size() * 3);
-    for (const Triangle &t : mesh.triangles)
-        for (int k = 0; k < 3; ++k)
-            edges.push_back(edge(t.index[k], t.index[(k + 1) % 3]));
+    // Every edge under its lower corner: once a corner's short list is sorted, equal edges stand
+    // together and are counted. Linear in the triangles, where sorting every edge at once was
+    // the most of a large model's loading.
+    std::vector<std::pair<int, int>> ring;
     for (int k = 0; ringSize >= 3 && k < ringSize; ++k)
         ring.push_back(edge(ringStart + k, ringStart + (k + 1) % ringSize));
-    std::sort(edges.begin(), edges.end());
     std::sort(ring.begin(), ring.end());
-    for (size_t i = 0; i < edges.size();) {
-        size_t j = i;
-        while (j < edges.size() && edges[j] == edges[i])
-            ++j;
-        // A fan closes the open ring: its edges are sides of one triangle here.
-        int onRing = std::binary_search(ring.begin(), ring.end(), edges[i]);
-        if (j - i != (onRing ? 1u : 2u))
-            return 0;
-        i = j;
+    std::vector<int> start((size_t)count + 1, 0);
+    for (const Triangle &t : mesh.triangles)
+        for (int k = 0; k < 3; ++k)
+            ++start[(size_t)edge(t.index[k], t.index[(k + 1) % 3]).first + 1];
+    for (int i = 0; i < count; ++i)
+        start[(size_t)i + 1] += start[(size_t)i];
+    std::vector<int> higher((size_t)start[(size_t)count]), filled(start.begin(), start.end() - 1);
+    for (const Triangle &t : mesh.triangles)
+        for (int k = 0; k < 3; ++k) {
+            std::pair<int, int> e = edge(t.index[k], t.index[(k + 1) % 3]);
+            higher[(size_t)filled[(size_t)e.first]++] = e.second;
+        }
+    for (int low = 0; low < count; ++low) {
+        int *first = higher.data() + start[(size_t)low], *last = higher.data() + start[(size_t)low + 1];
+        std::sort(first, last);
+        for (int *i = first; i != last;) {
+            int *j = i;
+            while (j != last && *j == *i)
+                ++j;
+            // A fan closes the open ring: its edges are sides of one triangle here.
+            int onRing = std::binary_search(ring.begin(), ring.end(), std::make_pair(low, *i));
+            if (j - i != (onRing ? 1 : 2))
+                return 0;
+            i = j;
+        }
     }
     return 1;
 }

@@ -45,6 +45,11 @@ int HeaviestInfluence(const VertexInfluences &influences);
 // from the origin keeps its digits.
 double TriangleArea(const Vector3 corners[3]);
 
+// Each side of mesh's triangles once, as pairs of vertices into pairs: what an outline of the
+// skin draws, where drawing every triangle's outline would draw each inner side twice. A side
+// runs as the first triangle that has it goes round.
+void MeshEdges(const SkinnedMesh &mesh, std::vector<int> &pairs);
+
 // 1 when mesh's triangles close a volume: every edge is a side of exactly two triangles, except
 // the edges between consecutive vertices of the open ring of ringSize vertices from ringStart
 // (none for 0), which a fan closes and which are sides of exactly one. A volume figure means

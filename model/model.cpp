@@ -39,6 +39,7 @@ void RestShapeChanged(Model &model) {
     model.restSkeletonDistances.resize(count);
     for (int i = 0; i < count; ++i)
         model.restSkeletonDistances[i] = DistanceToNearest(model.mesh.restPositions[i], search, hint);
+    MeshEdges(model.mesh, model.edges);
     model.restTriangleAreas.resize(model.mesh.triangles.size());
     for (size_t t = 0; t < model.mesh.triangles.size(); ++t) {
         Vector3 corners[3];

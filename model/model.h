@@ -44,6 +44,8 @@ struct Model {
     std::vector<double> restSkeletonDistances;
     // Each triangle's area at rest, which the stretch view divides by, worked out with them.
     std::vector<double> restTriangleAreas;
+    // Each side of the triangles once, as pairs of vertices (MeshEdges): the outline drawn.
+    std::vector<int> edges;
 };
 
 // One pose of a model: each joint's local matrix, and what follows from them.
@@ -61,7 +63,7 @@ SkinInput SkinInputOf(const Model &model, const ModelPose &pose);
 
 // Works out the centres of rotation again after the weights changed, and counts the change.
 // Called once when a model is made, it also finds whether its surface is closed and how far each
-// vertex stands from the skeleton and how large each triangle is, at rest.
+// vertex stands from the skeleton and how large each triangle is, at rest, and lists its edges.
 void WeightsChanged(Model &model);
 
 // The same, but the centres are left to be worked out later, a slice at a time

@@ -55,6 +55,11 @@ struct PixelFormatRequest {
     int doubleBuffer;
 };
 
+// Called first in main, with main's argv: sets the process up before anything else is loaded.
+// On the desktop, with the GNU C library, the process may be started again once (see
+// platform.cpp); elsewhere it does nothing.
+void PlatformPrepareProcess(char **argv);
+
 // Starts the windowing system. headless selects a driver that needs no display (rendering
 // still happens, off screen). Otherwise only the drivers for the displays that DISPLAY and
 // WAYLAND_DISPLAY name are tried, or the one SDL_VIDEODRIVER names, and with none of these set

@@ -904,6 +904,8 @@ int PlatformDisplayNamed() {
 
 // There is no display to choose: the page is always there, and it renders whether or not it
 // is looked at.
+void PlatformPrepareProcess(char **) {}
+
 int PlatformInit(int) {
     startMs = emscripten_get_now();
     return 1;

@@ -69,11 +69,18 @@ void DrawSkinArrays(const FrameRecord &frame, const std::vector<SkinVertex> &ski
     glEnableClientState(GL_NORMAL_ARRAY);
     glVertexPointer(3, GL_FLOAT, sizeof(SkinVertex), &skin[0].position);
     glNormalPointer(GL_FLOAT, sizeof(SkinVertex), &skin[0].normal);
-    for (const GltfPrimitive &p : loaded.primitives)
-        if (p.triangleCount > 0 && p.firstTriangle >= 0 &&
-            (size_t)p.firstTriangle + p.triangleCount <= triangles.size())
-            glDrawElements(GL_TRIANGLES, 3 * p.triangleCount, GL_UNSIGNED_INT,
-                           triangles[p.firstTriangle].index);
+    // The outline alone draws each side once, as lines: the triangles' outlines would draw every
+    // inner side twice, which a large model's frame feels. Under a colour view the outline stays
+    // the triangles', which the polygon offset can push behind the colours.
+    const std::vector<int> &edges = loaded.model.edges;
+    if (demoState.wireframe && !coloured && !edges.empty())
+        glDrawElements(GL_LINES, (int)edges.size(), GL_UNSIGNED_INT, edges.data());
+    else
+        for (const GltfPrimitive &p : loaded.primitives)
+            if (p.triangleCount > 0 && p.firstTriangle >= 0 &&
+                (size_t)p.firstTriangle + p.triangleCount <= triangles.size())
+                glDrawElements(GL_TRIANGLES, 3 * p.triangleCount, GL_UNSIGNED_INT,
+                               triangles[p.firstTriangle].index);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
     if (coloured) {
