@@ -3,7 +3,11 @@
 #include "model/limb_model.h"
 #include "tests/support/limb_fixture.h"
 
+#include <algorithm>
 #include <cmath>
+#include <set>
+#include <utility>
+#include <vector>
 #include <cstdlib>
 #include <sys/resource.h>
 
@@ -106,6 +110,9 @@ TEST(ClosedSurface, EveryEdgeBetweenTwoFacesOrOnTheFannedRing) {
     EXPECT_TRUE(IsClosedSurface(tetra, 0, 0));
     tetra.triangles[2] = Triangle{{4, 3, 2}}; // the seam's copy of vertex 0
     EXPECT_TRUE(IsClosedSurface(tetra, 0, 0));
+    tetra.triangles.push_back(tetra.triangles[0]); // three faces on each of its sides
+    EXPECT_FALSE(IsClosedSurface(tetra, 0, 0));
+    tetra.triangles.pop_back();
     tetra.triangles.pop_back();
     EXPECT_FALSE(IsClosedSurface(tetra, 0, 0));
 
@@ -114,6 +121,18 @@ TEST(ClosedSurface, EveryEdgeBetweenTwoFacesOrOnTheFannedRing) {
     EXPECT_TRUE(IsClosedSurface(limb.mesh, limb.openRingStart, limb.openRingSize));
     EXPECT_TRUE(limb.closedSurface);
     EXPECT_FALSE(IsClosedSurface(limb.mesh, 0, 0));
+
+    // The outline's sides are the triangles' sides, each once, whichever way round it was met.
+    std::set<std::pair<int, int>> sides, drawn;
+    for (const Triangle &t : limb.mesh.triangles)
+        for (int k = 0; k < 3; ++k)
+            sides.insert(std::minmax(t.index[k], t.index[(k + 1) % 3]));
+    std::vector<int> pairs;
+    MeshEdges(limb.mesh, pairs);
+    ASSERT_EQ(pairs.size() % 2, 0u);
+    for (size_t k = 0; k < pairs.size(); k += 2)
+        EXPECT_TRUE(drawn.insert(std::minmax(pairs[k], pairs[k + 1])).second) << k;
+    EXPECT_EQ(drawn, sides);
 }
 
 TEST(VertexNormals, LooseVertexGetsZeroNormal) {
