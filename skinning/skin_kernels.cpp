@@ -694,6 +694,29 @@ void SkinBlendedTurns(const SkinInput &in, int from, int to, Vector3 *positions,
 
 namespace {
 
+// From this many influences on, linear blending mixes the matrices before applying them: four
+// columns weighed and added per influence, where applying each matrix to the position and the
+// normal takes twice that. One or two influences (the limb has no more) are applied and mixed.
+const int MixMatricesFrom = 3;
+
+// sum of w_i S_i over the vertex's influences, as columns, in their order.
+JointColumns MixedColumns(const SkinInput &in, const VertexInfluences &v) {
+    const float *m = in.skinMatrices[v.joints[0]].m;
+    float w = v.weights[0];
+    JointColumns mixed = {w * Load4(m), w * Load4(m + 4), w * Load4(m + 8), w * Load4(m + 12),
+                          Float4{}};
+    for (int k = 1; k < v.count; ++k) {
+        m = in.skinMatrices[v.joints[k]].m;
+        w = v.weights[k];
+        mixed.c0 = mixed.c0 + w * Load4(m);
+        mixed.c1 = mixed.c1 + w * Load4(m + 4);
+        mixed.c2 = mixed.c2 + w * Load4(m + 8);
+        mixed.c3 = mixed.c3 + w * Load4(m + 12);
+    }
+    mixed.c3TimesZero = mixed.c3 * 0.0f;
+    return mixed;
+}
+
 void SkinLinearPortable(const SkinInput &in, int from, int to, Vector3 *positions,
                         Vector3 *normals) {
     ColumnTable joints((size_t)in.jointCount);
@@ -707,6 +730,12 @@ void SkinLinearPortable(const SkinInput &in, int from, int to, Vector3 *position
         const Vector3 &p = in.restPositions[i], &n = in.restNormals[i];
         Float4 px = Splat(p.x), py = Splat(p.y), pz = Splat(p.z);
         Float4 nx = Splat(n.x), ny = Splat(n.y), nz = Splat(n.z);
+        if (v.count >= MixMatricesFrom) {
+            JointColumns mixed = MixedColumns(in, v);
+            Store3(positions[i - from], PointBy(mixed, px, py, pz));
+            Store3(normals[i - from], DirectionBy(mixed, nx, ny, nz));
+            continue;
+        }
         // The first term alone, not added to a zero: 0 + -0 would be +0.
         const JointColumns &first = joints[(size_t)v.joints[0]];
         Float4 position = v.weights[0] * PointBy(first, px, py, pz);
@@ -753,6 +782,26 @@ __attribute__((target("avx"))) void SkinLinearAvx(const SkinInput &in, int from,
         Float8 x = {p.x, p.x, p.x, p.x, n.x, n.x, n.x, n.x};
         Float8 y = {p.y, p.y, p.y, p.y, n.y, n.y, n.y, n.y};
         Float8 z = {p.z, p.z, p.z, p.z, n.z, n.z, n.z, n.z};
+        if (v.count >= MixMatricesFrom) {
+            // The mix of MixedColumns, two columns to a register, then each column in both
+            // halves (the translation's high half times zero) for the point and the normal.
+            const float *m = in.skinMatrices[v.joints[0]].m;
+            Float8 low = v.weights[0] * Load8(m), high = v.weights[0] * Load8(m + 8);
+            for (int k = 1; k < v.count; ++k) {
+                m = in.skinMatrices[v.joints[k]].m;
+                low = low + v.weights[k] * Load8(m);
+                high = high + v.weights[k] * Load8(m + 8);
+            }
+            Float8 c0 = (Float8)_mm256_permute2f128_ps((__m256)low, (__m256)low, 0x00);
+            Float8 c1 = (Float8)_mm256_permute2f128_ps((__m256)low, (__m256)low, 0x11);
+            Float8 c2 = (Float8)_mm256_permute2f128_ps((__m256)high, (__m256)high, 0x00);
+            Float8 c3 = (Float8)_mm256_permute2f128_ps((__m256)high, (__m256)high, 0x11) *
+                        Float8{1.0f, 1.0f, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+            Float8 sum = c0 * x + c1 * y + c2 * z + c3;
+            positions[i - from] = Vector3{sum[0], sum[1], sum[2]};
+            normals[i - from] = Vector3{sum[4], sum[5], sum[6]};
+            continue;
+        }
         const JointColumns8 &first = joints[(size_t)v.joints[0]];
         Float8 sum = v.weights[0] * (Load8(first.c[0]) * x + Load8(first.c[1]) * y +
                                      Load8(first.c[2]) * z + Load8(first.c[3]));

@@ -39,8 +39,10 @@ struct SkinInput {
 typedef void (*SkinKernel)(const SkinInput &in, int from, int to, Vector3 *positions,
                            Vector3 *normals);
 
-// Linear blending: sum of w_i * (S_i v), each matrix applied and then mixed, in the order of the
-// vertex's influences. The normal the same way, not renormalised.
+// Linear blending: sum of w_i * (S_i v), in the order of the vertex's influences. With one or two
+// influences each matrix is applied and then mixed; with more, the matrices are mixed first,
+// sum of w_i S_i, and applied once, which takes fewer operations (the results differ by rounding
+// alone). The normal the same way, not renormalised.
 void SkinLinear(const SkinInput &in, int from, int to, Vector3 *positions, Vector3 *normals);
 
 // Rigid: the heaviest influence's matrix alone (the first of equals).
