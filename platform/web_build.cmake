@@ -68,7 +68,10 @@ function(skin_make_web_page target)
   add_custom_target(web_textures DEPENDS ${web_assets}/floor.bmp ${web_assets}/curlwhip.bmp)
   add_dependencies(${target} web_textures)
   target_link_options(${target} PRIVATE
-    -Os
+    # The linked code's final optimisation (Binaryen's) for the smallest code rather than for
+    # small and fast: 7.7 KB less gzipped, with no frame that takes visibly longer (the frame's
+    # time is the GL's).
+    -Oz
     # The fixed-function GL the renderer is written for, emulated on WebGL 1.
     -sLEGACY_GL_EMULATION=1
     # The canvas keeps its last frame after the browser has shown it, so the page can still
