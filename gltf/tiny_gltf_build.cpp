@@ -29,9 +29,9 @@ public:
         out += c;
         return *this;
     }
-    template <typename T,
-              typename = std::enable_if_t<std::is_integral<T>::value && !std::is_same<T, char>::value &&
-                                          !std::is_same<T, bool>::value>>
+    // Whole numbers wider than a character (a stream prints a char, signed or not, as itself
+    // and a bool as 0 or 1; the messages stream none of them).
+    template <typename T, typename = std::enable_if_t<std::is_integral<T>::value && (sizeof(T) > 1)>>
     MessageStream &operator<<(T number) {
         out += std::to_string(number);
         return *this;
