@@ -4,8 +4,11 @@
 # the page (platform_web.cpp), and the panel's drawing, which has a WebGL drawer of its own.
 # The result is one static folder, site/: index.html, skinning_demo.js, .wasm and .data.
 set(SKIN_TESTS OFF CACHE BOOL "" FORCE)
-# The page is downloaded before it runs: optimised for size (the frame's time goes to the GL).
-add_compile_options(-Os)
+# The page is downloaded before it runs: optimised for size (the frame's time goes to the GL),
+# and across files at the link (-flto): 5.5 KB less gzipped than file by file, for a link that
+# takes about twice as long.
+add_compile_options(-Os -flto)
+add_link_options(-flto)
 set(SKIN_BENCH OFF CACHE BOOL "" FORCE)
 
 # Dear ImGui from its sources (Debian's source package imgui): the core only; the panel is drawn
@@ -68,7 +71,10 @@ function(skin_make_web_page target)
   add_custom_target(web_textures DEPENDS ${web_assets}/floor.bmp ${web_assets}/curlwhip.bmp)
   add_dependencies(${target} web_textures)
   target_link_options(${target} PRIVATE
-    -Os
+    # The linked code's final optimisation (Binaryen's) for the smallest code rather than for
+    # small and fast: 7.7 KB less gzipped, with no frame that takes visibly longer (the frame's
+    # time is the GL's).
+    -Oz
     # The fixed-function GL the renderer is written for, emulated on WebGL 1.
     -sLEGACY_GL_EMULATION=1
     # The canvas keeps its last frame after the browser has shown it, so the page can still
