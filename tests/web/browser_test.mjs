@@ -1175,8 +1175,8 @@ async function blueBands(page, columnCss, until = null, arg = null) {
     }
 }
 
-// An upright phone, 390 x 844 CSS pixels at pixel ratio 3, worked with a finger: the whole limb
-// is on screen; a tap on the folded panel's title opens it as a sheet across the top, with the
+// An upright phone, 390 x 844 CSS pixels at pixel ratio 3, worked with a finger: the first
+// look's hint clear of the page's buttons; the whole limb is on screen; a tap on the folded panel's title opens it as a sheet across the top, with the
 // scene and the whole limb beneath; the sheet's rows (the blue bands of its title, check boxes,
 // buttons and headers, down a column through the boxes) are at least 40 CSS pixels high; a
 // finger dragged up from a line of text scrolls the sheet. (That no two controls overlap at
@@ -1189,6 +1189,21 @@ async function checkPhone(address) {
     await cdp.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 5 });
     await page.reload();
     await page.waitForFunction(() => Module.framesPresented >= 5, null, { timeout: waitLimitMs });
+    // The first look's hint stands clear of the page's buttons, which take most of the width.
+    const clash = await page.evaluate(() => {
+        const hint = document.getElementById('hint');
+        if (hint.hidden)
+            return 'the hint is not shown';
+        const h = hint.getBoundingClientRect();
+        for (const button of document.querySelectorAll('#buttons button:not([hidden])')) {
+            const b = button.getBoundingClientRect();
+            if (h.left < b.right && b.left < h.right && h.top < b.bottom && b.top < h.bottom)
+                return `the hint lies over ${button.textContent}`;
+        }
+        return '';
+    });
+    if (clash)
+        fail(`phone: ${clash}`);
     await page.keyboard.press('r'); // the camera still, so pictures can be compared
     await page.keyboard.press('w'); // the weights view, which opens the panel's long lab section
     await settle(page);
